@@ -1,0 +1,96 @@
+#include "views/totals.h"
+
+#include <QLabel>
+
+#include <algorithm>
+#include <charconv>
+#include <limits>
+
+#include "framework/cp932.h"
+#include "framework/string_grid.h"
+#include "shell/tform1.h"
+
+namespace velmo {
+
+namespace {
+
+int saturate(std::int64_t v) {
+    return static_cast<int>(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(),
+                                                     std::numeric_limits<int>::max()));
+}
+
+}  // namespace
+
+Totals compute_totals(const std::vector<int>& balances) {
+    Totals t;
+    t.running.reserve(balances.size());
+    t.marks.reserve(balances.size());
+    for (int b : balances) {
+        std::int8_t mark = 0;
+        if (b > 0) {
+            mark = 1;
+            t.best_balance = std::max(t.best_balance, b);
+        } else if (b < 0) {
+            mark = -1;
+            t.worst_balance = std::min(t.worst_balance, b);
+        }
+        t.year_total = saturate(static_cast<std::int64_t>(t.year_total) + b);
+        if (t.year_total > t.peak_total) {
+            mark = 2;
+            t.peak_total = t.year_total;
+        }
+        if (t.year_total < t.trough_total) {
+            mark = -2;
+            t.trough_total = t.year_total;
+        }
+        t.running.push_back(t.year_total);
+        t.marks.push_back(mark);
+    }
+    return t;
+}
+
+std::optional<int> parse_balance(std::string_view text) {
+    if (text.empty()) return std::nullopt;
+    std::size_t digits_from = text.front() == '-' ? 1 : 0;
+    if (digits_from == text.size()) return std::nullopt;
+    for (std::size_t i = digits_from; i < text.size(); ++i)
+        if (text[i] < '0' || text[i] > '9') return std::nullopt;
+    int value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+std::string total_caption(int year_total) {
+    std::string text = SJ("ＴＯＴＡＬ ");
+    if (year_total > 0) text += SJ("＋");
+    else if (year_total == 0) text += SJ("±");
+    return text + std::to_string(year_total);
+}
+
+}  // namespace velmo
+
+void TForm1::recompute_totals() {
+    // Rows 1..rec_count hold the records; never look past the grid or row_mark.
+    const int rows = std::clamp(rec_count, 0, std::min(StringGrid1->row_count() - 1, kMarkRows - 1));
+    std::vector<int> balances;
+    balances.reserve(static_cast<std::size_t>(rows));
+    for (int r = 1; r <= rows; ++r)
+        // The program writes these cells itself; a damaged one counts as 0.
+        balances.push_back(velmo::parse_balance(StringGrid1->cell(balance_col, r)).value_or(0));
+
+    const velmo::Totals t = velmo::compute_totals(balances);
+    machine_summary_ok = 0;
+    graph_ok = 0;
+    year_total = t.year_total;
+    peak_total = t.peak_total;
+    trough_total = t.trough_total;
+    best_balance = t.best_balance;
+    worst_balance = t.worst_balance;
+    for (int r = 1; r <= rows; ++r) {
+        const auto i = static_cast<std::size_t>(r - 1);
+        row_mark[static_cast<std::size_t>(r)] = t.marks[i];
+        StringGrid1->set_cell(total_col, r, std::to_string(t.running[i]));
+    }
+    if (StaticText1) StaticText1->setText(velmo::from_cp932(velmo::total_caption(year_total)));
+}

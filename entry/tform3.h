@@ -1,0 +1,68 @@
+#pragma once
+// The hall and machine registry dialog: the registered halls, the registered
+// machines with their attributes, and the names of the sixteen attributes.
+// Its lists are the program's registry lists while it runs.
+#include <QWidget>
+
+#include <array>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTabWidget;
+
+class TForm3 : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kAttributes = 16;
+
+    TForm3();
+    ~TForm3() override;
+
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* TabSheet1 = nullptr;  // ホール名登録
+    QWidget* TabSheet2 = nullptr;  // 機種名登録
+    QLineEdit* Edit1 = nullptr;    // hall name being typed (Tag 0)
+    QListWidget* ListBox1 = nullptr;  // the hall list (Tag 0)
+    QLineEdit* Edit2 = nullptr;    // machine name being typed (Tag 1)
+    QListWidget* ListBox2 = nullptr;  // the machine list (Tag 1)
+    QLabel* Label1 = nullptr;      // 機種属性設定
+    // CheckBox1 .. CheckBox16: attribute Tag + 1 of the selected machine.
+    std::array<QCheckBox*, kAttributes> CheckBox{};
+    // Edit3 .. Edit18: the name of attribute Tag + 1.
+    std::array<QLineEdit*, kAttributes> AttributeEdit{};
+    QPushButton* Button1 = nullptr;  // 登録
+    QPushButton* Button2 = nullptr;  // 訂正
+    QPushButton* Button3 = nullptr;  // 削除
+    QPushButton* Button5 = nullptr;  // ソート
+    QPushButton* Button4 = nullptr;  // 終了
+
+    // CheckBox(number) for 1..16, Edit(number) for 3..18; nullptr outside.
+    QCheckBox* check_box(int number) const;
+    QLineEdit* edit(int number) const;
+    // The name box and check box of attribute index 0..15.
+    QLineEdit* attribute_edit(int index) const;
+    QCheckBox* attribute_check(int index) const;
+
+    // Handlers.
+    void form3open();
+    void form3close();
+    void Button4Click();
+    // The name of attribute tag + 1 changed: only named attributes can be given to machines.
+    void EditChange(int tag);
+    // Attribute check box tag clicked: sets or clears that bit of the selected machine.
+    void attr_change(int tag);
+    // Ticks the check boxes and tints the name boxes for the selected machine.
+    void show_attributes();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void build();
+};
+
+extern TForm3* Form3;

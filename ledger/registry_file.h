@@ -1,0 +1,76 @@
+#pragma once
+// The name registry "velmo.lst" beside the program: registered halls and
+// machines, the sixteen attribute names, one attribute mask per machine and the
+// window's two enlargement steps.
+//
+// The file is a run of records: a type byte, a length byte L and L data bytes
+// (CP932 text for names), ended by 0xFF. An attribute name is followed by its
+// index byte; the mask record (L = 2, the count) by count big-endian words.
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <QString>
+
+namespace velmo {
+
+inline constexpr int kAttributeCount = 16;
+inline constexpr std::size_t kRegistryRecordMax = 54;  // data bytes kept of one record
+inline constexpr int kMaxHsizeLevel = 21;
+inline constexpr int kMaxVsizeLevel = 15;
+
+namespace registry_type {
+inline constexpr std::uint8_t kHall = 0x00;
+inline constexpr std::uint8_t kMachine = 0x01;
+inline constexpr std::uint8_t kAttributeName = 0x10;
+inline constexpr std::uint8_t kMasks = 0x20;
+inline constexpr std::uint8_t kHsize = 0x14;
+inline constexpr std::uint8_t kVsize = 0x16;
+inline constexpr std::uint8_t kEnd = 0xFF;
+}  // namespace registry_type
+
+struct Registry {
+    std::vector<std::string> halls;     // CP932 names, in list order
+    std::vector<std::string> machines;
+    std::array<std::string, kAttributeCount> attribute_names;  // empty: not named
+    // One mask per machine (bit b: attribute b + 1); absent when the file had none.
+    std::optional<std::vector<std::uint16_t>> masks;
+    std::optional<int> hsize_level;  // absent when the file did not hold it
+    std::optional<int> vsize_level;
+};
+
+// Reads registry bytes. Damaged input never reads out of bounds: a truncated
+// record ends the reading, data beyond 54 bytes is dropped, an attribute index
+// outside 0..15 is ignored, steps are limited to their ranges, and the masks
+// are fitted to the machine list (missing ones 0, extra ones dropped).
+Registry decode_registry(std::string_view bytes);
+
+// Writes the records in their fixed order: halls, machines, named attributes,
+// the masks (one per machine; a missing mask is written as 0), the two steps
+// (0 when absent) and the end byte.
+std::string encode_registry(const Registry& registry);
+
+// Path of the registry: the program's directory + "velmo.lst".
+QString registry_path();
+
+// Fills the registry dialog's lists and attribute names, the entry dialog's
+// combo boxes, and the main window's attr_mask and enlargement steps from the
+// file. A missing file leaves the lists empty.
+void read_registry();
+
+// Writes the file from the windows' lists and refills the entry dialog's combo
+// boxes. Reports a failed write with a message; returns false then.
+bool save_registry_file();
+
+// save_registry_file, then ends the registry dialog's editing: the main window
+// is enabled and shown and the registry dialog hidden.
+void write_registry();
+
+// The registry as the windows hold it now / put into the windows.
+Registry registry_from_windows();
+void registry_to_windows(const Registry& registry);
+
+}  // namespace velmo

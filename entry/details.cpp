@@ -1,0 +1,34 @@
+// The details of the selected play record: status bar panels and comment box.
+#include <QPlainTextEdit>
+
+#include "entry/record_fields.h"
+#include "framework/cp932.h"
+#include "framework/widgets.h"
+#include "ledger/ledger_model.h"
+#include "shell/tform1.h"
+
+void TForm1::StringGrid1Click() {
+    Memo1->clear();
+    const int r = StringGrid1->row();
+    if (r > rec_count || r < 1) {
+        for (int i = 0; i < 3; ++i) StatusBar1->set_panel_text(i, QString());
+        return;
+    }
+    velmo::DayTotals totals = velmo::day_totals_texts(StringGrid5->cell(1, r));
+    sel_bet_text = totals.investment;
+    sel_payout_text = totals.payout;
+    StatusBar1->set_panel_text(0, QStringLiteral("BET: ") + velmo::from_cp932(totals.investment) +
+                                      QStringLiteral("  PAYOUT: ") + velmo::from_cp932(totals.payout));
+    Memo1->setPlainText(velmo::from_cp932(StringGrid5->cell(2, r)));
+
+    const int m = velmo::date_text_month(StringGrid1->cell(0, r));
+    const std::string& month_balance = StringGrid2->cell(3, m);
+    StatusBar1->set_panel_text(1, velmo::from_cp932(velmo::month_panel_text(m, month_balance)));
+
+    std::vector<std::pair<std::string, int>> rows;
+    rows.reserve(static_cast<size_t>(rec_count));
+    for (int i = 1; i <= rec_count; ++i)
+        rows.emplace_back(StringGrid1->cell(hall_col, i), velmo::cell_int(StringGrid1->cell(balance_col, i)));
+    const std::string& hall = StringGrid1->cell(hall_col, r);
+    StatusBar1->set_panel_text(2, velmo::from_cp932(velmo::hall_panel_text(hall, velmo::hall_total(rows, hall))));
+}

@@ -1,0 +1,87 @@
+#include "entry/record_fields.h"
+
+#include "framework/cp932.h"
+#include "ledger/ledger_model.h"
+
+namespace velmo {
+
+namespace {
+
+void put_field(std::string& out, std::string_view text) {
+    std::string t = truncate_cp932(text, 255);
+    out.push_back(static_cast<char>(t.size()));
+    out += t;
+}
+
+// Reads one length-prefixed field at pos; false when the value ends first.
+bool take_field(std::string_view packed, std::size_t& pos, std::string& out) {
+    if (pos >= packed.size()) return false;
+    std::size_t n = static_cast<unsigned char>(packed[pos++]);
+    if (packed.size() - pos < n) return false;
+    out.assign(packed.substr(pos, n));
+    pos += n;
+    return true;
+}
+
+}  // namespace
+
+std::string pack_machine_detail(const std::vector<MachineEntry>& machines) {
+    std::string out;
+    out.push_back(static_cast<char>(machines.size()));
+    for (const auto& m : machines) {
+        put_field(out, m.name);
+        put_field(out, m.investment);
+        put_field(out, m.payout);
+    }
+    return out;
+}
+
+std::vector<MachineEntry> unpack_machine_detail(std::string_view packed) {
+    std::vector<MachineEntry> out;
+    if (packed.empty()) return out;
+    int count = static_cast<unsigned char>(packed[0]);
+    std::size_t pos = 1;
+    for (int i = 0; i < count && i < 9; ++i) {
+        MachineEntry m;
+        if (!take_field(packed, pos, m.name) || !take_field(packed, pos, m.investment) ||
+            !take_field(packed, pos, m.payout))
+            break;
+        out.push_back(std::move(m));
+    }
+    return out;
+}
+
+std::string pack_day_totals(const DayTotals& totals) {
+    std::string out;
+    put_field(out, totals.investment);
+    put_field(out, totals.payout);
+    return out;
+}
+
+DayTotals day_totals_texts(std::string_view packed) {
+    DayTotals t;
+    std::size_t pos = 0;
+    if (take_field(packed, pos, t.investment)) take_field(packed, pos, t.payout);
+    return t;
+}
+
+std::string month_panel_text(int month, const std::string& month_balance) {
+    std::string out = std::to_string(month) + SJ(u8"月TOTAL ");
+    if (cell_int(month_balance) > 0) out += "+";
+    return out + month_balance;
+}
+
+std::string hall_panel_text(const std::string& hall, long long total) {
+    std::string out = hall + " TOTAL ";
+    if (total > 0) out += "+";
+    return out + std::to_string(total);
+}
+
+long long hall_total(const std::vector<std::pair<std::string, int>>& rows, const std::string& hall) {
+    long long sum = 0;  // wide, so that no file makes it overflow
+    for (const auto& [h, b] : rows)
+        if (h == hall) sum += b;
+    return sum;
+}
+
+}  // namespace velmo

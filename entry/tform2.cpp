@@ -1,0 +1,90 @@
+#include "entry/tform2.h"
+
+#include <QCalendarWidget>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "framework/draw.h"
+#include "framework/string_grid.h"
+
+TForm2* Form2 = nullptr;
+
+namespace {
+QString u(const char* utf8) { return QString::fromUtf8(utf8); }
+}  // namespace
+
+TForm2::TForm2() : QWidget(nullptr, Qt::Dialog) {
+    Form2 = this;
+    build();
+}
+
+TForm2::~TForm2() {
+    if (Form2 == this) Form2 = nullptr;
+}
+
+void TForm2::build() {
+    setWindowTitle(u("収支の記入"));
+    setFont(velmo::ui_font(12));
+    setFixedSize(420, 490);
+
+    GroupBox1 = new QGroupBox(u("日付"), this);
+    GroupBox1->setGeometry(8, 4, 230, 200);
+    MonthCalendar1 = new QCalendarWidget(GroupBox1);
+    MonthCalendar1->setGeometry(6, 16, 218, 178);
+
+    GroupBox2 = new QGroupBox(u("ホール名"), this);
+    GroupBox2->setGeometry(246, 4, 166, 48);
+    ComboBox1 = new QComboBox(GroupBox2);
+    ComboBox1->setEditable(true);
+    ComboBox1->setGeometry(6, 18, 154, 22);
+
+    auto* l2 = new QLabel(u("プレイ機種名"), this);
+    l2->setGeometry(246, 60, 160, 16);
+    ComboBox2 = new QComboBox(this);
+    ComboBox2->setEditable(true);
+    ComboBox2->setGeometry(246, 76, 166, 22);
+    auto* l3 = new QLabel(u("投資金額"), this);
+    l3->setGeometry(246, 106, 80, 16);
+    Edit1 = new QLineEdit(this);
+    Edit1->setGeometry(246, 122, 80, 22);
+    Edit1->setProperty("Tag", 0);
+    auto* l4 = new QLabel(u("回収金額"), this);
+    l4->setGeometry(332, 106, 80, 16);
+    Edit2 = new QLineEdit(this);
+    Edit2->setGeometry(332, 122, 80, 22);
+    Edit2->setProperty("Tag", 1);
+
+    StringGrid1 = new velmo::StringGrid(this);
+    StringGrid1->setGeometry(8, 210, 404, 206);
+    StringGrid1->set_col_count(5);
+    StringGrid1->set_row_count(11);
+    StringGrid1->set_default_row_height(18);
+    StringGrid1->set_row_height(0, 20);
+    StringGrid1->set_row_height(10, 20);
+    StringGrid1->set_fixed_rows(1);
+    StringGrid1->set_fixed_cols(1);
+    StringGrid1->set_row_select(true);
+    const int widths[5] = {12, 162, 70, 76, 69};
+    for (int c = 0; c < 5; ++c) StringGrid1->set_col_width(c, widths[c]);
+
+    GroupBox4 = new QGroupBox(u("コメント"), this);
+    GroupBox4->setGeometry(8, 420, 300, 64);
+    Memo1 = new QPlainTextEdit(GroupBox4);
+    Memo1->setGeometry(6, 16, 288, 42);
+
+    GroupBox5 = new QGroupBox(this);
+    GroupBox5->setGeometry(8, 488, 300, 60);
+    ComboBox3 = new QComboBox(GroupBox5);
+    ComboBox3->setEditable(true);
+    ComboBox3->setGeometry(6, 22, 200, 22);
+    GroupBox5->hide();
+
+    Button1 = new QPushButton(u("登　　録"), this);
+    Button1->setGeometry(316, 428, 96, 24);
+    Button2 = new QPushButton(u("キャンセル"), this);
+    Button2->setGeometry(316, 458, 96, 24);
+}

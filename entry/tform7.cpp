@@ -1,0 +1,97 @@
+#include "entry/tform7.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "framework/cp932.h"
+#include "framework/draw.h"
+
+TForm7* Form7 = nullptr;
+
+namespace {
+QString u(const char* utf8) { return QString::fromUtf8(utf8); }
+}  // namespace
+
+TForm7::TForm7() : QWidget(nullptr, Qt::Dialog) {
+    Form7 = this;
+    build();
+}
+
+TForm7::~TForm7() {
+    if (Form7 == this) Form7 = nullptr;
+}
+
+std::string TForm7::extra_name() const { return velmo::cp932_lossy(Edit1->text()); }
+
+void TForm7::build() {
+    setWindowTitle(u("年収支一覧に項目を追加"));
+    setFont(velmo::ui_font(12));
+    setFixedSize(330, 330);
+
+    GroupBox1 = new QGroupBox(u("追加項目設定"), this);
+    GroupBox1->setGeometry(8, 4, 314, 280);
+    auto label = [this](const char* text, int x, int y, int w) {
+        auto* l = new QLabel(u(text), GroupBox1);
+        l->setGeometry(x, y, w, 16);
+        return l;
+    };
+    label("項目名", 10, 22, 80);
+    Edit1 = new QLineEdit(GroupBox1);
+    Edit1->setGeometry(10, 38, 140, 22);
+    label("セル挿入位置", 160, 22, 80);
+    ComboBox1 = new QComboBox(GroupBox1);
+    ComboBox1->setGeometry(160, 38, 60, 22);
+    for (const char* p : {"3", "4", "5", "6", "7"}) ComboBox1->addItem(QString::fromLatin1(p));
+    ComboBox1->setCurrentIndex(4);
+    label("セル幅(ドット)", 230, 22, 80);
+    ComboBox3 = new QComboBox(GroupBox1);
+    ComboBox3->setEditable(true);
+    ComboBox3->setGeometry(230, 38, 70, 22);
+    for (int w = 14; w <= 182; w += 14) ComboBox3->addItem(QString::number(w));
+    ComboBox3->setEditText(QStringLiteral("14"));
+
+    auto* format = new QGroupBox(u("書式"), GroupBox1);
+    format->setGeometry(10, 68, 294, 44);
+    RadioButton1 = new QRadioButton(u("左揃え"), format);
+    RadioButton1->setGeometry(8, 18, 90, 20);
+    RadioButton1->setProperty("Tag", 0);
+    RadioButton2 = new QRadioButton(u("中央揃え"), format);
+    RadioButton2->setGeometry(100, 18, 90, 20);
+    RadioButton2->setProperty("Tag", 1);
+    RadioButton3 = new QRadioButton(u("右揃え"), format);
+    RadioButton3->setGeometry(196, 18, 90, 20);
+    RadioButton3->setProperty("Tag", 2);
+    RadioButton1->setChecked(true);
+
+    auto* method = new QGroupBox(u("データ入力方法"), GroupBox1);
+    method->setGeometry(10, 118, 294, 44);
+    CheckBox1 = new QCheckBox(u("リストデータ入力"), method);
+    CheckBox1->setGeometry(8, 18, 200, 20);
+
+    auto* list = new QGroupBox(GroupBox1);
+    list->setGeometry(10, 168, 294, 100);
+    Label5 = new QLabel(u("リストデータ登録"), list);
+    Label5->setGeometry(8, 6, 200, 16);
+    ComboBox2 = new QComboBox(list);
+    ComboBox2->setEditable(true);
+    ComboBox2->setGeometry(8, 26, 180, 22);
+    Button4 = new QPushButton(u("登録"), list);
+    Button4->setGeometry(196, 24, 44, 24);
+    Button5 = new QPushButton(u("削除"), list);
+    Button5->setGeometry(244, 24, 44, 24);
+    for (QWidget* w : {static_cast<QWidget*>(Label5), static_cast<QWidget*>(ComboBox2),
+                       static_cast<QWidget*>(Button4), static_cast<QWidget*>(Button5)})
+        w->setEnabled(false);
+
+    Button6 = new QPushButton(u("項目削除"), this);
+    Button6->setGeometry(8, 294, 90, 26);
+    Button2 = new QPushButton(u("追加"), this);
+    Button2->setGeometry(136, 294, 90, 26);
+    Button3 = new QPushButton(u("キャンセル"), this);
+    Button3->setGeometry(232, 294, 90, 26);
+}

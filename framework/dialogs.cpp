@@ -1,0 +1,110 @@
+#include "framework/dialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPointer>
+
+namespace velmo {
+
+namespace {
+
+const QString kCaption = QStringLiteral("Velmorant");
+QPointer<QWidget> g_parent;
+
+// "desc|*.ext|desc2|*.ext2" -> "desc (*.ext);;desc2 (*.ext2)"
+QString qt_filter(const QString& filter) {
+    QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2)
+        out << parts[i] + QStringLiteral(" (") + parts[i + 1].replace(QLatin1Char(';'), QLatin1Char(' ')) + QStringLiteral(")");
+    return out.join(QStringLiteral(";;"));
+}
+
+class RealDialogs : public Dialogs {
+public:
+    void message(const QString& text) override {
+        QMessageBox box(QMessageBox::NoIcon, kCaption, text, QMessageBox::Ok, g_parent);
+        box.exec();
+    }
+    bool question(const QString& text) override {
+        QMessageBox box(QMessageBox::Question, kCaption, text, QMessageBox::Yes | QMessageBox::No, g_parent);
+        box.setDefaultButton(QMessageBox::Yes);
+        return box.exec() == QMessageBox::Yes;
+    }
+    std::optional<QString> input(const QString& caption, const QString& prompt, const QString& initial) override {
+        bool ok = false;
+        QString text = QInputDialog::getText(g_parent, caption, prompt, QLineEdit::Normal, initial, &ok);
+        if (!ok) return std::nullopt;
+        return text;
+    }
+    std::optional<QString> open_file(const QString& filter) override {
+        QString name = QFileDialog::getOpenFileName(g_parent, QString(), QString(), qt_filter(filter));
+        if (name.isEmpty()) return std::nullopt;
+        return name;
+    }
+    void error(const QString& text) override {
+        QMessageBox box(QMessageBox::Critical, kCaption, text, QMessageBox::Ok, g_parent);
+        box.exec();
+    }
+};
+
+RealDialogs g_real;
+Dialogs* g_current = nullptr;
+
+}  // namespace
+
+Dialogs& dialogs() { return g_current ? *g_current : g_real; }
+void set_dialogs(Dialogs* d) { g_current = d; }
+void set_dialog_parent(QWidget* parent) { g_parent = parent; }
+
+ScriptedDialogs::ScriptedDialogs() { set_dialogs(this); }
+ScriptedDialogs::~ScriptedDialogs() {
+    if (g_current == this) set_dialogs(nullptr);
+}
+
+std::vector<QString> ScriptedDialogs::texts() const {
+    std::vector<QString> out;
+    for (const auto& s : shown) out.push_back(s.text);
+    return out;
+}
+
+void ScriptedDialogs::message(const QString& text) { shown.push_back({QStringLiteral("message"), text, {}}); }
+
+bool ScriptedDialogs::question(const QString& text) {
+    shown.push_back({QStringLiteral("question"), text, {}});
+    if (answers.empty()) {
+        ++unexpected;
+        return false;
+    }
+    bool a = answers.front();
+    answers.pop_front();
+    return a;
+}
+
+std::optional<QString> ScriptedDialogs::input(const QString& caption, const QString& prompt, const QString&) {
+    shown.push_back({QStringLiteral("input"), prompt, caption});
+    if (inputs.empty()) {
+        ++unexpected;
+        return std::nullopt;
+    }
+    auto a = inputs.front();
+    inputs.pop_front();
+    return a;
+}
+
+std::optional<QString> ScriptedDialogs::open_file(const QString& filter) {
+    shown.push_back({QStringLiteral("open"), filter, {}});
+    if (files.empty()) {
+        ++unexpected;
+        return std::nullopt;
+    }
+    auto a = files.front();
+    files.pop_front();
+    return a;
+}
+
+void ScriptedDialogs::error(const QString& text) { shown.push_back({QStringLiteral("error"), text, {}}); }
+
+}  // namespace velmo

@@ -1,0 +1,69 @@
+#pragma once
+// Every message box, question, input box and file dialog of the program goes
+// through Dialogs. The real implementation shows Qt dialogs captioned
+// "Velmorant"; tests install ScriptedDialogs, which answers from a script and
+// records every text shown.
+#include <QString>
+
+#include <deque>
+#include <optional>
+#include <vector>
+
+class QWidget;
+
+namespace velmo {
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    // A plain notice with an OK button.
+    virtual void message(const QString& text) = 0;
+    // A Yes/No question with the question icon; true for Yes.
+    virtual bool question(const QString& text) = 0;
+    // A one-line input box; nullopt when cancelled.
+    virtual std::optional<QString> input(const QString& caption, const QString& prompt,
+                                         const QString& initial) = 0;
+    // A file-open dialog; filter in the form "description|*.ext"; nullopt when cancelled.
+    virtual std::optional<QString> open_file(const QString& filter) = 0;
+    // The standard error box for a failed operation.
+    virtual void error(const QString& text) = 0;
+};
+
+// The dialogs in force; the real ones unless a test installed others.
+Dialogs& dialogs();
+// Installs d (not owned); nullptr restores the real dialogs.
+void set_dialogs(Dialogs* d);
+
+// The parent window of the real dialogs (the main window once it exists).
+void set_dialog_parent(QWidget* parent);
+
+class ScriptedDialogs : public Dialogs {
+public:
+    struct Shown {
+        QString kind;  // "message", "question", "input", "open", "error"
+        QString text;  // the message, question or prompt; the filter for "open"
+        QString caption;  // the caption of an input box
+    };
+
+    ScriptedDialogs();   // installs itself
+    ~ScriptedDialogs() override;  // restores the real dialogs
+
+    // Answers, used in order. A question with no answer left counts as unexpected and answers No.
+    std::deque<bool> answers;
+    std::deque<std::optional<QString>> inputs;
+    std::deque<std::optional<QString>> files;
+
+    std::vector<Shown> shown;
+    int unexpected = 0;
+
+    // The texts shown, in order.
+    std::vector<QString> texts() const;
+
+    void message(const QString& text) override;
+    bool question(const QString& text) override;
+    std::optional<QString> input(const QString& caption, const QString& prompt, const QString& initial) override;
+    std::optional<QString> open_file(const QString& filter) override;
+    void error(const QString& text) override;
+};
+
+}  // namespace velmo

@@ -1,0 +1,94 @@
+#include "framework/runtime.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace velmo {
+
+namespace {
+QString g_program_dir;
+std::optional<QDate> g_today;
+std::optional<std::size_t> g_write_fault;
+}  // namespace
+
+QString program_dir() {
+    QString dir = g_program_dir;
+    if (dir.isEmpty()) {
+        dir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
+                                           : QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
+    }
+    if (!dir.endsWith(QLatin1Char('/'))) dir += QLatin1Char('/');
+    return dir;
+}
+
+void set_program_dir(const QString& dir) { g_program_dir = dir; }
+
+QDate today() { return g_today ? *g_today : QDate::currentDate(); }
+void set_today(std::optional<QDate> date) { g_today = date; }
+
+int days_in_month(int year, int month) {
+    static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12) return 0;
+    if (month == 2) {
+        bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+        return leap ? 29 : 28;
+    }
+    return kDays[month - 1];
+}
+
+bool is_valid_date(int year, int month, int day) {
+    return year >= 1 && year <= 9999 && day >= 1 && day <= days_in_month(year, month);
+}
+
+int day_of_week(int year, int month, int day) {
+    // Sakamoto's method: 0 = Sunday.
+    static const int t[12] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
+    if (month < 3) year -= 1;
+    int w = (year + year / 4 - year / 100 + year / 400 + t[(month - 1) % 12] + day) % 7;
+    return w + 1;
+}
+
+std::optional<std::string> read_file(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return std::nullopt;
+    QByteArray data = f.readAll();
+    return std::string(data.constData(), static_cast<size_t>(data.size()));
+}
+
+void set_write_fault(std::optional<std::size_t> fail_after_bytes) { g_write_fault = fail_after_bytes; }
+
+bool write_file_atomic(const QString& path, std::string_view bytes) {
+    QFileInfo info(path);
+    QByteArray target = QFile::encodeName(info.absoluteFilePath());
+    QByteArray temp = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName() +
+                                        QStringLiteral(".XXXXXX"));
+    int fd = mkstemp(temp.data());
+    if (fd < 0) return false;
+    // Keep the permissions of the file being replaced, else the usual ones.
+    struct stat st {};
+    if (stat(target.constData(), &st) == 0) fchmod(fd, st.st_mode & 07777);
+    else fchmod(fd, 0644);
+    size_t limit = g_write_fault ? std::min(*g_write_fault, bytes.size()) : bytes.size();
+    size_t done = 0;
+    bool ok = true;
+    while (done < limit) {
+        ssize_t n = ::write(fd, bytes.data() + done, limit - done);
+        if (n <= 0) { ok = false; break; }
+        done += static_cast<size_t>(n);
+    }
+    if (g_write_fault) ok = false;
+    if (ok && ::fsync(fd) != 0) ok = false;
+    if (::close(fd) != 0) ok = false;
+    if (ok && std::rename(temp.constData(), target.constData()) != 0) ok = false;
+    if (!ok) ::unlink(temp.constData());
+    return ok;
+}
+
+}  // namespace velmo

@@ -1,0 +1,107 @@
+#include "framework/widgets.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <algorithm>
+
+#include "framework/draw.h"
+
+namespace velmo {
+
+StatusBar::StatusBar(QWidget* parent) : QWidget(parent) {}
+
+void StatusBar::set_panel_count(int n) {
+    texts_.resize(static_cast<size_t>(std::max(0, n)));
+    widths_.resize(texts_.size(), 50);
+    update();
+}
+
+void StatusBar::set_panel_width(int panel, int width) {
+    if (panel < 0 || panel >= panel_count()) return;
+    widths_[static_cast<size_t>(panel)] = width;
+    update();
+}
+
+int StatusBar::panel_width(int panel) const {
+    return panel >= 0 && panel < panel_count() ? widths_[static_cast<size_t>(panel)] : 0;
+}
+
+void StatusBar::set_panel_text(int panel, const QString& text) {
+    if (panel < 0 || panel >= panel_count()) return;
+    texts_[static_cast<size_t>(panel)] = text;
+    update();
+}
+
+QString StatusBar::panel_text(int panel) const {
+    return panel >= 0 && panel < panel_count() ? texts_[static_cast<size_t>(panel)] : QString();
+}
+
+void StatusBar::set_font_height(int pixels) {
+    font_height_ = pixels;
+    update();
+}
+
+void StatusBar::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), button_face_color());
+    p.setFont(ui_font(font_height_));
+    int x = 0;
+    for (int i = 0; i < panel_count(); ++i) {
+        int w = (i == panel_count() - 1) ? std::max(widths_[static_cast<size_t>(i)], width() - x) : widths_[static_cast<size_t>(i)];
+        QRect r(x, 2, w - 2, height() - 2);
+        p.setPen(QColor(128, 128, 128));
+        p.drawLine(r.left(), r.top(), r.right(), r.top());
+        p.drawLine(r.left(), r.top(), r.left(), r.bottom());
+        p.setPen(Qt::white);
+        p.drawLine(r.left(), r.bottom(), r.right(), r.bottom());
+        p.drawLine(r.right(), r.top(), r.right(), r.bottom());
+        p.setPen(Qt::black);
+        draw_text_in_rect(p, r.adjusted(3, 1, -2, -1), texts_[static_cast<size_t>(i)], Qt::AlignLeft | Qt::AlignVCenter);
+        x += w;
+    }
+}
+
+Splitter::Splitter(QWidget* parent) : QWidget(parent) { setCursor(Qt::SizeVerCursor); }
+
+void Splitter::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), button_face_color());
+    if (grab_y_ >= 0) p.fillRect(QRect(0, 0, width(), height()), QColor(128, 128, 128));
+}
+
+void Splitter::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    grab_y_ = event->position().toPoint().y();
+    drag_top_ = y();
+    update();
+}
+
+void Splitter::mouseMoveEvent(QMouseEvent* event) {
+    if (grab_y_ < 0) return;
+    drag_top_ = std::max(min_size, y() + event->position().toPoint().y() - grab_y_);
+}
+
+void Splitter::mouseReleaseEvent(QMouseEvent* event) {
+    if (grab_y_ < 0 || event->button() != Qt::LeftButton) return;
+    grab_y_ = -1;
+    update();
+    if (on_moved) on_moved(drag_top_);
+}
+
+PaintBox::PaintBox(QWidget* parent) : QWidget(parent) {}
+
+void PaintBox::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    if (on_paint) on_paint(p);
+}
+
+void PaintBox::mousePressEvent(QMouseEvent* event) {
+    if (on_mouse_down) on_mouse_down(event->button(), event->position().toPoint());
+}
+
+void PaintBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && on_double_click) on_double_click();
+}
+
+}  // namespace velmo

@@ -1,0 +1,66 @@
+#pragma once
+// Small widgets the windows are built from: a status bar of fixed-width text
+// panels, a splitter bar that reports where it was dropped, and a paint box
+// whose owner draws it.
+#include <QWidget>
+
+#include <functional>
+#include <vector>
+
+namespace velmo {
+
+class StatusBar : public QWidget {
+    Q_OBJECT
+public:
+    explicit StatusBar(QWidget* parent = nullptr);
+    void set_panel_count(int n);
+    int panel_count() const { return static_cast<int>(texts_.size()); }
+    void set_panel_width(int panel, int width);
+    int panel_width(int panel) const;
+    void set_panel_text(int panel, const QString& text);
+    QString panel_text(int panel) const;
+    void set_font_height(int pixels);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    std::vector<QString> texts_;
+    std::vector<int> widths_;
+    int font_height_ = 13;
+};
+
+// A horizontal bar dragged up and down; on_moved gets the new top when dropped.
+class Splitter : public QWidget {
+    Q_OBJECT
+public:
+    explicit Splitter(QWidget* parent = nullptr);
+    int min_size = 52;
+    std::function<void(int new_top)> on_moved;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    int grab_y_ = -1;
+    int drag_top_ = 0;
+};
+
+class PaintBox : public QWidget {
+    Q_OBJECT
+public:
+    explicit PaintBox(QWidget* parent = nullptr);
+    std::function<void(QPainter&)> on_paint;
+    std::function<void(Qt::MouseButton, QPoint)> on_mouse_down;
+    std::function<void()> on_double_click;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+};
+
+}  // namespace velmo

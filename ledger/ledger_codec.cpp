@@ -1,0 +1,236 @@
+#include "ledger/ledger_codec.h"
+
+#include "framework/cp932.h"
+
+namespace velmo {
+
+namespace {
+
+// A bounded reader over the file's bytes: every read past the end fails.
+class Reader {
+public:
+    explicit Reader(std::string_view data) : data_(data) {}
+    bool at_end() const { return pos_ >= data_.size(); }
+    bool byte(std::uint8_t& b) {
+        if (at_end()) return false;
+        b = static_cast<std::uint8_t>(data_[pos_++]);
+        return true;
+    }
+    bool bytes(std::size_t n, std::string& out) {
+        if (data_.size() - pos_ < n) {
+            out.assign(data_.substr(pos_));
+            pos_ = data_.size();
+            return false;
+        }
+        out.assign(data_.substr(pos_, n));
+        pos_ += n;
+        return true;
+    }
+    bool word(int& w) {
+        std::uint8_t hi = 0, lo = 0;
+        if (!byte(hi) || !byte(lo)) return false;
+        w = hi * 256 + lo;
+        return true;
+    }
+    // One length byte, then that many bytes (a length byte is taken as unsigned).
+    bool short_text(std::string& out) {
+        std::uint8_t n = 0;
+        if (!byte(n)) return false;
+        return bytes(n, out);
+    }
+    // Two length bytes, then that many; only the first kLongTextMax bytes are kept.
+    bool long_text(std::string& out) {
+        int n = 0;
+        if (!word(n)) return false;
+        bool ok = bytes(static_cast<std::size_t>(n), out);
+        if (out.size() > kLongTextMax) out = truncate_cp932(out, kLongTextMax);
+        return ok;
+    }
+
+private:
+    std::string_view data_;
+    std::size_t pos_ = 0;
+};
+
+void put_short(std::string& out, std::string_view text) {
+    std::string t = truncate_cp932(text, kShortTextMax);
+    out.push_back(static_cast<char>(t.size()));
+    out += t;
+}
+
+void put_long(std::string& out, std::string_view text) {
+    std::string t = truncate_cp932(text, kLongTextMax);
+    out.push_back(static_cast<char>((t.size() >> 8) & 0xFF));
+    out.push_back(static_cast<char>(t.size() & 0xFF));
+    out += t;
+}
+
+void put_tag(std::string& out, std::uint8_t tag) {
+    out.push_back(static_cast<char>(0xFF));
+    out.push_back(static_cast<char>(tag));
+}
+
+}  // namespace
+
+std::string year_field(std::string_view year_text) {
+    std::string y(year_text.substr(0, 4));
+    while (y.size() < 4) y.insert(y.begin(), '0');
+    return y;
+}
+
+DecodeResult decode_ledger(std::string_view bytes, DecodedLedger& out) {
+    out = DecodedLedger{};
+    Reader in(bytes);
+    std::string head;
+    if (!in.bytes(8, head) || head[0] != 'v' || head[1] != 'q' || head[6] != '2') return DecodeResult::WrongFormat;
+    out.year = head.substr(2, 4);
+    std::string rest;
+    if (!in.bytes(5, rest)) {
+        out.truncated = true;
+        return DecodeResult::Ok;
+    }
+    if (static_cast<std::uint8_t>(rest[4]) == 0x09) {
+        ExtraColumnBlock block;
+        std::uint8_t k = 0;
+        bool ok = in.short_text(block.name) && in.short_text(block.width_text) && in.byte(block.col) &&
+                  in.byte(block.align) && in.byte(block.pos_index) && in.byte(k);
+        for (int i = 0; ok && i < k; ++i) {
+            std::string value;
+            ok = in.short_text(value);
+            if (ok) block.list.push_back(std::move(value));
+        }
+        // A damaged block still yields a usable column: place and alignment within range.
+        if (block.col < 2 || block.col > 6) block.col = 6;
+        if (block.align > 2) block.align = 0;
+        if (block.pos_index > 4) block.pos_index = static_cast<std::uint8_t>(block.col - 2);
+        if (block.list.size() > 10) block.list.resize(10);
+        out.extra = std::move(block);
+        if (!ok) {
+            out.truncated = true;
+            return DecodeResult::Ok;
+        }
+    }
+    if (!in.word(out.stored_count)) {
+        out.truncated = true;
+        return DecodeResult::Ok;
+    }
+    int current = 0;  // record the fields belong to; 0 while no valid marker was read
+    while (true) {
+        std::uint8_t lead = 0, tag = 0;
+        if (!in.byte(lead)) { out.truncated = true; break; }
+        if (lead != 0xFF) break;  // the end byte
+        if (!in.byte(tag)) { out.truncated = true; break; }
+        std::string text;
+        bool ok = true;
+        switch (tag) {
+        case kTagRecord: {
+            int r = 0;
+            ok = in.word(r);
+            if (!ok) break;
+            if (r >= 1 && r <= kMaxRecordNumber) {
+                current = r;
+                out.last_record = r;
+                if (r > out.highest_record) out.highest_record = r;
+            } else {
+                current = 0;  // the fields of an impossible record number are skipped
+            }
+            break;
+        }
+        case kTagDetail:
+        case kTagComment:
+            ok = in.long_text(text);
+            if (current > 0) out.fields.push_back({current, tag, std::move(text)});
+            break;
+        case kTagMark: {
+            std::uint8_t b = 0;
+            ok = in.byte(b);
+            break;
+        }
+        case kTagAttribute: {
+            std::uint8_t j = 0;
+            AttributeEntry e;
+            ok = in.byte(j);
+            for (auto& c : e.columns)
+                if (ok) ok = in.short_text(c);
+            if (ok && j >= 1 && j <= 16) {
+                e.index = j;
+                out.attributes.push_back(std::move(e));
+            }
+            break;
+        }
+        case kTagNone:
+            break;
+        case kTagDate:
+        case kTagExtra:
+        case kTagHall:
+        case kTagMachines:
+        case kTagTotals:
+        case kTagBalance:
+            ok = in.short_text(text);
+            if (current > 0) out.fields.push_back({current, tag, std::move(text)});
+            break;
+        default:
+            ok = in.short_text(text);  // unknown tags carry a short text
+            break;
+        }
+        if (!ok) { out.truncated = true; break; }
+    }
+    return DecodeResult::Ok;
+}
+
+std::string encode_ledger(const LedgerImage& image) {
+    std::string out = "vq";
+    out += year_field(image.year);
+    out += "200000";
+    if (image.extra) {
+        const ExtraColumnBlock& x = *image.extra;
+        out.push_back(0x09);
+        put_short(out, x.name);
+        put_short(out, x.width_text);
+        out.push_back(static_cast<char>(x.col));
+        out.push_back(static_cast<char>(x.align));
+        out.push_back(static_cast<char>(x.pos_index));
+        out.push_back(static_cast<char>(x.list.size()));
+        for (const auto& v : x.list) put_short(out, v);
+    } else {
+        out.push_back('0');
+    }
+    int n = static_cast<int>(image.records.size());
+    out.push_back(static_cast<char>((n >> 8) & 0xFF));
+    out.push_back(static_cast<char>(n & 0xFF));
+    for (int j = 1; j <= n; ++j) {
+        const LedgerRecord& r = image.records[static_cast<size_t>(j - 1)];
+        put_tag(out, kTagRecord);
+        out.push_back(static_cast<char>((j >> 8) & 0xFF));
+        out.push_back(static_cast<char>(j & 0xFF));
+        put_tag(out, kTagDate);
+        put_short(out, r.date);
+        if (image.extra) {
+            put_tag(out, kTagExtra);
+            put_short(out, r.extra);
+        }
+        put_tag(out, kTagHall);
+        put_short(out, r.hall);
+        put_tag(out, kTagMachines);
+        put_short(out, r.machines);
+        put_tag(out, kTagDetail);
+        put_long(out, r.detail);
+        put_tag(out, kTagTotals);
+        put_short(out, r.totals);
+        put_tag(out, kTagBalance);
+        put_short(out, r.balance);
+        put_tag(out, kTagComment);
+        put_long(out, r.comment);
+        put_tag(out, kTagMark);
+        out.push_back(static_cast<char>(r.mark));
+    }
+    for (const auto& a : image.attributes) {
+        put_tag(out, kTagAttribute);
+        out.push_back(static_cast<char>(a.index));
+        for (const auto& c : a.columns) put_short(out, c);
+    }
+    out.push_back('\0');
+    return out;
+}
+
+}  // namespace velmo

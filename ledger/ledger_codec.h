@@ -1,0 +1,88 @@
+#pragma once
+// The ledger file as bytes: a tagged stream of one year's play records.
+// decode_ledger never reads out of bounds, whatever the input; encode_ledger
+// writes only what decode_ledger reads back unchanged.
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmo {
+
+inline constexpr std::size_t kShortTextMax = 127;  // one length byte, read as signed by older readers
+inline constexpr std::size_t kLongTextMax = 2025;  // longest long text a reader keeps
+inline constexpr int kMaxRecordNumber = 1023;
+
+enum LedgerTag : std::uint8_t {
+    kTagDate = 0x00,
+    kTagHall = 0x01,
+    kTagMachines = 0x02,
+    kTagDetail = 0x06,
+    kTagTotals = 0x07,
+    kTagBalance = 0x08,
+    kTagNone = 0x09,
+    kTagExtra = 0x0A,
+    kTagComment = 0x10,
+    kTagMark = 0x20,
+    kTagAttribute = 0x30,
+    kTagRecord = 0xFF,
+};
+
+struct ExtraColumnBlock {
+    std::string name;        // header text
+    std::string width_text;  // decimal pixels
+    std::uint8_t col = 6;    // grid index 2..6
+    std::uint8_t align = 0;  // 0 left, 1 centre, 2 right
+    std::uint8_t pos_index = 4;
+    std::vector<std::string> list;  // preset values
+};
+
+// One field of the stream, for the record it belongs to.
+struct LedgerField {
+    int record = 0;  // 1..1023
+    std::uint8_t tag = 0;
+    std::string text;
+};
+
+// The four stored columns of an attribute summary row.
+struct AttributeEntry {
+    int index = 0;  // 1..16
+    std::array<std::string, 4> columns;  // grid columns 1, 2, 3 and 5
+};
+
+struct DecodedLedger {
+    std::string year;  // four bytes
+    std::optional<ExtraColumnBlock> extra;
+    int stored_count = 0;
+    int last_record = 0;       // number of the last valid record marker (0: none)
+    int highest_record = 0;    // highest valid record number seen
+    std::vector<LedgerField> fields;  // in file order
+    std::vector<AttributeEntry> attributes;
+    bool truncated = false;    // the stream ended before its end byte
+};
+
+enum class DecodeResult { Ok, WrongFormat };
+
+DecodeResult decode_ledger(std::string_view bytes, DecodedLedger& out);
+
+// A record as written, one text per field.
+struct LedgerRecord {
+    std::string date, extra, hall, machines, detail, totals, balance, comment;
+    std::int8_t mark = 0;
+};
+
+struct LedgerImage {
+    std::string year;  // written as exactly four bytes
+    std::optional<ExtraColumnBlock> extra;
+    std::vector<LedgerRecord> records;  // record j + 1 at index j
+    std::vector<AttributeEntry> attributes;  // written in the given order
+};
+
+std::string encode_ledger(const LedgerImage& image);
+
+// The four-byte year field for a year text of any length.
+std::string year_field(std::string_view year_text);
+
+}  // namespace velmo

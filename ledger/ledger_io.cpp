@@ -1,0 +1,237 @@
+// Loading and saving the year ledger, and clearing it between files.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCalendarWidget>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include "entry/tform2.h"
+#include "entry/tform7.h"
+#include "framework/cp932.h"
+#include "framework/dialogs.h"
+#include "framework/runtime.h"
+#include "ledger/ledger_codec.h"
+#include "ledger/ledger_model.h"
+#include "ledger/registry_file.h"
+#include "shell/tform1.h"
+
+using velmo::from_cp932;
+
+namespace {
+
+QString u(const char* utf8) { return QString::fromUtf8(utf8); }
+
+int to_int(const std::string& text) { return velmo::cell_int(text); }
+
+}  // namespace
+
+void TForm1::clear_ledger() {
+    row_mark.fill(0);
+    for (int r = 1; r < StringGrid1->row_count(); ++r) StringGrid1->clear_row(r);
+    StringGrid1->set_row_count(17);
+}
+
+void TForm1::reset_for_load() {
+    graph_ok = 0;
+    machine_summary_ok = 0;
+    rec_count = 0;
+    dirty = 0;
+    hall_col = 2;
+    machine_col = 3;
+    balance_col = 4;
+    total_col = 5;
+    extra_col = 255;
+    for (int r = 1; r <= 16; ++r)
+        for (int c = 1; c <= 5; ++c) StringGrid10->set_cell(c, r, std::string());
+    extra_steps = 0;
+    Button3->setEnabled(true);
+
+    if (has_extra == 1) {
+        Form7->ComboBox2->clear();
+        Form2->ComboBox3->clear();
+        for (int r = 1; r < StringGrid6->row_count(); ++r) StringGrid6->set_cell(0, r, std::string());
+    }
+    has_extra = 0;
+    PageControl1->setTabText(PageControl1->indexOf(TabSheet3), u("曜日収支"));
+    StringGrid6->hide();
+    StringGrid1->set_col_count(6);
+    IncomeTuika->setText(u("項目追加"));
+}
+
+void TForm1::load_ledger() {
+    reset_for_load();
+
+    std::optional<std::string> bytes;
+    while (!(bytes = velmo::read_file(file_name))) {
+        if (creating_new) break;
+        if (velmo::dialogs().question(from_cp932(year_text) + u("年の収支表を新規で作成します"))) break;
+        auto chosen = velmo::dialogs().open_file(u("収支ﾌｧｲﾙ(*.vqd)|*.vqd"));
+        if (!chosen) break;
+        file_name = *chosen;
+    }
+
+    if (!bytes) {
+        // A new ledger: it exists only in memory until it is saved.
+        creating_new = 0;
+        select_row = 1;
+        StaticText1->setText(u("ＴＯＴＡＬ ±0"));
+    } else {
+        velmo::DecodedLedger file;
+        if (velmo::decode_ledger(*bytes, file) == velmo::DecodeResult::WrongFormat) {
+            velmo::dialogs().message(u("ファイル形式が違います"));
+            closed_by_format_error = true;
+            close();
+            return;
+        }
+        year_text = file.year;
+        if (file.extra) apply_extra_block(*file.extra);
+
+        const int n = file.stored_count;
+        // The stored count sizes the grids; rows named by the records themselves always fit.
+        const int rows_for = std::max(n, file.highest_record);
+        StringGrid5->set_row_count(rows_for + 1);
+        StringGrid1->set_row_count(rows_for <= 10 ? 18 : rows_for + 8);
+        place_fields(file);
+        rec_count = file.last_record;
+        recompute_totals();
+
+        if (rec_count > 0) {
+            Memo1->setPlainText(from_cp932(StringGrid5->cell(2, rec_count)));
+            Form2->MonthCalendar1->setSelectedDate(velmo::calendar_date_in_year(year_text, velmo::today()));
+            select_row = rec_count;
+        } else {
+            select_row = 1;
+        }
+    }
+
+    // Headers and views.
+    StringGrid2->set_cell(0, 0, year_text + SJ(u8"年"));
+    StringGrid3->set_cell(0, 0, year_text + SJ(u8"年"));
+    set_caption_for_year();
+    StringGrid1->set_cell(hall_col, 0, SJ(u8" ホール名"));
+    StringGrid1->set_cell(machine_col, 0, SJ(u8" プレイ機種"));
+    StringGrid1->set_cell(balance_col, 0, SJ(u8"収　支 "));
+    StringGrid1->set_cell(total_col, 0, SJ(u8"合　計 "));
+    refresh_after_load();
+    StringGrid1->set_row(select_row);
+    apply_width_step();
+    apply_height_step();
+}
+
+void TForm1::apply_extra_block(const velmo::ExtraColumnBlock& block) {
+    has_extra = 1;
+    StringGrid1->set_col_count(7);
+    IncomeTuika->setText(u("項目訂正"));
+    Form7->Edit1->setText(from_cp932(block.name));
+    extra_steps = std::max(0, to_int(block.width_text)) / 14;
+    Form7->extra_width = extra_steps * 14;
+    if (extra_steps + hsize_level > 21) hsize_level = static_cast<std::int8_t>(std::max(0, 21 - extra_steps));
+
+    extra_col = block.col;
+    StringGrid1->set_cell(extra_col, 0, block.name);
+    for (int c = 6; c >= extra_col + 1; --c) {
+        for (std::uint8_t* role : {&hall_col, &machine_col, &balance_col, &total_col})
+            if (*role == c - 1) *role = static_cast<std::uint8_t>(c);
+        StringGrid1->set_col_width(c, StringGrid1->col_width(c - 1));
+    }
+    StringGrid1->set_col_width(extra_col, Form7->extra_width);
+
+    Form7->extra_align = block.align;
+    Form7->extra_pos_index = block.pos_index;
+    Form7->list_count = static_cast<int>(block.list.size());
+    Form7->CheckBox1->setChecked(!block.list.empty());
+    for (size_t i = 0; i < block.list.size(); ++i) {
+        QString value = from_cp932(block.list[i]);
+        Form7->ComboBox2->addItem(value);
+        Form2->ComboBox3->addItem(value);
+        StringGrid6->set_cell(0, static_cast<int>(i) + 1, block.list[i]);
+    }
+    StringGrid6->show();
+    StringGrid6->set_col_width(0, Form7->extra_width);
+    StringGrid6->set_cell(1, 0, block.name);
+    PageControl1->setTabText(PageControl1->indexOf(TabSheet3), u("曜日収支、") + from_cp932(block.name));
+}
+
+void TForm1::place_fields(const velmo::DecodedLedger& file) {
+    for (const velmo::LedgerField& f : file.fields) {
+        const int r = f.record;
+        switch (f.tag) {
+        case velmo::kTagDate: StringGrid1->set_cell(0, r, f.text); break;
+        case velmo::kTagExtra:
+            if (file.extra) StringGrid1->set_cell(extra_col, r, f.text);
+            break;
+        case velmo::kTagHall: StringGrid1->set_cell(hall_col, r, f.text); break;
+        case velmo::kTagMachines: StringGrid1->set_cell(machine_col, r, f.text.empty() ? std::string(" ") : f.text); break;
+        case velmo::kTagDetail: StringGrid5->set_cell(0, r, f.text); break;
+        case velmo::kTagTotals: StringGrid5->set_cell(1, r, f.text); break;
+        case velmo::kTagBalance: StringGrid1->set_cell(balance_col, r, f.text); break;
+        case velmo::kTagComment: StringGrid5->set_cell(2, r, f.text); break;
+        default: break;
+        }
+    }
+    for (const velmo::AttributeEntry& a : file.attributes) {
+        StringGrid10->set_cell(1, a.index, a.columns[0]);
+        StringGrid10->set_cell(2, a.index, a.columns[1]);
+        StringGrid10->set_cell(3, a.index, a.columns[2]);
+        StringGrid10->set_cell(5, a.index, a.columns[3]);
+        StringGrid10->set_cell(4, a.index, std::to_string(to_int(a.columns[2]) - to_int(a.columns[1])));
+    }
+}
+
+velmo::LedgerImage TForm1::ledger_image() const {
+    velmo::LedgerImage image;
+    image.year = year_text;
+    if (has_extra == 1) {
+        velmo::ExtraColumnBlock x;
+        x.name = Form7->extra_name();
+        x.width_text = std::to_string(Form7->extra_width);
+        x.col = extra_col;
+        x.align = static_cast<std::uint8_t>(Form7->extra_align);
+        x.pos_index = static_cast<std::uint8_t>(Form7->extra_pos_index);
+        if (Form7->CheckBox1->isChecked())
+            for (int i = 0; i < Form7->ComboBox2->count(); ++i)
+                x.list.push_back(velmo::cp932_lossy(Form7->ComboBox2->itemText(i)));
+        image.extra = std::move(x);
+    }
+    for (int j = 1; j <= rec_count; ++j) {
+        velmo::LedgerRecord r;
+        r.date = StringGrid1->cell(0, j);
+        if (has_extra == 1) r.extra = StringGrid1->cell(extra_col, j);
+        r.hall = StringGrid1->cell(hall_col, j);
+        r.machines = StringGrid1->cell(machine_col, j);
+        r.detail = StringGrid5->cell(0, j);
+        r.totals = StringGrid5->cell(1, j);
+        r.balance = StringGrid1->cell(balance_col, j);
+        r.comment = StringGrid5->cell(2, j);
+        r.mark = row_mark[static_cast<size_t>(j)];
+        image.records.push_back(std::move(r));
+    }
+    for (int j = 1; j <= 16; ++j) {
+        if (StringGrid10->cell(1, j).empty()) continue;
+        velmo::AttributeEntry a;
+        a.index = j;
+        a.columns = {StringGrid10->cell(1, j), StringGrid10->cell(2, j), StringGrid10->cell(3, j),
+                     StringGrid10->cell(5, j)};
+        image.attributes.push_back(std::move(a));
+    }
+    return image;
+}
+
+void TForm1::save_ledger() {
+    bool keep_changed = false;  // a failed write leaves the changes marked
+    if (dirty & 1) {
+        if (velmo::dialogs().question(u("収支を保存しますか？"))) {
+            if (!velmo::write_file_atomic(file_name, velmo::encode_ledger(ledger_image()))) {
+                // The old file is untouched; the changes stay marked so they are offered again.
+                velmo::dialogs().message(file_name + u(" に保存できませんでした"));
+                keep_changed = true;
+            }
+        }
+    }
+    std::uint8_t still_changed = keep_changed ? 1 : 0;
+    if ((dirty & 2) && !velmo::save_registry_file()) still_changed |= 2;
+    dirty = still_changed;
+}

@@ -1,0 +1,26 @@
+#pragma once
+// Small pieces of the year ledger's data: the date text of a row and the
+// packed per-row fields of the hidden grid.
+#include <QDate>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmo {
+
+// " 1/5", " 1/15", "10/3", "12/25": the month in two characters with a space for
+// a leading zero, "/", the day without a leading zero.
+std::string make_date_text(int month, int day);
+// The month (characters 1-2) and day (characters 4-5) of a date text; 0 when unreadable.
+int date_text_month(std::string_view text);
+int date_text_day(std::string_view text);
+
+// Today's month and day in the ledger's year; a day that year lacks (29 February
+// in a common year) becomes the last day of that month.
+QDate calendar_date_in_year(const std::string& year_text, const QDate& today);
+
+// Decimal text to int, as the ledger's cells hold it; unreadable text gives 0.
+int cell_int(std::string_view text);
+
+}  // namespace velmo

@@ -1,0 +1,36 @@
+// Velmorant: a year ledger of play records for ball and slot gaming machines.
+#include <QApplication>
+
+#include "assets/glyphs.h"
+#include "entry/tform2.h"
+#include "entry/tform3.h"
+#include "entry/tform7.h"
+#include "framework/instance_lock.h"
+#include "month/tform6.h"
+#include "print/tform4.h"
+#include "records/tform5.h"
+#include "shell/tform1.h"
+
+int main(int argc, char** argv) {
+    // One instance at a time: a second start ends at once, showing nothing.
+    velmo::InstanceLock lock;
+    if (lock.acquire(QStringLiteral("Velmorant")) != velmo::LockResult::Acquired) return 1;
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Velmorant"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Velmorant"));
+    QApplication::setWindowIcon(velmo::app_icon());
+
+    TForm1 form1;
+    TForm2 form2;
+    TForm3 form3;
+    TForm4 form4;
+    TForm5 form5;
+    TForm6 form6;
+    TForm7 form7;
+    form1.arguments = app.arguments().mid(1);
+    form1.show();
+    // A ledger of the wrong format closes the window during start-up.
+    if (!form1.isVisible()) return 0;
+    return QApplication::exec();
+}

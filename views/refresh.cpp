@@ -1,0 +1,16 @@
+// The order in which the views are recomputed after the ledger changed.
+#include "shell/tform1.h"
+
+void TForm1::refresh_after_load() {
+    // recompute_totals has run in the loader; the summaries follow in their order.
+    // The weekday pass writes the monthly TOTAL win rate, which the monthly pass clears.
+    compute_monthly();
+    compute_weekday();
+    compute_hall_summary();
+    compute_extra_summary();
+}
+
+void TForm1::refresh_after_change() {
+    recompute_totals();
+    refresh_after_load();
+}

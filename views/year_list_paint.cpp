@@ -6,6 +6,7 @@
 
 #include "framework/cp932.h"
 #include "framework/draw.h"
+#include "entry/tform7.h"
 #include "framework/runtime.h"
 #include "shell/tform1.h"
 #include "views/header_shading.h"
@@ -30,8 +31,6 @@ int number_at(std::string_view text, std::size_t from, std::size_t length) {
 
 }  // namespace
 
-int date_text_month(std::string_view date) { return number_at(date, 0, 2); }
-int date_text_day(std::string_view date) { return number_at(date, 3, 2); }
 int year_text_value(std::string_view text) { return number_at(text, 0, text.size()); }
 
 std::string weekday_letter(int year, int month, int day) {
@@ -113,7 +112,7 @@ void TForm1::plmicolor(int col, int row, const QRect& rect, velmo::DrawState sta
     look.total_col = total_col;
     look.extra_col = extra_col;
     look.has_extra = has_extra == 1;
-    look.extra_align = 0;
+    look.extra_align = Form7 ? Form7->extra_align : 0;  // the extra column's settings live with its dialog
     look.best_balance = best_balance;
     look.worst_balance = worst_balance;
     look.font_step = font_step;

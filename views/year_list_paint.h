@@ -8,16 +8,12 @@
 #include <string_view>
 
 #include "framework/string_grid.h"
+#include "ledger/ledger_model.h"  // date_text_month, date_text_day
 
 class QPainter;
 
 namespace velmo {
 
-// Month of a date text such as " 1/5" or "12/25" (its first two characters,
-// leading spaces allowed); 0 when they hold no number.
-int date_text_month(std::string_view date);
-// Day of a date text (its fourth and fifth characters); 0 when they hold no number.
-int date_text_day(std::string_view date);
 // The ledger's year from its four-character text; 0 when it is not a number.
 int year_text_value(std::string_view text);
 // The weekday letter (日 … 土) of a date as CP932 bytes; empty for an invalid date.

@@ -1,0 +1,210 @@
+#pragma once
+// The main window: the year ledger (the grids and scalars below are its single
+// source of truth), the tabs of the analysis views, menus and tool bar.
+// Methods are defined in the folder of the subsystem they belong to.
+#include <QMainWindow>
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "framework/string_grid.h"
+
+class QAction;
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QTabWidget;
+class QToolButton;
+class QWidget;
+
+namespace velmo {
+struct DecodedLedger;
+struct ExtraColumnBlock;
+struct LedgerImage;
+class StatusBar;
+class Splitter;
+class PaintBox;
+}  // namespace velmo
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr int kMaxRecords = 1023;
+    static constexpr int kMarkRows = 1025;  // row_mark entries 0..1024
+
+    TForm1();
+    ~TForm1() override;
+
+    // ---- Year ledger (ledger/) ----
+    velmo::StringGrid* StringGrid1 = nullptr;  // the year list
+    velmo::StringGrid* StringGrid5 = nullptr;  // hidden per-row data: machine_detail, day_totals, comment
+    int rec_count = 0;
+    std::array<std::int8_t, kMarkRows> row_mark{};
+    std::string year_text;   // four characters, CP932/ASCII
+    QString file_name;       // path of the ledger file
+    std::uint8_t dirty = 0;  // bit 0 ledger changed, bit 1 registry or steps changed
+    std::uint8_t has_extra = 0;
+    std::uint8_t creating_new = 0;
+    std::uint8_t graph_ok = 0;
+    std::uint8_t machine_summary_ok = 0;
+    int edit_row = 0;
+    std::vector<std::uint16_t> attr_mask;  // one word per registered machine
+    bool attr_mask_present = false;        // absent until the registry was read
+    std::int8_t hsize_level = 0;
+    std::int8_t vsize_level = 0;
+    std::uint8_t view_flags = 0;  // bit 0: calendar view shown
+    int font_step = 0;
+    int width_step = 0;
+    int extra_steps = 0;  // the extra column's width in steps of 14 pixels
+    int base_height = 0;
+
+    // Column roles of StringGrid1.
+    std::uint8_t hall_col = 2;
+    std::uint8_t machine_col = 3;
+    std::uint8_t balance_col = 4;
+    std::uint8_t total_col = 5;
+    std::uint8_t extra_col = 255;
+
+    // The two remembered amount texts of the selected row.
+    std::string sel_bet_text;
+    std::string sel_payout_text;
+
+    // Row to select after a load.
+    int select_row = 1;
+
+    void clear_ledger();
+    void save_ledger();
+    void load_ledger();
+    // Steps 1 and 2 of loading: resets the roles and the extra column's window state.
+    void reset_for_load();
+    void apply_extra_block(const velmo::ExtraColumnBlock& block);
+    void place_fields(const velmo::DecodedLedger& file);
+    // The ledger as it is written to its file.
+    velmo::LedgerImage ledger_image() const;
+    // Set when a file of the wrong format made the window close.
+    bool closed_by_format_error = false;
+
+    // ---- Start-up and shut-down (shell/) ----
+    QStringList arguments;  // command-line arguments after the program name
+    void init();
+    void save_shusi();
+    void FormDestroy();
+    void open_dropped_file(const QString& path);
+    void centre_on_screen();
+    void set_caption_for_year();
+    // Layout for the enlargement steps (shell/layout.cpp).
+    void apply_width_step();
+    void apply_height_step();
+
+    // ---- Views (views/) ----
+    int year_total = 0;
+    int peak_total = 0;
+    int trough_total = 0;
+    int best_balance = 0;
+    int worst_balance = 0;
+    void recompute_totals();
+    // The painter of StringGrid1 (its on_draw_cell), hooked up by setup_year_list_painter.
+    void plmicolor(int col, int row, const QRect& rect, velmo::DrawState state);
+    void setup_year_list_painter();
+    // The summaries after a load, in refresh order (each part that exists).
+    void refresh_after_load();
+    // The whole refresh sequence after an entry or a delete.
+    void refresh_after_change();
+
+    // Summaries: monthly, weekday, extra value, per hall (views/).
+    std::int64_t hall_scale = 0;  // full scale of the hall bars, a multiple of 20000
+    std::uint8_t wheel_dir = 0;   // 0 none since the last tab change, 1 down, 2 up
+    void setup_summary_grids();   // sizes, headers and painters of StringGrid2/3/4/6
+    void compute_monthly();
+    void monthcolor(int col, int row, const QRect& rect, velmo::DrawState state);
+    void compute_weekday();
+    void weekcolor(int col, int row, const QRect& rect, velmo::DrawState state);
+    void compute_extra_summary();
+    void usercolor(int col, int row, const QRect& rect, velmo::DrawState state);
+    void compute_hall_summary();
+    void best15color(int col, int row, const QRect& rect, velmo::DrawState state);
+    void CheckBox1Click();
+    void StringGrid4MouseWheelDown(bool& handled);
+    void StringGrid4MouseWheelUp(bool& handled);
+
+    // ---- Editing (entry/) ----
+    void StringGrid1Click();
+
+    // ---- Components ----
+    QWidget* central = nullptr;
+    QWidget* CoolBar1 = nullptr;
+    QWidget* ToolBar1 = nullptr;
+    QToolButton* ToolButton1 = nullptr;
+    QToolButton* ToolButton2 = nullptr;
+    QToolButton* ToolButton3 = nullptr;
+    QPushButton* Button3 = nullptr;
+    QPushButton* Button4 = nullptr;
+    QPushButton* Button5 = nullptr;
+    QPushButton* Button6 = nullptr;
+    QLabel* StaticText1 = nullptr;
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* TabSheet1 = nullptr;
+    QWidget* TabSheet2 = nullptr;
+    QWidget* TabSheet3 = nullptr;
+    QWidget* TabSheet4 = nullptr;
+    QWidget* TabSheet5 = nullptr;
+    QWidget* TabSheet6 = nullptr;
+    QWidget* TabSheet7 = nullptr;
+    velmo::Splitter* Splitter1 = nullptr;
+    QLabel* Label1 = nullptr;  // the comment label beside Memo1
+    QPlainTextEdit* Memo1 = nullptr;
+    velmo::StatusBar* StatusBar1 = nullptr;
+    velmo::PaintBox* PaintBox1 = nullptr;
+    velmo::StringGrid* StringGrid2 = nullptr;
+    QLabel* Label4 = nullptr;
+    velmo::StringGrid* StringGrid3 = nullptr;
+    velmo::StringGrid* StringGrid6 = nullptr;
+    velmo::StringGrid* StringGrid4 = nullptr;
+    QCheckBox* CheckBox1 = nullptr;
+    std::array<QLabel*, 10> hall_scale_labels{};  // Label5 .. Label14
+    velmo::StringGrid* StringGrid7 = nullptr;
+    QCheckBox* CheckBox2 = nullptr;
+    QListWidget* ListBox1 = nullptr;
+    velmo::StringGrid* StringGrid10 = nullptr;
+    QLabel* Image2 = nullptr;
+
+    QMenu* File1 = nullptr;  // "ファイル"
+    QAction* Open1 = nullptr;
+    QAction* New1 = nullptr;
+    QAction* Close1 = nullptr;
+    QAction* kanren = nullptr;
+    QMenu* N1 = nullptr;  // "収支"
+    QAction* InputInCome = nullptr;
+    QAction* InComeTeisei = nullptr;
+    QAction* InComeDelete1 = nullptr;
+    QAction* IncomeTuika = nullptr;
+    QAction* InComeRecord = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QAction* input_cal = nullptr;
+    QAction* N2 = nullptr;
+    QAction* Delete1 = nullptr;
+    QAction* pop_calen = nullptr;
+
+    QLabel* label(int number) const;  // Label5 .. Label14 by number
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void build_window();
+    void build_year_list_tab();
+    void build_summary_tabs();
+    void build_menus();
+    bool initialised_ = false;
+};
+
+extern TForm1* Form1;

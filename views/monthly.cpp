@@ -1,0 +1,161 @@
+// The monthly tab: twelve months, the year's TOTAL row and the monthly average;
+// also the set-up of the summary grids of the monthly, weekday and hall tabs.
+#include <QCheckBox>
+#include <QLabel>
+#include <QPainter>
+#include <QStyle>
+
+#include "framework/cp932.h"
+#include "framework/draw.h"
+#include "shell/tform1.h"
+#include "views/header_shading.h"
+#include "views/palette.h"
+#include "views/summary_calc.h"
+#include "views/win_rate.h"
+
+namespace {
+
+constexpr int kTotalRow = 13;
+
+void set_widths(velmo::StringGrid* grid, std::initializer_list<int> widths) {
+    int c = 0;
+    for (int w : widths) grid->set_col_width(c++, w);
+}
+
+void set_row_texts(velmo::StringGrid* grid, int col, int first_row, std::initializer_list<const std::string*> texts) {
+    int r = first_row;
+    for (const std::string* t : texts) grid->set_cell(col, r++, *t);
+}
+
+}  // namespace
+
+void TForm1::setup_summary_grids() {
+    const int g = width_step;
+    const std::string year_header = year_text + SJ(u8"年");
+    const std::string& invest = SJ(u8"投資総額 ");
+    const std::string& payout = SJ(u8"換金総額 ");
+    const std::string& balance = SJ(u8"収　支 ");
+    const std::string& rate = SJ(u8"勝　率 ");
+
+    // Monthly table.
+    StringGrid2->set_col_count(6);
+    StringGrid2->set_row_count(14);
+    StringGrid2->set_default_row_height(18);
+    StringGrid2->set_fixed_rows(1);
+    set_widths(StringGrid2, {g + 60, 2 * g + 99, 2 * g + 99, 2 * g + 99, 2 * g + 99, 5 * g + 178});
+    StringGrid2->set_cell(0, 0, year_header);
+    set_row_texts(StringGrid2, 1, 0, {&invest, &payout, &balance, &SJ(u8"合　計 "), &rate});
+    set_row_texts(StringGrid2, 0, 1,
+                  {&SJ(u8"１月"), &SJ(u8"２月"), &SJ(u8"３月"), &SJ(u8"４月"), &SJ(u8"５月"), &SJ(u8"６月"),
+                   &SJ(u8"７月"), &SJ(u8"８月"), &SJ(u8"９月"), &SJ(u8"１０月"), &SJ(u8"１１月"), &SJ(u8"１２月")});
+    StringGrid2->set_cell(0, kTotalRow, "TOTAL");
+    StringGrid2->on_draw_cell = [this](int col, int row, const QRect& rect, velmo::DrawState state) {
+        monthcolor(col, row, rect, state);
+    };
+    if (Label4->text().isEmpty()) Label4->setText(QString::fromUtf8(u8"月間平均"));
+
+    // Weekday table.
+    StringGrid3->set_col_count(5);
+    StringGrid3->set_row_count(9);
+    StringGrid3->set_default_row_height(18);
+    StringGrid3->set_fixed_rows(1);
+    set_widths(StringGrid3, {g + 60, 3 * g + 121, 3 * g + 121, 3 * g + 121, 4 * g + 212});
+    StringGrid3->set_cell(0, 0, year_header);
+    set_row_texts(StringGrid3, 1, 0, {&invest, &payout, &balance, &rate});
+    set_row_texts(StringGrid3, 0, 1,
+                  {&SJ(u8"日　曜"), &SJ(u8"月　曜"), &SJ(u8"火　曜"), &SJ(u8"水　曜"), &SJ(u8"木　曜"),
+                   &SJ(u8"金　曜"), &SJ(u8"土　曜")});
+    StringGrid3->set_cell(0, 8, "TOTAL");
+    StringGrid3->on_draw_cell = [this](int col, int row, const QRect& rect, velmo::DrawState state) {
+        weekcolor(col, row, rect, state);
+    };
+
+    // Extra-value table: ten ranks under the weekday table, shown with an extra column.
+    const int sb = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    StringGrid6->set_col_count(6);
+    StringGrid6->set_row_count(11);
+    StringGrid6->set_default_row_height(17);
+    StringGrid6->set_fixed_rows(1);
+    set_widths(StringGrid6, {g + 60, 4 * g + 151, 2 * g + 90, 2 * g + 90, 2 * g + 90, 3 * g + 153 - sb});
+    StringGrid6->set_cell(0, 0, SJ(u8"収支順"));
+    set_row_texts(StringGrid6, 2, 0, {&invest, &payout, &balance, &rate});
+    StringGrid6->on_draw_cell = [this](int col, int row, const QRect& rect, velmo::DrawState state) {
+        usercolor(col, row, rect, state);
+    };
+    StringGrid6->setVisible(has_extra == 1);
+
+    // Hall table with its bars and scale.
+    StringGrid4->set_col_count(6);
+    StringGrid4->set_row_count(17);
+    StringGrid4->set_default_row_height(18);
+    StringGrid4->set_fixed_rows(1);
+    set_widths(StringGrid4, {g + 60, 4 * g + 151, 2 * g + 90, 2 * g + 90, 2 * g + 90, 3 * g + 153});
+    StringGrid4->set_cell(0, 0, SJ(u8"収支順"));
+    StringGrid4->set_cell(1, 0, SJ(u8" ホール名"));
+    set_row_texts(StringGrid4, 2, 0, {&invest, &payout, &balance, &rate});
+    StringGrid4->on_draw_cell = [this](int col, int row, const QRect& rect, velmo::DrawState state) {
+        best15color(col, row, rect, state);
+    };
+    StringGrid4->on_mouse_wheel = [this](bool up, bool& handled) {
+        if (up) StringGrid4MouseWheelUp(handled);
+        else StringGrid4MouseWheelDown(handled);
+    };
+    CheckBox1->setText(QString::fromUtf8(u8"グラフ表示"));
+    CheckBox1->setChecked(true);
+    connect(CheckBox1, &QCheckBox::clicked, this, [this] { CheckBox1Click(); });
+    label(9)->setText(QStringLiteral("0"));
+}
+
+void TForm1::compute_monthly() {
+    for (int r = 1; r <= kTotalRow; ++r)
+        for (int c = 1; c <= 5; ++c) StringGrid2->set_cell(c, r, std::string());
+    if (rec_count <= 0) return;
+
+    const auto rows = velmo::ledger_rows(*StringGrid1, *StringGrid5, rec_count, row_mark, -1);
+    const velmo::MonthlySummary sum = velmo::summarize_months(rows);
+    for (int m = 1; m <= sum.months; ++m) {
+        const auto i = static_cast<std::size_t>(m - 1);
+        const velmo::SummaryLine& line = sum.lines[i];
+        StringGrid2->set_cell(1, m, std::to_string(line.investment));
+        StringGrid2->set_cell(2, m, std::to_string(line.payout));
+        StringGrid2->set_cell(3, m, std::to_string(line.balance()));
+        StringGrid2->set_cell(4, m, std::to_string(sum.running[i]));
+        StringGrid2->set_cell(5, m, velmo::format_win_rate(line.counts.wins, line.counts.losses, line.counts.draws));
+    }
+    StringGrid2->set_cell(1, kTotalRow, std::to_string(sum.year_investment));
+    StringGrid2->set_cell(2, kTotalRow, std::to_string(sum.year_payout));
+    StringGrid2->set_cell(4, kTotalRow, std::to_string(sum.year_balance));
+    Label4->setText(velmo::from_cp932(SJ(u8"月間平均　") + std::to_string(sum.average)));
+}
+
+void TForm1::monthcolor(int col, int row, const QRect& rect, velmo::DrawState) {
+    QPainter& p = *StringGrid2->canvas();
+    const std::string& text = StringGrid2->cell(col, row);
+    p.setFont(velmo::ui_font(15 + font_step));
+    p.setPen(Qt::black);
+    Qt::Alignment align = Qt::AlignBottom | (col == 0 ? Qt::AlignHCenter : Qt::AlignRight);
+    if (row == 0 || col == 0) {
+        velmo::header_shading(p, rect, StringGrid2->row_height(0), col == 0);
+        velmo::draw_text_in_rect(p, rect, velmo::from_cp932(text), align);
+        return;
+    }
+    if (StringGrid2->cell(1, row).empty()) {
+        p.fillRect(rect, velmo::palette::empty());
+        return;
+    }
+    const bool strong = row == kTotalRow;
+    int sign = 0;
+    if (col == 4 || col == 5) {
+        const std::int64_t running = velmo::parse_amount(StringGrid2->cell(4, row));
+        sign = running > 0 ? 1 : (running < 0 ? -1 : 0);
+    } else {
+        const std::int64_t balance =
+            velmo::parse_amount(StringGrid2->cell(2, row)) - velmo::parse_amount(StringGrid2->cell(1, row));
+        sign = balance > 0 ? 1 : (balance < 0 ? -1 : 0);
+    }
+    QColor back = velmo::palette::neutral();
+    if (sign > 0) back = strong ? velmo::palette::win_strong() : velmo::palette::win();
+    if (sign < 0) back = strong ? velmo::palette::loss_strong() : velmo::palette::loss();
+    p.fillRect(rect, back);
+    velmo::draw_text_in_rect(p, rect, velmo::from_cp932(text), align);
+}

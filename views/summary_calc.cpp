@@ -1,0 +1,258 @@
+#include "views/summary_calc.h"
+
+#include <QPainter>
+
+#include <algorithm>
+#include <charconv>
+#include <limits>
+#include <numeric>
+#include <unordered_map>
+
+#include "framework/cp932.h"
+#include "framework/runtime.h"
+#include "framework/string_grid.h"
+#include "ledger/ledger_model.h"
+
+namespace velmo {
+
+namespace {
+
+constexpr std::int64_t kScaleStep = 20000;
+
+void count_result(WinCounts& counts, std::int64_t investment, std::int64_t payout) {
+    if (investment < payout) ++counts.wins;
+    else if (investment > payout) ++counts.losses;
+    else ++counts.draws;
+}
+
+void count_mark(WinCounts& counts, int mark) {
+    if (mark > 0) ++counts.wins;
+    else if (mark < 0) ++counts.losses;
+    else ++counts.draws;
+}
+
+void add(SummaryLine& line, const Amounts& amounts) {
+    line.investment += amounts.investment;
+    line.payout += amounts.payout;
+}
+
+// Visits every play day (a run of rows with equal date text) in ledger order:
+// fn(first row index, summed amounts).
+template <typename Fn>
+void for_each_play_day(std::span<const SummaryRow> rows, Fn fn) {
+    std::size_t i = 0;
+    while (i < rows.size()) {
+        std::size_t first = i;
+        Amounts day = rows[i].amounts;
+        ++i;
+        while (i < rows.size() && rows[i].date == rows[i - 1].date) {
+            day.investment += rows[i].amounts.investment;
+            day.payout += rows[i].amounts.payout;
+            ++i;
+        }
+        fn(first, day);
+    }
+}
+
+void fill_frame(QPainter& p, int left, int top, int right, int bottom, const QColor& color) {
+    if (right <= left || bottom <= top) return;
+    p.fillRect(QRect(left, top, right - left, 1), color);
+    p.fillRect(QRect(left, bottom - 1, right - left, 1), color);
+    p.fillRect(QRect(left, top, 1, bottom - top), color);
+    p.fillRect(QRect(right - 1, top, 1, bottom - top), color);
+}
+
+}  // namespace
+
+std::int64_t parse_amount(std::string_view text) {
+    std::int64_t value = 0;
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (ec != std::errc() || ptr != end || text.empty()) return 0;
+    return value;
+}
+
+Amounts unpack_day_totals(std::string_view packed) {
+    Amounts result;
+    std::size_t pos = 0;
+    auto field = [&]() -> std::string_view {
+        if (pos >= packed.size()) return {};
+        std::size_t n = static_cast<unsigned char>(packed[pos]);
+        ++pos;
+        n = std::min(n, packed.size() - pos);
+        std::string_view text = packed.substr(pos, n);
+        pos += n;
+        return text;
+    };
+    result.investment = parse_amount(field());
+    result.payout = parse_amount(field());
+    return result;
+}
+
+std::vector<SummaryRow> ledger_rows(const StringGrid& list, const StringGrid& hidden, int rec_count,
+                                    std::span<const std::int8_t> marks, int key_col) {
+    int count = std::clamp(rec_count, 0, std::max(0, list.row_count() - 1));
+    std::vector<SummaryRow> rows(static_cast<std::size_t>(count));
+    for (int r = 1; r <= count; ++r) {
+        SummaryRow& row = rows[static_cast<std::size_t>(r - 1)];
+        row.date = list.cell(0, r);
+        row.amounts = unpack_day_totals(hidden.cell(1, r));
+        row.mark = static_cast<std::size_t>(r) < marks.size() ? marks[static_cast<std::size_t>(r)] : 0;
+        if (key_col >= 0) row.key = list.cell(key_col, r);
+    }
+    return rows;
+}
+
+MonthlySummary summarize_months(std::span<const SummaryRow> rows) {
+    MonthlySummary out;
+    if (rows.empty()) return out;
+    std::size_t i = 0;
+    int m = 1;
+    SummaryLine month;
+    std::int64_t running = 0;
+    int rm = 0;
+    do {
+        rm = i < rows.size() ? date_text_month(rows[i].date) : 0;
+        if (rm < 1 || rm > 12) rm = 0;
+        if (rm == m) {
+            // The play day starting at row i.
+            Amounts day = rows[i].amounts;
+            ++i;
+            while (i < rows.size() && rows[i].date == rows[i - 1].date) {
+                day.investment += rows[i].amounts.investment;
+                day.payout += rows[i].amounts.payout;
+                ++i;
+            }
+            add(month, day);
+            count_result(month.counts, day.investment, day.payout);
+        } else {
+            // Month m is complete (or had no play).
+            auto index = static_cast<std::size_t>(m - 1);
+            running += month.balance();
+            out.lines[index] = month;
+            out.running[index] = running;
+            out.year_investment += month.investment;
+            out.year_payout += month.payout;
+            month = SummaryLine{};
+            ++m;
+        }
+    } while (m <= rm);
+    out.months = m - 1;
+    out.year_balance = running;
+    out.average = out.months > 0 ? running / out.months : 0;
+    return out;
+}
+
+WeekdaySummary summarize_weekdays(std::span<const SummaryRow> rows, int year) {
+    WeekdaySummary out;
+    for_each_play_day(rows, [&](std::size_t first, const Amounts& day) {
+        int month = date_text_month(rows[first].date);
+        int d = date_text_day(rows[first].date);
+        if (!is_valid_date(year, month, d)) return;
+        SummaryLine& line = out.days[static_cast<std::size_t>(day_of_week(year, month, d) - 1)];
+        add(line, day);
+        count_result(line.counts, day.investment, day.payout);
+    });
+    for (const SummaryLine& line : out.days) {
+        out.total.investment += line.investment;
+        out.total.payout += line.payout;
+        out.total.counts.wins += line.counts.wins;
+        out.total.counts.losses += line.counts.losses;
+        out.total.counts.draws += line.counts.draws;
+    }
+    return out;
+}
+
+std::vector<Group> collect_groups(std::span<const SummaryRow> rows, std::size_t limit, bool skip_empty) {
+    std::vector<Group> groups;
+    if (limit == 0) return groups;
+    std::unordered_map<std::string_view, std::size_t> index;
+    for (const SummaryRow& row : rows) {
+        if (skip_empty && row.key.empty()) continue;
+        auto [it, inserted] = index.try_emplace(row.key, groups.size());
+        if (inserted) groups.push_back(Group{std::string(row.key), SummaryLine{}});
+        SummaryLine& line = groups[it->second].line;
+        add(line, row.amounts);
+        count_mark(line.counts, row.mark);
+        if (groups.size() >= limit) break;
+    }
+    return groups;
+}
+
+std::vector<Group> rank_groups(std::vector<Group> groups) {
+    std::vector<std::size_t> order(groups.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        std::int64_t ba = groups[a].line.balance();
+        std::int64_t bb = groups[b].line.balance();
+        if (ba != bb) return ba > bb;
+        return a > b;  // equal balances: the later one first
+    });
+    std::vector<Group> ranked;
+    ranked.reserve(groups.size());
+    for (std::size_t i : order) ranked.push_back(std::move(groups[i]));
+    return ranked;
+}
+
+std::int64_t bar_scale(std::int64_t best, std::int64_t worst) {
+    std::int64_t top = best;
+    if (best + worst < 0) top = -worst;
+    if (top <= 0) return 0;
+    std::int64_t k = top / kScaleStep + (top % kScaleStep != 0 ? 1 : 0);
+    return kScaleStep * k;
+}
+
+std::string scale_caption(std::int64_t value) { return SJ(u8"±") + std::to_string(value); }
+
+int bar_length(int first_width, std::int64_t scale, std::int64_t value) {
+    if (value == 0 || scale <= 0) return 0;
+    float magnitude = static_cast<float>(value < 0 ? -value : value);
+    float ratio = static_cast<float>(scale) / magnitude;
+    float length = static_cast<float>(4 * first_width) / ratio;
+    return static_cast<int>(length);
+}
+
+BarPiece bar_piece(int length, int covered, int cell_width, int cell_right) {
+    BarPiece piece;
+    if (length <= covered) {
+        int gap = covered - length;
+        if (gap >= cell_width) return piece;
+        piece.drawn = true;
+        piece.end = true;
+        piece.right = cell_right - gap;
+        return piece;
+    }
+    piece.drawn = true;
+    piece.right = cell_right;
+    return piece;
+}
+
+BarColors bar_colors(std::int64_t value) {
+    if (value < 0) return {QColor(255, 0, 0), QColor(255, 144, 206), QColor(255, 186, 206)};
+    return {QColor(0, 0, 255), QColor(103, 179, 255), QColor(174, 210, 255)};
+}
+
+void draw_bar_piece(QPainter& painter, const QRect& cell, const BarPiece& piece, const BarColors& colors) {
+    if (!piece.drawn) return;
+    int left = cell.left();
+    int right = piece.right;
+    int top = cell.top() + 2;
+    int bottom = cell.top() + cell.height() - 2;
+    fill_frame(painter, left, top, right, bottom, colors.dark);
+    --bottom;
+    if (piece.end) {
+        --right;
+        painter.fillRect(QRect(right, top, 1, 1), colors.light);
+        painter.fillRect(QRect(right, bottom, 1, 1), colors.light);
+    }
+    ++top;
+    if (right > left) {
+        fill_frame(painter, left, top, right, bottom, colors.medium);
+        ++top;
+        --bottom;
+        if (piece.end) --right;
+        if (right > left && bottom > top) painter.fillRect(QRect(left, top, right - left, bottom - top), colors.light);
+    }
+}
+
+}  // namespace velmo

@@ -1,0 +1,145 @@
+#pragma once
+// Arithmetic of the summary tables: monthly, weekday, per-hall and per-value
+// groups, the bar scale and the geometry of a bar piece. Everything here works
+// on plain values read from the ledger rows, so it can be checked without windows.
+#include <QColor>
+#include <QRect>
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class QPainter;
+
+namespace velmo {
+
+class StringGrid;
+
+// ---- Reading ledger cells ----
+
+// Strict decimal integer (optional leading '-'); 0 for anything else, including
+// a value out of the 64-bit range. Sums are kept in 64 bits so they never wrap.
+std::int64_t parse_amount(std::string_view text);
+
+// Investment and payout of a play record, as packed in its day_totals cell:
+// a length byte and the investment digits, then a length byte and the payout
+// digits. A damaged cell gives what can be read, the rest 0.
+struct Amounts {
+    std::int64_t investment = 0;
+    std::int64_t payout = 0;
+};
+Amounts unpack_day_totals(std::string_view packed);
+
+// ---- Counting ----
+
+struct WinCounts {
+    int wins = 0;
+    int losses = 0;
+    int draws = 0;
+    int total() const { return wins + losses + draws; }
+};
+
+// One ledger row as the summaries see it.
+struct SummaryRow {
+    std::string_view date;  // column 0 of the year list
+    Amounts amounts;        // from day_totals
+    int mark = 0;           // row_mark: > 0 win, < 0 loss, 0 draw
+    std::string_view key;   // hall name or extra value, for the grouped tables
+};
+
+// Sums and counts of one line of a summary table.
+struct SummaryLine {
+    std::int64_t investment = 0;
+    std::int64_t payout = 0;
+    WinCounts counts;
+    std::int64_t balance() const { return payout - investment; }
+};
+
+// The rows 1..rec_count of the year list with their day_totals (column 1 of the
+// hidden grid) and marks; key_col < 0 leaves the key empty. The views point into
+// the grids' cells and stay valid while the grids are not changed.
+std::vector<SummaryRow> ledger_rows(const StringGrid& list, const StringGrid& hidden, int rec_count,
+                                    std::span<const std::int8_t> marks, int key_col);
+
+// ---- Monthly table ----
+
+struct MonthlySummary {
+    int months = 0;  // months filled: January up to the month of the last record
+    std::array<SummaryLine, 12> lines{};
+    std::array<std::int64_t, 12> running{};  // running balance after each month
+    std::int64_t year_investment = 0;
+    std::int64_t year_payout = 0;
+    std::int64_t year_balance = 0;
+    std::int64_t average = 0;  // year balance / months, truncated toward zero
+};
+
+// Sums the ledger (in date order) month by month. A play day is a run of rows
+// with the same date text; it is won, lost or drawn by its summed amounts.
+// A row whose month is outside 1..12 ends the reading, as the end of the ledger does.
+MonthlySummary summarize_months(std::span<const SummaryRow> rows);
+
+// ---- Weekday table ----
+
+struct WeekdaySummary {
+    std::array<SummaryLine, 7> days{};  // Sunday .. Saturday
+    SummaryLine total;
+};
+
+// Sums the play days by weekday in the given year. Days whose date is not a
+// real date are left out.
+WeekdaySummary summarize_weekdays(std::span<const SummaryRow> rows, int year);
+
+// ---- Grouped and ranked tables (halls, extra values) ----
+
+struct Group {
+    std::string key;
+    SummaryLine line;
+};
+
+// Groups the rows by key in order of first appearance, counting each row by
+// its mark. Reading stops after the row that brought the limit-th key. With
+// skip_empty, rows with an empty key are left out.
+std::vector<Group> collect_groups(std::span<const SummaryRow> rows, std::size_t limit, bool skip_empty);
+
+// Best balance first; of equal balances the group that appeared later first.
+std::vector<Group> rank_groups(std::vector<Group> groups);
+
+// ---- Bars of the hall table ----
+
+// Full scale of the bars: 20000 times the number of 20000-steps needed for the
+// larger of the best balance and the size of the worst. 0 when both are 0.
+std::int64_t bar_scale(std::int64_t best, std::int64_t worst);
+
+// Caption of a scale label: "±" and the decimal value.
+std::string scale_caption(std::int64_t value);
+
+// Length of a balance bar in pixels: 4 x width of the first bar column x |value| / scale,
+// computed in single precision and truncated. 0 for value 0 or scale <= 0.
+int bar_length(int first_width, std::int64_t scale, std::int64_t value);
+
+// The part of a bar that falls in one cell.
+struct BarPiece {
+    bool drawn = false;  // false: the bar ends before this cell
+    bool end = false;    // the bar ends inside this cell
+    int right = 0;       // exclusive right edge of the piece
+};
+
+// length: bar length; covered: sum of the widths of the bar columns up to and
+// including this one; cell_width; cell_right: exclusive right edge of the cell.
+BarPiece bar_piece(int length, int covered, int cell_width, int cell_right);
+
+struct BarColors {
+    QColor dark;
+    QColor medium;
+    QColor light;
+};
+BarColors bar_colors(std::int64_t value);  // blue for a gain, red for a loss
+
+// Paints the piece of a bar in a cell: a dark frame, a medium frame inside it
+// and a light fill, with the rounded end on the end piece.
+void draw_bar_piece(QPainter& painter, const QRect& cell, const BarPiece& piece, const BarColors& colors);
+
+}  // namespace velmo

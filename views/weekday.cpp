@@ -1,0 +1,69 @@
+// The weekday tab's upper table: the play days of the year by weekday.
+#include <QPainter>
+
+#include "framework/cp932.h"
+#include "framework/draw.h"
+#include "shell/tform1.h"
+#include "views/header_shading.h"
+#include "views/palette.h"
+#include "views/summary_calc.h"
+#include "views/win_rate.h"
+
+namespace {
+
+constexpr int kTotalRow = 8;
+constexpr int kMonthlyTotalRow = 13;
+
+std::string rate_text(const velmo::WinCounts& c) { return velmo::format_win_rate(c.wins, c.losses, c.draws); }
+
+void write_line(velmo::StringGrid* grid, int row, const velmo::SummaryLine& line, std::string rate) {
+    grid->set_cell(1, row, std::to_string(line.investment));
+    grid->set_cell(2, row, std::to_string(line.payout));
+    grid->set_cell(3, row, std::to_string(line.balance()));
+    grid->set_cell(4, row, std::move(rate));
+}
+
+}  // namespace
+
+void TForm1::compute_weekday() {
+    if (rec_count <= 0) {
+        for (int r = 1; r <= kTotalRow; ++r)
+            for (int c = 1; c <= 4; ++c) StringGrid3->set_cell(c, r, std::string());
+        return;
+    }
+    const auto rows = velmo::ledger_rows(*StringGrid1, *StringGrid5, rec_count, row_mark, -1);
+    const velmo::WeekdaySummary sum = velmo::summarize_weekdays(rows, static_cast<int>(velmo::parse_amount(year_text)));
+    for (int d = 0; d < 7; ++d) {
+        const velmo::SummaryLine& line = sum.days[static_cast<std::size_t>(d)];
+        write_line(StringGrid3, d + 1, line, line.counts.total() > 0 ? rate_text(line.counts) : std::string());
+    }
+    const std::string total_rate = rate_text(sum.total.counts);
+    write_line(StringGrid3, kTotalRow, sum.total, total_rate);
+    // The monthly table's TOTAL row takes the year's win rate over play days.
+    StringGrid2->set_cell(5, kMonthlyTotalRow, total_rate);
+}
+
+void TForm1::weekcolor(int col, int row, const QRect& rect, velmo::DrawState) {
+    QPainter& p = *StringGrid3->canvas();
+    p.setFont(velmo::ui_font(15 + font_step));
+    p.setPen(Qt::black);
+    const Qt::Alignment align = Qt::AlignBottom | (col == 0 ? Qt::AlignHCenter : Qt::AlignRight);
+    const QString text = velmo::from_cp932(StringGrid3->cell(col, row));
+    if (row == 0 || col == 0) {
+        velmo::header_shading(p, rect, StringGrid3->row_height(0), col == 0);
+        velmo::draw_text_in_rect(p, rect, text, align);
+        return;
+    }
+    std::int64_t investment = 0;
+    std::int64_t payout = 0;
+    if (!StringGrid3->cell(1, row).empty()) {
+        investment = velmo::parse_amount(StringGrid3->cell(1, row));
+        payout = velmo::parse_amount(StringGrid3->cell(2, row));
+    }
+    const bool strong = row == kTotalRow;
+    QColor back = velmo::palette::neutral();
+    if (investment < payout) back = strong ? velmo::palette::win_strong() : velmo::palette::win();
+    if (investment > payout) back = strong ? velmo::palette::loss_strong() : velmo::palette::loss();
+    p.fillRect(rect, back);
+    velmo::draw_text_in_rect(p, rect, text, align);
+}

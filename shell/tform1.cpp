@@ -115,7 +115,7 @@ void TForm1::build_window() {
     StaticText1->setGeometry(512, 13, 114, 18);
     StaticText1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     StaticText1->setFont(velmo::ui_font(13));
-    StaticText1->setAlignment(Qt::AlignCenter);
+    StaticText1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
     PageControl1 = new QTabWidget(central);
     PageControl1->setGeometry(-1, 54, 650, 374);

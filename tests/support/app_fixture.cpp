@@ -1,0 +1,58 @@
+#include "tests/support/app_fixture.h"
+
+#include <QFile>
+
+#include "framework/cp932.h"
+#include "framework/runtime.h"
+
+namespace velmo::testing {
+
+void AppFixture::SetUp() {
+    ASSERT_TRUE(dir.isValid());
+    set_program_dir(dir.path());
+    set_today(QDate(2004, 3, 20));
+    form1 = std::make_unique<TForm1>();
+    form2 = std::make_unique<TForm2>();
+    form3 = std::make_unique<TForm3>();
+    form4 = std::make_unique<TForm4>();
+    form5 = std::make_unique<TForm5>();
+    form6 = std::make_unique<TForm6>();
+    form7 = std::make_unique<TForm7>();
+}
+
+void AppFixture::TearDown() {
+    form7.reset();
+    form6.reset();
+    form5.reset();
+    form4.reset();
+    form3.reset();
+    form2.reset();
+    form1.reset();
+    set_program_dir(QString());
+    set_today(std::nullopt);
+    set_write_fault(std::nullopt);
+}
+
+QString AppFixture::path(const QString& name) const { return dir.path() + QLatin1Char('/') + name; }
+
+void AppFixture::write_bytes(const QString& name, const std::string& bytes) const {
+    QFile f(path(name));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+std::string AppFixture::read_bytes(const QString& name) const {
+    return read_file(path(name)).value_or(std::string("<missing>"));
+}
+
+void AppFixture::load(const QString& file) {
+    form1->clear_ledger();
+    form1->file_name = file;
+    form1->load_ledger();
+}
+
+std::string sj(const char* utf8) { return cp932_literal(utf8); }
+std::string sj(const char8_t* utf8) { return cp932_literal(utf8); }
+QString u(const char* utf8) { return QString::fromUtf8(utf8); }
+
+}  // namespace velmo::testing

@@ -1,0 +1,51 @@
+#pragma once
+// A test fixture with the program's seven windows created as at start-up, the
+// program directory in a temporary folder, today's date fixed and every dialog
+// answered from a script.
+#include <QDate>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "entry/tform2.h"
+#include "entry/tform3.h"
+#include "entry/tform7.h"
+#include "framework/dialogs.h"
+#include "month/tform6.h"
+#include "print/tform4.h"
+#include "records/tform5.h"
+#include "shell/tform1.h"
+
+namespace velmo::testing {
+
+class AppFixture : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // A path inside the temporary folder.
+    QString path(const QString& name) const;
+    void write_bytes(const QString& name, const std::string& bytes) const;
+    std::string read_bytes(const QString& name) const;
+    // Clears the ledger and loads the named file, as the file commands do.
+    void load(const QString& file);
+
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<TForm1> form1;
+    std::unique_ptr<TForm2> form2;
+    std::unique_ptr<TForm3> form3;
+    std::unique_ptr<TForm4> form4;
+    std::unique_ptr<TForm5> form5;
+    std::unique_ptr<TForm6> form6;
+    std::unique_ptr<TForm7> form7;
+};
+
+// A CP932 string for a UTF-8 literal.
+std::string sj(const char* utf8);
+std::string sj(const char8_t* utf8);
+QString u(const char* utf8);
+
+}  // namespace velmo::testing

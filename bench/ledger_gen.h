@@ -1,0 +1,20 @@
+#pragma once
+// Generated year ledgers for the benchmarks and for looking at the views.
+#include <string>
+
+#include "ledger/ledger_codec.h"
+
+namespace velmo::bench {
+
+struct LedgerShape {
+    int records = 1023;      // play records, spread over the year in date order
+    int machines = 9;        // machines per record
+    int halls = 30;          // distinct hall names
+    bool extra = true;       // an extra column with preset values
+    unsigned seed = 20240;
+};
+
+// A year of play records as the ledger file holds them.
+LedgerImage generated_ledger(const std::string& year, const LedgerShape& shape);
+
+}  // namespace velmo::bench

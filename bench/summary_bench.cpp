@@ -1,0 +1,123 @@
+// Time of the refresh sequence and of loading a full year ledger.
+//
+//   velmo_bench                         runs the benchmarks
+//   velmo_bench --velmo_write=FILE [--velmo_records=N] [--velmo_machines=M] [--velmo_year=YYYY]
+//                                       writes a generated ledger file and exits
+#include <QApplication>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <memory>
+
+#include "bench/ledger_gen.h"
+#include "entry/tform2.h"
+#include "entry/tform3.h"
+#include "entry/tform7.h"
+#include "framework/dialogs.h"
+#include "framework/runtime.h"
+#include "month/tform6.h"
+#include "print/tform4.h"
+#include "records/tform5.h"
+#include "shell/tform1.h"
+
+namespace {
+
+// The program's windows as at start-up, with a full ledger file to load.
+struct Program {
+    QTemporaryDir dir;
+    velmo::ScriptedDialogs dialogs;
+    std::unique_ptr<TForm1> form1;
+    std::unique_ptr<TForm2> form2;
+    std::unique_ptr<TForm3> form3;
+    std::unique_ptr<TForm4> form4;
+    std::unique_ptr<TForm5> form5;
+    std::unique_ptr<TForm6> form6;
+    std::unique_ptr<TForm7> form7;
+    QString file;
+
+    Program() {
+        velmo::set_program_dir(dir.path());
+        form1 = std::make_unique<TForm1>();
+        form2 = std::make_unique<TForm2>();
+        form3 = std::make_unique<TForm3>();
+        form4 = std::make_unique<TForm4>();
+        form5 = std::make_unique<TForm5>();
+        form6 = std::make_unique<TForm6>();
+        form7 = std::make_unique<TForm7>();
+        file = dir.path() + QStringLiteral("/vq2024.vqd");
+        velmo::bench::LedgerShape shape;  // 1023 records of 9 machines
+        velmo::write_file_atomic(file, velmo::encode_ledger(velmo::bench::generated_ledger("2024", shape)));
+    }
+    void load() {
+        form1->clear_ledger();
+        form1->file_name = file;
+        form1->load_ledger();
+    }
+};
+
+// Made on first use and destroyed before the application object.
+std::unique_ptr<Program> g_program;
+
+Program& program() {
+    if (!g_program) g_program = std::make_unique<Program>();
+    return *g_program;
+}
+
+void BM_LoadLedger(benchmark::State& state) {
+    Program& p = program();
+    for (auto _ : state) p.load();
+    if (p.form1->rec_count != 1023) state.SkipWithError("the ledger did not load whole");
+}
+BENCHMARK(BM_LoadLedger)->Unit(benchmark::kMicrosecond);
+
+void BM_RefreshSequence(benchmark::State& state) {
+    Program& p = program();
+    p.load();
+    for (auto _ : state) p.form1->refresh_after_change();
+    state.counters["records"] = p.form1->rec_count;
+}
+BENCHMARK(BM_RefreshSequence)->Unit(benchmark::kMicrosecond);
+
+template <void (TForm1::*Pass)()>
+void BM_Pass(benchmark::State& state) {
+    Program& p = program();
+    p.load();
+    for (auto _ : state) (p.form1.get()->*Pass)();
+}
+BENCHMARK_TEMPLATE(BM_Pass, &TForm1::recompute_totals)->Name("BM_recompute_totals")->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(BM_Pass, &TForm1::compute_monthly)->Name("BM_compute_monthly")->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(BM_Pass, &TForm1::compute_weekday)->Name("BM_compute_weekday")->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(BM_Pass, &TForm1::compute_hall_summary)->Name("BM_compute_hall_summary")->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(BM_Pass, &TForm1::compute_extra_summary)->Name("BM_compute_extra_summary")->Unit(benchmark::kMicrosecond);
+
+const char* option(int argc, char** argv, const char* name) {
+    const std::size_t n = std::strlen(name);
+    for (int i = 1; i < argc; ++i)
+        if (std::strncmp(argv[i], name, n) == 0 && argv[i][n] == '=') return argv[i] + n + 1;
+    return nullptr;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (const char* out = option(argc, argv, "--velmo_write")) {
+        velmo::bench::LedgerShape shape;
+        shape.records = 130;
+        shape.machines = 2;
+        shape.halls = 8;
+        if (const char* v = option(argc, argv, "--velmo_records")) shape.records = std::atoi(v);
+        if (const char* v = option(argc, argv, "--velmo_machines")) shape.machines = std::atoi(v);
+        if (const char* v = option(argc, argv, "--velmo_halls")) shape.halls = std::atoi(v);
+        const char* year = option(argc, argv, "--velmo_year");
+        auto image = velmo::bench::generated_ledger(year ? year : "2024", shape);
+        return velmo::write_file_atomic(QString::fromLocal8Bit(out), velmo::encode_ledger(image)) ? 0 : 1;
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    g_program.reset();
+    return 0;
+}

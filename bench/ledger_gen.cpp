@@ -65,7 +65,7 @@ LedgerImage generated_ledger(const std::string& year, const LedgerShape& shape) 
         for (int k = 0; k < shape.machines; ++k) {
             std::string name = cp932_literal(kMachineNames[pick(14)]);
             int invest = 1000 * (1 + pick(30));
-            int payout = pick(3) == 0 ? 0 : 100 * pick(700);
+            int payout = pick(3) == 0 ? 0 : 100 * pick(440);
             invest_sum += invest;
             payout_sum += payout;
             detail += field(name) + field(std::to_string(invest)) + field(std::to_string(payout));

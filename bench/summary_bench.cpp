@@ -1,9 +1,13 @@
 // Time of the refresh sequence and of loading a full year ledger.
 //
 //   velmo_bench                         runs the benchmarks
-//   velmo_bench --velmo_write=FILE [--velmo_records=N] [--velmo_machines=M] [--velmo_year=YYYY]
+//   velmo_bench --velmo_write=FILE [--velmo_records=N] [--velmo_machines=M] [--velmo_halls=H] [--velmo_year=YYYY]
 //                                       writes a generated ledger file and exits
+//   velmo_bench --velmo_shot=DIR --velmo_file=FILE
+//                                       shows FILE in the main window and saves the
+//                                       monthly, weekday and hall tabs as DIR/tab1..3.png
 #include <QApplication>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
@@ -23,8 +27,8 @@
 
 namespace {
 
-// The program's windows as at start-up, with a full ledger file to load.
-struct Program {
+// The program's windows as at start-up.
+struct Windows {
     QTemporaryDir dir;
     velmo::ScriptedDialogs dialogs;
     std::unique_ptr<TForm1> form1;
@@ -34,9 +38,8 @@ struct Program {
     std::unique_ptr<TForm5> form5;
     std::unique_ptr<TForm6> form6;
     std::unique_ptr<TForm7> form7;
-    QString file;
 
-    Program() {
+    Windows() {
         velmo::set_program_dir(dir.path());
         form1 = std::make_unique<TForm1>();
         form2 = std::make_unique<TForm2>();
@@ -45,6 +48,14 @@ struct Program {
         form5 = std::make_unique<TForm5>();
         form6 = std::make_unique<TForm6>();
         form7 = std::make_unique<TForm7>();
+    }
+};
+
+// The windows with a full ledger file to load.
+struct Program : Windows {
+    QString file;
+
+    Program() {
         file = dir.path() + QStringLiteral("/vq2024.vqd");
         velmo::bench::LedgerShape shape;  // 1023 records of 9 machines
         velmo::write_file_atomic(file, velmo::encode_ledger(velmo::bench::generated_ledger("2024", shape)));
@@ -114,6 +125,20 @@ int main(int argc, char** argv) {
         const char* year = option(argc, argv, "--velmo_year");
         auto image = velmo::bench::generated_ledger(year ? year : "2024", shape);
         return velmo::write_file_atomic(QString::fromLocal8Bit(out), velmo::encode_ledger(image)) ? 0 : 1;
+    }
+    if (const char* shots = option(argc, argv, "--velmo_shot")) {
+        // Shows the main window with a ledger and saves the summary tabs as pictures.
+        const char* file = option(argc, argv, "--velmo_file");
+        if (!file) return 2;
+        Windows w;
+        w.form1->arguments = QStringList{QString::fromLocal8Bit(file)};
+        w.form1->show();
+        for (int tab : {1, 2, 3}) {
+            w.form1->PageControl1->setCurrentIndex(tab);
+            for (int i = 0; i < 20; ++i) QApplication::processEvents();
+            w.form1->grab().save(QStringLiteral("%1/tab%2.png").arg(QString::fromLocal8Bit(shots)).arg(tab));
+        }
+        return 0;
     }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -22,9 +22,16 @@ void set_widths(velmo::StringGrid* grid, std::initializer_list<int> widths) {
     for (int w : widths) grid->set_col_width(c++, w);
 }
 
-void set_row_texts(velmo::StringGrid* grid, int col, int first_row, std::initializer_list<const std::string*> texts) {
+// Texts down one column from first_row.
+void set_column_texts(velmo::StringGrid* grid, int col, int first_row, std::initializer_list<const std::string*> texts) {
     int r = first_row;
     for (const std::string* t : texts) grid->set_cell(col, r++, *t);
+}
+
+// Header texts along row 0 from first_col.
+void set_headers(velmo::StringGrid* grid, int first_col, std::initializer_list<const std::string*> texts) {
+    int c = first_col;
+    for (const std::string* t : texts) grid->set_cell(c++, 0, *t);
 }
 
 }  // namespace
@@ -44,8 +51,8 @@ void TForm1::setup_summary_grids() {
     StringGrid2->set_fixed_rows(1);
     set_widths(StringGrid2, {g + 60, 2 * g + 99, 2 * g + 99, 2 * g + 99, 2 * g + 99, 5 * g + 178});
     StringGrid2->set_cell(0, 0, year_header);
-    set_row_texts(StringGrid2, 1, 0, {&invest, &payout, &balance, &SJ(u8"合　計 "), &rate});
-    set_row_texts(StringGrid2, 0, 1,
+    set_headers(StringGrid2, 1, {&invest, &payout, &balance, &SJ(u8"合　計 "), &rate});
+    set_column_texts(StringGrid2, 0, 1,
                   {&SJ(u8"１月"), &SJ(u8"２月"), &SJ(u8"３月"), &SJ(u8"４月"), &SJ(u8"５月"), &SJ(u8"６月"),
                    &SJ(u8"７月"), &SJ(u8"８月"), &SJ(u8"９月"), &SJ(u8"１０月"), &SJ(u8"１１月"), &SJ(u8"１２月")});
     StringGrid2->set_cell(0, kTotalRow, "TOTAL");
@@ -61,8 +68,8 @@ void TForm1::setup_summary_grids() {
     StringGrid3->set_fixed_rows(1);
     set_widths(StringGrid3, {g + 60, 3 * g + 121, 3 * g + 121, 3 * g + 121, 4 * g + 212});
     StringGrid3->set_cell(0, 0, year_header);
-    set_row_texts(StringGrid3, 1, 0, {&invest, &payout, &balance, &rate});
-    set_row_texts(StringGrid3, 0, 1,
+    set_headers(StringGrid3, 1, {&invest, &payout, &balance, &rate});
+    set_column_texts(StringGrid3, 0, 1,
                   {&SJ(u8"日　曜"), &SJ(u8"月　曜"), &SJ(u8"火　曜"), &SJ(u8"水　曜"), &SJ(u8"木　曜"),
                    &SJ(u8"金　曜"), &SJ(u8"土　曜")});
     StringGrid3->set_cell(0, 8, "TOTAL");
@@ -78,7 +85,7 @@ void TForm1::setup_summary_grids() {
     StringGrid6->set_fixed_rows(1);
     set_widths(StringGrid6, {g + 60, 4 * g + 151, 2 * g + 90, 2 * g + 90, 2 * g + 90, 3 * g + 153 - sb});
     StringGrid6->set_cell(0, 0, SJ(u8"収支順"));
-    set_row_texts(StringGrid6, 2, 0, {&invest, &payout, &balance, &rate});
+    set_headers(StringGrid6, 2, {&invest, &payout, &balance, &rate});
     StringGrid6->on_draw_cell = [this](int col, int row, const QRect& rect, velmo::DrawState state) {
         usercolor(col, row, rect, state);
     };
@@ -92,7 +99,7 @@ void TForm1::setup_summary_grids() {
     set_widths(StringGrid4, {g + 60, 4 * g + 151, 2 * g + 90, 2 * g + 90, 2 * g + 90, 3 * g + 153});
     StringGrid4->set_cell(0, 0, SJ(u8"収支順"));
     StringGrid4->set_cell(1, 0, SJ(u8" ホール名"));
-    set_row_texts(StringGrid4, 2, 0, {&invest, &payout, &balance, &rate});
+    set_headers(StringGrid4, 2, {&invest, &payout, &balance, &rate});
     StringGrid4->on_draw_cell = [this](int col, int row, const QRect& rect, velmo::DrawState state) {
         best15color(col, row, rect, state);
     };

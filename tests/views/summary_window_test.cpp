@@ -83,6 +83,24 @@ TEST_F(SummaryWindow, MonthlyTableFillsMonthsUpToTheLastRecordAndTheTotalRow) {
     EXPECT_EQ(cell(g, 0, 12), sj(u8"１２月"));
 }
 
+TEST_F(SummaryWindow, HeadersOfTheSummaryGrids) {
+    TForm1& f = *form1;
+    const std::string expected[4] = {sj(u8"投資総額 "), sj(u8"換金総額 "), sj(u8"収　支 "), sj(u8"勝　率 ")};
+    EXPECT_EQ(cell(f.StringGrid2, 4, 0), sj(u8"合　計 "));
+    EXPECT_EQ(cell(f.StringGrid2, 5, 0), expected[3]);
+    EXPECT_EQ(cell(f.StringGrid2, 0, 1), sj(u8"１月"));
+    EXPECT_EQ(cell(f.StringGrid2, 0, 13), "TOTAL");
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(cell(f.StringGrid2, 1 + i, 0), expected[i]);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(cell(f.StringGrid3, 1 + i, 0), expected[i]);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(cell(f.StringGrid4, 2 + i, 0), expected[i]);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(cell(f.StringGrid6, 2 + i, 0), expected[i]);
+    EXPECT_EQ(cell(f.StringGrid3, 0, 1), sj(u8"日　曜"));
+    EXPECT_EQ(cell(f.StringGrid3, 0, 7), sj(u8"土　曜"));
+    EXPECT_EQ(cell(f.StringGrid4, 1, 0), sj(u8" ホール名"));
+    EXPECT_EQ(cell(f.StringGrid4, 0, 0), sj(u8"収支順"));
+    EXPECT_TRUE(cell(f.StringGrid2, 1, 1).empty());
+}
+
 TEST_F(SummaryWindow, WeekdayTableCountsPlayDays) {
     TForm1& f = *form1;
     f.year_text = "2024";

@@ -8,7 +8,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "framework/cp932.h"
 #include "framework/draw.h"
+#include "framework/runtime.h"
+#include "framework/text_guard.h"
+#include "ledger/ledger_codec.h"
 #include "framework/string_grid.h"
 
 TForm2* Form2 = nullptr;
@@ -87,4 +91,29 @@ void TForm2::build() {
     Button1->setGeometry(316, 428, 96, 24);
     Button2 = new QPushButton(u("キャンセル"), this);
     Button2->setGeometry(316, 458, 96, 24);
+
+    // Grid headers and row numbers.
+    const char* headers[5] = {"", " プレイ機種名", "投資額 ", "回収額 ", "収　支 "};
+    for (int c = 0; c < 5; ++c) StringGrid1->set_cell(c, 0, velmo::cp932_literal(headers[c]));
+    for (int r = 1; r <= 9; ++r) StringGrid1->set_cell(0, r, std::to_string(r));
+    StringGrid1->set_row(1);
+    MonthCalendar1->setSelectedDate(velmo::today());
+
+    // Amounts take no input method; texts stay storable within their fields.
+    for (QLineEdit* e : {Edit1, Edit2}) {
+        e->setAttribute(Qt::WA_InputMethodEnabled, false);
+        e->installEventFilter(this);
+    }
+    velmo::guard_text(ComboBox1, velmo::kShortTextMax);
+    velmo::guard_text(ComboBox2, velmo::kShortTextMax);
+    velmo::guard_text(ComboBox3, velmo::kShortTextMax);
+    velmo::guard_text(Memo1, 2000);
+
+    StringGrid1->on_draw_cell = [this](int col, int row, const QRect& rect, velmo::DrawState state) {
+        drawcell(col, row, rect, state);
+    };
+    StringGrid1->on_click = [this] { sgClick(); };
+    connect(ComboBox2, &QComboBox::editTextChanged, this, [this] { ChangeKishu(); });
+    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
 }

@@ -11,6 +11,7 @@ class QPushButton;
 
 namespace velmo {
 class StringGrid;
+struct DrawState;
 }
 
 class TForm2 : public QWidget {
@@ -34,8 +35,31 @@ public:
     QPushButton* Button1 = nullptr;  // 登　　録 / 訂　　正
     QPushButton* Button2 = nullptr;  // キャンセル
 
+    static constexpr int kTotalsRow = 10;
+
+    // On show: clears the amounts, the machine box and the comment, disables the main window.
+    void form2open();
+    // Key released in Edit1 or Edit2 (virtual key code of the platform's keyboard).
+    void chknum(QLineEdit* sender, int key);
+    void ChangeKishu();
+    void sgClick();
+    void drawcell(int col, int row, const QRect& rect, velmo::DrawState state);
+    void Button1Click();  // commit
+    void Button2Click();  // cancel
+    void form2close();
+
+    // Empties cells 1..4 of rows 1..10.
+    void clear_machine_rows();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void build();
+    void end_editing();
+    bool committing_ = false;
 };
 
 extern TForm2* Form2;

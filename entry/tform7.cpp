@@ -10,6 +10,9 @@
 
 #include "framework/cp932.h"
 #include "framework/draw.h"
+#include "shell/tform1.h"
+
+#include <QCloseEvent>
 
 TForm7* Form7 = nullptr;
 
@@ -94,4 +97,18 @@ void TForm7::build() {
     Button2->setGeometry(136, 294, 90, 26);
     Button3 = new QPushButton(u("キャンセル"), this);
     Button3->setGeometry(232, 294, 90, 26);
+    connect(Button3, &QPushButton::clicked, this, [this] { close7(); });
+}
+
+void TForm7::close7() {
+    hide();
+    if (Form1) {
+        Form1->setEnabled(true);
+        Form1->show();
+    }
+}
+
+void TForm7::closeEvent(QCloseEvent* event) {
+    close7();
+    event->accept();
 }

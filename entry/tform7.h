@@ -44,6 +44,12 @@ public:
     // The header text as CP932.
     std::string extra_name() const;
 
+    // Closing without applying: hide, and give the main window back.
+    void close7();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void build();
 };

@@ -54,6 +54,7 @@ TForm1::TForm1() {
     year_text = velmo::today().toString(QStringLiteral("yyyy")).toStdString();
     build_window();
     setup_year_list_painter();
+    setup_editing_commands();
     setup_summary_grids();
     base_height = height() + 3;
     setAcceptDrops(true);

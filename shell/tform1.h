@@ -116,6 +116,8 @@ public:
     void refresh_after_load();
     // The whole refresh sequence after an entry or a delete.
     void refresh_after_change();
+    // Its part after the totals pass.
+    void refresh_summaries_after_change();
 
     // Summaries: monthly, weekday, extra value, per hall (views/).
     std::int64_t hall_scale = 0;  // full scale of the hall bars, a multiple of 20000
@@ -135,6 +137,23 @@ public:
 
     // ---- Editing (entry/) ----
     void StringGrid1Click();
+    // Scratch sums of the entry dialog: investment, payout, balance.
+    long long scratch_bet = 0;
+    long long scratch_payout = 0;
+    long long scratch_balance = 0;
+    void SpeedButton1Click();  // new record
+    void ToolButton1Click();
+    void InputInComeClick();
+    void correction();
+    void InComeTeiseiClick();
+    void Delete1Click();
+    void InComeDelete1Click();
+    void StringGrid1DblClick();
+    void Edit1Click();  // the 収支 menu opens
+    void PopupMenu1Popup();
+    void IncomeTuikaClick();
+    void ToolButton2Click();
+    void setup_editing_commands();
 
     // ---- Components ----
     QWidget* central = nullptr;

@@ -1,0 +1,150 @@
+// The main window's editing commands: new record, correction, delete, and the
+// enabling of their menu items.
+#include <QCalendarWidget>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+#include "entry/record_fields.h"
+#include "entry/tform2.h"
+#include "entry/tform3.h"
+#include "entry/tform7.h"
+#include "framework/cp932.h"
+#include "framework/dialogs.h"
+#include "ledger/ledger_model.h"
+#include "shell/tform1.h"
+
+namespace {
+QString u(const char* utf8) { return QString::fromUtf8(utf8); }
+}  // namespace
+
+void TForm1::setup_editing_commands() {
+    connect(ToolButton1, &QToolButton::clicked, this, [this] { ToolButton1Click(); });
+    connect(ToolButton2, &QToolButton::clicked, this, [this] { ToolButton2Click(); });
+    connect(InputInCome, &QAction::triggered, this, [this] { InputInComeClick(); });
+    connect(InComeTeisei, &QAction::triggered, this, [this] { InComeTeiseiClick(); });
+    connect(N2, &QAction::triggered, this, [this] { correction(); });
+    connect(InComeDelete1, &QAction::triggered, this, [this] { InComeDelete1Click(); });
+    connect(Delete1, &QAction::triggered, this, [this] { Delete1Click(); });
+    connect(IncomeTuika, &QAction::triggered, this, [this] { IncomeTuikaClick(); });
+    connect(N1, &QMenu::aboutToShow, this, [this] { Edit1Click(); });
+    connect(PopupMenu1, &QMenu::aboutToShow, this, [this] { PopupMenu1Popup(); });
+    StringGrid1->on_click = [this] { StringGrid1Click(); };
+    StringGrid1->on_double_click = [this] { StringGrid1DblClick(); };
+    StringGrid1->on_mouse_down = [this](Qt::MouseButton button, QPoint pos) {
+        if (button == Qt::RightButton) PopupMenu1->popup(StringGrid1->mapToGlobal(pos));
+    };
+}
+
+void TForm1::SpeedButton1Click() {
+    if (rec_count >= kMaxRecords) {
+        velmo::dialogs().message(u("１０２４件以上登録できません"));
+        return;
+    }
+    Form2->Button1->setText(u("登　　録"));
+    Form2->StringGrid1->set_row(1);
+    Form2->show();
+    Form2->raise();
+}
+
+void TForm1::ToolButton1Click() { SpeedButton1Click(); }
+void TForm1::InputInComeClick() { SpeedButton1Click(); }
+
+void TForm1::correction() {
+    const int r = StringGrid1->row();
+    if (r < 1 || r > rec_count) return;
+    edit_row = r;
+    Form2->show();
+    Form2->raise();
+    Form2->Button1->setText(u("訂　　正"));
+
+    const std::string& date = StringGrid1->cell(0, r);
+    const int year = velmo::cell_int(year_text);
+    QDate d(year, std::max(1, velmo::date_text_month(date)), 1);
+    d = QDate(year, d.month(), std::clamp(velmo::date_text_day(date), 1, std::max(1, d.daysInMonth())));
+    if (d.isValid()) Form2->MonthCalendar1->setSelectedDate(d);
+    Form2->ComboBox1->setEditText(velmo::from_cp932(StringGrid1->cell(hall_col, r)));
+
+    const velmo::DayTotals totals = velmo::day_totals_texts(StringGrid5->cell(1, r));
+    scratch_bet = velmo::cell_int(totals.investment);
+    scratch_payout = velmo::cell_int(totals.payout);
+    velmo::StringGrid& g = *Form2->StringGrid1;
+    g.set_cell(2, TForm2::kTotalsRow, totals.investment);
+    g.set_cell(3, TForm2::kTotalsRow, totals.payout);
+    const auto machines = velmo::unpack_machine_detail(StringGrid5->cell(0, r));
+    for (size_t i = 0; i < machines.size(); ++i) {
+        const int row = static_cast<int>(i) + 1;
+        g.set_cell(1, row, machines[i].name);
+        g.set_cell(2, row, machines[i].investment);
+        g.set_cell(3, row, machines[i].payout);
+        g.set_cell(4, row, std::to_string(static_cast<long long>(velmo::cell_int(machines[i].payout)) -
+                                          velmo::cell_int(machines[i].investment)));
+    }
+    Form2->ComboBox2->setEditText(velmo::from_cp932(g.cell(1, 1)));
+    Form2->Edit1->setText(velmo::from_cp932(g.cell(2, 1)));
+    Form2->Edit2->setText(velmo::from_cp932(g.cell(3, 1)));
+    g.set_cell(4, TForm2::kTotalsRow, std::to_string(scratch_payout - scratch_bet));
+    scratch_balance = velmo::cell_int(StringGrid1->cell(balance_col, r));
+    if (has_extra == 1) Form2->ComboBox3->setEditText(velmo::from_cp932(StringGrid1->cell(extra_col, r)));
+    Form2->Memo1->setPlainText(Memo1->toPlainText());
+    g.set_row(1);
+}
+
+void TForm1::InComeTeiseiClick() { correction(); }
+
+void TForm1::Delete1Click() {
+    if (velmo::dialogs().question(u("削除しますか？"))) {
+        const int r = StringGrid1->row();
+        if (r >= 1 && r <= rec_count) {
+            StringGrid1->move_rows(r + 1, rec_count + 1, -1);
+            StringGrid5->move_rows(r + 1, rec_count + 1, -1);
+            if (rec_count + 1 >= StringGrid1->row_count()) StringGrid1->clear_row(rec_count);
+            if (rec_count + 1 >= StringGrid5->row_count()) StringGrid5->clear_row(rec_count);
+            dirty |= 1;
+            row_mark[static_cast<size_t>(rec_count)] = 0;
+            rec_count -= 1;
+            recompute_totals();
+            Memo1->clear();
+            if (StringGrid1->row() <= rec_count)
+                Memo1->setPlainText(velmo::from_cp932(StringGrid5->cell(2, StringGrid1->row())));
+            refresh_summaries_after_change();
+        }
+    }
+    StringGrid1Click();
+}
+
+void TForm1::InComeDelete1Click() { Delete1Click(); }
+
+void TForm1::StringGrid1DblClick() {
+    if (StringGrid1->row() > rec_count) SpeedButton1Click();
+    else correction();
+}
+
+void TForm1::Edit1Click() {
+    if (view_flags & 1) return;
+    const bool on = rec_count > 0 && StringGrid1->row() <= rec_count;
+    InComeTeisei->setEnabled(on);
+    InComeDelete1->setEnabled(on);
+}
+
+void TForm1::PopupMenu1Popup() {
+    pop_calen->setEnabled(rec_count > 0);
+    if (view_flags & 1) return;
+    const bool on = rec_count > 0 && StringGrid1->row() <= rec_count;
+    N2->setEnabled(on);
+    Delete1->setEnabled(on);
+}
+
+void TForm1::IncomeTuikaClick() {
+    setEnabled(false);
+    Form7->show();
+    Form7->raise();
+}
+
+void TForm1::ToolButton2Click() {
+    Form3->show();
+    Form3->raise();
+}

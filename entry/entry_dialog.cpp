@@ -1,0 +1,248 @@
+// The entry dialog's behaviour: amounts typed key by key, the machines grid, commit and cancel.
+#include <QCalendarWidget>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+
+#include "entry/entry_rules.h"
+#include "entry/placement.h"
+#include "entry/record_fields.h"
+#include "entry/tform2.h"
+#include "framework/cp932.h"
+#include "framework/dialogs.h"
+#include "framework/draw.h"
+#include "framework/keys.h"
+#include "framework/string_grid.h"
+#include "ledger/ledger_model.h"
+#include "shell/tform1.h"
+#include "views/header_shading.h"
+#include "views/palette.h"
+
+using velmo::from_cp932;
+
+namespace {
+QString u(const char* utf8) { return QString::fromUtf8(utf8); }
+}  // namespace
+
+void TForm2::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    form2open();
+}
+
+void TForm2::closeEvent(QCloseEvent* event) {
+    // Closing the window by its frame cancels, like the cancel button.
+    if (!committing_) form2close();
+    event->accept();
+}
+
+bool TForm2::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyRelease && (watched == Edit1 || watched == Edit2)) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        chknum(static_cast<QLineEdit*>(watched), velmo::virtual_key_code(*key));
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TForm2::form2open() {
+    Edit1->clear();
+    Edit2->clear();
+    ComboBox2->setEditText(QString());
+    Memo1->clear();
+    Form1->scratch_bet = 0;
+    Form1->scratch_payout = 0;
+    Form1->scratch_balance = 0;
+    Form1->setEnabled(false);
+    QScreen* screen = QGuiApplication::primaryScreen();
+    int left = screen ? (screen->geometry().width() - frameGeometry().width()) / 2 : x();
+    move(left, Form1->frameGeometry().top());
+}
+
+void TForm2::chknum(QLineEdit* sender, int key) {
+    if (!velmo::is_amount_key(key)) {
+        velmo::dialogs().message(u("数値を入力して下さい"));
+        sender->clear();
+    }
+    // A text that is no valid 32-bit amount is refused like a wrong key.
+    auto value_of = [](QLineEdit* edit) {
+        std::optional<long long> v = velmo::amount_value(edit->text().toStdString());
+        if (v) return *v;
+        velmo::dialogs().message(u("数値を入力して下さい"));
+        edit->clear();
+        return 0LL;
+    };
+    const long long investment = value_of(Edit1);
+    const long long payout = value_of(Edit2);
+    velmo::MachineAmounts amounts;
+    for (int r = 1; r <= 9; ++r) {
+        amounts.investment[static_cast<size_t>(r - 1)] = StringGrid1->cell(2, r);
+        amounts.payout[static_cast<size_t>(r - 1)] = StringGrid1->cell(3, r);
+    }
+    const int r = StringGrid1->row();
+    const velmo::AmountUpdate upd = velmo::update_amounts(amounts, r, investment, payout);
+    for (int c = 2; c <= 4; ++c) StringGrid1->set_cell(c, r, upd.row[static_cast<size_t>(c - 2)]);
+    for (int c = 2; c <= 4; ++c) StringGrid1->set_cell(c, kTotalsRow, upd.totals[static_cast<size_t>(c - 2)]);
+    StringGrid1->set_cell(1, kTotalsRow, velmo::totals_label());
+}
+
+void TForm2::ChangeKishu() {
+    const int r = StringGrid1->row();
+    if (r == kTotalsRow) return;
+    StringGrid1->set_cell(1, r, velmo::cp932_lossy(ComboBox2->currentText()));
+}
+
+void TForm2::sgClick() {
+    const int r = StringGrid1->row();
+    if (r == kTotalsRow) return;
+    ComboBox2->setEditText(from_cp932(StringGrid1->cell(1, r)));
+    Edit1->setText(from_cp932(StringGrid1->cell(2, r)));
+    Edit2->setText(from_cp932(StringGrid1->cell(3, r)));
+}
+
+void TForm2::drawcell(int col, int row, const QRect& rect, velmo::DrawState state) {
+    QPainter& p = *StringGrid1->canvas();
+    const bool header = row == 0 || col == 0;
+    QColor ink = Qt::black;
+    if (state.selected) {
+        p.fillRect(rect, velmo::active_caption_color());
+        ink = Qt::white;
+    } else if (header) {
+        p.fillRect(rect, QColor(192, 192, 192));
+        velmo::header_shading(p, rect, StringGrid1->row_height(0), rect.left() <= velmo::StringGrid::kFrame);
+    } else {
+        const long long bet = velmo::cell_int(StringGrid1->cell(2, row));
+        const long long pay = velmo::cell_int(StringGrid1->cell(3, row));
+        const bool totals = row == kTotalsRow;
+        QColor fill = velmo::palette::neutral();
+        if (bet < pay) fill = totals ? velmo::palette::win_strong() : velmo::palette::win();
+        if (bet > pay) fill = totals ? velmo::palette::loss_strong() : velmo::palette::loss();
+        p.fillRect(rect, fill);
+    }
+    p.setPen(ink);
+    p.setFont(velmo::ui_font(row == 0 ? 17 : 16));
+    Qt::Alignment align = col == 0 ? Qt::AlignHCenter : (col == 1 ? Qt::AlignLeft : Qt::AlignRight);
+    velmo::draw_text_in_rect(p, rect, from_cp932(StringGrid1->cell(col, row)), align | Qt::AlignBottom);
+}
+
+void TForm2::clear_machine_rows() {
+    for (int r = 1; r <= kTotalsRow; ++r)
+        for (int c = 1; c <= 4; ++c) StringGrid1->set_cell(c, r, std::string());
+}
+
+void TForm2::end_editing() {
+    clear_machine_rows();
+    Form1->setEnabled(true);
+    Form1->show();
+    committing_ = true;
+    hide();
+    committing_ = false;
+}
+
+void TForm2::Button2Click() { form2close(); }
+
+void TForm2::form2close() {
+    clear_machine_rows();
+    Form1->setEnabled(true);
+    Form1->show();
+    committing_ = true;
+    hide();
+    committing_ = false;
+}
+
+void TForm2::Button1Click() {
+    // Validation: every row with an amount needs a machine; a named row without amounts is 0 / 0.
+    std::vector<velmo::MachineEntry> machines;
+    for (int r = 1; r <= 9; ++r) {
+        const std::string& name = StringGrid1->cell(1, r);
+        const bool amounts = !StringGrid1->cell(2, r).empty() || !StringGrid1->cell(3, r).empty();
+        if (name.empty()) {
+            if (amounts) {
+                velmo::dialogs().message(QString::number(r) + u("機種目の機種名が記入されていません"));
+                return;
+            }
+            continue;
+        }
+        if (!amounts) {
+            StringGrid1->set_cell(2, r, "0");
+            StringGrid1->set_cell(3, r, "0");
+        }
+    }
+    for (int r = 1; r <= 9; ++r) {
+        const std::string& name = StringGrid1->cell(1, r);
+        if (name.empty()) continue;
+        auto amount = [&](int c) {
+            const std::string& t = StringGrid1->cell(c, r);
+            return t.empty() ? std::string("0") : t;
+        };
+        machines.push_back({name, amount(2), amount(3)});
+    }
+    if (machines.empty()) {
+        velmo::dialogs().message(u("機種名が記入されていません"));
+        return;
+    }
+
+    TForm1& f = *Form1;
+    f.dirty |= 1;
+    f.Memo1->clear();
+    const QDate date = MonthCalendar1->selectedDate();
+    const velmo::RecordCells rec = velmo::build_record(machines, date.month(), date.day());
+    f.scratch_bet = rec.investment;
+    f.scratch_payout = rec.payout;
+    f.scratch_balance = rec.balance;
+
+    velmo::RowDates dates;
+    dates.reserve(static_cast<size_t>(f.rec_count));
+    for (int r = 1; r <= f.rec_count; ++r) {
+        const std::string& t = f.StringGrid1->cell(0, r);
+        dates.emplace_back(velmo::date_text_month(t), velmo::date_text_day(t));
+    }
+    int row = 0;
+    const bool is_new = Button1->text() == u("登　　録");
+    if (is_new) {
+        const int r = velmo::last_row_not_later(dates, date.month(), date.day());
+        f.rec_count += 1;
+        // Room for the new last row before anything moves down.
+        f.StringGrid5->set_row_count(std::max(f.StringGrid5->row_count() + 1, f.rec_count + 1));
+        if (f.rec_count > 10 || f.StringGrid1->row_count() <= f.rec_count)
+            f.StringGrid1->set_row_count(std::max(f.StringGrid1->row_count() + (f.rec_count > 10 ? 1 : 0), f.rec_count + 1));
+        f.StringGrid1->move_rows(r + 1, f.rec_count - 1, 1);
+        f.StringGrid5->move_rows(r + 1, f.rec_count - 1, 1);
+        row = r + 1;
+    } else {
+        const int edit = std::clamp(f.edit_row, 1, std::max(1, f.rec_count));
+        row = velmo::corrected_row(dates, edit, date.month(), date.day());
+        if (row > edit) {
+            f.StringGrid1->move_rows(edit + 1, row, -1);
+            f.StringGrid5->move_rows(edit + 1, row, -1);
+        } else if (row < edit) {
+            f.StringGrid1->move_rows(row, edit - 1, 1);
+            f.StringGrid5->move_rows(row, edit - 1, 1);
+        }
+    }
+    f.StringGrid1->clear_row(row);
+    f.StringGrid1->set_cell(0, row, rec.date);
+    f.StringGrid1->set_cell(f.hall_col, row, velmo::cp932_lossy(ComboBox1->currentText()));
+    f.StringGrid1->set_cell(f.machine_col, row, rec.machines);
+    f.StringGrid1->set_cell(f.balance_col, row, std::to_string(rec.balance));
+    if (f.has_extra == 1) f.StringGrid1->set_cell(f.extra_col, row, velmo::cp932_lossy(ComboBox3->currentText()));
+    const std::string comment = velmo::cp932_lossy(Memo1->toPlainText());
+    f.StringGrid5->set_cell(0, row, rec.detail);
+    f.StringGrid5->set_cell(1, row, rec.totals);
+    f.StringGrid5->set_cell(2, row, comment);
+    f.Memo1->setPlainText(from_cp932(comment));
+
+    f.refresh_after_change();
+    end_editing();
+    if (f.StringGrid1->row() == row) f.StringGrid1Click();
+    else {
+        f.StringGrid1->set_row(row);
+        f.StringGrid1Click();
+    }
+    f.PageControl1->setCurrentWidget(f.TabSheet1);
+}

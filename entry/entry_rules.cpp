@@ -1,0 +1,63 @@
+#include "entry/entry_rules.h"
+
+#include <charconv>
+#include <climits>
+
+#include "framework/cp932.h"
+#include "ledger/ledger_model.h"
+
+namespace velmo {
+
+bool is_amount_key(int k) {
+    return (k >= 48 && k <= 57) || (k >= 96 && k <= 105) || k == 8 || k == 9 || k == 13 ||
+           (k >= 16 && k <= 18) || (k >= 37 && k <= 40) || k == 45 || k == 46 || k == 144;
+}
+
+std::optional<long long> amount_value(std::string_view text) {
+    if (text.empty()) return 0;
+    long long v = 0;
+    const char* begin = text.data();
+    if (*begin == '+') ++begin;
+    auto [end, ec] = std::from_chars(begin, text.data() + text.size(), v);
+    if (ec != std::errc() || end != text.data() + text.size() || begin == end) return std::nullopt;
+    if (v > INT_MAX || v < INT_MIN) return std::nullopt;
+    return v;
+}
+
+AmountUpdate update_amounts(MachineAmounts amounts, int r, long long investment, long long payout) {
+    AmountUpdate out;
+    const bool in_rows = r >= 1 && r <= 9;
+    if (in_rows) {
+        amounts.investment[static_cast<size_t>(r - 1)] = std::to_string(investment);
+        amounts.payout[static_cast<size_t>(r - 1)] = std::to_string(payout);
+    }
+    long long sum_bet = 0, sum_pay = 0;
+    for (size_t i = 0; i < 9; ++i) {
+        sum_bet += cell_int(amounts.investment[i]);
+        sum_pay += cell_int(amounts.payout[i]);
+    }
+    out.row = {std::to_string(investment), std::to_string(payout), std::to_string(payout - investment)};
+    if (payout == -investment) out.row = {};
+    out.totals = {std::to_string(sum_bet), std::to_string(sum_pay), std::to_string(sum_pay - sum_bet)};
+    return out;
+}
+
+const std::string& totals_label() { return SJ(u8"      合    計"); }
+
+RecordCells build_record(const std::vector<MachineEntry>& machines, int month, int day) {
+    RecordCells rec;
+    rec.date = make_date_text(month, day);
+    for (const auto& m : machines) {
+        if (!rec.machines.empty()) rec.machines += SJ(u8"、");
+        rec.machines += m.name;
+        rec.investment += cell_int(m.investment);
+        rec.payout += cell_int(m.payout);
+    }
+    rec.machines = truncate_cp932(rec.machines, kMachinesTextMax);
+    rec.detail = pack_machine_detail(machines);
+    rec.totals = pack_day_totals({std::to_string(rec.investment), std::to_string(rec.payout)});
+    rec.balance = rec.payout - rec.investment;
+    return rec;
+}
+
+}  // namespace velmo

@@ -1,0 +1,52 @@
+#pragma once
+// The arithmetic of the entry dialog: which keys an amount edit takes, what an
+// amount text is worth, the machines grid's amount cells, and the cells of a
+// committed play record.
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "entry/record_fields.h"
+
+namespace velmo {
+
+inline constexpr std::size_t kMachinesTextMax = 100;  // bytes of the year list's machines cell
+
+// Keys an amount edit accepts: digits of both keyboards, editing and moving keys.
+bool is_amount_key(int virtual_key);
+
+// An amount text: empty is 0; otherwise a whole number that fits 32 bits, or nullopt.
+std::optional<long long> amount_value(std::string_view text);
+
+// The machines grid's amount cells: investment and payout of rows 1..9 (index 0 = row 1).
+struct MachineAmounts {
+    std::array<std::string, 9> investment;
+    std::array<std::string, 9> payout;
+};
+
+// Cells 2..4 of the edited row r and of the totals row after the row's amounts
+// became investment and payout. A row whose two amounts are 0 is emptied.
+struct AmountUpdate {
+    std::array<std::string, 3> row;
+    std::array<std::string, 3> totals;
+};
+AmountUpdate update_amounts(MachineAmounts amounts, int r, long long investment, long long payout);
+
+// "      合    計", shown in the totals row once an amount was typed.
+const std::string& totals_label();
+
+// What one committed record writes into the year list and the hidden grid.
+struct RecordCells {
+    std::string date;      // date text
+    std::string machines;  // names joined by "、", at most 100 bytes
+    std::string detail;    // packed machine_detail
+    std::string totals;    // packed day_totals
+    long long investment = 0;
+    long long payout = 0;
+    long long balance = 0;
+};
+RecordCells build_record(const std::vector<MachineEntry>& machines, int month, int day);
+
+}  // namespace velmo

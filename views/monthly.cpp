@@ -108,8 +108,9 @@ void TForm1::setup_summary_grids() {
         else StringGrid4MouseWheelDown(handled);
     };
     CheckBox1->setText(QString::fromUtf8(u8"グラフ表示"));
+    // Any change of the check, by the user or by code, switches bars and scale together.
+    connect(CheckBox1, &QCheckBox::toggled, this, [this] { CheckBox1Click(); });
     CheckBox1->setChecked(true);
-    connect(CheckBox1, &QCheckBox::clicked, this, [this] { CheckBox1Click(); });
     label(9)->setText(QStringLiteral("0"));
 }
 

@@ -112,6 +112,24 @@ TEST_F(SummaryPaint, MonthlyAndWeekdayBackgrounds) {
     EXPECT_EQ(probe(f.StringGrid3, w, 1, 2), rgb(255, 226, 236));  // Monday
     EXPECT_EQ(probe(f.StringGrid3, w, 1, 3), rgb(255, 252, 249));  // Tuesday, no play
     EXPECT_EQ(probe(f.StringGrid3, w, 3, 8), rgb(255, 186, 206));  // TOTAL
+
+    // The extra-value table: result colours without strong ones, white rows past the last value.
+    f.rec_count = 0;
+    f.has_extra = 1;
+    f.StringGrid1->set_col_count(7);
+    f.extra_col = 6;
+    add(" 1/7", "A", 1000, 4000);
+    f.StringGrid1->set_cell(6, 1, "x");
+    add(" 1/8", "A", 9000, 1000);
+    f.StringGrid1->set_cell(6, 2, "y");
+    f.refresh_after_change();
+    velmo::StringGrid* g6 = f.StringGrid6;
+    const QImage e = g6->render_image();
+    EXPECT_EQ(probe(g6, e, 2, 1), rgb(224, 240, 255));
+    EXPECT_EQ(probe(g6, e, 4, 2), rgb(255, 226, 236));
+    EXPECT_EQ(probe(g6, e, 3, 3), rgb(255, 255, 255));
+    QRect rank = g6->cell_rect(0, 3);
+    EXPECT_NE(px(e, rank.left() + 2, rank.top() + 2), rgb(255, 255, 255));  // the rank column stays shaded
 }
 
 }  // namespace

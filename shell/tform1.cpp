@@ -260,8 +260,8 @@ void TForm1::set_caption_for_year() {
 
 void TForm1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    if (!initialised_) {
-        initialised_ = true;
+    if (!init_done) {
+        init_done = true;
         init();
     }
 }

@@ -92,6 +92,7 @@ public:
 
     // ---- Start-up and shut-down (shell/) ----
     QStringList arguments;  // command-line arguments after the program name
+    bool init_done = false;  // init runs when the window is first shown
     void init();
     void save_shusi();
     void FormDestroy();
@@ -223,7 +224,6 @@ private:
     void build_year_list_tab();
     void build_summary_tabs();
     void build_menus();
-    bool initialised_ = false;
 };
 
 extern TForm1* Form1;

@@ -12,6 +12,7 @@ void AppFixture::SetUp() {
     set_program_dir(dir.path());
     set_today(QDate(2004, 3, 20));
     form1 = std::make_unique<TForm1>();
+    form1->init_done = true;  // tests load their own files; showing the window must not start up
     form2 = std::make_unique<TForm2>();
     form3 = std::make_unique<TForm3>();
     form4 = std::make_unique<TForm4>();

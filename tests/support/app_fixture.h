@@ -49,3 +49,6 @@ std::string sj(const char8_t* utf8);
 QString u(const char* utf8);
 
 }  // namespace velmo::testing
+
+// Readable QString values in test failures.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }

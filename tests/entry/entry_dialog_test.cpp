@@ -1,0 +1,328 @@
+// The entry dialog driven as a player drives it: keys typed into the amount
+// edits, machine names chosen, rows clicked, the commit button pressed.
+#include <QCalendarWidget>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "entry/entry_rules.h"
+#include "entry/placement.h"
+#include "entry/record_fields.h"
+#include "framework/cp932.h"
+#include "framework/widgets.h"
+#include "ledger/ledger_model.h"
+#include "tests/support/app_fixture.h"
+
+namespace velmo::testing {
+namespace {
+
+class EntryDialog : public AppFixture {
+protected:
+    void SetUp() override {
+        AppFixture::SetUp();
+        form1->year_text = "2004";
+        dialogs.answers = {true};
+        load(path(QStringLiteral("vq2004.vqd")));  // a new, empty ledger
+        dialogs.shown.clear();
+    }
+
+    StringGrid& grid() { return *form2->StringGrid1; }
+
+    // Selects a machine row as a click does, then types the name and the amounts.
+    void machine(int row, const char* name, const char* bet, const char* pay) {
+        grid().set_row(row);
+        form2->sgClick();
+        form2->ComboBox2->setEditText(u(name));
+        type(form2->Edit1, bet);
+        type(form2->Edit2, pay);
+    }
+    void type(QLineEdit* edit, const char* keys) {
+        edit->setFocus();
+        edit->selectAll();
+        if (*keys == '\0' && !edit->text().isEmpty()) QTest::keyClick(edit, Qt::Key_Backspace);
+        QTest::keyClicks(edit, QString::fromLatin1(keys));
+    }
+    void enter(int month, int day, const char* hall, std::initializer_list<std::array<const char*, 3>> machines,
+               const char* comment = "") {
+        form1->SpeedButton1Click();
+        form2->MonthCalendar1->setSelectedDate(QDate(2004, month, day));
+        form2->ComboBox1->setEditText(u(hall));
+        int row = 1;
+        for (const auto& m : machines) machine(row++, m[0], m[1], m[2]);
+        form2->Memo1->setPlainText(u(comment));
+        QTest::mouseClick(form2->Button1, Qt::LeftButton);
+    }
+    std::string date_of(int row) { return form1->StringGrid1->cell(0, row); }
+};
+
+TEST_F(EntryDialog, AmountsFollowEveryKeyAndTheTotalsRowAppearsWithTheFirst) {
+    form1->SpeedButton1Click();
+    EXPECT_FALSE(form1->isEnabled());
+    EXPECT_EQ(grid().cell(1, 10), "");
+    grid().set_row(1);
+    form2->ComboBox2->setEditText(u("海物語"));
+    EXPECT_EQ(grid().cell(1, 1), sj("海物語"));
+    QTest::keyClick(form2->Edit1, Qt::Key_1);
+    EXPECT_EQ(grid().cell(2, 1), "1");
+    EXPECT_EQ(grid().cell(1, 10), sj("      合    計"));
+    QTest::keyClicks(form2->Edit1, QStringLiteral("500"));
+    QTest::keyClick(form2->Edit2, Qt::Key_7, Qt::KeypadModifier);
+    QTest::keyClicks(form2->Edit2, QStringLiteral("000"));
+    EXPECT_EQ(grid().cell(2, 1), "1500");
+    EXPECT_EQ(grid().cell(3, 1), "7000");
+    EXPECT_EQ(grid().cell(4, 1), "5500");
+    machine(2, "北斗", "2000", "");
+    EXPECT_EQ(grid().cell(4, 2), "-2000");
+    EXPECT_EQ(grid().cell(2, 10), "3500");
+    EXPECT_EQ(grid().cell(3, 10), "7000");
+    EXPECT_EQ(grid().cell(4, 10), "3500");
+    EXPECT_TRUE(dialogs.shown.empty());
+
+    // Clearing both amounts of a row empties its three cells; the totals keep the other rows.
+    type(form2->Edit1, "");
+    EXPECT_EQ(grid().cell(2, 2), "");
+    EXPECT_EQ(grid().cell(4, 2), "");
+    EXPECT_EQ(grid().cell(2, 10), "1500");
+
+    // Clicking row 1 brings its texts back into the edits.
+    grid().set_row(1);
+    form2->sgClick();
+    EXPECT_EQ(form2->Edit1->text(), QStringLiteral("1500"));
+    EXPECT_EQ(form2->ComboBox2->currentText(), u("海物語"));
+}
+
+TEST_F(EntryDialog, WrongKeysAndTooLargeAmountsAreRefusedWithTheMessage) {
+    form1->SpeedButton1Click();
+    grid().set_row(1);
+    QTest::keyClicks(form2->Edit1, QStringLiteral("12"));
+    QTest::keyClick(form2->Edit1, Qt::Key_A);
+    EXPECT_EQ(dialogs.texts(), std::vector<QString>{u("数値を入力して下さい")});
+    EXPECT_EQ(form2->Edit1->text(), QString());
+    EXPECT_EQ(grid().cell(2, 1), "");
+
+    dialogs.shown.clear();
+    QTest::keyClicks(form2->Edit2, QStringLiteral("2147483647"));
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(grid().cell(3, 1), "2147483647");
+    QTest::keyClick(form2->Edit2, Qt::Key_0);  // one digit too many for 32 bits
+    EXPECT_EQ(dialogs.texts(), std::vector<QString>{u("数値を入力して下さい")});
+    EXPECT_EQ(form2->Edit2->text(), QString());
+}
+
+TEST_F(EntryDialog, CommitValidatesMachineRows) {
+    form1->SpeedButton1Click();
+    QTest::mouseClick(form2->Button1, Qt::LeftButton);
+    EXPECT_EQ(dialogs.texts(), std::vector<QString>{u("機種名が記入されていません")});
+
+    dialogs.shown.clear();
+    machine(1, "A", "", "");
+    machine(3, "", "100", "");
+    QTest::mouseClick(form2->Button1, Qt::LeftButton);
+    EXPECT_EQ(dialogs.texts(), std::vector<QString>{u("3機種目の機種名が記入されていません")});
+    EXPECT_EQ(form1->rec_count, 0);
+    EXPECT_TRUE(form2->isVisible());
+    EXPECT_EQ(grid().cell(2, 1), "0");  // rows before the failing one were already completed
+
+    // With the amount removed, the named row without amounts is stored as 0 / 0.
+    machine(3, "", "", "");
+    dialogs.shown.clear();
+    QTest::mouseClick(form2->Button1, Qt::LeftButton);
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(form1->rec_count, 1);
+    EXPECT_FALSE(form2->isVisible());
+    EXPECT_TRUE(form1->isEnabled());
+    const auto detail = unpack_machine_detail(form1->StringGrid5->cell(0, 1));
+    ASSERT_EQ(detail.size(), 1u);
+    EXPECT_EQ(detail[0].investment, "0");
+    EXPECT_EQ(detail[0].payout, "0");
+    EXPECT_EQ(form1->StringGrid1->cell(form1->balance_col, 1), "0");
+    EXPECT_EQ(grid().cell(1, 1), "");  // the grid is empty after a commit
+}
+
+TEST_F(EntryDialog, RecordsGoInDateOrderAndCorrectionsMove) {
+    enter(3, 10, "H1", {{"A", "1000", "0"}});
+    enter(3, 5, "H2", {{"B", "1000", "3000"}});
+    enter(3, 10, "H3", {{"C", "500", "0"}});
+    enter(1, 2, "H4", {{"D", "100", "100"}});
+    ASSERT_EQ(form1->rec_count, 4);
+    EXPECT_EQ(date_of(1), " 1/2");
+    EXPECT_EQ(date_of(2), " 3/5");
+    EXPECT_EQ(date_of(3), " 3/10");
+    EXPECT_EQ(form1->StringGrid1->cell(form1->hall_col, 3), "H1");  // same date: entry order
+    EXPECT_EQ(form1->StringGrid1->cell(form1->hall_col, 4), "H3");
+    EXPECT_EQ(form1->StringGrid1->row(), 1);  // the new record is selected
+    EXPECT_EQ(form1->StringGrid1->cell(form1->total_col, 4), "500");  // 0 + 2000 - 1000 - 500
+
+    // Correction without a date change stays, even among records of the same date.
+    form1->StringGrid1->set_row(3);
+    form1->correction();
+    EXPECT_EQ(form2->Button1->text(), u("訂　　正"));
+    EXPECT_EQ(form2->ComboBox1->currentText(), QStringLiteral("H1"));
+    EXPECT_EQ(grid().cell(1, 1), "A");
+    EXPECT_EQ(grid().cell(4, 1), "-1000");
+    EXPECT_EQ(grid().cell(2, 10), "1000");
+    EXPECT_EQ(form2->Edit1->text(), QStringLiteral("1000"));
+    type(form2->Edit2, "5000");
+    QTest::mouseClick(form2->Button1, Qt::LeftButton);
+    EXPECT_EQ(form1->rec_count, 4);
+    EXPECT_EQ(form1->StringGrid1->cell(form1->hall_col, 3), "H1");
+    EXPECT_EQ(form1->StringGrid1->cell(form1->balance_col, 3), "4000");
+
+    // Later: row 2 (3/5) to 12/1 goes last; earlier: the last row (3/10, H3) to 2/1 goes to row 2.
+    form1->StringGrid1->set_row(2);
+    form1->correction();
+    form2->MonthCalendar1->setSelectedDate(QDate(2004, 12, 1));
+    QTest::mouseClick(form2->Button1, Qt::LeftButton);
+    EXPECT_EQ(date_of(4), "12/1");
+    EXPECT_EQ(form1->StringGrid1->cell(form1->hall_col, 4), "H2");
+    EXPECT_EQ(form1->StringGrid1->cell(form1->hall_col, 2), "H1");
+    form1->StringGrid1->set_row(3);
+    form1->correction();
+    form2->MonthCalendar1->setSelectedDate(QDate(2004, 2, 1));
+    QTest::mouseClick(form2->Button1, Qt::LeftButton);
+    EXPECT_EQ(date_of(2), " 2/1");
+    EXPECT_EQ(form1->StringGrid1->cell(form1->hall_col, 2), "H3");
+    EXPECT_EQ(form1->StringGrid1->cell(form1->hall_col, 3), "H1");
+    EXPECT_EQ(form1->StringGrid1->row(), 2);
+}
+
+TEST_F(EntryDialog, DeleteAsksAndCloseUpTheRows) {
+    enter(4, 1, "A", {{"m", "100", "0"}}, "first");
+    enter(4, 2, "B", {{"m", "100", "300"}}, "second");
+    form1->StringGrid1->set_row(1);
+    dialogs.answers = {false};
+    form1->Delete1Click();
+    EXPECT_EQ(dialogs.shown.back().text, u("削除しますか？"));
+    EXPECT_EQ(form1->rec_count, 2);
+    dialogs.answers = {true};
+    form1->dirty = 0;
+    form1->Delete1Click();
+    EXPECT_EQ(form1->rec_count, 1);
+    EXPECT_EQ(form1->StringGrid1->cell(form1->hall_col, 1), "B");
+    EXPECT_EQ(form1->StringGrid5->cell(2, 1), "second");
+    EXPECT_EQ(form1->StringGrid1->cell(form1->hall_col, 2), "");
+    EXPECT_EQ(form1->row_mark[2], 0);
+    EXPECT_EQ(form1->dirty & 1, 1);
+    EXPECT_EQ(form1->Memo1->toPlainText(), QStringLiteral("second"));
+    // Deleting the last record leaves the comment box empty and the grid its rows.
+    const int rows = form1->StringGrid1->row_count();
+    dialogs.answers = {true};
+    form1->Delete1Click();
+    EXPECT_EQ(form1->rec_count, 0);
+    EXPECT_EQ(form1->StringGrid1->row_count(), rows);
+    EXPECT_EQ(form1->Memo1->toPlainText(), QString());
+    EXPECT_EQ(form1->StaticText1->text(), u("ＴＯＴＡＬ ±0"));
+}
+
+TEST_F(EntryDialog, DetailsDisplayPanelsForPositiveZeroAndNegativeMonths) {
+    enter(5, 1, "Hall ", {{"m", "1000", "4000"}}, "c1");
+    enter(5, 2, "Hall", {{"m", "1000", "0"}});
+    enter(6, 1, "Hall", {{"m", "1000", "1000"}});
+    enter(7, 1, "Hall", {{"m", "3000", "0"}});
+    form1->StringGrid1->set_row(1);
+    form1->StringGrid1Click();
+    EXPECT_EQ(form1->StatusBar1->panel_text(0), QStringLiteral("BET: 1000  PAYOUT: 4000"));
+    EXPECT_EQ(form1->StatusBar1->panel_text(1), u("5月TOTAL +2000"));
+    EXPECT_EQ(form1->StatusBar1->panel_text(2), QStringLiteral("Hall  TOTAL +3000"));  // trailing space: its own hall
+    EXPECT_EQ(form1->Memo1->toPlainText(), QStringLiteral("c1"));
+    form1->StringGrid1->set_row(3);
+    form1->StringGrid1Click();
+    EXPECT_EQ(form1->StatusBar1->panel_text(1), u("6月TOTAL 0"));
+    EXPECT_EQ(form1->StatusBar1->panel_text(2), QStringLiteral("Hall TOTAL -4000"));
+    form1->StringGrid1->set_row(4);
+    form1->StringGrid1Click();
+    EXPECT_EQ(form1->StatusBar1->panel_text(1), u("7月TOTAL -3000"));
+    form1->StringGrid1->set_row(6);
+    form1->StringGrid1Click();
+    EXPECT_EQ(form1->StatusBar1->panel_text(0), QString());
+    EXPECT_EQ(form1->StatusBar1->panel_text(3), QStringLiteral("v2.31"));
+
+    // Menu items follow the selection.
+    form1->Edit1Click();
+    EXPECT_FALSE(form1->InComeTeisei->isEnabled());
+    form1->StringGrid1->set_row(2);
+    form1->Edit1Click();
+    EXPECT_TRUE(form1->InComeDelete1->isEnabled());
+}
+
+TEST_F(EntryDialog, EnteredRecordsSurviveSaveAndReload) {
+    enter(8, 15, "ホール", {{"海物語", "10000", "25000"}, {"北斗", "5000", ""}, {"牙狼", "", "3000"}}, "良い日");
+    enter(8, 3, "", {{"X", "100", "0"}});
+    std::vector<std::string> before;
+    for (int r = 1; r <= 2; ++r) {
+        for (int c = 0; c < 6; ++c) before.push_back(form1->StringGrid1->cell(c, r));
+        for (int c = 0; c < 3; ++c) before.push_back(form1->StringGrid5->cell(c, r));
+    }
+    EXPECT_EQ(form1->StringGrid1->cell(form1->machine_col, 2), sj("海物語、北斗、牙狼"));
+    EXPECT_EQ(static_cast<unsigned char>(form1->StringGrid5->cell(0, 2)[0]), 3);
+    dialogs.answers = {true};
+    form1->save_ledger();
+    load(path(QStringLiteral("vq2004.vqd")));
+    std::vector<std::string> after;
+    for (int r = 1; r <= 2; ++r) {
+        for (int c = 0; c < 6; ++c) after.push_back(form1->StringGrid1->cell(c, r));
+        for (int c = 0; c < 3; ++c) after.push_back(form1->StringGrid5->cell(c, r));
+    }
+    EXPECT_EQ(after, before);
+}
+
+TEST_F(EntryDialog, RecordLimitAllowsThe1023rdAndRefusesMore) {
+    for (int i = 1; i <= 1022; ++i) {
+        form1->StringGrid1->set_row_count(i + 9);
+        form1->StringGrid5->set_row_count(i + 1);
+        form1->StringGrid1->set_cell(0, i, " 1/1");
+        form1->StringGrid1->set_cell(form1->balance_col, i, "0");
+    }
+    form1->rec_count = 1022;
+    enter(12, 31, "H", {{"m", "1", "2"}});
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(form1->rec_count, 1023);
+    EXPECT_EQ(date_of(1023), "12/31");
+    form1->SpeedButton1Click();
+    EXPECT_EQ(dialogs.texts(), std::vector<QString>{u("１０２４件以上登録できません")});
+    EXPECT_FALSE(form2->isVisible());
+}
+
+TEST_F(EntryDialog, TypedTextsStayStorable) {
+    form1->SpeedButton1Click();
+    form2->ComboBox1->setEditText(u("ホール"));
+    form2->ComboBox1->lineEdit()->insert(QString::fromUtf8("😀"));  // as typing or pasting puts it in
+    EXPECT_EQ(form2->ComboBox1->currentText(), u("ホール"));
+    ASSERT_FALSE(dialogs.shown.empty());
+    EXPECT_TRUE(dialogs.shown.back().text.contains(QString::fromUtf8("😀")));
+    form2->ComboBox1->setEditText(QString(200, QLatin1Char('h')));
+    EXPECT_EQ(form2->ComboBox1->currentText().size(), 127);
+    form2->Memo1->setPlainText(QString(1500, QChar(0x3042)));  // あ: two bytes each
+    EXPECT_EQ(cp932_lossy(form2->Memo1->toPlainText()).size(), 2000u);
+}
+
+TEST(EntryRules, MachinesTextIsCutAtAWholeCharacter) {
+    std::vector<MachineEntry> machines;
+    for (int i = 0; i < 9; ++i) machines.push_back({sj("ああああああ"), "1", "2"});  // 12 bytes each
+    RecordCells rec = build_record(machines, 2, 3);
+    EXPECT_EQ(rec.machines.size(), 100u);  // 9 x 12 + 8 x 2 = 124 bytes, cut to 100
+    machines[0].name = "a" + sj("ああああああ");
+    rec = build_record(machines, 2, 3);
+    EXPECT_EQ(rec.machines.size(), 99u);  // the 100th byte would split a character
+    EXPECT_EQ(rec.date, " 2/3");
+    EXPECT_EQ(rec.balance, 9);
+}
+
+TEST(EntryRules, PlacementScansFromTheBottom) {
+    const RowDates dates = {{1, 5}, {3, 1}, {3, 1}, {3, 9}};
+    EXPECT_EQ(last_row_not_later(dates, 3, 1), 3);
+    EXPECT_EQ(last_row_not_later(dates, 1, 1), 0);
+    EXPECT_EQ(last_row_not_later(dates, 12, 31), 4);
+    EXPECT_EQ(last_row_not_later({}, 5, 5), 0);
+    EXPECT_EQ(corrected_row(dates, 2, 3, 1), 2);   // same date: stays
+    EXPECT_EQ(corrected_row(dates, 1, 3, 5), 3);   // later: after the two 3/1 records, rows move up
+    EXPECT_EQ(corrected_row(dates, 4, 1, 5), 2);   // earlier: after 1/5
+    EXPECT_EQ(corrected_row(dates, 2, 2, 1), 2);   // earlier, but already in place
+}
+
+}  // namespace
+}  // namespace velmo::testing

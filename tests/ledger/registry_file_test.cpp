@@ -1,0 +1,240 @@
+// The name registry file: golden bytes, round trips, damaged files, and the
+// windows it fills and is written from.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+
+#include "entry/tform2.h"
+#include "entry/tform3.h"
+#include "framework/cp932.h"
+#include "framework/dialogs.h"
+#include "framework/runtime.h"
+#include "ledger/registry_file.h"
+#include "shell/tform1.h"
+#include "tests/support/app_fixture.h"
+
+namespace velmo {
+namespace {
+
+std::string bytes(std::initializer_list<int> list) {
+    std::string out;
+    for (int b : list) out.push_back(static_cast<char>(b));
+    return out;
+}
+
+TEST(RegistryCodec, GoldenBytesOfOneHall) {
+    Registry reg;
+    reg.halls = {"A"};
+    EXPECT_EQ(encode_registry(reg), bytes({0x00, 0x01, 0x41, 0x20, 0x02, 0x00, 0x00, 0x14, 0x01, 0x00, 0x16, 0x01, 0x00, 0xFF}));
+}
+
+TEST(RegistryCodec, FullRegistryInItsFixedOrder) {
+    Registry reg;
+    reg.halls = {"H1", cp932_literal("ホール")};
+    reg.machines = {"M1", "M2"};
+    reg.attribute_names[1] = "B";
+    reg.attribute_names[4] = "EE";
+    reg.masks = std::vector<std::uint16_t>{0x0012, 0x8001};
+    reg.hsize_level = 3;
+    reg.vsize_level = 15;
+    const std::string hall2 = cp932_literal("ホール");
+    const std::string expected = bytes({0x00, 2}) + "H1" + bytes({0x00, 6}) + hall2 +
+                                 bytes({0x01, 2}) + "M1" + bytes({0x01, 2}) + "M2" +
+                                 bytes({0x10, 1}) + "B" + bytes({1}) +
+                                 bytes({0x10, 2}) + "EE" + bytes({4}) +
+                                 bytes({0x20, 2, 0, 2, 0x00, 0x12, 0x80, 0x01}) +
+                                 bytes({0x14, 1, 3, 0x16, 1, 15, 0xFF});
+    EXPECT_EQ(encode_registry(reg), expected);
+
+    const Registry back = decode_registry(expected);
+    EXPECT_EQ(back.halls, reg.halls);
+    EXPECT_EQ(back.machines, reg.machines);
+    EXPECT_EQ(back.attribute_names, reg.attribute_names);
+    EXPECT_EQ(back.masks, reg.masks);
+    EXPECT_EQ(back.hsize_level, 3);
+    EXPECT_EQ(back.vsize_level, 15);
+    EXPECT_EQ(encode_registry(back), expected);
+}
+
+TEST(RegistryCodec, MissingMaskRecordAndUnknownRecords) {
+    // Unknown types 0x05 and 0x30 sit between known records; there is no mask record.
+    const std::string file = bytes({0x00, 1}) + "A" + bytes({0x05, 3, 9, 9, 9}) + bytes({0x01, 1}) + "M" +
+                             bytes({0x30, 0}) + bytes({0x01, 1}) + "N" + bytes({0x16, 1, 7, 0xFF});
+    const Registry reg = decode_registry(file);
+    EXPECT_EQ(reg.halls, (std::vector<std::string>{"A"}));
+    EXPECT_EQ(reg.machines, (std::vector<std::string>{"M", "N"}));
+    EXPECT_FALSE(reg.masks.has_value());
+    EXPECT_FALSE(reg.hsize_level.has_value());
+    EXPECT_EQ(reg.vsize_level, 7);
+    // A mask count of 0 leaves the masks as they were.
+    const Registry zero = decode_registry(bytes({0x01, 1}) + "M" + bytes({0x20, 2, 0, 1, 0, 9, 0x20, 2, 0, 0, 0xFF}));
+    EXPECT_EQ(zero.masks, (std::vector<std::uint16_t>{9}));
+}
+
+TEST(RegistryCodec, DamagedFilesStayWithinTheLists) {
+    // Mask counts that disagree with the machine list are fitted to it.
+    const Registry more = decode_registry(bytes({0x01, 1}) + "M" + bytes({0x20, 2, 0, 3, 0, 1, 0, 2, 0, 3, 0xFF}));
+    EXPECT_EQ(more.masks, (std::vector<std::uint16_t>{1}));
+    const Registry fewer = decode_registry(bytes({0x01, 1}) + "M" + bytes({0x01, 1}) + "N" + bytes({0x20, 2, 0, 1, 0x40, 0, 0xFF}));
+    EXPECT_EQ(fewer.masks, (std::vector<std::uint16_t>{0x4000, 0}));
+    // A count claiming more words than the file holds reads what is there.
+    const Registry cut = decode_registry(bytes({0x01, 1}) + "M" + bytes({0x01, 1}) + "N" + bytes({0x20, 2, 0xFF, 0xFF, 0, 5, 0}));
+    EXPECT_EQ(cut.masks, (std::vector<std::uint16_t>{5, 0}));
+    // Attribute indexes outside 0..15 are ignored, the rest of the file still read.
+    const Registry attr = decode_registry(bytes({0x10, 1}) + "X" + bytes({16}) + bytes({0x10, 1}) + "Y" + bytes({255}) +
+                                          bytes({0x10, 1}) + "Z" + bytes({15}) + bytes({0x00, 1}) + "H" + bytes({0xFF}));
+    for (int i = 0; i < 15; ++i) EXPECT_TRUE(attr.attribute_names[static_cast<std::size_t>(i)].empty()) << i;
+    EXPECT_EQ(attr.attribute_names[15], "Z");
+    EXPECT_EQ(attr.halls, (std::vector<std::string>{"H"}));
+    // Data longer than 54 bytes keeps its first 54, never half a character, and
+    // the records after it are still found.
+    std::string long_name;
+    for (int i = 0; i < 40; ++i) long_name += cp932_literal("機");  // 80 bytes
+    const Registry lng = decode_registry(bytes({0x01, 80}) + long_name + bytes({0x01, 1}) + "M" + bytes({0xFF}));
+    ASSERT_EQ(lng.machines.size(), 2u);
+    EXPECT_EQ(lng.machines[0], long_name.substr(0, 54));
+    EXPECT_EQ(lng.machines[1], "M");
+    // Steps out of range are held to their ranges.
+    const Registry steps = decode_registry(bytes({0x14, 1, 200, 0x16, 1, 16, 0xFF}));
+    EXPECT_EQ(steps.hsize_level, 21);
+    EXPECT_EQ(steps.vsize_level, 15);
+    // Step records without their byte change nothing.
+    const Registry no_step = decode_registry(bytes({0x14, 0, 0x16, 0, 0xFF}));
+    EXPECT_FALSE(no_step.hsize_level.has_value());
+    EXPECT_FALSE(no_step.vsize_level.has_value());
+}
+
+TEST(RegistryCodec, EveryTruncationReadsAPrefix) {
+    Registry reg;
+    reg.halls = {"Hall one", "Hall two"};
+    reg.machines = {"M1", "M2", "M3"};
+    reg.attribute_names[0] = "first";
+    reg.attribute_names[15] = "last";
+    reg.masks = std::vector<std::uint16_t>{1, 2, 3};
+    reg.hsize_level = 5;
+    reg.vsize_level = 6;
+    const std::string full = encode_registry(reg);
+    for (std::size_t n = 0; n < full.size(); ++n) {
+        const Registry part = decode_registry(std::string_view(full).substr(0, n));
+        // Names are whole or missing, in order, and masks never outnumber machines.
+        ASSERT_LE(part.halls.size(), 2u);
+        for (std::size_t i = 0; i < part.halls.size(); ++i) EXPECT_EQ(part.halls[i], reg.halls[i]) << n;
+        for (std::size_t i = 0; i < part.machines.size(); ++i) EXPECT_EQ(part.machines[i], reg.machines[i]) << n;
+        if (part.masks) {
+            EXPECT_EQ(part.masks->size(), part.machines.size()) << n;
+        }
+    }
+    // Without its end byte the file is read to its end.
+    const Registry no_end = decode_registry(std::string_view(full).substr(0, full.size() - 1));
+    EXPECT_EQ(no_end.vsize_level, 6);
+    EXPECT_EQ(no_end.masks, reg.masks);
+    // Bytes after the end byte are not read.
+    const Registry after = decode_registry(full + bytes({0x00, 1}) + "Z");
+    EXPECT_EQ(after.halls, reg.halls);
+}
+
+// The program's windows, the program directory in a temporary folder and
+// every dialog answered from a script.
+class RegistryWindows : public velmo::testing::AppFixture {
+protected:
+    void write(const std::string& data) { write_bytes(QStringLiteral("velmo.lst"), data); }
+    std::string file() { return read_bytes(QStringLiteral("velmo.lst")); }
+};
+
+TEST_F(RegistryWindows, ReadFillsTheListsCombosNamesAndMasks) {
+    Registry reg;
+    reg.halls = {cp932_literal("駅前ホール"), "B"};
+    reg.machines = {"M1", "M2"};
+    reg.attribute_names[1] = cp932_literal("甘デジ");
+    reg.attribute_names[4] = "E";
+    reg.masks = std::vector<std::uint16_t>{0x0002, 0x0012};
+    reg.hsize_level = 4;
+    reg.vsize_level = 2;
+    const std::string data = encode_registry(reg);
+    write(data);
+
+    read_registry();
+    ASSERT_EQ(Form3->ListBox1->count(), 2);
+    EXPECT_EQ(Form3->ListBox1->item(0)->text(), QString::fromUtf8("駅前ホール"));
+    EXPECT_EQ(Form3->ListBox2->item(1)->text(), QStringLiteral("M2"));
+    ASSERT_EQ(Form2->ComboBox1->count(), 2);
+    EXPECT_EQ(Form2->ComboBox1->itemText(0), QString::fromUtf8("駅前ホール"));
+    EXPECT_EQ(Form2->ComboBox2->itemText(1), QStringLiteral("M2"));
+    // Attribute 2 is in Edit4, attribute 5 in Edit7; only their check boxes are enabled.
+    EXPECT_EQ(Form3->edit(4)->text(), QString::fromUtf8("甘デジ"));
+    EXPECT_EQ(Form3->edit(7)->text(), QStringLiteral("E"));
+    for (int k = 1; k <= 16; ++k) EXPECT_EQ(Form3->check_box(k)->isEnabled(), k == 2 || k == 5) << k;
+    for (int e = 3; e <= 18; ++e) EXPECT_EQ(Form3->edit(e)->text().isEmpty(), e != 4 && e != 7) << e;
+    EXPECT_EQ(Form1->attr_mask, (std::vector<std::uint16_t>{0x0002, 0x0012}));
+    EXPECT_EQ(Form1->hsize_level, 4);
+    EXPECT_EQ(Form1->vsize_level, 2);
+
+    // Written back unchanged, byte for byte.
+    EXPECT_TRUE(save_registry_file());
+    EXPECT_EQ(file(), data);
+}
+
+TEST_F(RegistryWindows, MissingFileAndMissingMasks) {
+    read_registry();
+    EXPECT_EQ(Form3->ListBox1->count(), 0);
+    EXPECT_FALSE(Form1->attr_mask_present);
+
+    write(bytes({0x01, 1}) + "M" + bytes({0x01, 1}) + "N" + bytes({0xFF}));
+    read_registry();
+    EXPECT_TRUE(Form1->attr_mask_present);
+    EXPECT_EQ(Form1->attr_mask, (std::vector<std::uint16_t>{0, 0}));
+}
+
+TEST_F(RegistryWindows, ClearingANameTakesTheAttributeFromTheSelectedMachineOnly) {
+    Registry reg;
+    reg.machines = {"X", "Y"};
+    reg.attribute_names[3] = "four";
+    reg.masks = std::vector<std::uint16_t>{0x0008, 0x0008};
+    write(encode_registry(reg));
+    read_registry();
+    Form3->ListBox2->setCurrentRow(0);
+    EXPECT_TRUE(Form3->check_box(4)->isChecked());
+    Form3->edit(6)->clear();
+    EXPECT_FALSE(Form3->check_box(4)->isEnabled());
+    EXPECT_EQ(Form1->attr_mask, (std::vector<std::uint16_t>{0, 0x0008}));
+}
+
+TEST_F(RegistryWindows, FailedWriteKeepsTheOldFileAndSaysSo) {
+    write(bytes({0x00, 1}) + "A" + bytes({0xFF}));
+    read_registry();
+    Form3->ListBox1->addItem(QStringLiteral("B"));
+    set_write_fault(3);
+    EXPECT_FALSE(save_registry_file());
+    set_write_fault(std::nullopt);
+    EXPECT_EQ(file(), bytes({0x00, 1}) + "A" + bytes({0xFF}));
+    ASSERT_EQ(dialogs.texts().size(), 1u);
+    EXPECT_EQ(dialogs.texts()[0], registry_path() + QString::fromUtf8(" に保存できませんでした"));
+    // The entry dialog still offers the lists as they are.
+    EXPECT_EQ(Form2->ComboBox1->count(), 2);
+
+    EXPECT_TRUE(save_registry_file());
+    EXPECT_EQ(decode_registry(file()).halls, (std::vector<std::string>{"A", "B"}));
+}
+
+TEST_F(RegistryWindows, ClosingTheDialogWritesAndReturnsToTheMainWindow) {
+    Form3->ListBox1->addItem(QStringLiteral("A"));
+    Form3->show();
+    EXPECT_FALSE(Form1->isEnabled());
+    // Showing the main window for the first time loads a ledger; give it one.
+    form1->arguments = {path(QStringLiteral("vq2004.vqd"))};
+    dialogs.answers.push_back(true);
+    Form3->Button4->click();
+    EXPECT_TRUE(Form1->isEnabled());
+    EXPECT_TRUE(Form1->isVisible());
+    EXPECT_FALSE(Form3->isVisible());
+    EXPECT_EQ(file(), bytes({0x00, 0x01, 0x41, 0x20, 0x02, 0x00, 0x00, 0x14, 0x01, 0x00, 0x16, 0x01, 0x00, 0xFF}));
+}
+
+}  // namespace
+}  // namespace velmo

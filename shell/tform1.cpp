@@ -121,6 +121,7 @@ void TForm1::build_window() {
     PageControl1 = new QTabWidget(central);
     PageControl1->setGeometry(-1, 54, 650, 374);
     PageControl1->setFont(velmo::ui_font(15));
+    PageControl1->setDocumentMode(true);  // no frame: the pages keep the full height their controls need
     auto sheet = [this](const char* caption) {
         auto* page = new QWidget();
         page->setFont(velmo::ui_font(12));
@@ -277,13 +278,16 @@ void TForm1::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void TForm1::dropEvent(QDropEvent* event) {
-    const auto urls = event->mimeData()->urls();
+    if (WMDropFiles(event->mimeData()->urls())) event->acceptProposedAction();
+}
+
+bool TForm1::WMDropFiles(const QList<QUrl>& urls) {
     // Only the first dropped file is opened.
     for (const QUrl& url : urls) {
         if (url.isLocalFile()) {
-            event->acceptProposedAction();
             open_dropped_file(url.toLocalFile());
-            return;
+            return true;
         }
     }
+    return false;
 }

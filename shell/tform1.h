@@ -2,7 +2,9 @@
 // The main window: the year ledger (the grids and scalars below are its single
 // source of truth), the tabs of the analysis views, menus and tool bar.
 // Methods are defined in the folder of the subsystem they belong to.
+#include <QList>
 #include <QMainWindow>
+#include <QUrl>
 
 #include <array>
 #include <cstdint>
@@ -96,6 +98,8 @@ public:
     void init();
     void save_shusi();
     void FormDestroy();
+    // Files dropped on the window: the first local file is opened.
+    bool WMDropFiles(const QList<QUrl>& urls);
     void open_dropped_file(const QString& path);
     void centre_on_screen();
     void set_caption_for_year();

@@ -134,6 +134,20 @@ TEST(RegistryCodec, EveryTruncationReadsAPrefix) {
     const Registry no_end = decode_registry(std::string_view(full).substr(0, full.size() - 1));
     EXPECT_EQ(no_end.vsize_level, 6);
     EXPECT_EQ(no_end.masks, reg.masks);
+    // Every byte overwritten with values that steer the reader elsewhere: the
+    // result always fits its lists and survives another write and read.
+    for (std::size_t n = 0; n < full.size(); ++n) {
+        for (int value : {0x00, 0x01, 0x10, 0x14, 0x20, 0x7F, 0xFF}) {
+            std::string damaged = full;
+            damaged[n] = static_cast<char>(value);
+            const Registry part = decode_registry(damaged);
+            if (part.masks) {
+                EXPECT_EQ(part.masks->size(), part.machines.size()) << n;
+            }
+            for (const auto& m : part.machines) EXPECT_LE(m.size(), kRegistryRecordMax) << n;
+            EXPECT_EQ(encode_registry(decode_registry(encode_registry(part))), encode_registry(part)) << n;
+        }
+    }
     // Bytes after the end byte are not read.
     const Registry after = decode_registry(full + bytes({0x00, 1}) + "Z");
     EXPECT_EQ(after.halls, reg.halls);

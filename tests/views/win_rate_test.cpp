@@ -32,11 +32,5 @@ TEST(WinRate, HugeCountsDoNotOverflow) {
               QString::fromUtf8("2147483647勝2147483647敗 50％"));
 }
 
-TEST(WinRate, BytesAreCp932) {
-    // 勝 is 0x8F 0x9F in CP932, ％ is 0x81 0x93.
-    const std::string text = format_win_rate(1, 0, 0);
-    EXPECT_EQ(text, std::string("1\x8F\x9F" "0\x94\x73 100\x81\x93"));
-}
-
 }  // namespace
 }  // namespace velmo

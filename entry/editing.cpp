@@ -89,7 +89,8 @@ void TForm1::correction() {
     g.set_cell(4, TForm2::kTotalsRow, std::to_string(scratch_payout - scratch_bet));
     scratch_balance = velmo::cell_int(StringGrid1->cell(balance_col, r));
     if (has_extra == 1) Form2->ComboBox3->setEditText(velmo::from_cp932(StringGrid1->cell(extra_col, r)));
-    Form2->Memo1->setPlainText(Memo1->toPlainText());
+    // The record's own comment (the comment box shows the same after a click).
+    Form2->Memo1->setPlainText(velmo::from_cp932(StringGrid5->cell(2, r)));
     g.set_row(1);
 }
 

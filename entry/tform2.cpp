@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLocale>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -39,6 +40,8 @@ void TForm2::build() {
     GroupBox1->setGeometry(8, 4, 230, 200);
     MonthCalendar1 = new QCalendarWidget(GroupBox1);
     MonthCalendar1->setGeometry(6, 16, 218, 178);
+    MonthCalendar1->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
+    MonthCalendar1->setFirstDayOfWeek(Qt::Sunday);
 
     GroupBox2 = new QGroupBox(u("ホール名"), this);
     GroupBox2->setGeometry(246, 4, 166, 48);
@@ -63,7 +66,7 @@ void TForm2::build() {
     Edit2->setProperty("Tag", 1);
 
     StringGrid1 = new velmo::StringGrid(this);
-    StringGrid1->setGeometry(8, 210, 404, 206);
+    StringGrid1->setGeometry(8, 208, 404, 218);  // every row visible: 20 + 9 x 18 + 20, lines and border
     StringGrid1->set_col_count(5);
     StringGrid1->set_row_count(11);
     StringGrid1->set_default_row_height(18);
@@ -76,9 +79,9 @@ void TForm2::build() {
     for (int c = 0; c < 5; ++c) StringGrid1->set_col_width(c, widths[c]);
 
     GroupBox4 = new QGroupBox(u("コメント"), this);
-    GroupBox4->setGeometry(8, 420, 300, 64);
+    GroupBox4->setGeometry(8, 428, 300, 58);
     Memo1 = new QPlainTextEdit(GroupBox4);
-    Memo1->setGeometry(6, 16, 288, 42);
+    Memo1->setGeometry(6, 16, 288, 36);
 
     GroupBox5 = new QGroupBox(this);
     GroupBox5->setGeometry(8, 488, 300, 60);
@@ -88,9 +91,9 @@ void TForm2::build() {
     GroupBox5->hide();
 
     Button1 = new QPushButton(u("登　　録"), this);
-    Button1->setGeometry(316, 428, 96, 24);
+    Button1->setGeometry(316, 432, 96, 24);
     Button2 = new QPushButton(u("キャンセル"), this);
-    Button2->setGeometry(316, 458, 96, 24);
+    Button2->setGeometry(316, 460, 96, 24);
 
     // Grid headers and row numbers.
     const char* headers[5] = {"", " プレイ機種名", "投資額 ", "回収額 ", "収　支 "};

@@ -49,7 +49,7 @@ void StatusBar::paintEvent(QPaintEvent*) {
     int x = 0;
     for (int i = 0; i < panel_count(); ++i) {
         int w = (i == panel_count() - 1) ? std::max(widths_[static_cast<size_t>(i)], width() - x) : widths_[static_cast<size_t>(i)];
-        QRect r(x, 2, w - 2, height() - 2);
+        QRect r(x, 2, w - 1, height() - 2);
         p.setPen(QColor(128, 128, 128));
         p.drawLine(r.left(), r.top(), r.right(), r.top());
         p.drawLine(r.left(), r.top(), r.left(), r.bottom());
@@ -57,7 +57,7 @@ void StatusBar::paintEvent(QPaintEvent*) {
         p.drawLine(r.left(), r.bottom(), r.right(), r.bottom());
         p.drawLine(r.right(), r.top(), r.right(), r.bottom());
         p.setPen(Qt::black);
-        draw_text_in_rect(p, r.adjusted(3, 1, -2, -1), texts_[static_cast<size_t>(i)], Qt::AlignLeft | Qt::AlignVCenter);
+        draw_text_in_rect(p, r.adjusted(2, 1, -1, -1), texts_[static_cast<size_t>(i)], Qt::AlignLeft | Qt::AlignVCenter);
         x += w;
     }
 }

@@ -31,7 +31,8 @@ TForm1* Form1 = nullptr;
 namespace {
 
 constexpr int kClientWidth = 647;
-constexpr int kClientHeight = 423;
+// 423 in the base layout, plus the few pixels the tab control reaches below it.
+constexpr int kClientHeight = 428;
 
 QString u(const char* utf8) { return QString::fromUtf8(utf8); }
 
@@ -115,8 +116,10 @@ void TForm1::build_window() {
     StaticText1 = new QLabel(central);
     StaticText1->setGeometry(512, 13, 114, 18);
     StaticText1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    StaticText1->setFont(velmo::ui_font(13));
-    StaticText1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    QFont total_font = velmo::ui_font(13);
+    total_font.setLetterSpacing(QFont::AbsoluteSpacing, -1);  // the full-width caption fits its 114 pixels
+    StaticText1->setFont(total_font);
+    StaticText1->setAlignment(Qt::AlignCenter);
 
     PageControl1 = new QTabWidget(central);
     PageControl1->setGeometry(-1, 54, 650, 374);

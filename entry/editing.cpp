@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QToolButton>
 
-#include "entry/record_fields.h"
+#include "ledger/record_fields.h"
 #include "entry/tform2.h"
 #include "entry/tform3.h"
 #include "entry/tform7.h"
@@ -62,15 +62,15 @@ void TForm1::correction() {
     Form2->Button1->setText(u("訂　　正"));
 
     const std::string& date = StringGrid1->cell(0, r);
-    const int year = velmo::cell_int(year_text);
+    const int year = velmo::year_text_value(year_text);
     QDate d(year, std::max(1, velmo::date_text_month(date)), 1);
     d = QDate(year, d.month(), std::clamp(velmo::date_text_day(date), 1, std::max(1, d.daysInMonth())));
     if (d.isValid()) Form2->MonthCalendar1->setSelectedDate(d);
     Form2->ComboBox1->setEditText(velmo::from_cp932(StringGrid1->cell(hall_col, r)));
 
     const velmo::DayTotals totals = velmo::day_totals_texts(StringGrid5->cell(1, r));
-    scratch_bet = velmo::cell_int(totals.investment);
-    scratch_payout = velmo::cell_int(totals.payout);
+    scratch_bet = velmo::cell_number(totals.investment);
+    scratch_payout = velmo::cell_number(totals.payout);
     velmo::StringGrid& g = *Form2->StringGrid1;
     g.set_cell(2, TForm2::kTotalsRow, totals.investment);
     g.set_cell(3, TForm2::kTotalsRow, totals.payout);
@@ -80,14 +80,14 @@ void TForm1::correction() {
         g.set_cell(1, row, machines[i].name);
         g.set_cell(2, row, machines[i].investment);
         g.set_cell(3, row, machines[i].payout);
-        g.set_cell(4, row, std::to_string(static_cast<long long>(velmo::cell_int(machines[i].payout)) -
-                                          velmo::cell_int(machines[i].investment)));
+        g.set_cell(4, row, std::to_string(static_cast<long long>(velmo::cell_number(machines[i].payout)) -
+                                          velmo::cell_number(machines[i].investment)));
     }
     Form2->ComboBox2->setEditText(velmo::from_cp932(g.cell(1, 1)));
     Form2->Edit1->setText(velmo::from_cp932(g.cell(2, 1)));
     Form2->Edit2->setText(velmo::from_cp932(g.cell(3, 1)));
     g.set_cell(4, TForm2::kTotalsRow, std::to_string(scratch_payout - scratch_bet));
-    scratch_balance = velmo::cell_int(StringGrid1->cell(balance_col, r));
+    scratch_balance = velmo::cell_number(StringGrid1->cell(balance_col, r));
     if (has_extra == 1) Form2->ComboBox3->setEditText(velmo::from_cp932(StringGrid1->cell(extra_col, r)));
     // The record's own comment (the comment box shows the same after a click).
     Form2->Memo1->setPlainText(velmo::from_cp932(StringGrid5->cell(2, r)));

@@ -13,7 +13,7 @@
 
 #include "entry/entry_rules.h"
 #include "entry/placement.h"
-#include "entry/record_fields.h"
+#include "ledger/record_fields.h"
 #include "entry/tform2.h"
 #include "framework/cp932.h"
 #include "framework/dialogs.h"
@@ -116,8 +116,8 @@ void TForm2::drawcell(int col, int row, const QRect& rect, velmo::DrawState stat
         p.fillRect(rect, QColor(192, 192, 192));
         velmo::header_shading(p, rect, StringGrid1->row_height(0), rect.left() <= velmo::StringGrid::kFrame);
     } else {
-        const long long bet = velmo::cell_int(StringGrid1->cell(2, row));
-        const long long pay = velmo::cell_int(StringGrid1->cell(3, row));
+        const long long bet = velmo::cell_number(StringGrid1->cell(2, row));
+        const long long pay = velmo::cell_number(StringGrid1->cell(3, row));
         const bool totals = row == kTotalsRow;
         QColor fill = velmo::palette::neutral();
         if (bet < pay) fill = totals ? velmo::palette::win_strong() : velmo::palette::win();
@@ -146,14 +146,7 @@ void TForm2::end_editing() {
 
 void TForm2::Button2Click() { form2close(); }
 
-void TForm2::form2close() {
-    clear_machine_rows();
-    Form1->setEnabled(true);
-    Form1->show();
-    committing_ = true;
-    hide();
-    committing_ = false;
-}
+void TForm2::form2close() { end_editing(); }
 
 void TForm2::Button1Click() {
     // Validation: every row with an amount needs a machine; a named row without amounts is 0 / 0.

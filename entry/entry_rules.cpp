@@ -33,8 +33,8 @@ AmountUpdate update_amounts(MachineAmounts amounts, int r, long long investment,
     }
     long long sum_bet = 0, sum_pay = 0;
     for (size_t i = 0; i < 9; ++i) {
-        sum_bet += cell_int(amounts.investment[i]);
-        sum_pay += cell_int(amounts.payout[i]);
+        sum_bet += cell_number(amounts.investment[i]);
+        sum_pay += cell_number(amounts.payout[i]);
     }
     out.row = {std::to_string(investment), std::to_string(payout), std::to_string(payout - investment)};
     if (payout == -investment) out.row = {};
@@ -50,8 +50,8 @@ RecordCells build_record(const std::vector<MachineEntry>& machines, int month, i
     for (const auto& m : machines) {
         if (!rec.machines.empty()) rec.machines += SJ(u8"、");
         rec.machines += m.name;
-        rec.investment += cell_int(m.investment);
-        rec.payout += cell_int(m.payout);
+        rec.investment += cell_number(m.investment);
+        rec.payout += cell_number(m.payout);
     }
     rec.machines = truncate_cp932(rec.machines, kMachinesTextMax);
     rec.detail = pack_machine_detail(machines);

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "entry/record_fields.h"
+#include "ledger/record_fields.h"
 
 namespace velmo {
 

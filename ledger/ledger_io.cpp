@@ -24,7 +24,7 @@ namespace {
 
 QString u(const char* utf8) { return QString::fromUtf8(utf8); }
 
-int to_int(const std::string& text) { return velmo::cell_int(text); }
+int to_int(const std::string& text) { return velmo::cell_number(text); }
 
 }  // namespace
 

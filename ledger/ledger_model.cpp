@@ -30,20 +30,25 @@ int date_text_month(std::string_view text) { return part_int(text, 0, 2); }
 int date_text_day(std::string_view text) { return part_int(text, 3, 2); }
 
 QDate calendar_date_in_year(const std::string& year_text, const QDate& today) {
-    int year = cell_int(year_text);
+    int year = year_text_value(year_text);
     if (year < 1 || year > 9999) year = today.year();
     int day = std::min(today.day(), days_in_month(year, today.month()));
     return QDate(year, today.month(), day);
 }
 
-int cell_int(std::string_view text) {
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    int v = 0;
-    auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (ec != std::errc()) return 0;
-    (void)p;
+std::optional<std::int64_t> parse_number(std::string_view text) {
+    const std::size_t digits_from = !text.empty() && text.front() == '-' ? 1 : 0;
+    if (digits_from == text.size()) return std::nullopt;
+    for (std::size_t i = digits_from; i < text.size(); ++i)
+        if (text[i] < '0' || text[i] > '9') return std::nullopt;
+    std::int64_t v = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
     return v;
 }
+
+std::int64_t cell_number(std::string_view text) { return parse_number(text).value_or(0); }
+
+int year_text_value(std::string_view text) { return part_int(text, 0, text.size()); }
 
 }  // namespace velmo

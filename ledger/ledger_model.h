@@ -3,6 +3,8 @@
 // packed per-row fields of the hidden grid.
 #include <QDate>
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,7 +22,12 @@ int date_text_day(std::string_view text);
 // in a common year) becomes the last day of that month.
 QDate calendar_date_in_year(const std::string& year_text, const QDate& today);
 
-// Decimal text to int, as the ledger's cells hold it; unreadable text gives 0.
-int cell_int(std::string_view text);
+// A whole number as the program writes it into cells: an optional '-' and
+// digits. nullopt for anything else, and beyond 64 bits.
+std::optional<std::int64_t> parse_number(std::string_view text);
+// parse_number, with 0 for text that is not a number.
+std::int64_t cell_number(std::string_view text);
+// The ledger's year from its text; 0 when it is not a number.
+int year_text_value(std::string_view text);
 
 }  // namespace velmo

@@ -1,6 +1,7 @@
 // The weekday tab's lower table: the ten best values of the extra column.
 #include <QPainter>
 
+#include "ledger/ledger_model.h"
 #include "framework/cp932.h"
 #include "framework/draw.h"
 #include "shell/tform1.h"
@@ -56,8 +57,8 @@ void TForm1::usercolor(int col, int row, const QRect& rect, velmo::DrawState) {
         velmo::draw_text_in_rect(p, rect, velmo::from_cp932(text), align);
         return;
     }
-    const std::int64_t investment = velmo::parse_amount(StringGrid6->cell(2, row));
-    const std::int64_t payout = velmo::parse_amount(StringGrid6->cell(3, row));
+    const std::int64_t investment = velmo::cell_number(StringGrid6->cell(2, row));
+    const std::int64_t payout = velmo::cell_number(StringGrid6->cell(3, row));
     QColor back = velmo::palette::neutral();
     if (investment < payout) back = velmo::palette::win();
     if (investment > payout) back = velmo::palette::loss();

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QStyle>
 
+#include "ledger/ledger_model.h"
 #include "framework/cp932.h"
 #include "framework/draw.h"
 #include "shell/tform1.h"
@@ -66,7 +67,7 @@ void TForm1::best15color(int col, int row, const QRect& rect, velmo::DrawState) 
     if (row == 0 || col == 0) {
         velmo::header_shading(p, rect, StringGrid4->row_height(0), col == 0);
     } else {
-        const std::int64_t v = velmo::parse_amount(balance_text);
+        const std::int64_t v = velmo::cell_number(balance_text);
         const bool graph = CheckBox1->isChecked();
         QColor back = velmo::palette::neutral();
         if (v > 0) back = (col == 4 && !graph) ? velmo::palette::win_strong() : velmo::palette::win();

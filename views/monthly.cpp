@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QStyle>
 
+#include "ledger/ledger_model.h"
 #include "framework/cp932.h"
 #include "framework/draw.h"
 #include "shell/tform1.h"
@@ -154,11 +155,11 @@ void TForm1::monthcolor(int col, int row, const QRect& rect, velmo::DrawState) {
     const bool strong = row == kTotalRow;
     int sign = 0;
     if (col == 4 || col == 5) {
-        const std::int64_t running = velmo::parse_amount(StringGrid2->cell(4, row));
+        const std::int64_t running = velmo::cell_number(StringGrid2->cell(4, row));
         sign = running > 0 ? 1 : (running < 0 ? -1 : 0);
     } else {
         const std::int64_t balance =
-            velmo::parse_amount(StringGrid2->cell(2, row)) - velmo::parse_amount(StringGrid2->cell(1, row));
+            velmo::cell_number(StringGrid2->cell(2, row)) - velmo::cell_number(StringGrid2->cell(1, row));
         sign = balance > 0 ? 1 : (balance < 0 ? -1 : 0);
     }
     QColor back = velmo::palette::neutral();

@@ -1,5 +1,8 @@
 #include "views/summary_calc.h"
 
+#include "ledger/ledger_model.h"
+#include "ledger/record_fields.h"
+
 #include <QPainter>
 
 #include <algorithm>
@@ -64,29 +67,10 @@ void fill_frame(QPainter& p, int left, int top, int right, int bottom, const QCo
 
 }  // namespace
 
-std::int64_t parse_amount(std::string_view text) {
-    std::int64_t value = 0;
-    const char* end = text.data() + text.size();
-    auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (ec != std::errc() || ptr != end || text.empty()) return 0;
-    return value;
-}
 
 Amounts unpack_day_totals(std::string_view packed) {
-    Amounts result;
-    std::size_t pos = 0;
-    auto field = [&]() -> std::string_view {
-        if (pos >= packed.size()) return {};
-        std::size_t n = static_cast<unsigned char>(packed[pos]);
-        ++pos;
-        n = std::min(n, packed.size() - pos);
-        std::string_view text = packed.substr(pos, n);
-        pos += n;
-        return text;
-    };
-    result.investment = parse_amount(field());
-    result.payout = parse_amount(field());
-    return result;
+    const DayTotals texts = day_totals_texts(packed);
+    return Amounts{cell_number(texts.investment), cell_number(texts.payout)};
 }
 
 std::vector<SummaryRow> ledger_rows(const StringGrid& list, const StringGrid& hidden, int rec_count,

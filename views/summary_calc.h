@@ -20,9 +20,6 @@ class StringGrid;
 
 // ---- Reading ledger cells ----
 
-// Strict decimal integer (optional leading '-'); 0 for anything else, including
-// a value out of the 64-bit range. Sums are kept in 64 bits so they never wrap.
-std::int64_t parse_amount(std::string_view text);
 
 // Investment and payout of a play record, as packed in its day_totals cell:
 // a length byte and the investment digits, then a length byte and the payout

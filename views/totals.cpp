@@ -1,5 +1,9 @@
 #include "views/totals.h"
 
+#include <limits>
+
+#include "ledger/ledger_model.h"
+
 #include <QLabel>
 
 #include <algorithm>
@@ -50,15 +54,9 @@ Totals compute_totals(const std::vector<int>& balances) {
 }
 
 std::optional<int> parse_balance(std::string_view text) {
-    if (text.empty()) return std::nullopt;
-    std::size_t digits_from = text.front() == '-' ? 1 : 0;
-    if (digits_from == text.size()) return std::nullopt;
-    for (std::size_t i = digits_from; i < text.size(); ++i)
-        if (text[i] < '0' || text[i] > '9') return std::nullopt;
-    int value = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return value;
+    const std::optional<std::int64_t> v = parse_number(text);
+    if (!v || *v < std::numeric_limits<int>::min() || *v > std::numeric_limits<int>::max()) return std::nullopt;
+    return static_cast<int>(*v);
 }
 
 std::string total_caption(int year_total) {

@@ -1,6 +1,7 @@
 // The weekday tab's upper table: the play days of the year by weekday.
 #include <QPainter>
 
+#include "ledger/ledger_model.h"
 #include "framework/cp932.h"
 #include "framework/draw.h"
 #include "shell/tform1.h"
@@ -32,7 +33,7 @@ void TForm1::compute_weekday() {
         return;
     }
     const auto rows = velmo::ledger_rows(*StringGrid1, *StringGrid5, rec_count, row_mark, -1);
-    const velmo::WeekdaySummary sum = velmo::summarize_weekdays(rows, static_cast<int>(velmo::parse_amount(year_text)));
+    const velmo::WeekdaySummary sum = velmo::summarize_weekdays(rows, static_cast<int>(velmo::cell_number(year_text)));
     for (int d = 0; d < 7; ++d) {
         const velmo::SummaryLine& line = sum.days[static_cast<std::size_t>(d)];
         write_line(StringGrid3, d + 1, line, line.counts.total() > 0 ? rate_text(line.counts) : std::string());
@@ -57,8 +58,8 @@ void TForm1::weekcolor(int col, int row, const QRect& rect, velmo::DrawState) {
     std::int64_t investment = 0;
     std::int64_t payout = 0;
     if (!StringGrid3->cell(1, row).empty()) {
-        investment = velmo::parse_amount(StringGrid3->cell(1, row));
-        payout = velmo::parse_amount(StringGrid3->cell(2, row));
+        investment = velmo::cell_number(StringGrid3->cell(1, row));
+        payout = velmo::cell_number(StringGrid3->cell(2, row));
     }
     const bool strong = row == kTotalRow;
     QColor back = velmo::palette::neutral();

@@ -17,21 +17,8 @@ namespace velmo {
 
 namespace {
 
-// The integer in text[from, from + length), leading spaces allowed; 0 otherwise.
-int number_at(std::string_view text, std::size_t from, std::size_t length) {
-    if (from >= text.size()) return 0;
-    std::string_view part = text.substr(from, length);
-    while (!part.empty() && part.front() == ' ') part.remove_prefix(1);
-    if (part.empty()) return 0;
-    int value = 0;
-    auto [end, ec] = std::from_chars(part.data(), part.data() + part.size(), value);
-    if (ec != std::errc() || end != part.data() + part.size() || value < 0) return 0;
-    return value;
-}
-
 }  // namespace
 
-int year_text_value(std::string_view text) { return number_at(text, 0, text.size()); }
 
 std::string weekday_letter(int year, int month, int day) {
     if (!is_valid_date(year, month, day)) return std::string();

@@ -14,8 +14,6 @@ class QPainter;
 
 namespace velmo {
 
-// The ledger's year from its four-character text; 0 when it is not a number.
-int year_text_value(std::string_view text);
 // The weekday letter (日 … 土) of a date as CP932 bytes; empty for an invalid date.
 std::string weekday_letter(int year, int month, int day);
 

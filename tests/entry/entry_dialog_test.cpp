@@ -11,7 +11,7 @@
 
 #include "entry/entry_rules.h"
 #include "entry/placement.h"
-#include "entry/record_fields.h"
+#include "ledger/record_fields.h"
 #include "framework/cp932.h"
 #include "framework/widgets.h"
 #include "ledger/ledger_model.h"

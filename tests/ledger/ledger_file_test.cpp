@@ -11,7 +11,7 @@
 
 #include <random>
 
-#include "entry/record_fields.h"
+#include "ledger/record_fields.h"
 #include "framework/cp932.h"
 #include "framework/runtime.h"
 #include "ledger/ledger_codec.h"
@@ -40,8 +40,8 @@ void put_record(TForm1& f, int row, const std::string& date, const std::string& 
     for (const auto& m : machines) {
         if (!names.empty()) names += sj("、");
         names += m.name;
-        bet += cell_int(m.investment);
-        pay += cell_int(m.payout);
+        bet += cell_number(m.investment);
+        pay += cell_number(m.payout);
     }
     if (f.StringGrid1->row_count() <= row) f.StringGrid1->set_row_count(row + 8);
     if (f.StringGrid5->row_count() <= row) f.StringGrid5->set_row_count(row + 1);

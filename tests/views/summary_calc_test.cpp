@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "ledger/ledger_model.h"
 #include "views/summary_calc.h"
 
 using namespace velmo;
@@ -52,9 +53,9 @@ TEST(SummaryCells, PackedTotalsAreReadSafely) {
     EXPECT_EQ(a.payout, 0);
     a = unpack_day_totals("");
     EXPECT_EQ(a.investment, 0);
-    EXPECT_EQ(parse_amount("-41000"), -41000);
-    EXPECT_EQ(parse_amount("12x"), 0);
-    EXPECT_EQ(parse_amount(""), 0);
+    EXPECT_EQ(cell_number("-41000"), -41000);
+    EXPECT_EQ(cell_number("12x"), 0);
+    EXPECT_EQ(cell_number(""), 0);
 }
 
 TEST(SummaryMonthly, MonthsWithoutPlayUpToTheLastRecordAreFilled) {

@@ -1,4 +1,6 @@
-#include "entry/record_fields.h"
+#include "ledger/record_fields.h"
+
+#include <algorithm>
 
 #include "framework/cp932.h"
 #include "ledger/ledger_model.h"
@@ -13,11 +15,12 @@ void put_field(std::string& out, std::string_view text) {
     out += t;
 }
 
-// Reads one length-prefixed field at pos; false when the value ends first.
+// Reads one length-prefixed field at pos; a length running past the end reads
+// what is there. False when the value has already ended.
 bool take_field(std::string_view packed, std::size_t& pos, std::string& out) {
     if (pos >= packed.size()) return false;
     std::size_t n = static_cast<unsigned char>(packed[pos++]);
-    if (packed.size() - pos < n) return false;
+    n = std::min(n, packed.size() - pos);
     out.assign(packed.substr(pos, n));
     pos += n;
     return true;
@@ -67,7 +70,7 @@ DayTotals day_totals_texts(std::string_view packed) {
 
 std::string month_panel_text(int month, const std::string& month_balance) {
     std::string out = std::to_string(month) + SJ(u8"月TOTAL ");
-    if (cell_int(month_balance) > 0) out += "+";
+    if (cell_number(month_balance) > 0) out += "+";
     return out + month_balance;
 }
 
@@ -77,7 +80,7 @@ std::string hall_panel_text(const std::string& hall, long long total) {
     return out + std::to_string(total);
 }
 
-long long hall_total(const std::vector<std::pair<std::string, int>>& rows, const std::string& hall) {
+long long hall_total(const std::vector<std::pair<std::string, long long>>& rows, const std::string& hall) {
     long long sum = 0;  // wide, so that no file makes it overflow
     for (const auto& [h, b] : rows)
         if (h == hall) sum += b;

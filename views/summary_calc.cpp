@@ -39,20 +39,26 @@ void add(SummaryLine& line, const Amounts& amounts) {
     line.payout += amounts.payout;
 }
 
-// Visits every play day (a run of rows with equal date text) in ledger order:
-// fn(first row index, summed amounts).
+// Sums the play day (a run of rows with equal date text) that starts at row i
+// and moves i past it.
+Amounts take_play_day(std::span<const SummaryRow> rows, std::size_t& i) {
+    Amounts day = rows[i].amounts;
+    ++i;
+    while (i < rows.size() && rows[i].date == rows[i - 1].date) {
+        day.investment += rows[i].amounts.investment;
+        day.payout += rows[i].amounts.payout;
+        ++i;
+    }
+    return day;
+}
+
+// Visits every play day in ledger order: fn(first row index, summed amounts).
 template <typename Fn>
 void for_each_play_day(std::span<const SummaryRow> rows, Fn fn) {
     std::size_t i = 0;
     while (i < rows.size()) {
-        std::size_t first = i;
-        Amounts day = rows[i].amounts;
-        ++i;
-        while (i < rows.size() && rows[i].date == rows[i - 1].date) {
-            day.investment += rows[i].amounts.investment;
-            day.payout += rows[i].amounts.payout;
-            ++i;
-        }
+        const std::size_t first = i;
+        const Amounts day = take_play_day(rows, i);
         fn(first, day);
     }
 }
@@ -99,14 +105,7 @@ MonthlySummary summarize_months(std::span<const SummaryRow> rows) {
         rm = i < rows.size() ? date_text_month(rows[i].date) : 0;
         if (rm < 1 || rm > 12) rm = 0;
         if (rm == m) {
-            // The play day starting at row i.
-            Amounts day = rows[i].amounts;
-            ++i;
-            while (i < rows.size() && rows[i].date == rows[i - 1].date) {
-                day.investment += rows[i].amounts.investment;
-                day.payout += rows[i].amounts.payout;
-                ++i;
-            }
+            const Amounts day = take_play_day(rows, i);
             add(month, day);
             count_result(month.counts, day.investment, day.payout);
         } else {

@@ -10,6 +10,8 @@
 
 #include "framework/cp932.h"
 #include "framework/draw.h"
+#include "framework/text_guard.h"
+#include "ledger/ledger_codec.h"
 #include "shell/tform1.h"
 
 #include <QCloseEvent>
@@ -98,6 +100,10 @@ void TForm7::build() {
     Button3 = new QPushButton(u("キャンセル"), this);
     Button3->setGeometry(232, 294, 90, 26);
     connect(Button3, &QPushButton::clicked, this, [this] { close7(); });
+
+    // The name and the preset values are stored as one-byte-length texts.
+    velmo::guard_text(Edit1, velmo::kShortTextMax);
+    velmo::guard_text(ComboBox2, velmo::kShortTextMax);
 }
 
 void TForm7::close7() {

@@ -249,6 +249,34 @@ TEST_F(EntryDialog, DetailsDisplayPanelsForPositiveZeroAndNegativeMonths) {
     EXPECT_TRUE(form1->InComeDelete1->isEnabled());
 }
 
+TEST_F(EntryDialog, DoubleClickOpensANewRecordBelowTheLastAndACorrectionOnOne) {
+    form1->PopupMenu1Popup();
+    EXPECT_FALSE(form1->pop_calen->isEnabled());  // nothing to show in a calendar yet
+    EXPECT_FALSE(form1->N2->isEnabled());
+    enter(9, 9, "H", {{"m", "100", "200"}});
+    form1->PopupMenu1Popup();
+    EXPECT_TRUE(form1->pop_calen->isEnabled());
+    EXPECT_TRUE(form1->N2->isEnabled());
+
+    form1->StringGrid1->set_row(5);
+    form1->StringGrid1DblClick();
+    EXPECT_TRUE(form2->isVisible());
+    EXPECT_EQ(form2->Button1->text(), u("登　　録"));
+    form2->Button2Click();
+    EXPECT_FALSE(form2->isVisible());
+    EXPECT_TRUE(form1->isEnabled());
+
+    form1->StringGrid1->set_row(1);
+    form1->StringGrid1DblClick();
+    EXPECT_EQ(form2->Button1->text(), u("訂　　正"));
+    EXPECT_EQ(form1->edit_row, 1);
+    EXPECT_EQ(form2->MonthCalendar1->selectedDate(), QDate(2004, 9, 9));
+    form2->close();  // closing the window cancels
+    EXPECT_TRUE(form1->isEnabled());
+    EXPECT_EQ(form1->rec_count, 1);
+    EXPECT_EQ(grid().cell(1, 1), "");
+}
+
 TEST_F(EntryDialog, EnteredRecordsSurviveSaveAndReload) {
     enter(8, 15, "ホール", {{"海物語", "10000", "25000"}, {"北斗", "5000", ""}, {"牙狼", "", "3000"}}, "良い日");
     enter(8, 3, "", {{"X", "100", "0"}});

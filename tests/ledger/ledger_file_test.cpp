@@ -1,6 +1,8 @@
 // The ledger file: exact bytes, round trips through the windows, and what the
 // loader does with missing, foreign and damaged files.
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -303,6 +305,26 @@ TEST_F(LedgerFile, FailedSaveKeepsTheOldFileAndSaysSo) {
     dialogs.answers = {false};
     form1->save_ledger();
     EXPECT_EQ(read_bytes(QStringLiteral("keep.vqd")), old);
+    EXPECT_EQ(form1->dirty, 0);
+}
+
+TEST_F(LedgerFile, RegistryIsSavedWhenMarkedWhateverTheAnswer) {
+    const QString registry = path(QStringLiteral("velmo.lst"));
+    form1->hsize_level = 3;
+    form1->dirty = 2;  // only the registry changed: no question
+    form1->save_ledger();
+    EXPECT_TRUE(dialogs.shown.empty());
+    ASSERT_TRUE(QFile::exists(registry));
+    EXPECT_EQ(hex_bytes(read_bytes(QStringLiteral("velmo.lst"))), "20 02 00 00 14 01 03 16 01 00 FF");
+    EXPECT_EQ(form1->dirty, 0);
+
+    QFile::remove(registry);
+    form1->file_name = path(QStringLiteral("no.vqd"));
+    form1->dirty = 3;
+    dialogs.answers = {false};
+    form1->save_ledger();
+    EXPECT_TRUE(QFile::exists(registry));
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("no.vqd"))));
     EXPECT_EQ(form1->dirty, 0);
 }
 

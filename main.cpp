@@ -1,10 +1,13 @@
 // Velmorant: a year ledger of play records for ball and slot gaming machines.
 #include <QApplication>
 
+#include <exception>
+
 #include "assets/glyphs.h"
 #include "entry/tform2.h"
 #include "entry/tform3.h"
 #include "entry/tform7.h"
+#include "framework/dialogs.h"
 #include "framework/instance_lock.h"
 #include "month/tform6.h"
 #include "print/tform4.h"
@@ -32,5 +35,11 @@ int main(int argc, char** argv) {
     form1.show();
     // A ledger of the wrong format closes the window during start-up.
     if (!form1.isVisible()) return 0;
-    return QApplication::exec();
+    try {
+        return QApplication::exec();
+    } catch (const std::exception& e) {
+        // An error no handler caught: say so, and end.
+        velmo::dialogs().error(QString::fromLocal8Bit(e.what()));
+        return 1;
+    }
 }

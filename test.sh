@@ -9,7 +9,7 @@ cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMO_TESTS=ON -DVE
 cmake --build build-test
 echo "test: running ctest"
 export QT_QPA_PLATFORM=offscreen
-export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 cd build-test
 ctest --output-on-failure -j2 "$@"

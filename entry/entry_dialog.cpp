@@ -233,9 +233,6 @@ void TForm2::Button1Click() {
     f.refresh_after_change();
     end_editing();
     if (f.StringGrid1->row() == row) f.StringGrid1Click();
-    else {
-        f.StringGrid1->set_row(row);
-        f.StringGrid1Click();
-    }
+    f.StringGrid1->select_row(row);  // a different row shows its details through the click
     f.PageControl1->setCurrentWidget(f.TabSheet1);
 }

@@ -143,6 +143,12 @@ void StringGrid::set_row(int row) {
     update();
 }
 
+void StringGrid::select_row(int row) {
+    const int before = row_;
+    set_row(row);
+    if (row_ != before && on_click) on_click();
+}
+
 void StringGrid::set_col(int col) {
     col_ = std::clamp(col, fixed_cols_, std::max(fixed_cols_, cols_ - 1));
     update();

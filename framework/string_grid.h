@@ -63,6 +63,8 @@ public:
     int row() const { return row_; }
     int col() const { return col_; }
     void set_row(int row);
+    // Selects a row as the program does: when the row changes, on_click fires.
+    void select_row(int row);
     void set_col(int col);
 
     int top_row() const { return top_row_; }

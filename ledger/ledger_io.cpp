@@ -116,7 +116,7 @@ void TForm1::load_ledger() {
     StringGrid1->set_cell(balance_col, 0, SJ(u8"収　支 "));
     StringGrid1->set_cell(total_col, 0, SJ(u8"合　計 "));
     refresh_after_load();
-    StringGrid1->set_row(select_row);
+    StringGrid1->select_row(select_row);
     apply_width_step();
     apply_height_step();
 }

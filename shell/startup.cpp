@@ -39,6 +39,7 @@ void TForm1::open_dropped_file(const QString& path) {
     load_ledger();
     if (closed_by_format_error) return;
     PageControl1->setCurrentWidget(TabSheet1);
+    StringGrid1Click();  // the details of the new ledger, never those of the one before
 }
 
 void TForm1::save_shusi() { save_ledger(); }

@@ -29,6 +29,22 @@ TEST(StringGrid, CellsSurviveResizingAndOutOfRangeAccessIsHarmless) {
     EXPECT_EQ(g.row(), 1);
 }
 
+TEST(StringGrid, SelectingAnotherRowClicksButSettingItDoesNot) {
+    StringGrid g;
+    g.set_row_count(6);
+    int clicks = 0;
+    g.on_click = [&] { ++clicks; };
+    g.set_row(3);
+    EXPECT_EQ(clicks, 0);
+    g.select_row(3);
+    EXPECT_EQ(clicks, 0);
+    g.select_row(4);
+    EXPECT_EQ(clicks, 1);
+    g.select_row(99);  // held to the last row
+    EXPECT_EQ(g.row(), 5);
+    EXPECT_EQ(clicks, 2);
+}
+
 TEST(StringGrid, MovesRowsBothWays) {
     StringGrid g;
     g.set_col_count(2);

@@ -92,6 +92,7 @@ TEST_F(MainWindow, DroppedFileAsksToSaveFirstThenOpensIt) {
     EXPECT_EQ(form1->year_text, "2003");
     EXPECT_EQ(form1->StringGrid1->cell(0, 1), " 2/2");
     EXPECT_EQ(form1->PageControl1->currentWidget(), form1->TabSheet1);
+    EXPECT_EQ(form1->StatusBar1->panel_text(2), QStringLiteral("H TOTAL -50"));  // the new ledger's details
 }
 
 TEST_F(MainWindow, ClosingAsksOnceAndSavesOnYes) {

@@ -49,6 +49,13 @@ std::optional<std::int64_t> parse_number(std::string_view text) {
 
 std::int64_t cell_number(std::string_view text) { return parse_number(text).value_or(0); }
 
+std::optional<std::string> ledger_year_text(std::string_view typed) {
+    const std::optional<std::int64_t> v = parse_number(typed);
+    if (!v || *v < 1 || *v > 9999) return std::nullopt;
+    std::string text = std::to_string(*v);
+    return std::string(4 - text.size(), '0') + text;
+}
+
 int year_text_value(std::string_view text) { return part_int(text, 0, text.size()); }
 
 }  // namespace velmo

@@ -27,6 +27,10 @@ QDate calendar_date_in_year(const std::string& year_text, const QDate& today);
 std::optional<std::int64_t> parse_number(std::string_view text);
 // parse_number, with 0 for text that is not a number.
 std::int64_t cell_number(std::string_view text);
+// The year text of a new ledger from what the user typed: a whole number from
+// 1 to 9999 in half-width digits, written with four digits ("800" -> "0800");
+// nullopt for anything else, since the ledger file holds exactly four.
+std::optional<std::string> ledger_year_text(std::string_view typed);
 // The ledger's year from its text; 0 when it is not a number.
 int year_text_value(std::string_view text);
 

@@ -56,7 +56,10 @@ TForm1::TForm1() {
     build_window();
     setup_year_list_painter();
     setup_editing_commands();
+    setup_file_commands();
     setup_summary_grids();
+    setup_attribute_grid();
+    setup_machine_grid();
     base_height = height() + 3;
     setAcceptDrops(true);
 }
@@ -236,10 +239,6 @@ void TForm1::build_menus() {
     kanren = File1->addAction(u("関連付け"));
     File1->addSeparator();
     Close1 = File1->addAction(u("閉じる"));
-    connect(Close1, &QAction::triggered, this, [this] {
-        save_ledger();
-        close();
-    });
 
     N1 = menuBar()->addMenu(u("収支"));
     InputInCome = N1->addAction(u("記入"));

@@ -92,6 +92,15 @@ public:
     // Set when a file of the wrong format made the window close.
     bool closed_by_format_error = false;
 
+    // ---- File commands (ledger/file_commands.cpp) ----
+    void setup_file_commands();
+    void SpeedButton3Click();  // open
+    void Open1Click();
+    void ToolButton3Click();
+    void Close1Click();
+    void New1Click();
+    void kanrenClick();
+
     // ---- Start-up and shut-down (shell/) ----
     QStringList arguments;  // command-line arguments after the program name
     bool init_done = false;  // init runs when the window is first shown
@@ -139,6 +148,24 @@ public:
     void CheckBox1Click();
     void StringGrid4MouseWheelDown(bool& handled);
     void StringGrid4MouseWheelUp(bool& handled);
+
+    // Per-machine summary (views/machine_summary.cpp): computed when its tab is shown.
+    std::int64_t machine_scale = 0;  // full scale of the machine bars, a multiple of 20000
+    void setup_machine_grid();       // sizes, headers, painter and controls of StringGrid7; tab changes
+    void compute_machine_summary();
+    void kishu_color(int col, int row, const QRect& rect, velmo::DrawState state);
+    void CheckBox2Click();
+    void StringGrid7MouseWheelDown(bool& handled);
+    void StringGrid7MouseWheelUp(bool& handled);
+    // Computes the machine table when its tab is shown and the table is stale.
+    void update_machine_tab();
+    // PageControl1's tab change.
+    void page_change();
+
+    // Per-attribute summary (views/attribute_summary.cpp): rows 1..16 of StringGrid10.
+    void setup_attribute_grid();  // sizes, headers and painter of StringGrid10
+    void compute_attribute_summary();
+    void attrcolor(int col, int row, const QRect& rect, velmo::DrawState state);
 
     // ---- Editing (entry/) ----
     void StringGrid1Click();

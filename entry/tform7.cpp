@@ -14,6 +14,7 @@
 #include "ledger/ledger_codec.h"
 #include "shell/tform1.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 
 TForm7* Form7 = nullptr;
@@ -100,6 +101,11 @@ void TForm7::build() {
     Button3 = new QPushButton(u("キャンセル"), this);
     Button3->setGeometry(232, 294, 90, 26);
     connect(Button3, &QPushButton::clicked, this, [this] { close7(); });
+    connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+    connect(Button6, &QPushButton::clicked, this, [this] { Button6Click(); });
+    connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
+    connect(Button5, &QPushButton::clicked, this, [this] { Button5Click(); });
+    connect(CheckBox1, &QCheckBox::toggled, this, [this] { CheckBox1Click(); });
 
     // The name and the preset values are stored as one-byte-length texts.
     velmo::guard_text(Edit1, velmo::kShortTextMax);

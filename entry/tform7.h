@@ -44,10 +44,17 @@ public:
     // The header text as CP932.
     std::string extra_name() const;
 
+    void open7();         // on show
+    void Button2Click();  // apply: add, move or change the column
+    void Button6Click();  // delete the column
+    void CheckBox1Click();
+    void Button4Click();  // add a preset value
+    void Button5Click();  // remove the selected preset value
     // Closing without applying: hide, and give the main window back.
     void close7();
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:

@@ -57,6 +57,19 @@ void StringGrid::move_rows(int first, int last, int delta) {
     }
 }
 
+void StringGrid::move_column(int from, int to, int first_row, int last_row) {
+    if (from == to || from < 0 || to < 0 || from >= cols_ || to >= cols_) return;
+    const int step = to > from ? 1 : -1;
+    const int width = col_width(from);
+    for (int r = std::max(0, first_row); r <= std::min(last_row, rows_ - 1); ++r) {
+        std::string moving = cell(from, r);
+        for (int c = from; c != to; c += step) set_cell(c, r, cell(c + step, r));
+        set_cell(to, r, std::move(moving));
+    }
+    for (int c = from; c != to; c += step) set_col_width(c, col_width(c + step));
+    set_col_width(to, width);
+}
+
 void StringGrid::set_col_count(int n) {
     n = std::max(n, 1);
     if (n == cols_) return;

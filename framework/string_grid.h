@@ -34,6 +34,9 @@ public:
     void clear_row(int row);
     // Moves the contents of rows [first, last] by delta rows (positive: down).
     void move_rows(int first, int last, int delta);
+    // Moves column from to position to, with its width and the cells of rows
+    // [first_row, last_row]; the columns between shift by one toward from.
+    void move_column(int from, int to, int first_row, int last_row);
 
     int col_count() const { return cols_; }
     int row_count() const { return rows_; }

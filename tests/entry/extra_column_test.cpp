@@ -1,0 +1,186 @@
+// The player's own column: added at a place, moved with its values, changed,
+// deleted, and its preset values.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "entry/extra_column.h"
+#include "ledger/ledger_codec.h"
+#include "tests/support/app_fixture.h"
+
+namespace velmo::testing {
+namespace {
+
+class ExtraColumn : public AppFixture {
+protected:
+    void SetUp() override {
+        AppFixture::SetUp();
+        LedgerImage image;
+        image.year = "2004";
+        image.records.push_back({" 1/1", "", "H1", "M1", "", "", "100", "", 0});
+        image.records.push_back({" 1/2", "", "H2", "M2", "", "", "-50", "", 0});
+        write_bytes(QStringLiteral("x.vqd"), encode_ledger(image));
+        load(path(QStringLiteral("x.vqd")));
+    }
+    // Opens the dialog from the menu and applies name, place (3..7) and width.
+    void apply(const char* name, int place, const char* width) {
+        form1->IncomeTuikaClick();
+        form7->Edit1->setText(u(name));
+        form7->ComboBox1->setCurrentIndex(place - 3);
+        form7->ComboBox3->setEditText(QString::fromLatin1(width));
+        QTest::mouseClick(form7->Button2, Qt::LeftButton);
+    }
+    std::string cell(int col, int row) { return form1->StringGrid1->cell(col, row); }
+};
+
+TEST_F(ExtraColumn, AddedAtPlaceThreeMovesEveryRoleRight) {
+    apply("台", 3, "28");
+    EXPECT_EQ(form1->has_extra, 1);
+    EXPECT_EQ(form1->extra_col, 2);
+    EXPECT_EQ(form1->hall_col, 3);
+    EXPECT_EQ(form1->machine_col, 4);
+    EXPECT_EQ(form1->balance_col, 5);
+    EXPECT_EQ(form1->total_col, 6);
+    EXPECT_EQ(cell(2, 0), sj("台"));
+    EXPECT_EQ(cell(2, 1), "");
+    EXPECT_EQ(cell(3, 1), "H1");
+    EXPECT_EQ(cell(5, 2), "-50");
+    EXPECT_EQ(form1->StringGrid1->col_width(2), 28);
+    EXPECT_EQ(form1->dirty & 1, 1);
+    EXPECT_FALSE(form7->isVisible());
+    EXPECT_TRUE(form1->isEnabled());
+    EXPECT_EQ(form1->PageControl1->tabText(2), u("曜日収支、台"));
+    EXPECT_EQ(form1->IncomeTuika->text(), u("項目訂正"));
+    EXPECT_FALSE(form2->GroupBox5->isHidden());
+    EXPECT_EQ(form2->GroupBox5->title(), u("台"));
+}
+
+TEST_F(ExtraColumn, AtPlaceSevenNothingMovesAndMovingCarriesTheValues) {
+    apply("No", 7, "14");
+    EXPECT_EQ(form1->extra_col, 6);
+    EXPECT_EQ(form1->balance_col, 4);
+    EXPECT_EQ(form1->total_col, 5);
+    form1->StringGrid1->set_cell(6, 1, "a");
+    form1->StringGrid1->set_cell(6, 2, "b");
+    // Reopened: "訂正", the place kept; moved to place 4.
+    form1->IncomeTuikaClick();
+    EXPECT_EQ(form7->Button2->text(), u("訂正"));
+    EXPECT_TRUE(form7->Button6->isEnabled());
+    EXPECT_EQ(form7->ComboBox1->currentIndex(), 4);
+    form7->ComboBox1->setCurrentIndex(1);
+    QTest::mouseClick(form7->Button2, Qt::LeftButton);
+    EXPECT_EQ(form1->extra_col, 3);
+    EXPECT_EQ(cell(3, 1), "a");
+    EXPECT_EQ(cell(3, 2), "b");
+    EXPECT_EQ(cell(3, 0), "No");
+    EXPECT_EQ(form1->hall_col, 2);
+    EXPECT_EQ(form1->machine_col, 4);
+    EXPECT_EQ(cell(4, 1), "M1");
+    EXPECT_EQ(cell(5, 2), "-50");
+    EXPECT_EQ(cell(6, 2), "50");  // the running total, recomputed in its new place
+    EXPECT_EQ(form1->StringGrid1->col_width(3), 14);
+
+    // Saved and reloaded, everything is where it was.
+    dialogs.answers = {true};
+    form1->save_ledger();
+    load(path(QStringLiteral("x.vqd")));
+    EXPECT_EQ(form1->extra_col, 3);
+    EXPECT_EQ(cell(3, 2), "b");
+    EXPECT_EQ(cell(5, 1), "100");
+}
+
+TEST_F(ExtraColumn, DeletedColumnTakesItsValuesAndANewOneStartsEmpty) {
+    apply("X", 4, "42");
+    form1->StringGrid1->set_cell(3, 1, "v");
+    form1->IncomeTuikaClick();
+    dialogs.answers = {false};
+    QTest::mouseClick(form7->Button6, Qt::LeftButton);
+    EXPECT_EQ(dialogs.shown.back().text, u("項目 「X」を削除します"));
+    EXPECT_TRUE(form7->isVisible());
+    EXPECT_EQ(form1->has_extra, 1);
+    dialogs.answers = {true};
+    QTest::mouseClick(form7->Button6, Qt::LeftButton);
+    EXPECT_EQ(form1->has_extra, 0);
+    EXPECT_EQ(form1->StringGrid1->col_count(), 6);
+    EXPECT_EQ(form1->machine_col, 3);
+    EXPECT_EQ(cell(3, 1), "M1");
+    EXPECT_EQ(form1->PageControl1->tabText(2), u("曜日収支"));
+    EXPECT_EQ(form1->IncomeTuika->text(), u("項目追加"));
+    EXPECT_TRUE(form2->GroupBox5->isHidden());
+    EXPECT_FALSE(form7->isVisible());
+
+    apply("Y", 4, "42");
+    EXPECT_EQ(cell(3, 1), "");  // the old values are gone
+    EXPECT_EQ(cell(3, 0), "Y");
+}
+
+TEST_F(ExtraColumn, WidthsNamesAndAlignment) {
+    form1->hsize_level = 10;
+    form1->IncomeTuikaClick();
+    QTest::mouseClick(form7->Button2, Qt::LeftButton);
+    EXPECT_EQ(dialogs.texts(), std::vector<QString>{u("項目名の入力がありません")});
+    EXPECT_TRUE(form7->isVisible());
+
+    dialogs.shown.clear();
+    form7->Edit1->setText(QStringLiteral("W"));
+    form7->ComboBox3->setEditText(QStringLiteral("abc"));
+    QTest::mouseClick(form7->Button2, Qt::LeftButton);
+    EXPECT_EQ(dialogs.shown.size(), 1u);  // a width that is no number changes nothing
+    EXPECT_EQ(form1->has_extra, 0);
+    EXPECT_EQ(form1->dirty & 1, 0);
+
+    form7->ComboBox3->setEditText(QStringLiteral("182"));
+    form7->RadioButton2->setChecked(true);
+    QTest::mouseClick(form7->Button2, Qt::LeftButton);
+    EXPECT_EQ(form1->hsize_level, 8);  // 13 steps leave room for 8
+    EXPECT_EQ(form7->extra_align, 1);
+    form1->IncomeTuikaClick();
+    EXPECT_TRUE(form7->RadioButton2->isChecked());
+    EXPECT_EQ(form7->ComboBox3->currentText(), QStringLiteral("182"));
+    form7->ComboBox3->setEditText(QStringLiteral("10"));
+    QTest::mouseClick(form7->Button2, Qt::LeftButton);
+    EXPECT_EQ(form1->extra_steps, 0);  // below 14: no width steps, the entry dialog shows no value group
+    EXPECT_EQ(form1->StringGrid1->col_width(form1->extra_col), 10);
+    EXPECT_TRUE(form2->GroupBox5->isHidden());
+}
+
+TEST_F(ExtraColumn, PresetValuesAreUniqueAndAtMostTen) {
+    form1->IncomeTuikaClick();
+    EXPECT_FALSE(form7->ComboBox2->isEnabled());
+    form7->CheckBox1->setChecked(true);
+    EXPECT_TRUE(form7->ComboBox2->isEnabled());
+    for (int i = 0; i < 10; ++i) {
+        form7->ComboBox2->setEditText(QString::number(i));
+        form7->Button4Click();
+    }
+    form7->ComboBox2->setEditText(QStringLiteral("3"));
+    form7->Button4Click();
+    EXPECT_EQ(form7->ComboBox2->count(), 10);
+    EXPECT_EQ(dialogs.texts(), std::vector<QString>{u("リストデータの登録は１０件までです")});
+    form7->ComboBox2->setCurrentIndex(0);
+    form7->Button5Click();
+    form7->ComboBox2->setEditText(QStringLiteral("3"));
+    form7->Button4Click();  // already listed: nothing changes
+    EXPECT_EQ(form7->ComboBox2->count(), 9);
+    EXPECT_EQ(form7->ComboBox2->currentText(), QString());
+
+    form7->Edit1->setText(QStringLiteral("P"));
+    QTest::mouseClick(form7->Button2, Qt::LeftButton);
+    EXPECT_EQ(form2->ComboBox3->count(), 9);
+    EXPECT_EQ(form2->ComboBox3->itemText(0), QStringLiteral("1"));
+}
+
+TEST(ExtraColumnRoles, ByPlace) {
+    EXPECT_EQ(roles_with_extra_at(2), (ColumnRoles{3, 4, 5, 6}));
+    EXPECT_EQ(roles_with_extra_at(4), (ColumnRoles{2, 3, 5, 6}));
+    EXPECT_EQ(roles_with_extra_at(6), (ColumnRoles{2, 3, 4, 5}));
+}
+
+}  // namespace
+}  // namespace velmo::testing

@@ -146,6 +146,10 @@ void TForm1::IncomeTuikaClick() {
 }
 
 void TForm1::ToolButton2Click() {
+    // The registry dialog disables this window when it shows (form3open) and
+    // enables it again when it closes, so it acts as a modal dialog.
+    if (!Form3) return;
     Form3->show();
     Form3->raise();
+    Form3->activateWindow();
 }

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <array>
+#include <cstddef>
 
 class QCheckBox;
 class QLabel;
@@ -46,10 +47,23 @@ public:
     QLineEdit* attribute_edit(int index) const;
     QCheckBox* attribute_check(int index) const;
 
-    // Handlers.
+    // Handlers. The command buttons act on the page in front: halls on
+    // TabSheet1, machines otherwise.
     void form3open();
     void form3close();
-    void Button4Click();
+    void Button1Click();  // add the typed name at the top of the list
+    void Button2Click();  // replace the selected item by the typed name
+    void Button3Click();  // remove the selected item
+    void Button5Click();  // sort the list
+    void Button4Click();  // save and close
+    // A key was released in the name box of list tag (0 halls, 1 machines).
+    void chkstr(int tag, int key);
+    // An item of list tag was chosen: its name goes into the name box.
+    void selitem(int tag);
+    // Dragging an item of list tag moves it (and on the machine list its mask) to the pointer.
+    void ListBox1MD(int tag);
+    void ListBox1MM(int tag);
+    void ListBox1MU(int tag);
     // The name of attribute tag + 1 changed: only named attributes can be given to machines.
     void EditChange(int tag);
     // Attribute check box tag clicked: sets or clears that bit of the selected machine.
@@ -57,12 +71,28 @@ public:
     // Ticks the check boxes and tints the name boxes for the selected machine.
     void show_attributes();
 
+    // The hall list (tag 0) or the machine list (tag 1), and its name box.
+    QListWidget* list(int tag) const;
+    QLineEdit* name_edit(int tag) const;
+    // The row of the list's selected item; -1 when no item is selected.
+    static int selected_row(const QListWidget* list);
+    // 0 when the hall page is in front, 1 for the machine page.
+    int page_tag() const;
+
+    bool dragging = false;
+    int drag_index = -1;
+    // Byte length of the name box's text at the previous key release.
+    std::size_t remembered_length = 0;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void build();
+    void add(int tag);
+    void select_machine(int row);
 };
 
 extern TForm3* Form3;

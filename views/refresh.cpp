@@ -13,6 +13,7 @@ void TForm1::refresh_after_load() {
 void TForm1::refresh_summaries_after_change() {
     // After an entry or a delete the per-attribute table follows the four summaries.
     refresh_after_load();
+    compute_attribute_summary();
 }
 
 void TForm1::refresh_after_change() {

@@ -1,0 +1,130 @@
+// The attribute tab "属性別収支": sums per machine attribute, and its painter.
+#include "views/attribute_summary.h"
+
+#include <QPainter>
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "entry/tform3.h"
+#include "framework/cp932.h"
+#include "framework/draw.h"
+#include "framework/string_grid.h"
+#include "ledger/ledger_model.h"
+#include "ledger/record_fields.h"
+#include "ledger/registry_file.h"
+#include "shell/tform1.h"
+#include "views/header_shading.h"
+#include "views/palette.h"
+#include "views/win_rate.h"
+
+namespace velmo {
+
+std::array<SummaryLine, kAttributeRows> summarize_attributes(std::span<const std::string_view> machine_details,
+                                                             std::span<const std::string> machines,
+                                                             std::span<const std::uint16_t> masks) {
+    // The first registered machine of a name gives the mask.
+    std::unordered_map<std::string_view, std::uint16_t> mask_of;
+    for (std::size_t i = 0; i < machines.size(); ++i)
+        mask_of.emplace(machines[i], i < masks.size() ? masks[i] : std::uint16_t{0});
+
+    std::array<SummaryLine, kAttributeRows> lines{};
+    for (std::string_view packed : machine_details) {
+        for (const MachineEntry& entry : unpack_machine_detail(packed)) {
+            const auto found = mask_of.find(entry.name);
+            if (found == mask_of.end() || found->second == 0) continue;
+            const std::int64_t investment = cell_number(entry.investment);
+            const std::int64_t payout = cell_number(entry.payout);
+            for (int i = 0; i < kAttributeRows; ++i) {
+                if (((found->second >> i) & 1u) == 0) continue;
+                SummaryLine& line = lines[static_cast<std::size_t>(i)];
+                line.investment += investment;
+                line.payout += payout;
+                if (investment < payout) ++line.counts.wins;
+                else if (investment > payout) ++line.counts.losses;
+                else ++line.counts.draws;
+            }
+        }
+    }
+    return lines;
+}
+
+std::array<std::string, 5> attribute_row_texts(const std::string& name, const SummaryLine& line) {
+    if (name.empty()) return {};
+    return {name, std::to_string(line.investment), std::to_string(line.payout), std::to_string(line.balance()),
+            format_win_rate(line.counts.wins, line.counts.losses, line.counts.draws)};
+}
+
+void paint_attribute_cell(QPainter& painter, const StringGrid& grid, int col, int row, const QRect& rect,
+                          int font_step) {
+    const int header_height = grid.row_height(0);
+    const bool has_data = !grid.cell(1, row).empty();  // row 0 holds the header " 機種属性"
+    Qt::Alignment align = Qt::AlignRight;
+    if (col == 0) align = Qt::AlignHCenter;
+    if (col == 1) align = Qt::AlignLeft;
+    std::string text = grid.cell(col, row);
+
+    if (!has_data) {
+        // An attribute without a name: only its number, on the shaded first column.
+        if (col == 0) {
+            header_shading(painter, rect, header_height, true);
+        } else {
+            painter.fillRect(rect, palette::empty());
+            return;
+        }
+    } else if (row == 0 || col == 0) {
+        header_shading(painter, rect, header_height, col == 0);
+        if (col == 0 && row > 0) text = std::to_string(row);
+    } else {
+        const std::int64_t v = cell_number(grid.cell(4, row));
+        QColor back = palette::neutral();
+        if (v > 0) back = col == 4 ? palette::win_strong() : palette::win();
+        if (v < 0) back = col == 4 ? palette::loss_strong() : palette::loss();
+        painter.fillRect(rect, back);
+    }
+    painter.setPen(Qt::black);
+    painter.setFont(ui_font(15 + font_step));
+    draw_text_in_rect(painter, rect, from_cp932(text), align | Qt::AlignBottom);
+}
+
+}  // namespace velmo
+
+void TForm1::compute_attribute_summary() {
+    const velmo::Registry registry = velmo::registry_from_windows();
+    const int rows = std::clamp(rec_count, 0, std::max(0, StringGrid5->row_count() - 1));
+    std::vector<std::string_view> details;
+    details.reserve(static_cast<std::size_t>(rows));
+    for (int r = 1; r <= rows; ++r) details.push_back(StringGrid5->cell(0, r));
+    const std::vector<std::uint16_t> masks = registry.masks.value_or(std::vector<std::uint16_t>());
+    const auto lines = velmo::summarize_attributes(details, registry.machines, masks);
+    for (int i = 1; i <= velmo::kAttributeRows; ++i) {
+        const auto index = static_cast<std::size_t>(i - 1);
+        const auto texts = velmo::attribute_row_texts(registry.attribute_names[index], lines[index]);
+        for (int c = 1; c <= 5; ++c) StringGrid10->set_cell(c, i, texts[static_cast<std::size_t>(c - 1)]);
+    }
+}
+
+void TForm1::attrcolor(int col, int row, const QRect& rect, velmo::DrawState) {
+    QPainter* canvas = StringGrid10->canvas();
+    if (!canvas) return;
+    velmo::paint_attribute_cell(*canvas, *StringGrid10, col, row, rect, font_step);
+}
+
+void TForm1::setup_attribute_grid() {
+    StringGrid10->set_col_count(6);
+    StringGrid10->set_row_count(velmo::kAttributeRows + 1);
+    StringGrid10->set_default_row_height(18);
+    StringGrid10->set_fixed_rows(1);
+    const int widths[6] = {60, 99, 101, 104, 107, 126};
+    for (int c = 0; c < 6; ++c) StringGrid10->set_col_width(c, widths[c]);
+    StringGrid10->set_cell(0, 0, std::string());
+    StringGrid10->set_cell(1, 0, SJ(u8" 機種属性"));
+    StringGrid10->set_cell(2, 0, SJ(u8"投資総額 "));
+    StringGrid10->set_cell(3, 0, SJ(u8"換金総額 "));
+    StringGrid10->set_cell(4, 0, SJ(u8"収　支 "));
+    StringGrid10->set_cell(5, 0, SJ(u8"勝　率 "));
+    for (int r = 1; r <= velmo::kAttributeRows; ++r) StringGrid10->set_cell(0, r, std::to_string(r));
+    StringGrid10->on_draw_cell = [this](int col, int row, const QRect& rect, velmo::DrawState state) {
+        attrcolor(col, row, rect, state);
+    };
+}

@@ -57,10 +57,10 @@ TForm1::TForm1() {
     setup_year_list_painter();
     setup_editing_commands();
     setup_file_commands();
+    setup_layout_commands();
     setup_summary_grids();
     setup_attribute_grid();
     setup_machine_grid();
-    base_height = height() + 3;
     setAcceptDrops(true);
 }
 

@@ -64,7 +64,6 @@ public:
     int font_step = 0;
     int width_step = 0;
     int extra_steps = 0;  // the extra column's width in steps of 14 pixels
-    int base_height = 0;
 
     // Column roles of StringGrid1.
     std::uint8_t hall_col = 2;
@@ -115,6 +114,12 @@ public:
     // Layout for the enlargement steps (shell/layout.cpp).
     void apply_width_step();
     void apply_height_step();
+    void setup_layout_commands();
+    void ResizeButtonClick(QPushButton* sender);  // Button4 "-", Button3 "+": width
+    void VResizeButton(QPushButton* sender);      // Button5 "-", Button6 "+": height
+    void Resize_Grid(int new_top);                // the year list's splitter was dropped
+    void fit_window();
+    void layout_year_tab();
 
     // ---- Views (views/) ----
     int year_total = 0;
@@ -184,6 +189,7 @@ public:
     void Edit1Click();  // the 収支 menu opens
     void PopupMenu1Popup();
     void IncomeTuikaClick();
+    void InComeRecordClick();  // shows the records window
     void ToolButton2Click();
     void setup_editing_commands();
 

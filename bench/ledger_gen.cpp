@@ -35,6 +35,14 @@ LedgerImage generated_ledger(const std::string& year, const LedgerShape& shape) 
         halls.push_back(name);
     }
 
+    // Machine names: the fourteen base names, then numbered variants of them.
+    std::vector<std::string> machines;
+    for (int i = 0; i < std::max(1, shape.machine_kinds); ++i) {
+        std::string name = cp932_literal(kMachineNames[i % 14]);
+        if (i >= 14) name += std::to_string(i / 14 + 1) + cp932_literal(u8"号機");
+        machines.push_back(name);
+    }
+
     LedgerImage image;
     image.year = year;
     if (shape.extra) {
@@ -63,7 +71,7 @@ LedgerImage generated_ledger(const std::string& year, const LedgerShape& shape) 
         std::string detail(1, static_cast<char>(shape.machines));
         std::string names;
         for (int k = 0; k < shape.machines; ++k) {
-            std::string name = cp932_literal(kMachineNames[pick(14)]);
+            std::string name = machines[static_cast<size_t>(pick(static_cast<int>(machines.size())))];
             int invest = 1000 * (1 + pick(30));
             int payout = pick(3) == 0 ? 0 : 100 * pick(440);
             invest_sum += invest;

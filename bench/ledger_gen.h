@@ -10,6 +10,7 @@ struct LedgerShape {
     int records = 1023;      // play records, spread over the year in date order
     int machines = 9;        // machines per record
     int halls = 30;          // distinct hall names
+    int machine_kinds = 14;  // distinct machine names
     bool extra = true;       // an extra column with preset values
     unsigned seed = 20240;
 };

@@ -3,10 +3,14 @@
 //   velmo_bench                         runs the benchmarks
 //   velmo_bench --velmo_write=FILE [--velmo_records=N] [--velmo_machines=M] [--velmo_halls=H] [--velmo_year=YYYY]
 //                                       writes a generated ledger file and exits
-//   velmo_bench --velmo_shot=DIR --velmo_file=FILE
+//   velmo_bench --velmo_write=FILE ... [--velmo_kinds=K]   K distinct machine names
+//   velmo_bench --velmo_shot=DIR --velmo_file=FILE [--velmo_hold=MS]
 //                                       shows FILE in the main window and saves the
-//                                       monthly, weekday and hall tabs as DIR/tab1..3.png
+//                                       monthly, weekday, hall and machine tabs as
+//                                       DIR/tab1..4.png; with --velmo_hold the machine
+//                                       tab then stays on screen for MS milliseconds
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -54,15 +58,21 @@ struct Windows {
 // The windows with a full ledger file to load.
 struct Program : Windows {
     QString file;
+    QString many_machines_file;  // the same year with 300 distinct machine names
 
     Program() {
         file = dir.path() + QStringLiteral("/vq2024.vqd");
         velmo::bench::LedgerShape shape;  // 1023 records of 9 machines
         velmo::write_file_atomic(file, velmo::encode_ledger(velmo::bench::generated_ledger("2024", shape)));
+        many_machines_file = dir.path() + QStringLiteral("/vq2024many.vqd");
+        shape.machine_kinds = 300;
+        velmo::write_file_atomic(many_machines_file,
+                                 velmo::encode_ledger(velmo::bench::generated_ledger("2024", shape)));
     }
-    void load() {
+    void load() { load(file); }
+    void load(const QString& path) {
         form1->clear_ledger();
-        form1->file_name = file;
+        form1->file_name = path;
         form1->load_ledger();
     }
 };
@@ -102,6 +112,18 @@ BENCHMARK_TEMPLATE(BM_Pass, &TForm1::compute_weekday)->Name("BM_compute_weekday"
 BENCHMARK_TEMPLATE(BM_Pass, &TForm1::compute_hall_summary)->Name("BM_compute_hall_summary")->Unit(benchmark::kMicrosecond);
 BENCHMARK_TEMPLATE(BM_Pass, &TForm1::compute_extra_summary)->Name("BM_compute_extra_summary")->Unit(benchmark::kMicrosecond);
 
+// The machine table of a full year: 1023 records of 9 machines, with 14 machine
+// names (argument 0) or with 300, so that reading stops at the 200th (argument 1).
+void BM_compute_machine_summary(benchmark::State& state) {
+    Program& p = program();
+    p.load(state.range(0) == 0 ? p.file : p.many_machines_file);
+    for (auto _ : state) p.form1->compute_machine_summary();
+    const int rows = p.form1->StringGrid7->row_count() - 1;
+    state.counters["machines"] = rows;
+    if (state.range(0) == 0 ? rows != 16 : rows != 200) state.SkipWithError("unexpected machine count");
+}
+BENCHMARK(BM_compute_machine_summary)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
 const char* option(int argc, char** argv, const char* name) {
     const std::size_t n = std::strlen(name);
     for (int i = 1; i < argc; ++i)
@@ -122,6 +144,7 @@ int main(int argc, char** argv) {
         if (const char* v = option(argc, argv, "--velmo_records")) shape.records = std::atoi(v);
         if (const char* v = option(argc, argv, "--velmo_machines")) shape.machines = std::atoi(v);
         if (const char* v = option(argc, argv, "--velmo_halls")) shape.halls = std::atoi(v);
+        if (const char* v = option(argc, argv, "--velmo_kinds")) shape.machine_kinds = std::atoi(v);
         const char* year = option(argc, argv, "--velmo_year");
         auto image = velmo::bench::generated_ledger(year ? year : "2024", shape);
         return velmo::write_file_atomic(QString::fromLocal8Bit(out), velmo::encode_ledger(image)) ? 0 : 1;
@@ -133,10 +156,15 @@ int main(int argc, char** argv) {
         Windows w;
         w.form1->arguments = QStringList{QString::fromLocal8Bit(file)};
         w.form1->show();
-        for (int tab : {1, 2, 3}) {
+        for (int tab : {1, 2, 3, 4}) {
             w.form1->PageControl1->setCurrentIndex(tab);
             for (int i = 0; i < 20; ++i) QApplication::processEvents();
             w.form1->grab().save(QStringLiteral("%1/tab%2.png").arg(QString::fromLocal8Bit(shots)).arg(tab));
+        }
+        if (const char* hold = option(argc, argv, "--velmo_hold")) {
+            QElapsedTimer shown;
+            shown.start();
+            while (shown.elapsed() < std::atoi(hold)) QApplication::processEvents(QEventLoop::AllEvents, 50);
         }
         return 0;
     }

@@ -15,6 +15,7 @@
 #include "framework/cp932.h"
 #include "framework/dialogs.h"
 #include "ledger/ledger_model.h"
+#include "records/tform5.h"
 #include "shell/tform1.h"
 
 namespace {
@@ -30,6 +31,7 @@ void TForm1::setup_editing_commands() {
     connect(InComeDelete1, &QAction::triggered, this, [this] { InComeDelete1Click(); });
     connect(Delete1, &QAction::triggered, this, [this] { Delete1Click(); });
     connect(IncomeTuika, &QAction::triggered, this, [this] { IncomeTuikaClick(); });
+    connect(InComeRecord, &QAction::triggered, this, [this] { InComeRecordClick(); });
     connect(N1, &QMenu::aboutToShow, this, [this] { Edit1Click(); });
     connect(PopupMenu1, &QMenu::aboutToShow, this, [this] { PopupMenu1Popup(); });
     StringGrid1->on_click = [this] { StringGrid1Click(); };
@@ -143,6 +145,14 @@ void TForm1::IncomeTuikaClick() {
     setEnabled(false);
     Form7->show();
     Form7->raise();
+}
+
+void TForm1::InComeRecordClick() {
+    // The records window disables this window while it is shown and gives it back when it closes.
+    if (!Form5) return;
+    Form5->show();
+    Form5->raise();
+    Form5->activateWindow();
 }
 
 void TForm1::ToolButton2Click() {

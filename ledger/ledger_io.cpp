@@ -16,6 +16,7 @@
 #include "ledger/ledger_codec.h"
 #include "ledger/ledger_model.h"
 #include "ledger/registry_file.h"
+#include "records/tform5.h"
 #include "shell/tform1.h"
 
 using velmo::from_cp932;
@@ -228,6 +229,8 @@ void TForm1::save_ledger() {
                 // The old file is untouched; the changes stay marked so they are offered again.
                 velmo::dialogs().message(file_name + u(" に保存できませんでした"));
                 keep_changed = true;
+            } else if (Form5) {
+                Form5->write_records();
             }
         }
     }

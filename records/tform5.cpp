@@ -1,15 +1,367 @@
 #include "records/tform5.h"
 
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPainter>
+#include <QScreen>
+#include <QStyle>
+#include <QTabWidget>
+
+#include "framework/cp932.h"
+#include "framework/dialogs.h"
 #include "framework/draw.h"
+#include "framework/runtime.h"
+#include "records/records_paint.h"
+#include "shell/tform1.h"
+#include "views/header_shading.h"
 
 TForm5* Form5 = nullptr;
 
-TForm5::TForm5() : QWidget(nullptr, Qt::Dialog) {
+namespace {
+
+QString u(const char* utf8) { return QString::fromUtf8(utf8); }
+
+constexpr int kMonthlyTotalRow = 13;
+
+void set_widths(velmo::StringGrid* grid, std::initializer_list<int> widths) {
+    int c = 0;
+    for (int w : widths) grid->set_col_width(c++, w);
+}
+
+void set_headers(velmo::StringGrid* grid, std::initializer_list<const std::string*> texts) {
+    int c = 0;
+    for (const std::string* t : texts) grid->set_cell(c++, 0, *t);
+}
+
+QLabel* bar_label(QWidget* parent, int x, int width, Qt::Alignment align) {
+    auto* l = new QLabel(parent);
+    l->setGeometry(x, 195, width, 16);
+    l->setFont(velmo::ui_font(14));
+    l->setAlignment(align | Qt::AlignVCenter);
+    return l;
+}
+
+}  // namespace
+
+TForm5::TForm5()
+    : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowCloseButtonHint) {
     Form5 = this;
-    setWindowTitle(QString::fromUtf8("記録"));
-    setFont(velmo::ui_font(12));
+    build();
+    read_records();
 }
 
 TForm5::~TForm5() {
     if (Form5 == this) Form5 = nullptr;
+}
+
+velmo::StringGrid* TForm5::grid(int tag) const {
+    switch (tag) {
+    case 0: return StringGrid1;
+    case 1: return StringGrid2;
+    case 2: return StringGrid3;
+    case 3: return StringGrid4;
+    case 4: return StringGrid5;
+    default: return nullptr;
+    }
+}
+
+QString TForm5::records_path() { return velmo::program_dir() + QStringLiteral("velmo.rcd"); }
+
+void TForm5::build() {
+    setFont(velmo::ui_font(12));
+    setFixedSize(648, 237);
+
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setGeometry(0, 0, 648, 237);
+    const char* captions[] = {"生涯収支", "収支ﾍﾞｽﾄ10", "収支ﾜｰｽﾄ10", "月間ﾍﾞｽﾄ10", "月間ﾜｰｽﾄ10"};
+    const char* hints[] = {"生涯成績", "勝ち額ﾗﾝｷﾝｸﾞ", "負け額ﾗﾝｷﾝｸﾞ", "月間勝ち額ﾗﾝｷﾝｸﾞ", "月間負け額ﾗﾝｷﾝｸﾞ"};
+    for (int i = 0; i < 5; ++i) {
+        TabSheet[static_cast<std::size_t>(i)] = new QWidget;
+        PageControl1->addTab(TabSheet[static_cast<std::size_t>(i)], u(captions[i]));
+        PageControl1->setTabToolTip(i, u(hints[i]));
+    }
+
+    StaticText1 = new QLabel(this);
+    StaticText1->setGeometry(400, 1, 244, 20);
+    StaticText1->setFont(velmo::ui_font(15));
+    StaticText1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    StaticText1->setStyleSheet(QStringLiteral("color: rgb(0,0,128);"));
+    StaticText1->raise();
+
+    // Per-year table and its TOTAL bar.
+    StringGrid1 = new velmo::StringGrid(TabSheet[0]);
+    StringGrid1->setGeometry(1, 0, 641, 193);
+    StringGrid1->tag = 0;
+    StringGrid1->set_col_count(static_cast<int>(velmo::kYearColumns));
+    StringGrid1->set_row_count(kYearGridRows);
+    StringGrid1->set_fixed_rows(1);
+    StringGrid1->set_fixed_cols(0);
+    StringGrid1->set_default_col_width(88);
+    StringGrid1->set_default_row_height(18);
+    set_widths(StringGrid1, {88, 88, 88, 88, 91, kYearLastWidth});
+    StringGrid1->on_draw_cell = [this](int col, int row, const QRect& rect, velmo::DrawState state) {
+        SGrid1Draw(col, row, rect, state);
+    };
+    Label1 = bar_label(TabSheet[0], 3, 88, Qt::AlignHCenter);
+    Label1->setText(u("ＴＯＴＡＬ"));
+    Label2 = bar_label(TabSheet[0], 92, 86, Qt::AlignRight);
+    Label3 = bar_label(TabSheet[0], 181, 86, Qt::AlignRight);
+    Label4 = bar_label(TabSheet[0], 270, 86, Qt::AlignRight);
+    Label5 = bar_label(TabSheet[0], 359, 278, Qt::AlignRight);
+
+    // Ranking tables: ranks 1..10 and a spare row that stays empty.
+    for (int tag = 1; tag <= 4; ++tag) {
+        auto* g = new velmo::StringGrid(TabSheet[static_cast<std::size_t>(tag)]);
+        const bool months = tag >= 3;
+        g->tag = tag;
+        g->set_col_count(static_cast<int>(months ? velmo::kMonthColumns : velmo::kRecordColumns));
+        g->set_row_count(kRankGridRows);
+        g->set_fixed_rows(1);
+        g->set_fixed_cols(1);
+        g->set_default_row_height(16);
+        if (months) {
+            set_widths(g, {20, 99, 92, 92, 92, 167});
+            g->setGeometry(35, 0, 4 + 562 + 5, 207);
+        } else {
+            set_widths(g, {20, 95, 141, 181, 65, 65, 65});
+            g->setGeometry(1, 0, 4 + 632 + 6, 207);
+        }
+        g->setAttribute(Qt::WA_TransparentForMouseEvents);
+        g->setFocusPolicy(Qt::NoFocus);
+        g->on_draw_cell = [this, g](int col, int row, const QRect& rect, velmo::DrawState state) {
+            SGrid2Draw(g, col, row, rect, state);
+        };
+        if (tag == 1) StringGrid2 = g;
+        if (tag == 2) StringGrid3 = g;
+        if (tag == 3) StringGrid4 = g;
+        if (tag == 4) StringGrid5 = g;
+    }
+}
+
+void TForm5::write_headers() {
+    set_headers(StringGrid1, {&SJ(u8"年"), &SJ(u8"投資総額 "), &SJ(u8"換金総額 "), &SJ(u8"収　支 "), &SJ(u8"合　計 "),
+                              &SJ(u8"勝　率 ")});
+    for (velmo::StringGrid* g : {StringGrid2, StringGrid3})
+        set_headers(g, {&SJ(u8"No"), &SJ(u8" 日  付"), &SJ(u8" ホール名"), &SJ(u8" プレイ機種"), &SJ(u8"投資額 "),
+                        &SJ(u8"回収額 "), &SJ(u8"収　支 ")});
+    for (velmo::StringGrid* g : {StringGrid4, StringGrid5})
+        set_headers(g, {&SJ(u8"No"), &SJ(u8" 年  月"), &SJ(u8"投資総額 "), &SJ(u8"回収総額 "), &SJ(u8"収　支 "),
+                        &SJ(u8"勝　率 ")});
+}
+
+void TForm5::read_records() {
+    setWindowTitle(u("生涯記録、収支"));
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
+    }
+    write_headers();
+    for (velmo::StringGrid* g : {StringGrid2, StringGrid3})
+        for (int c = 4; c <= 6; ++c) g->set_col_width(c, 65);
+    for (velmo::StringGrid* g : {StringGrid4, StringGrid5})
+        for (int c = 2; c <= 4; ++c) g->set_col_width(c, 92);
+    for (int tag = 1; tag <= 4; ++tag)
+        for (int r = 1; r <= static_cast<int>(velmo::kRanks); ++r) grid(tag)->set_cell(0, r, std::to_string(r));
+
+    if (const std::optional<std::string> bytes = velmo::read_file(records_path())) {
+        velmo::DecodedRecords file;
+        if (velmo::decode_records(*bytes, file) == velmo::RecordsDecode::WrongMagic) return;
+        if (file.has_header) {
+            StaticText1->setText(velmo::from_cp932(file.total_text));
+            Label5->setText(velmo::from_cp932(file.win_text));
+        }
+        for (const velmo::RecordCell& cell : file.cells) apply_cell(cell);
+        // Year rows stay together from row 1, whatever order a damaged file had.
+        put_year_rows(year_rows());
+        for (int tag = 1; tag <= 4; ++tag) put_rank_rows(tag, rank_rows(tag));
+    }
+    std::vector<velmo::TableRow> rows = year_rows();
+    show_year_sums(velmo::sum_years(rows, false));
+    if (StringGrid1->row_count() > kYearGridRows)
+        StringGrid1->set_col_width(5, kYearLastWidth - style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+}
+
+void TForm5::apply_cell(const velmo::RecordCell& cell) {
+    // Row 0 holds the headers and ranking column 0 the fixed rank numbers; cells
+    // outside the tables come only from damaged files.
+    if (cell.row < 1 || cell.row > velmo::kMaxRecordIndex) return;
+    velmo::StringGrid* g = grid(cell.table);
+    if (!g || cell.col >= g->col_count()) return;
+    if (cell.table == 0) {
+        if (cell.col == 0 && cell.row >= g->row_count()) g->set_row_count(cell.row + 1);
+    } else if (cell.row > static_cast<int>(velmo::kRanks) || cell.col < 1) {
+        return;
+    }
+    g->set_cell(cell.col, cell.row, cell.text);
+}
+
+std::vector<velmo::TableRow> TForm5::year_rows() const {
+    std::vector<velmo::TableRow> rows;
+    for (int r = 1; r < StringGrid1->row_count(); ++r) {
+        if (StringGrid1->cell(0, r).empty()) continue;
+        velmo::TableRow row;
+        for (int c = 0; c < StringGrid1->col_count(); ++c) row.push_back(StringGrid1->cell(c, r));
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+std::vector<velmo::TableRow> TForm5::rank_rows(int tag) const {
+    const velmo::StringGrid* g = grid(tag);
+    std::vector<velmo::TableRow> rows;
+    for (int r = 1; r <= static_cast<int>(velmo::kRanks) && !g->cell(1, r).empty(); ++r) {
+        velmo::TableRow row;
+        for (int c = 0; c < g->col_count(); ++c) row.push_back(g->cell(c, r));
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+void TForm5::put_year_rows(const std::vector<velmo::TableRow>& rows) {
+    const int n = static_cast<int>(rows.size());
+    if (StringGrid1->row_count() < n + 1) StringGrid1->set_row_count(n + 1);
+    for (int r = 1; r < StringGrid1->row_count(); ++r) {
+        const velmo::TableRow* row = r <= n ? &rows[static_cast<std::size_t>(r - 1)] : nullptr;
+        for (int c = 0; c < StringGrid1->col_count(); ++c)
+            StringGrid1->set_cell(c, r, row && c < static_cast<int>(row->size()) ? (*row)[static_cast<std::size_t>(c)]
+                                                                                 : std::string());
+    }
+    StringGrid1->invalidate();
+}
+
+void TForm5::put_rank_rows(int tag, const std::vector<velmo::TableRow>& rows) {
+    velmo::StringGrid* g = grid(tag);
+    for (int r = 1; r < g->row_count(); ++r) {
+        const std::size_t i = static_cast<std::size_t>(r - 1);
+        const velmo::TableRow* row = i < rows.size() && r <= static_cast<int>(velmo::kRanks) ? &rows[i] : nullptr;
+        for (int c = 1; c < g->col_count(); ++c)
+            g->set_cell(c, r, row && c < static_cast<int>(row->size()) ? (*row)[static_cast<std::size_t>(c)] : std::string());
+    }
+    g->invalidate();
+}
+
+void TForm5::show_year_sums(const velmo::LifetimeSums& sums) {
+    Label2->setText(QString::number(sums.investment));
+    Label3->setText(QString::number(sums.payout));
+    Label4->setText(QString::number(sums.balance));
+}
+
+void TForm5::show_lifetime_totals(const velmo::LifetimeSums& sums) {
+    StaticText1->setText(velmo::from_cp932(velmo::lifetime_balance_text(sums.balance)));
+    show_year_sums(sums);
+    Label5->setText(velmo::from_cp932(velmo::lifetime_win_text(sums.counts)));
+}
+
+void TForm5::update_year_table() {
+    if (!Form1) return;
+    const TForm1& f = *Form1;
+    std::vector<velmo::TableRow> rows = year_rows();
+    const std::size_t old_n = rows.size();
+    const int old_count = StringGrid1->row_count();
+    if (f.rec_count == 0) {
+        velmo::remove_year_row(rows, f.year_text);
+    } else {
+        const velmo::StringGrid& m = *f.StringGrid2;
+        const std::size_t at = velmo::place_year_row(
+            rows, f.year_text,
+            velmo::year_row(f.year_text, m.cell(1, kMonthlyTotalRow), m.cell(2, kMonthlyTotalRow),
+                            m.cell(4, kMonthlyTotalRow), m.cell(5, kMonthlyTotalRow)));
+        if (static_cast<int>(rows.size()) + 1 > old_count) {
+            StringGrid1->set_row_count(static_cast<int>(rows.size()) + 1);
+            // A year after every other one, with no empty row left for it.
+            if (at == old_n) StringGrid1->set_col_width(5, kYearGrownWidth);
+        }
+    }
+    const velmo::LifetimeSums sums = velmo::sum_years(rows, true);
+    put_year_rows(rows);
+    show_lifetime_totals(sums);
+}
+
+void TForm5::update_rankings() {
+    if (!Form1) return;
+    const TForm1& f = *Form1;
+    velmo::Rankings rankings{rank_rows(1), rank_rows(2), rank_rows(3), rank_rows(4)};
+    std::vector<velmo::RecordTexts> records;
+    for (int r = 1; r <= f.rec_count; ++r)
+        records.push_back(velmo::RecordTexts{f.StringGrid1->cell(0, r), f.StringGrid1->cell(f.hall_col, r),
+                                             f.StringGrid1->cell(f.machine_col, r), f.StringGrid5->cell(1, r),
+                                             f.StringGrid1->cell(f.balance_col, r)});
+    std::vector<velmo::MonthTexts> months;
+    const velmo::StringGrid& m = *f.StringGrid2;
+    for (int r = 1; r <= 12 && !m.cell(1, r).empty(); ++r)
+        months.push_back(velmo::MonthTexts{m.cell(0, r), m.cell(1, r), m.cell(2, r), m.cell(3, r), m.cell(5, r)});
+    velmo::update_rankings(rankings, f.year_text, records, months);
+    put_rank_rows(1, rankings.best_records);
+    put_rank_rows(2, rankings.worst_records);
+    put_rank_rows(3, rankings.best_months);
+    put_rank_rows(4, rankings.worst_months);
+}
+
+velmo::RecordsImage TForm5::records_image() const {
+    velmo::RecordsImage image;
+    image.total_text = velmo::cp932_lossy(StaticText1->text());
+    image.win_text = velmo::cp932_lossy(Label5->text());
+    image.tables[0] = year_rows();
+    for (int tag = 1; tag <= 4; ++tag) image.tables[static_cast<std::size_t>(tag)] = rank_rows(tag);
+    return image;
+}
+
+void TForm5::write_records() {
+    const QString path = records_path();
+    if (!velmo::write_file_atomic(path, velmo::encode_records(records_image())))
+        velmo::dialogs().message(path + u(" に保存できませんでした"));
+}
+
+void TForm5::form5open() {
+    if (Form1) Form1->setEnabled(false);
+}
+
+void TForm5::form5close() {
+    if (Form1) {
+        Form1->setEnabled(true);
+        Form1->show();
+    }
+}
+
+void TForm5::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    form5open();
+}
+
+void TForm5::closeEvent(QCloseEvent* event) {
+    form5close();
+    event->accept();
+}
+
+void TForm5::SGrid1Draw(int col, int row, const QRect& rect, velmo::DrawState) {
+    QPainter& p = *StringGrid1->canvas();
+    p.setFont(velmo::ui_font(15));
+    p.setPen(Qt::black);
+    const Qt::Alignment align = Qt::AlignBottom | (col == 0 ? Qt::AlignHCenter : Qt::AlignRight);
+    const QString text = velmo::from_cp932(StringGrid1->cell(col, row));
+    if (row == 0) {
+        velmo::header_shading(p, rect, StringGrid1->row_height(0), col == 0);
+    } else {
+        p.fillRect(rect, velmo::year_cell_fill(col, StringGrid1->cell(0, row), StringGrid1->cell(3, row),
+                                               StringGrid1->cell(4, row)));
+    }
+    velmo::draw_text_in_rect(p, rect, text, align);
+}
+
+void TForm5::SGrid2Draw(velmo::StringGrid* sender, int col, int row, const QRect& rect, velmo::DrawState) {
+    QPainter& p = *sender->canvas();
+    p.setFont(velmo::ui_font(15));
+    p.setPen(Qt::black);
+    const bool months = sender->tag >= 3;
+    Qt::Alignment h = Qt::AlignRight;
+    if (col == 0) h = Qt::AlignHCenter;
+    else if (col == 1 || (!months && col <= 3)) h = Qt::AlignLeft;
+    if (row == 0 || col == 0) {
+        velmo::header_shading(p, rect, sender->row_height(0), col == 0);
+    } else {
+        p.fillRect(rect, velmo::rank_cell_fill(sender->tag, row, !sender->cell(1, row).empty()));
+    }
+    velmo::draw_text_in_rect(p, rect, velmo::from_cp932(sender->cell(col, row)), Qt::AlignBottom | h);
 }

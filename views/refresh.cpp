@@ -1,4 +1,5 @@
 // The order in which the views are recomputed after the ledger changed.
+#include "records/tform5.h"
 #include "shell/tform1.h"
 
 void TForm1::refresh_after_load() {
@@ -8,12 +9,19 @@ void TForm1::refresh_after_load() {
     compute_weekday();
     compute_hall_summary();
     compute_extra_summary();
+    // A machine table on screen is not left showing the old figures.
+    update_machine_tab();
 }
 
 void TForm1::refresh_summaries_after_change() {
     // After an entry or a delete the per-attribute table follows the four summaries.
     refresh_after_load();
     compute_attribute_summary();
+    // The lifetime tables take the open year's new state.
+    if (Form5) {
+        Form5->update_year_table();
+        Form5->update_rankings();
+    }
 }
 
 void TForm1::refresh_after_change() {

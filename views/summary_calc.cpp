@@ -12,21 +12,19 @@
 #include <unordered_map>
 
 #include "framework/cp932.h"
+#include "framework/draw.h"
 #include "framework/runtime.h"
 #include "framework/string_grid.h"
 #include "ledger/ledger_model.h"
+#include "views/header_shading.h"
+#include "views/palette.h"
+#include "views/win_rate.h"
 
 namespace velmo {
 
 namespace {
 
 constexpr std::int64_t kScaleStep = 20000;
-
-void count_result(WinCounts& counts, std::int64_t investment, std::int64_t payout) {
-    if (investment < payout) ++counts.wins;
-    else if (investment > payout) ++counts.losses;
-    else ++counts.draws;
-}
 
 void count_mark(WinCounts& counts, int mark) {
     if (mark > 0) ++counts.wins;
@@ -73,6 +71,12 @@ void fill_frame(QPainter& p, int left, int top, int right, int bottom, const QCo
 
 }  // namespace
 
+
+void count_result(WinCounts& counts, std::int64_t investment, std::int64_t payout) {
+    if (investment < payout) ++counts.wins;
+    else if (investment > payout) ++counts.losses;
+    else ++counts.draws;
+}
 
 Amounts unpack_day_totals(std::string_view packed) {
     const DayTotals texts = day_totals_texts(packed);
@@ -235,6 +239,76 @@ void draw_bar_piece(QPainter& painter, const QRect& cell, const BarPiece& piece,
         --bottom;
         if (piece.end) --right;
         if (right > left && bottom > top) painter.fillRect(QRect(left, top, right - left, bottom - top), colors.light);
+    }
+}
+
+int ranked_row_count(std::size_t groups) {
+    const auto n = static_cast<int>(std::min<std::size_t>(groups, 100000));
+    return n <= kRankedShownRows ? kRankedShownRows + 1 : n + 1;
+}
+
+void fill_ranked_grid(StringGrid& grid, std::span<const Group> ranked, int last_width, int scroll_bar_width) {
+    grid.set_row_count(ranked_row_count(ranked.size()));
+    grid.set_col_width(5, last_width - (grid.row_count() > kRankedShownRows + 1 ? scroll_bar_width : 0));
+    int r = 1;
+    for (const Group& g : ranked) {
+        grid.set_cell(1, r, g.key);
+        grid.set_cell(2, r, std::to_string(g.line.investment));
+        grid.set_cell(3, r, std::to_string(g.line.payout));
+        grid.set_cell(4, r, std::to_string(g.line.balance()));
+        grid.set_cell(5, r, format_win_rate(g.line.counts.wins, g.line.counts.losses, g.line.counts.draws));
+        ++r;
+    }
+    for (; r <= kRankedShownRows; ++r)
+        for (int c = 1; c <= 5; ++c) grid.set_cell(c, r, std::string());
+}
+
+std::array<std::string, 4> scale_captions(std::int64_t scale) {
+    const std::int64_t quarter = scale / 4;
+    return {scale_caption(quarter), scale_caption(2 * quarter), scale_caption(3 * quarter), scale_caption(4 * quarter)};
+}
+
+void paint_ranked_cell(StringGrid& grid, int col, int row, const QRect& rect, const RankedPaint& how) {
+    constexpr int kBarFirstCol = 2;
+    QPainter& p = *grid.canvas();
+    if (!how.has_data) {
+        if (col == 0) header_shading(p, rect, grid.row_height(0), true);
+        else p.fillRect(rect, palette::empty());
+        return;
+    }
+    Qt::Alignment align = Qt::AlignVCenter | Qt::AlignRight;
+    if (col == 0) align = Qt::AlignVCenter | Qt::AlignHCenter;
+    if (col == 1) align = Qt::AlignVCenter | Qt::AlignLeft;
+    const std::string text = (col == 0 && row > 0) ? std::to_string(row) : grid.cell(col, row);
+
+    if (row == 0 || col == 0) {
+        header_shading(p, rect, grid.row_height(0), col == 0);
+    } else {
+        const std::int64_t v = cell_number(grid.cell(4, row));
+        QColor back = palette::neutral();
+        if (v > 0) back = (col == 4 && !how.graph) ? palette::win_strong() : palette::win();
+        if (v < 0) back = (col == 4 && !how.graph) ? palette::loss_strong() : palette::loss();
+        p.fillRect(rect, back);
+        if (how.graph && col >= kBarFirstCol) {
+            const int length = bar_length(grid.col_width(kBarFirstCol), how.scale, v);
+            int covered = 0;
+            for (int c = kBarFirstCol; c <= col; ++c) covered += grid.col_width(c);
+            const BarPiece piece = bar_piece(length, covered, grid.col_width(col), rect.left() + rect.width());
+            draw_bar_piece(p, rect, piece, bar_colors(v));
+        }
+    }
+    p.setFont(ui_font(how.font_height));
+    p.setPen(Qt::black);
+    draw_text_in_rect(p, rect, from_cp932(text), align);
+}
+
+void ranked_wheel_step(StringGrid& grid, std::uint8_t& wheel_dir, bool up) {
+    if (up) {
+        if (wheel_dir != 2) grid.set_row(grid.top_row());
+        wheel_dir = 2;
+    } else {
+        if (wheel_dir != 1) grid.set_row(grid.top_row() + 15);
+        wheel_dir = 1;
     }
 }
 

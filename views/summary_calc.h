@@ -39,6 +39,10 @@ struct WinCounts {
     int total() const { return wins + losses + draws; }
 };
 
+// Counts one result by its amounts: a win when the payout is larger, a loss
+// when it is smaller, a draw when they are equal.
+void count_result(WinCounts& counts, std::int64_t investment, std::int64_t payout);
+
 // One ledger row as the summaries see it.
 struct SummaryRow {
     std::string_view date;  // column 0 of the year list
@@ -138,5 +142,37 @@ BarColors bar_colors(std::int64_t value);  // blue for a gain, red for a loss
 // Paints the piece of a bar in a cell: a dark frame, a medium frame inside it
 // and a light fill, with the rounded end on the end piece.
 void draw_bar_piece(QPainter& painter, const QRect& cell, const BarPiece& piece, const BarColors& colors);
+
+// ---- Ranked tables with bars (halls, machines) ----
+// Columns: 0 rank, 1 name, 2 investment, 3 payout, 4 balance, 5 win rate.
+
+inline constexpr int kRankedShownRows = 16;  // ranks that fit without scrolling
+
+// Row count of a ranked grid for n groups: 17 up to 16 groups, else n + 1.
+int ranked_row_count(std::size_t groups);
+
+// Writes the ranked groups from row 1, blanks columns 1-5 of the rows up to 16
+// that have no group, and sets the row count. The last column gets last_width,
+// less scroll_bar_width while the grid has more rows than fit.
+void fill_ranked_grid(StringGrid& grid, std::span<const Group> ranked, int last_width, int scroll_bar_width);
+
+// The captions of the four scale labels: the quarter values of the full scale.
+std::array<std::string, 4> scale_captions(std::int64_t scale);
+
+struct RankedPaint {
+    bool has_data = false;  // the row holds a group (row 0 counts, it holds the headers)
+    bool graph = true;      // bars shown; off paints the balance column strong
+    std::int64_t scale = 0;
+    int font_height = 15;
+};
+
+// Paints one cell of a ranked grid: shaded headers and rank column, result
+// backgrounds, the balance bar across columns 2-5, and the text over it.
+void paint_ranked_cell(StringGrid& grid, int col, int row, const QRect& rect, const RankedPaint& how);
+
+// The first wheel step in a new direction puts the current row on the last
+// (down) or first (up) visible row, so the grid's own step scrolls at once.
+// wheel_dir: 0 none since the last tab change, 1 down, 2 up.
+void ranked_wheel_step(StringGrid& grid, std::uint8_t& wheel_dir, bool up);
 
 }  // namespace velmo

@@ -298,11 +298,6 @@ TEST_F(RegistryDialog, OpensOverADisabledMainWindowAndWritesTheRegistryWhenClose
 // ---- The arithmetic on its own ----
 
 TEST(RegistryLists, MasksFollowTheMachineList) {
-    Masks m{5, 0, 2};
-    remove_mask(m, 0, 3);
-    EXPECT_EQ(m, (Masks{0, 2}));
-    insert_mask_at_top(m, 2);
-    EXPECT_EQ(m, (Masks{0, 0, 2}));
     // Masks shorter or longer than the list are fitted to it first.
     Masks short_list{7};
     insert_mask_at_top(short_list, 3);
@@ -330,13 +325,6 @@ TEST(RegistryLists, MachinesSortByNameThenMaskDigits) {
     for (const auto& m : sorted_machines(machines)) got.emplace_back(m.name.toStdString(), m.mask);
     // Equal names order by their mask digits as text: "A12" before "A3".
     EXPECT_EQ(got, (std::vector<std::pair<std::string, int>>{{"a", 0}, {"A", 1}, {"A", 12}, {"A", 3}, {"B", 3}}));
-}
-
-TEST(RegistryLists, EnterAddsOnlyWhenTheTextIsUnchanged) {
-    EXPECT_EQ(name_key_action(0, 0, true), NameKeyAction::kNothing);
-    EXPECT_EQ(name_key_action(4, 2, true), NameKeyAction::kRemember);
-    EXPECT_EQ(name_key_action(4, 4, true), NameKeyAction::kAdd);
-    EXPECT_EQ(name_key_action(4, 4, false), NameKeyAction::kNothing);
 }
 
 }  // namespace

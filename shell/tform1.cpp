@@ -58,9 +58,11 @@ TForm1::TForm1() {
     setup_editing_commands();
     setup_file_commands();
     setup_layout_commands();
+    setup_print_commands();
     setup_summary_grids();
     setup_attribute_grid();
     setup_machine_grid();
+    build_calendar();
     setAcceptDrops(true);
 }
 
@@ -235,6 +237,10 @@ void TForm1::build_menus() {
     File1 = menuBar()->addMenu(u("ファイル"));
     Open1 = File1->addAction(u("開く"));
     New1 = File1->addAction(u("新規作成"));
+    File1->addSeparator();
+    PrintSet1 = File1->addAction(u("印刷設定"));
+    PrintPreview1 = File1->addAction(u("印刷ﾌﾟﾚﾋﾞｭｰ"));
+    Print1 = File1->addAction(u("印刷"));
     File1->addSeparator();
     kanren = File1->addAction(u("関連付け"));
     File1->addSeparator();

@@ -2,6 +2,7 @@
 // The main window: the year ledger (the grids and scalars below are its single
 // source of truth), the tabs of the analysis views, menus and tool bar.
 // Methods are defined in the folder of the subsystem they belong to.
+#include <QImage>
 #include <QList>
 #include <QMainWindow>
 #include <QUrl>
@@ -19,6 +20,7 @@ class QFrame;
 class QLabel;
 class QListWidget;
 class QMenu;
+class QPainter;
 class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
@@ -29,6 +31,7 @@ namespace velmo {
 struct DecodedLedger;
 struct ExtraColumnBlock;
 struct LedgerImage;
+struct ReportData;
 class StatusBar;
 class Splitter;
 class PaintBox;
@@ -99,6 +102,15 @@ public:
     void Close1Click();
     void New1Click();
     void kanrenClick();
+
+    // ---- Printing (print/printing.cpp) ----
+    void setup_print_commands();
+    void PrintSetClick();
+    void Print1Click();
+    void PrintPreview1Click();
+    velmo::ReportData report_data() const;
+    // False, after saying why, when a page of this size (printer pixels) holds no report.
+    bool page_fits_report(const QSize& page, int scale);
 
     // ---- Start-up and shut-down (shell/) ----
     QStringList arguments;  // command-line arguments after the program name
@@ -193,6 +205,48 @@ public:
     void ToolButton2Click();
     void setup_editing_commands();
 
+    // ---- Calendar view (month/calendar_view.cpp) ----
+    std::int8_t cal_month = 1;   // month shown, 1..12
+    std::int8_t sel_month = 1;   // remembered selected date
+    std::int8_t sel_day = 1;
+    int sel_index = -1;          // day - 1 of the cell drawn as selected, -1 none
+    std::array<std::int64_t, 32> day_investment{};  // by day 1..31; -1 no record, -2 no such day
+    std::array<std::int64_t, 32> day_payout{};
+    std::array<std::uint16_t, 32> day_flags{};      // first row (bits 0-9), won, lost, selected
+    std::array<int, 32> day_records{};              // play records of the day
+    QImage calendar_bitmap;  // the picture of Image3
+    void build_calendar();
+    void Change_scrn();
+    void pop_calenClick();
+    void hide_calendar();
+    void compute_calendar();
+    void draw_day_cell(int w1, int i);
+    void draw_weekday_header();
+    void paint_month(QPainter& painter);
+    void draw_logo(QPainter& painter);
+    void Button1Click();  // Prev
+    void Button2Click();  // Next
+    void click_calen(int x, int y);
+    void Image3DblClick();
+    void input_calClick();
+    void ChangeHole();
+    void draw_play_hole(velmo::StringGrid* grid, int col, int row, const QRect& rect, velmo::DrawState state);
+    void show_day_details(int d);
+    void show_record_machines(int r);
+    void show_hall_total(const std::string& hall);
+    // The ledger row of the day list's selected line, 0 when it holds no record.
+    int calendar_selected_row() const;
+    QLabel* Label3 = nullptr;  // spacer in the year list's place
+    QWidget* Panel2 = nullptr;
+    QFrame* Bevel1 = nullptr;
+    velmo::PaintBox* PaintBox2 = nullptr;  // the month number
+    QPushButton* Button1 = nullptr;        // "Prev"
+    QPushButton* Button2 = nullptr;        // "Next"
+    QFrame* Bevel2 = nullptr;
+    velmo::PaintBox* Image3 = nullptr;  // the calendar
+    velmo::StringGrid* StringGrid8 = nullptr;  // play records of the selected day
+    velmo::StringGrid* StringGrid9 = nullptr;  // machines of one play record
+
     // ---- Components ----
     QWidget* central = nullptr;
     QWidget* CoolBar1 = nullptr;
@@ -236,6 +290,9 @@ public:
     QAction* New1 = nullptr;
     QAction* Close1 = nullptr;
     QAction* kanren = nullptr;
+    QAction* PrintSet1 = nullptr;      // 印刷設定
+    QAction* PrintPreview1 = nullptr;  // 印刷ﾌﾟﾚﾋﾞｭｰ
+    QAction* Print1 = nullptr;         // 印刷
     QMenu* N1 = nullptr;  // "収支"
     QAction* InputInCome = nullptr;
     QAction* InComeTeisei = nullptr;

@@ -1,0 +1,100 @@
+// Printing the year report, and the commands of the File menu that lead there.
+#include <QMenu>
+
+#include "framework/cp932.h"
+#include "framework/dialogs.h"
+#include "framework/printer.h"
+#include "ledger/ledger_model.h"
+#include "print/report_paint.h"
+#include "print/tform4.h"
+#include "shell/tform1.h"
+#include "views/year_list_paint.h"
+
+namespace {
+QString u(const char* utf8) { return QString::fromUtf8(utf8); }
+}  // namespace
+
+void TForm1::setup_print_commands() {
+    connect(PrintSet1, &QAction::triggered, this, [this] { PrintSetClick(); });
+    connect(PrintPreview1, &QAction::triggered, this, [this] { PrintPreview1Click(); });
+    connect(Print1, &QAction::triggered, this, [this] { Print1Click(); });
+}
+
+velmo::ReportData TForm1::report_data() const {
+    velmo::ReportData report;
+    report.year = velmo::from_cp932(year_text);
+    const int year = velmo::year_text_value(year_text);
+    for (int r = 1; r <= rec_count; ++r) {
+        velmo::ReportRow row;
+        const std::string& date = StringGrid1->cell(0, r);
+        row.month = velmo::date_text_month(date);
+        row.weekday = velmo::from_cp932(velmo::weekday_letter(year, row.month, velmo::date_text_day(date)));
+        row.date = velmo::from_cp932(date);
+        row.hall = velmo::from_cp932(StringGrid1->cell(hall_col, r));
+        row.machines = velmo::from_cp932(StringGrid1->cell(machine_col, r));
+        row.balance = velmo::from_cp932(StringGrid1->cell(balance_col, r));
+        row.total = velmo::from_cp932(StringGrid1->cell(total_col, r));
+        report.rows.push_back(std::move(row));
+    }
+    for (int k = 1; k <= 13; ++k)
+        for (int c = 1; c <= 5; ++c)
+            report.monthly[static_cast<std::size_t>(k - 1)][static_cast<std::size_t>(c - 1)] =
+                velmo::from_cp932(StringGrid2->cell(c, k));
+    report.year_total = year_total;
+    return report;
+}
+
+void TForm1::PrintSetClick() {
+    if (!velmo::printer().installed()) {
+        velmo::dialogs().message(u("プリンタがインストールされていません"));
+        return;
+    }
+    velmo::printer().setup_dialog(this);
+}
+
+bool TForm1::page_fits_report(const QSize& page, int scale) {
+    const velmo::PageValues v = velmo::page_values(page.width() / scale, page.height() / scale, scale);
+    if (v.blocks_per_page < 1) {
+        velmo::dialogs().message(u("用紙の横サイズが小さすぎです"));
+        return false;
+    }
+    if (v.full_rows < 1) {
+        velmo::dialogs().message(u("用紙の縦サイズが小さすぎです"));
+        return false;
+    }
+    return true;
+}
+
+void TForm1::Print1Click() {
+    velmo::Printer& printer = velmo::printer();
+    if (!printer.installed()) {
+        velmo::dialogs().message(u("プリンタがインストールされていません"));
+        return;
+    }
+    if (!printer.print_dialog(this)) return;
+    const QSize page = printer.page_pixels();
+    if (!page_fits_report(page, 1)) return;
+    const velmo::PageValues values = velmo::page_values(page.width(), page.height(), 1);
+    const auto plan = velmo::plan_report(rec_count, values, 1);
+    const velmo::ReportData report = report_data();
+    QPainter* painter = printer.begin_document();
+    if (!painter) {
+        velmo::dialogs().message(u("印刷を開始できませんでした"));
+        return;
+    }
+    for (std::size_t i = 0; i < plan.size(); ++i) {
+        if (i > 0 && !printer.new_page()) break;
+        velmo::draw_report_page(*painter, report, plan[i], values, 1, page.width(), page.height());
+    }
+    printer.end_document();
+}
+
+void TForm1::PrintPreview1Click() {
+    if (!velmo::printer().installed()) {
+        velmo::dialogs().message(u("プリンタがインストールされていません"));
+        return;
+    }
+    if (!page_fits_report(velmo::printer().page_pixels(), 5)) return;
+    Form4->show();
+    Form4->raise();
+}

@@ -1,0 +1,168 @@
+// The year report: how rows fill blocks and pages, where the monthly table
+// goes, what a printed page holds, and the preview's page buttons.
+#include <QPainter>
+#include <QLabel>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+#include "framework/printer.h"
+#include "ledger/ledger_codec.h"
+#include "ledger/ledger_model.h"
+#include "print/report_layout.h"
+#include "print/report_paint.h"
+#include "print/tform4.h"
+#include "tests/support/app_fixture.h"
+
+namespace velmo::testing {
+namespace {
+
+TEST(ReportLayout, PageValuesFollowThePageSize) {
+    const PageValues v = page_values(4960, 7016, 1);  // A4 at 600 dots per inch
+    EXPECT_EQ(v.blocks_per_page, 2);
+    EXPECT_EQ(v.full_rows, (7016 - 420) / 50);
+    EXPECT_EQ(v.short_rows, (7016 - 1620) / 50);
+    EXPECT_EQ(v.full_bottom, 7016 - 145);
+    const PageValues p = page_values(992, 1403, 5);  // the same page in the preview
+    EXPECT_EQ(p.blocks_per_page, 2);
+    EXPECT_EQ(p.full_rows, (1403 - 84) / 10);
+    EXPECT_EQ(p.short_bottom, 1403 - 268);
+}
+
+TEST(ReportLayout, TheMonthlyTableFindsItsPlace) {
+    PageValues v;
+    v.blocks_per_page = 2;
+    v.full_rows = 100;
+    v.short_rows = 76;
+    // Everything fits one short block: one page, the table below it.
+    auto pages = plan_report(50, v, 1);
+    ASSERT_EQ(pages.size(), 1u);
+    ASSERT_EQ(pages[0].blocks.size(), 1u);
+    EXPECT_TRUE(pages[0].blocks[0].is_short);
+    EXPECT_TRUE(pages[0].has_table);
+    EXPECT_EQ(pages[0].table_x0, 0);
+    // The last block is full and block 1 is free: the table takes block position 1.
+    pages = plan_report(90, v, 1);
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_FALSE(pages[0].blocks[0].is_short);
+    EXPECT_EQ(pages[0].table_x0, 2250);
+    // Full, then a short block with the rest: the table sits below the short one.
+    pages = plan_report(150, v, 1);
+    ASSERT_EQ(pages.size(), 1u);
+    ASSERT_EQ(pages[0].blocks.size(), 2u);
+    EXPECT_EQ(pages[0].blocks[1].first_row, 100);
+    EXPECT_EQ(pages[0].blocks[1].rows, 50);
+    EXPECT_EQ(pages[0].table_x0, 2250);
+    // Every block of the page full with the last row: a page of its own for the table.
+    pages = plan_report(200, v, 1);
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_TRUE(pages[1].blocks.empty());
+    EXPECT_EQ(pages[1].table_x0, 0);
+    EXPECT_FALSE(pages[0].has_table);
+    // An empty ledger: the title, the table at 0 and the result.
+    pages = plan_report(0, v, 1);
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_TRUE(pages[0].has_table);
+    // A page that holds no block has no report.
+    v.blocks_per_page = 0;
+    EXPECT_TRUE(plan_report(10, v, 1).empty());
+}
+
+TEST(ReportPaint, YearResultTexts) {
+    EXPECT_EQ(year_result_text(125000), QString::fromUtf8("年間収支プラス125000"));
+    EXPECT_EQ(year_result_text(-3500), QString::fromUtf8("年間収支マイナス3500"));
+    EXPECT_EQ(year_result_text(0), QString::fromUtf8("年間収支±0"));
+}
+
+// A ledger of n records, two per month from January.
+std::string ledger_of(int n) {
+    LedgerImage image;
+    image.year = "2004";
+    for (int i = 0; i < n; ++i)
+        image.records.push_back({make_date_text(1 + (i / 2) % 12, 1 + i % 2 + (i / 24)), "", "H", "M", "", "", "100", "", 0});
+    return encode_ledger(image);
+}
+
+class Printing : public AppFixture {};
+
+TEST_F(Printing, PrintsEveryPageWithAMonthLineAndAlwaysEndsTheJob) {
+    ImagePrinter printer(QSize(2250, 2000));  // one block, 31 full rows, 7 short rows
+    write_bytes(QStringLiteral("p.vqd"), ledger_of(10));
+    load(path(QStringLiteral("p.vqd")));
+    printer.confirm = false;
+    form1->Print1Click();
+    EXPECT_EQ(printer.documents_begun, 0);  // cancelled in the print dialog
+    printer.confirm = true;
+    form1->Print1Click();
+    EXPECT_EQ(printer.documents_begun, 1);
+    EXPECT_EQ(printer.documents_ended, 1);
+    // Ten rows do not fit a short block: one full page, then the table alone.
+    ASSERT_EQ(printer.pages.size(), 2u);
+    const QImage& first = printer.pages[0];
+    // Rows 0 and 1 are January, row 2 is February: a line at row 2's top, none at row 1's.
+    const int y2 = 265 + 50 * 2, y1 = 265 + 50;
+    EXPECT_EQ(QColor(first.pixel(1000, y2)), QColor(Qt::black));
+    EXPECT_NE(QColor(first.pixel(1000, y1)), QColor(Qt::black));
+    // The outer frame of the block down to the full bottom.
+    EXPECT_EQ(QColor(first.pixel(10, 1500)), QColor(Qt::black));
+    EXPECT_EQ(QColor(first.pixel(1000, 2000 - 145 - 1)), QColor(Qt::black));
+    // The second page: the table's frame, and nothing where the list would be.
+    const QImage& second = printer.pages[1];
+    EXPECT_EQ(QColor(second.pixel(10, 2000 - 1000)), QColor(Qt::black));
+    EXPECT_EQ(QColor(second.pixel(230, 300)), QColor(Qt::white));
+}
+
+TEST_F(Printing, RefusesWithoutPrinterOrWithTooNarrowPaper) {
+    ImagePrinter printer(QSize(2249, 3000));
+    printer.has_printer = false;
+    form1->Print1Click();
+    form1->PrintPreview1Click();
+    form1->PrintSetClick();
+    EXPECT_EQ(dialogs.texts(), std::vector<QString>(3, u("プリンタがインストールされていません")));
+    dialogs.shown.clear();
+    printer.has_printer = true;
+    form1->PrintPreview1Click();
+    form1->Print1Click();
+    EXPECT_EQ(dialogs.texts(), std::vector<QString>(2, u("用紙の横サイズが小さすぎです")));
+    EXPECT_FALSE(form4->isVisible());
+    EXPECT_EQ(printer.documents_begun, 0);
+    dialogs.shown.clear();
+    printer.page = QSize(2250, 3000);
+    form1->PrintPreview1Click();
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(form4->isVisible());
+    EXPECT_FALSE(form1->isEnabled());
+    form4->Button1Click();
+    EXPECT_TRUE(form1->isEnabled());
+}
+
+TEST_F(Printing, PreviewStepsThroughThePages) {
+    ImagePrinter printer(QSize(2250, 2000));  // preview: 450 x 400, 31 full rows, 7 short
+    write_bytes(QStringLiteral("short.vqd"), ledger_of(5));
+    load(path(QStringLiteral("short.vqd")));
+    form1->PrintPreview1Click();
+    EXPECT_FALSE(form4->Button2->isEnabled());  // one page: neither step button
+    EXPECT_FALSE(form4->Button3->isEnabled());
+    EXPECT_EQ(form4->Image1->pixmap().size(), QSize(450, 400));
+    form4->close();
+    EXPECT_TRUE(form1->isEnabled());
+
+    write_bytes(QStringLiteral("long.vqd"), ledger_of(70));
+    load(path(QStringLiteral("long.vqd")));
+    form1->PrintPreview1Click();
+    EXPECT_TRUE(form4->Button2->isEnabled());
+    EXPECT_EQ(form4->preview_next_row, 31);
+    form4->Button2Click();
+    EXPECT_EQ(form4->preview_next_row, 62);
+    EXPECT_TRUE(form4->Button2->isEnabled());
+    form4->Button2Click();  // 8 rows: a short block? no, 8 > 7, a full block and the table beside... one block per page
+    form4->Button2Click();
+    EXPECT_FALSE(form4->Button2->isEnabled());
+    EXPECT_TRUE(form4->Button3->isEnabled());
+    form4->Button3Click();
+    EXPECT_EQ(form4->preview_next_row, 31);
+    EXPECT_FALSE(form4->Button3->isEnabled());
+    EXPECT_TRUE(form4->Button2->isEnabled());
+}
+
+}  // namespace
+}  // namespace velmo::testing

@@ -48,6 +48,11 @@ void TForm1::SpeedButton1Click() {
     }
     Form2->Button1->setText(u("登　　録"));
     Form2->StringGrid1->set_row(1);
+    if (view_flags & 1) {
+        // The calendar's selected day.
+        const QDate day(velmo::year_text_value(year_text), sel_month, sel_day);
+        if (day.isValid()) Form2->MonthCalendar1->setSelectedDate(day);
+    }
     Form2->show();
     Form2->raise();
 }
@@ -56,7 +61,8 @@ void TForm1::ToolButton1Click() { SpeedButton1Click(); }
 void TForm1::InputInComeClick() { SpeedButton1Click(); }
 
 void TForm1::correction() {
-    const int r = StringGrid1->row();
+    // Calendar view: the line chosen in the selected day's list.
+    const int r = (view_flags & 1) ? calendar_selected_row() : StringGrid1->row();
     if (r < 1 || r > rec_count) return;
     edit_row = r;
     Form2->show();
@@ -99,8 +105,11 @@ void TForm1::correction() {
 void TForm1::InComeTeiseiClick() { correction(); }
 
 void TForm1::Delete1Click() {
+    const bool calendar = (view_flags & 1) != 0;
+    // Calendar view: nothing to delete unless a line of the selected day's list holds a record.
+    if (calendar && calendar_selected_row() == 0) return;
     if (velmo::dialogs().question(u("削除しますか？"))) {
-        const int r = StringGrid1->row();
+        const int r = calendar ? calendar_selected_row() : StringGrid1->row();
         if (r >= 1 && r <= rec_count) {
             StringGrid1->move_rows(r + 1, rec_count + 1, -1);
             StringGrid5->move_rows(r + 1, rec_count + 1, -1);
@@ -114,9 +123,14 @@ void TForm1::Delete1Click() {
             if (StringGrid1->row() <= rec_count)
                 Memo1->setPlainText(velmo::from_cp932(StringGrid5->cell(2, StringGrid1->row())));
             refresh_summaries_after_change();
+            if (calendar) {
+                compute_calendar();
+                return;
+            }
         }
     }
-    StringGrid1Click();
+    // The calendar keeps showing its selected day.
+    if (!calendar) StringGrid1Click();
 }
 
 void TForm1::InComeDelete1Click() { Delete1Click(); }

@@ -232,7 +232,14 @@ void TForm2::Button1Click() {
 
     f.refresh_after_change();
     end_editing();
-    if (f.StringGrid1->row() == row) f.StringGrid1Click();
-    f.StringGrid1->select_row(row);  // a different row shows its details through the click
+    if (f.view_flags & 1) {
+        // The calendar moves to the record's month and keeps showing its selected day.
+        f.cal_month = static_cast<std::int8_t>(date.month());
+        f.compute_calendar();
+        f.StringGrid1->set_row(row);
+    } else {
+        if (f.StringGrid1->row() == row) f.StringGrid1Click();
+        f.StringGrid1->select_row(row);  // a different row shows its details through the click
+    }
     f.PageControl1->setCurrentWidget(f.TabSheet1);
 }

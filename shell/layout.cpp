@@ -83,7 +83,8 @@ void TForm1::fit_window() {
 
 void TForm1::layout_year_tab() {
     // The splitter and the comment area follow the year list's height.
-    const int top = StringGrid1->geometry().bottom() + 1;
+    // The calendar view's spacer takes the year list's place.
+    const int top = (view_flags & 1) ? Label3->height() - 2 : StringGrid1->geometry().bottom() + 1;
     Splitter1->setGeometry(0, top, StringGrid1->width(), 3);
     const int memo_top = top + 3;
     const int memo_height = std::max(0, StatusBar1->y() - memo_top);
@@ -135,8 +136,17 @@ void TForm1::apply_width_step() {
         label(hall_labels[i])->move(lefts[i], label(hall_labels[i])->y());
         label(machine_labels[i])->move(lefts[i], label(machine_labels[i])->y());
     }
+    // Calendar view: the day lists, the frame and the picture widen with the window.
+    for (velmo::StringGrid* grid : {StringGrid8, StringGrid9}) {
+        set_widths(grid, {4 * g + 89, 2 * g + 44});
+        grid->setGeometry(8 * g + 498, grid->y(), 6 * g + 139, grid->height());
+    }
+    Bevel2->resize(7 * g + 380, Bevel2->height());
+    Image3->resize(7 * g + 376, Image3->height());
     fit_window();
     layout_year_tab();
+    draw_weekday_header();
+    if (view_flags & 1) compute_calendar();
 
     // The graph is drawn again when its tab is next shown.
     graph_ok = 0;
@@ -187,8 +197,17 @@ void TForm1::apply_height_step() {
     }
     CheckBox1->move(CheckBox1->x(), 17 * v + 328);
     CheckBox2->move(CheckBox2->x(), 17 * v + 328);
+    // Calendar view: taller rows and picture.
+    for (velmo::StringGrid* grid : {StringGrid8, StringGrid9}) {
+        grid->set_default_row_height(v + 16);
+        set_font_height(grid, f + 12);
+    }
+    Bevel2->resize(Bevel2->width(), 13 * v + 234);
+    Image3->resize(Image3->width(), 13 * v + 230);
+    if (view_flags & 1) Label3->resize(Label3->width(), 13 * v + 253);
     fit_window();
     layout_year_tab();
+    if (view_flags & 1) compute_calendar();
     graph_ok = 0;
 }
 

@@ -1,0 +1,165 @@
+#include "month/calendar_paint.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+#include <string>
+
+#include "framework/draw.h"
+#include "month/calendar_calc.h"
+#include "month/calendar_glyphs.h"
+#include "views/palette.h"
+
+namespace velmo::calendar {
+
+QColor gray_text_color() { return QColor(128, 128, 128); }
+
+namespace {
+
+void set_pixel(QImage& image, int x, int y, const QColor& c) {
+    if (x < 0 || y < 0 || x >= image.width() || y >= image.height()) return;
+    image.setPixel(x, y, c.rgb());
+}
+
+void fill(QImage& image, const QRect& rect, const QColor& c) {
+    const QRect r = rect.intersected(image.rect());
+    const QRgb rgb = c.rgb();
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x) image.setPixel(x, y, rgb);
+}
+
+}  // namespace
+
+void blend_mask(QImage& image, int left, int top, int width, int height, std::span<const std::uint8_t> alpha,
+                const QColor& background, const QColor& ink) {
+    if (alpha.size() < static_cast<std::size_t>(width * height)) return;
+    for (int j = 0; j < height; ++j)
+        for (int i = 0; i < width; ++i)
+            set_pixel(image, left + i, top + j, blend(background, ink, alpha[static_cast<std::size_t>(j * width + i)]));
+}
+
+void paint_weekday_header(QImage& image, int g) {
+    const QColor face = button_face_color();
+    fill(image, QRect(0, 0, image.width(), 14), face);
+    fill(image, QRect(0, 12, image.width(), 1), gray_text_color());
+    for (int w = 0; w < 7; ++w) {
+        QColor ink = Qt::black;
+        if (w == 0) ink = QColor(255, 0, 0);
+        if (w == 6) ink = QColor(0, 0, 255);
+        const int width = glyphs::weekday_label_width(w);
+        blend_mask(image, weekday_label_left(w, g, width), 0, width, glyphs::kWeekdayLabelHeight,
+                   glyphs::weekday_label(w), face, ink);
+    }
+}
+
+void clear_day_area(QImage& image) {
+    fill(image, QRect(0, 14, image.width(), std::max(0, image.height() - 14)), button_face_color());
+}
+
+QColor day_fill_color(std::uint16_t flags) {
+    if (flags & kDaySelected) return active_caption_color();
+    if (flags & kDayWon) return palette::win_strong();
+    if (flags & kDayLost) return palette::loss_strong();
+    return palette::neutral();
+}
+
+QColor day_number_color(int column, bool selected) {
+    if (column == 0) return QColor(255, 0, 0);
+    if (column == 6) return QColor(0, 0, 255);
+    return selected ? palette::neutral() : gray_text_color();
+}
+
+void paint_day_cell(QImage& image, const DayCell& cell, const QFont& font) {
+    const bool selected = (cell.flags & kDaySelected) != 0;
+    const QColor back = day_fill_color(cell.flags);
+    const QColor text = selected ? QColor(Qt::white) : QColor(Qt::black);
+    const QColor face = button_face_color();
+    const QRect r = day_cell_rect(cell.first_weekday, cell.index, cell.g, cell.v);
+    const int x = r.left();
+    const int y = r.top();
+    fill(image, r, back);
+
+    // Rounded corners: the mask blends the button face into the fill.
+    const int right = x + cell.g + 50;
+    const int bottom = y + 2 * cell.v + 32;
+    for (int j = 0; j < 7; ++j) {
+        for (int i = 0; i < 7; ++i) {
+            const QColor c = blend(face, back, kCornerMask[static_cast<std::size_t>(j)][static_cast<std::size_t>(i)]);
+            set_pixel(image, x + i, y + j, c);
+            set_pixel(image, right - i, y + j, c);
+            set_pixel(image, x + i, bottom - j, c);
+            set_pixel(image, right - i, bottom - j, c);
+        }
+    }
+
+    // Day number, right-aligned at x + G + 45, over the colour of the inner corner pixel.
+    const int day = cell.index + 1;
+    const QColor ink = day_number_color(day_column(cell.first_weekday, cell.index), selected);
+    const QColor base = blend(face, back, 255);
+    int left = day_number_left(x, cell.g, day);
+    const std::string digits = std::to_string(day);
+    for (char ch : digits) {
+        blend_mask(image, left, y + 2, glyphs::kDayDigitWidth, glyphs::kDayDigitHeight, glyphs::day_digit(ch - '0'), base,
+                   ink);
+        left += glyphs::kDayDigitWidth;
+    }
+
+    // Balance under the number, on the fill colour.
+    if (!cell.has_records) return;
+    const QString balance = QString::number(cell.balance);
+    QPainter p(&image);
+    p.setFont(font);
+    const QFontMetrics fm(font);
+    const QRect box(x + 4, y + cell.v + 19, fm.horizontalAdvance(balance), fm.height());
+    p.fillRect(box, back);
+    p.setPen(text);
+    p.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, balance);
+}
+
+void paint_month_digit(QImage& image, int left, int digit) {
+    const QColor face = button_face_color();
+    const std::span<const std::uint8_t> runs = glyphs::month_digit_runs(digit);
+    int col = 0;
+    int row = 0;
+    for (std::size_t k = 0; k + 1 < runs.size() && col < glyphs::kMonthDigitWidth; k += 2) {
+        const QColor c = blend(face, Qt::black, runs[k + 1]);
+        for (int n = 0; n < runs[k] && col < glyphs::kMonthDigitWidth; ++n) {
+            set_pixel(image, left + col, row, c);
+            if (++row == glyphs::kMonthDigitHeight) {
+                row = 0;
+                ++col;
+            }
+        }
+    }
+}
+
+QImage month_number_image(int month) {
+    QImage image(68, 50, QImage::Format_RGB32);
+    image.fill(button_face_color());
+    if (month >= 10) {
+        paint_month_digit(image, 0, month / 10);
+        paint_month_digit(image, 34, month % 10);
+    } else if (month >= 0) {
+        paint_month_digit(image, 17, month);
+    }
+    return image;
+}
+
+QImage logo_image() {
+    QImage image(glyphs::kLogoWidth, glyphs::kLogoHeight, QImage::Format_RGB32);
+    const QColor face = button_face_color();
+    const QColor caption = active_caption_color();
+    const std::span<const std::uint8_t> bytes = glyphs::logo();
+    for (int y = 0; y < glyphs::kLogoHeight; ++y) {
+        for (int x = 0; x < glyphs::kLogoWidth; ++x) {
+            const int v = bytes[static_cast<std::size_t>(y * glyphs::kLogoWidth + x)];
+            QColor c = blend(face, caption, 255 - v);
+            if (v == 0) c = caption;
+            if (v == 255) c = face;
+            image.setPixel(x, y, c.rgb());
+        }
+    }
+    return image;
+}
+
+}  // namespace velmo::calendar

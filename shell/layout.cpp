@@ -148,8 +148,8 @@ void TForm1::apply_width_step() {
     draw_weekday_header();
     if (view_flags & 1) compute_calendar();
 
-    // The graph is drawn again when its tab is next shown.
-    graph_ok = 0;
+    // The graph is drawn again for the new size now when it is shown, else when its tab is next shown.
+    redraw_graph_for_layout();
 
     // The entry dialog shows its extra value group when the column has width steps.
     if (extra_steps != 0) {
@@ -208,7 +208,7 @@ void TForm1::apply_height_step() {
     fit_window();
     layout_year_tab();
     if (view_flags & 1) compute_calendar();
-    graph_ok = 0;
+    redraw_graph_for_layout();
 }
 
 void TForm1::Resize_Grid(int new_top) {

@@ -62,6 +62,7 @@ TForm1::TForm1() {
     setup_summary_grids();
     setup_attribute_grid();
     setup_machine_grid();
+    setup_graph_tab();
     build_calendar();
     setAcceptDrops(true);
 }

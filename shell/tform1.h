@@ -35,6 +35,7 @@ struct ReportData;
 class StatusBar;
 class Splitter;
 class PaintBox;
+struct YearChartData;
 }  // namespace velmo
 
 class TForm1 : public QMainWindow {
@@ -178,6 +179,21 @@ public:
     void update_machine_tab();
     // PageControl1's tab change.
     void page_change();
+
+    // Graph tab (views/graph_view.cpp): the year chart on Image2, animated.
+    QImage graph_image;        // the picture Image2 shows
+    int click_x = 0;           // x of the last mouse-down on Image2
+    int graph_run = 0;         // counts drawings; a running one stops when a newer one starts
+    bool graph_animate = true; // false draws the finished chart at once
+    void setup_graph_tab();
+    velmo::YearChartData graph_data() const;
+    void draw_graph();
+    void get_x(int x);
+    void mouth_graph();
+    // Draws the chart when its tab is shown and it is out of date.
+    void update_graph_tab();
+    // After a change of the enlargement steps: redraw when the tab is shown, else mark it stale.
+    void redraw_graph_for_layout();
 
     // Per-attribute summary (views/attribute_summary.cpp): rows 1..16 of StringGrid10.
     void setup_attribute_grid();  // sizes, headers and painter of StringGrid10

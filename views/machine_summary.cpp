@@ -131,5 +131,6 @@ void TForm1::update_machine_tab() {
 
 void TForm1::page_change() {
     wheel_dir = 0;
+    update_graph_tab();
     update_machine_tab();
 }

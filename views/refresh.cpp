@@ -1,4 +1,6 @@
 // The order in which the views are recomputed after the ledger changed.
+#include <QTimer>
+
 #include "records/tform5.h"
 #include "shell/tform1.h"
 
@@ -22,6 +24,8 @@ void TForm1::refresh_summaries_after_change() {
         Form5->update_year_table();
         Form5->update_rankings();
     }
+    // A chart on screen is redrawn for the new figures once the change is done.
+    QTimer::singleShot(0, this, [this] { update_graph_tab(); });
 }
 
 void TForm1::refresh_after_change() {

@@ -1,0 +1,22 @@
+#pragma once
+// Drawing of the monthly graph window's chart into its 410 x 255 image.
+#include <QImage>
+
+#include <cstdint>
+#include <vector>
+
+#include "month/month_graph_calc.h"
+
+namespace velmo {
+
+struct MonthChart {
+    bool has_data = false;  // the monthly table has data for the month
+    std::vector<month_graph::PlayDay> days;
+    std::int64_t month_balance = 0;   // the month's balance (line colour)
+    std::int64_t previous_total = 0;  // running total at the end of the previous month
+};
+
+// Frame, grid and day labels always; scale, bars and line when the month has data.
+void draw_month_chart(QImage& image, const MonthChart& chart);
+
+}  // namespace velmo

@@ -1,0 +1,56 @@
+#pragma once
+// Pixel drawing for the charts: a pen with a current position whose lines
+// stop one pixel short of their end point, solid or dotted; rectangles whose
+// right and bottom edges are exclusive; and text placed by its top-left corner
+// on a transparent background. The charts give every coordinate in pixels of
+// the image, so the drawing is done here pixel by pixel instead of through
+// Qt's anti-aliased paths.
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QPoint>
+#include <QString>
+
+namespace velmo {
+
+class GraphCanvas {
+public:
+    explicit GraphCanvas(QImage& image) : image_(image) {}
+
+    QImage& image() { return image_; }
+
+    // Pen.
+    void set_pen(const QColor& color) { pen_ = color; }
+    void set_dotted(bool dotted) { dotted_ = dotted; }
+    QColor pen() const { return pen_; }
+    void move_to(int x, int y) { pos_ = QPoint(x, y); }
+    QPoint pen_pos() const { return pos_; }
+    // A line from the pen position to (x, y), the end pixel left out; the pen moves there.
+    // A dotted line sets every other pixel, starting with its first.
+    void line_to(int x, int y);
+    // One pixel in the pen's colour; points outside the image are ignored.
+    void pixel(int x, int y, const QColor& color);
+
+    // Fills left..right-1, top..bottom-1.
+    void fill_rect(int left, int top, int right, int bottom, const QColor& color);
+    // Frame in the pen colour and, unless brush is invalid, the inside filled;
+    // corners in any order; right and bottom edges exclusive.
+    void rectangle(int x1, int y1, int x2, int y2, const QColor& brush);
+
+    // Text with its top-left corner at (x, y), transparent background.
+    void set_font(const QFont& font) { font_ = font; }
+    const QFont& font() const { return font_; }
+    void set_text_color(const QColor& color) { text_color_ = color; }
+    int text_width(const QString& text) const;
+    void text_out(int x, int y, const QString& text);
+
+private:
+    QImage& image_;
+    QColor pen_ = Qt::black;
+    bool dotted_ = false;
+    QPoint pos_;
+    QFont font_;
+    QColor text_color_ = Qt::black;
+};
+
+}  // namespace velmo

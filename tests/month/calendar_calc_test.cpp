@@ -107,20 +107,7 @@ TEST(CalendarGeometry, ClicksHitTheDayUnderThePointer) {
     EXPECT_EQ(day_at(60, 51, 2, 0, 0), 8);
 }
 
-TEST(CalendarGeometry, LabelsAndNumbersAreCentredAndRightAligned) {
-    EXPECT_EQ(weekday_label_left(0, 0, 28), 13);
-    EXPECT_EQ(weekday_label_left(1, 0, 33), 64);
-    EXPECT_EQ(weekday_label_left(5, 2, 22), 5 * 56 + 17);
-    EXPECT_EQ(day_number_left(100, 4, 9), 139);
-    EXPECT_EQ(day_number_left(100, 4, 10), 129);
-}
-
-TEST(CalendarTexts, BalanceMonthAndHallTexts) {
-    EXPECT_EQ(day_balance_text(kNoRecords, 0), "");
-    EXPECT_EQ(day_balance_text(500, 500), "0");
-    EXPECT_EQ(day_balance_text(6000, 4000), "-2000");
-    EXPECT_EQ(day_balance_text(0, 12000), "12000");
-
+TEST(CalendarTexts, MonthAndHallTexts) {
     EXPECT_EQ(calendar_month_text(3, ""), cp932_literal(u8"3月TOTAL 0"));
     EXPECT_EQ(calendar_month_text(3, "0"), cp932_literal(u8"3月TOTAL 0"));
     EXPECT_EQ(calendar_month_text(11, "1500"), cp932_literal(u8"11月TOTAL +1500"));
@@ -211,7 +198,7 @@ TEST(CalendarPaint, DayCellsTakeTheirResultColoursAndRoundedCorners) {
     }
 }
 
-TEST(CalendarPaint, TwoDigitNumbersAndSundays) {
+TEST(CalendarPaint, TwoDigitNumbersSundaysAndBalances) {
     QImage image = picture(0, 0);
     clear_day_area(image);
     const QColor face = button_face_color();
@@ -224,20 +211,16 @@ TEST(CalendarPaint, TwoDigitNumbersAndSundays) {
     const QPoint four = full_ink(glyphs::day_digit(4), glyphs::kDayDigitWidth);
     EXPECT_EQ(at(image, r.left() + 25 + one.x(), r.top() + 2 + one.y()), blend(base, QColor(255, 0, 0), 255));
     EXPECT_EQ(at(image, r.left() + 35 + four.x(), r.top() + 2 + four.y()), blend(base, QColor(255, 0, 0), 255));
-    // Without play records nothing is written where the balance goes.
-    for (int x = r.left() + 4; x < r.left() + 24; ++x) EXPECT_EQ(at(image, x, r.top() + 22), palette::neutral());
-}
-
-TEST(CalendarPaint, BalanceTextIsDrawnOnlyForDaysWithRecords) {
-    QImage image = picture(0, 0);
-    clear_day_area(image);
+    // Without play records nothing is written where the balance goes; with them black digits are.
+    auto dark_pixels = [&](const QRect& c) {
+        int dark = 0;
+        for (int y = c.top() + 19; y < c.top() + 33; ++y)
+            for (int x = c.left() + 4; x <= c.right(); ++x) dark += QColor(image.pixel(x, y)).lightness() < 100;
+        return dark;
+    };
+    EXPECT_EQ(dark_pixels(r), 0);
     paint_day_cell(image, DayCell{2, 2, 0, 0, kDayLost, true, -12345}, ui_font(13));
-    const QRect r = day_cell_rect(2, 2, 0, 0);
-    int dark = 0;
-    for (int y = r.top() + 19; y < r.top() + 33; ++y)
-        for (int x = r.left() + 4; x <= r.right(); ++x)
-            if (QColor(image.pixel(x, y)).lightness() < 100) ++dark;
-    EXPECT_GT(dark, 20);  // black digits of the balance
+    EXPECT_GT(dark_pixels(day_cell_rect(2, 2, 0, 0)), 20);
 }
 
 TEST(CalendarPaint, WeekdayHeaderLabelsAndRule) {
@@ -300,28 +283,6 @@ TEST(CalendarPaint, MonthNumbersSitCentredOrSideBySide) {
         }
         pos += runs[k];
     }
-}
-
-TEST(CalendarPaint, LogoMapsItsBytesBetweenCaptionAndFace) {
-    const QImage logo = logo_image();
-    ASSERT_EQ(logo.size(), QSize(75, 42));
-    const auto bytes = glyphs::logo();
-    bool saw_ink = false, saw_face = false, saw_mid = false;
-    for (int k = 0; k < 75 * 42; ++k) {
-        const int v = bytes[static_cast<std::size_t>(k)];
-        const QColor c(logo.pixel(k % 75, k / 75));
-        if (v == 0) {
-            saw_ink = true;
-            EXPECT_EQ(c, active_caption_color());
-        } else if (v == 255) {
-            saw_face = true;
-            EXPECT_EQ(c, button_face_color());
-        } else {
-            saw_mid = true;
-            EXPECT_EQ(c, blend(button_face_color(), active_caption_color(), 255 - v));
-        }
-    }
-    EXPECT_TRUE(saw_ink && saw_face && saw_mid);
 }
 
 }  // namespace

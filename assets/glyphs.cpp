@@ -91,16 +91,4 @@ QPixmap glyph_open() {
     return pm;
 }
 
-void paint_logo(QPainter& p, int width, int height) {
-    p.setRenderHint(QPainter::Antialiasing);
-    p.fillRect(QRect(0, 0, width, height), button_face_color());
-    int d = std::min(height - 8, 28);
-    paint_ball(p, QRectF(2, (height - d) / 2.0, d, d));
-    p.setPen(QColor(10, 36, 106));
-    QFont f = ui_font(13);
-    f.setBold(true);
-    p.setFont(f);
-    p.drawText(QRect(d + 4, 0, width - d - 4, height), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Velmo"));
-}
-
 }  // namespace velmo

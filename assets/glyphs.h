@@ -1,6 +1,6 @@
 #pragma once
 // The program's pictures, drawn in code: the application icon, the tool-bar
-// glyphs (25 x 25) and the logo of the year-list tab.
+// glyphs (25 x 25).
 #include <QIcon>
 #include <QPixmap>
 
@@ -12,6 +12,5 @@ QIcon app_icon();
 QPixmap glyph_entry();     // 収支記入: a pen over a sheet
 QPixmap glyph_registry();  // 登録: a card list
 QPixmap glyph_open();      // 開く: an open folder
-void paint_logo(QPainter& painter, int width, int height);
 
 }  // namespace velmo

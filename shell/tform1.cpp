@@ -175,7 +175,6 @@ void TForm1::build_year_list_tab() {
 
     PaintBox1 = new velmo::PaintBox(TabSheet1);
     PaintBox1->setGeometry(549, 281, 75, 42);
-    PaintBox1->on_paint = [this](QPainter& p) { velmo::paint_logo(p, PaintBox1->width(), PaintBox1->height()); };
 
     StatusBar1 = new velmo::StatusBar(TabSheet1);
     StatusBar1->setGeometry(0, 320, 641, 20);

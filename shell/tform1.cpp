@@ -229,7 +229,7 @@ void TForm1::build_summary_tabs() {
     StringGrid10 = make_grid(TabSheet6, QRect(-1, 0, 644, 327), 6, 17, 18);
     for (int r = 1; r <= 16; ++r) StringGrid10->set_cell(0, r, std::to_string(r));
 
-    Image2 = new QLabel(TabSheet7);
+    Image2 = new velmo::PaintBox(TabSheet7);
     Image2->setGeometry(0, 0, 642, 346);
 }
 

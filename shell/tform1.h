@@ -299,7 +299,7 @@ public:
     QCheckBox* CheckBox2 = nullptr;
     QListWidget* ListBox1 = nullptr;
     velmo::StringGrid* StringGrid10 = nullptr;
-    QLabel* Image2 = nullptr;
+    velmo::PaintBox* Image2 = nullptr;  // the graph tab's chart, painted from graph_image
 
     QMenu* File1 = nullptr;  // "ファイル"
     QAction* Open1 = nullptr;

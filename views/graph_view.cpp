@@ -6,13 +6,14 @@
 #include <QEvent>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QPixmap>
+#include <QPainter>
 #include <QPointer>
 #include <QTabWidget>
 
 #include "framework/cp932.h"
 #include "framework/draw.h"
 #include "framework/string_grid.h"
+#include "framework/widgets.h"
 #include "ledger/ledger_model.h"
 #include "month/tform6.h"
 #include "shell/tform1.h"
@@ -20,7 +21,7 @@
 
 namespace {
 
-// Mouse-down and click of the chart label.
+// Mouse-down and click of the chart.
 class GraphMouse : public QObject {
 public:
     GraphMouse(QObject* parent, TForm1* form) : QObject(parent), form_(form) {}
@@ -50,7 +51,7 @@ private:
 }  // namespace
 
 void TForm1::setup_graph_tab() {
-    Image2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Image2->on_paint = [this](QPainter& p) { p.drawImage(0, 0, graph_image); };
     Image2->installEventFilter(new GraphMouse(Image2, this));
 }
 
@@ -81,7 +82,7 @@ void TForm1::draw_graph() {
     graph_image = QImage(velmo::graph::image_width(h), velmo::graph::image_height(v), QImage::Format_RGB32);
     Image2->resize(graph_image.size());
     velmo::YearChart chart(graph_image, chart_data);
-    const auto show_image = [this] { Image2->setPixmap(QPixmap::fromImage(graph_image)); };
+    const auto show_image = [this] { Image2->update(); };
 
     if (!graph_animate) {
         chart.draw_all();

@@ -1,6 +1,8 @@
 // The monthly graph window opened from the graph tab: position, caption,
 // buttons, the chart's pixels and the day hint.
 #include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
 
 #include "framework/draw.h"
 #include "framework/string_grid.h"
@@ -55,8 +57,10 @@ TEST_F(MonthGraphWindow, ClickOnTheChartOpensTheMonthOverTheMainWindow) {
     form1->refresh_after_change();
     form1->setGeometry(100, 100, 660, 600);
     form1->show();
-    form1->get_x(7 + 45 * 3);  // the March slot
-    form1->mouth_graph();
+    form1->graph_animate = false;
+    form1->PageControl1->setCurrentWidget(form1->TabSheet7);
+    QTest::mouseClick(form1->Image2, Qt::LeftButton, {}, QPoint(7 + 45 * 3 + 4, 200));  // the March slot
+    EXPECT_EQ(form1->click_x, 7 + 45 * 3 + 4);
     EXPECT_TRUE(form6->isVisible());
     EXPECT_FALSE(form1->isEnabled());
     EXPECT_EQ(form6->graph_month, 3);

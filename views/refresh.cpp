@@ -1,4 +1,5 @@
 // The order in which the views are recomputed after the ledger changed.
+#include <QTabWidget>
 #include <QTimer>
 
 #include "records/tform5.h"
@@ -25,7 +26,7 @@ void TForm1::refresh_summaries_after_change() {
         Form5->update_rankings();
     }
     // A chart on screen is redrawn for the new figures once the change is done.
-    QTimer::singleShot(0, this, [this] { update_graph_tab(); });
+    if (PageControl1->currentWidget() == TabSheet7) QTimer::singleShot(0, this, [this] { update_graph_tab(); });
 }
 
 void TForm1::refresh_after_change() {

@@ -6,23 +6,7 @@
 
 namespace velmo {
 
-namespace {
-
-const QColor kGrayText(128, 128, 128);
-const QColor kGrid(224, 224, 224);
-const QColor kBarUp(174, 210, 255);
-const QColor kBarDown(255, 186, 206);
-const QColor kBlue(0, 0, 255);
-const QColor kRed(255, 0, 0);
-
-void polyline(GraphCanvas& c, const QColor& pen, std::initializer_list<QPoint> points) {
-    c.set_pen(pen);
-    auto it = points.begin();
-    c.move_to(it->x(), it->y());
-    for (++it; it != points.end(); ++it) c.line_to(it->x(), it->y());
-}
-
-}  // namespace
+using namespace chart_color;
 
 void draw_month_chart(QImage& image, const MonthChart& chart) {
     namespace mg = month_graph;
@@ -31,13 +15,13 @@ void draw_month_chart(QImage& image, const MonthChart& chart) {
 
     // Plot area and its sunken frame.
     c.fill_rect(45, 3, 363, 243, Qt::white);
-    polyline(c, kGrayText, {{43, 244}, {43, 1}, {365, 1}});
-    polyline(c, button_face_color(), {{44, 243}, {44, 2}, {364, 2}});
-    polyline(c, Qt::white, {{44, 244}, {364, 244}, {364, 1}});
+    c.polyline(kGrayText, {{43, 244}, {43, 1}, {365, 1}});
+    c.polyline(button_face_color(), {{44, 243}, {44, 2}, {364, 2}});
+    c.polyline(Qt::white, {{44, 244}, {364, 244}, {364, 1}});
 
     // Dotted grid every 10 pixels.
     c.set_dotted(true);
-    for (int i = 1; i <= 23; ++i) polyline(c, kGrid, {{45, 10 * i + 3}, {363, 10 * i + 3}});
+    for (int i = 1; i <= 23; ++i) c.polyline(kGrid, {{45, 10 * i + 3}, {363, 10 * i + 3}});
     c.set_dotted(false);
 
     // Day numbers under the plot.
@@ -94,7 +78,7 @@ void draw_month_chart(QImage& image, const MonthChart& chart) {
     }
     c.set_pen(line_colour);
     c.line_to(363, y0 - static_cast<int>(a / u));
-    polyline(c, Qt::black, {{45, y0}, {363, y0}});
+    c.polyline(Qt::black, {{45, y0}, {363, y0}});
 }
 
 }  // namespace velmo

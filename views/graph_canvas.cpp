@@ -66,4 +66,12 @@ void GraphCanvas::text_out(int x, int y, const QString& text) {
                       Qt::AlignLeft | Qt::AlignTop);
 }
 
+void GraphCanvas::polyline(const QColor& pen, std::initializer_list<QPoint> points) {
+    set_pen(pen);
+    auto it = points.begin();
+    if (it == points.end()) return;
+    move_to(it->x(), it->y());
+    for (++it; it != points.end(); ++it) line_to(it->x(), it->y());
+}
+
 }  // namespace velmo

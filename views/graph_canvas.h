@@ -11,7 +11,19 @@
 #include <QPoint>
 #include <QString>
 
+#include <initializer_list>
+
 namespace velmo {
+
+// Colours the two charts share.
+namespace chart_color {
+inline const QColor kGrayText(128, 128, 128);
+inline const QColor kGrid(224, 224, 224);
+inline const QColor kBarUp(174, 210, 255);    // the result palette's strong win
+inline const QColor kBarDown(255, 186, 206);  // and strong loss
+inline const QColor kBlue(0, 0, 255);
+inline const QColor kRed(255, 0, 0);
+}  // namespace chart_color
 
 class GraphCanvas {
 public:
@@ -28,6 +40,8 @@ public:
     // A line from the pen position to (x, y), the end pixel left out; the pen moves there.
     // A dotted line sets every other pixel, starting with its first.
     void line_to(int x, int y);
+    // Lines in the pen colour through the points, in order.
+    void polyline(const QColor& pen, std::initializer_list<QPoint> points);
     // One pixel in the pen's colour; points outside the image are ignored.
     void pixel(int x, int y, const QColor& color);
 

@@ -8,24 +8,13 @@
 
 namespace velmo {
 
+using namespace chart_color;
+
 namespace {
 
-const QColor kGrayText(128, 128, 128);
 const QColor kSeparator(192, 192, 192);
-const QColor kGrid(224, 224, 224);
 const QColor kZero(96, 96, 96);
-const QColor kBarUp(174, 210, 255);
-const QColor kBarDown(255, 186, 206);
-const QColor kBlue(0, 0, 255);
-const QColor kRed(255, 0, 0);
 const QColor kPurple(128, 0, 128);
-
-void polyline(GraphCanvas& c, const QColor& pen, std::initializer_list<QPoint> points) {
-    c.set_pen(pen);
-    auto it = points.begin();
-    c.move_to(it->x(), it->y());
-    for (++it; it != points.end(); ++it) c.line_to(it->x(), it->y());
-}
 
 }  // namespace
 
@@ -50,21 +39,21 @@ bool YearChart::draw_static() {
     c.text_out(13 * h + 595, 17 * v + 332, QString::fromUtf8("年間収支"));
 
     // Frames.
-    polyline(c, kGrayText, {{2, 18 * v + 343}, {2, 17 * v + 329}, {14 * h + 638, 17 * v + 329}});
-    polyline(c, Qt::white, {{3, 18 * v + 343}, {14 * h + 638, 18 * v + 343}, {14 * h + 638, 17 * v + 328}});
-    polyline(c, kGrayText, {{h + 50, 17 * v + 326}, {h + 50, 3}, {13 * h + 593, 3}});
-    polyline(c, button_face_color(), {{h + 51, 17 * v + 325}, {h + 51, 4}, {13 * h + 592, 4}});
-    polyline(c, Qt::white, {{h + 51, 17 * v + 326}, {13 * h + 593, 17 * v + 326}, {13 * h + 593, 3}});
+    c.polyline(kGrayText, {{2, 18 * v + 343}, {2, 17 * v + 329}, {14 * h + 638, 17 * v + 329}});
+    c.polyline(Qt::white, {{3, 18 * v + 343}, {14 * h + 638, 18 * v + 343}, {14 * h + 638, 17 * v + 328}});
+    c.polyline(kGrayText, {{h + 50, 17 * v + 326}, {h + 50, 3}, {13 * h + 593, 3}});
+    c.polyline(button_face_color(), {{h + 51, 17 * v + 325}, {h + 51, 4}, {13 * h + 592, 4}});
+    c.polyline(Qt::white, {{h + 51, 17 * v + 326}, {13 * h + 593, 17 * v + 326}, {13 * h + 593, 3}});
 
     // Month separators and the dotted grid.
     for (int i = 1; i <= 11; ++i) {
         const int x = graph::separator_x(h, i);
-        polyline(c, kSeparator, {{x, graph::plot_top()}, {x, graph::plot_bottom(v)}});
+        c.polyline(kSeparator, {{x, graph::plot_top()}, {x, graph::plot_bottom(v)}});
     }
     s_ = graph::grid_step(v);
     const std::vector<int> lines = graph::grid_lines(v);
     c.set_dotted(true);
-    for (int y : lines) polyline(c, kGrid, {{graph::plot_left(h), y}, {13 * h + 591, y}});
+    for (int y : lines) c.polyline(kGrid, {{graph::plot_left(h), y}, {13 * h + 591, y}});
     c.set_dotted(false);
     if (data_.rows.empty()) return false;
     const int lowest = lines.empty() ? graph::plot_bottom(v) : lines.back();
@@ -81,7 +70,7 @@ bool YearChart::draw_static() {
     const std::int64_t mn = std::min<std::int64_t>(0, *std::min_element(balance.begin(), balance.end()));
     monthly_ = graph::monthly_scale(mx, mn);
     zero_ = lowest - monthly_.down * s_;
-    polyline(c, kZero, {{graph::plot_left(h), zero_}, {graph::plot_right(h), zero_}});
+    c.polyline(kZero, {{graph::plot_left(h), zero_}, {graph::plot_right(h), zero_}});
 
     const int font_height = std::min(11 + data_.font_step, 16);
     c.set_font(ui_font(font_height));
@@ -96,7 +85,7 @@ bool YearChart::draw_static() {
     // Running-total scale on the right.
     total_ = graph::total_scale(data_.peak_total, data_.trough_total);
     zero2_ = total_.up * s_ + s_ + 5;
-    polyline(c, kZero, {{graph::plot_left(h), zero2_}, {graph::plot_right(h), zero2_}});
+    c.polyline(kZero, {{graph::plot_left(h), zero2_}, {graph::plot_right(h), zero2_}});
     for (int j = -total_.down; j <= total_.up; ++j) {
         const QString text = QString::number(static_cast<std::int64_t>(j) * total_.unit);
         c.text_out(13 * h + 596, zero2_ - half - j * s_, text);
@@ -122,7 +111,7 @@ void YearChart::draw_callout(int x1, int y1, std::int64_t total) {
     GraphCanvas& c = canvas_;
     const QString text = QStringLiteral("MAX +") + QString::number(total);
     const int w = c.text_width(text);
-    polyline(c, kPurple, {{x1, y1 - 1}, {x1, y1 - 4}});
+    c.polyline(kPurple, {{x1, y1 - 1}, {x1, y1 - 4}});
     const graph::Callout box = graph::callout_box(data_.h, x1, y1, w, lh_);
     c.rectangle(box.box.left(), box.box.top(), box.box.right() + 1, box.box.bottom() + 1, QColor());
     c.text_out(box.text_x, box.text_y, text);
@@ -146,20 +135,20 @@ bool YearChart::tick() {
             if (p == 0) {
                 ++finished;
             } else if (p > 0) {
-                if (g != 1) polyline(c, kBarUp, {{q, zero_ - g + 1}, {q + 33, zero_ - g + 1}});
+                if (g != 1) c.polyline(kBarUp, {{q, zero_ - g + 1}, {q + 33, zero_ - g + 1}});
                 if (--p == 0) {
                     const QString label = from_cp932(text);
                     c.text_out(q + (data_.h + 45 - c.text_width(label)) / 2 - data_.h / 2 - 6, zero_ - g - lh_, label);
                     if (g != 1)
-                        polyline(c, kBlue,
+                        c.polyline(kBlue,
                                  {{q, zero_ - 1}, {q, zero_ - g + 1}, {q + 33, zero_ - g + 1}, {q + 33, zero_}});
                 }
             } else {
-                polyline(c, kBarDown, {{q, zero_ + g}, {q + 33, zero_ + g}});
+                c.polyline(kBarDown, {{q, zero_ + g}, {q + 33, zero_ + g}});
                 if (++p == 0) {
                     const QString label = from_cp932(text);
                     c.text_out(q + (data_.h + 45 - c.text_width(label)) / 2 - data_.h / 2 - 6, zero_ + g + 1, label);
-                    polyline(c, kRed, {{q, zero_ + 1}, {q, zero_ + g}, {q + 33, zero_ + g}, {q + 33, zero_}});
+                    c.polyline(kRed, {{q, zero_ + 1}, {q, zero_ + g}, {q + 33, zero_ + g}, {q + 33, zero_}});
                 }
             }
         }
@@ -203,7 +192,7 @@ void YearChart::finish() {
     const int end = 13 * data_.h + 591;
     if (x_ < end) {
         canvas_.set_dotted(true);
-        polyline(canvas_, line_colour_, {{x_ + 1, y_}, {end, y_}});
+        canvas_.polyline(line_colour_, {{x_ + 1, y_}, {end, y_}});
         canvas_.set_dotted(false);
     }
 }

@@ -26,11 +26,6 @@ const QColor kZero(96, 96, 96);
 const QColor kSeparator(192, 192, 192);
 const QColor kGrid(224, 224, 224);
 
-std::string packed_totals(int investment, int payout) {
-    std::string a = std::to_string(investment), b = std::to_string(payout);
-    return std::string(1, static_cast<char>(a.size())) + a + std::string(1, static_cast<char>(b.size())) + b;
-}
-
 int count_colour(const QImage& img, const QColor& c, QRect area = QRect()) {
     area = area.isNull() ? img.rect() : area.intersected(img.rect());
     int n = 0;
@@ -58,16 +53,7 @@ protected:
         form1->graph_animate = false;
     }
     void add(const char* date, int balance) {
-        TForm1& f = *form1;
-        const int r = ++f.rec_count;
-        if (f.StringGrid1->row_count() <= r + 1) f.StringGrid1->set_row_count(r + 8);
-        if (f.StringGrid5->row_count() <= r) f.StringGrid5->set_row_count(r + 1);
-        f.StringGrid1->set_cell(0, r, date);
-        f.StringGrid1->set_cell(f.hall_col, r, "H");
-        f.StringGrid1->set_cell(f.machine_col, r, "M");
-        f.StringGrid1->set_cell(f.balance_col, r, std::to_string(balance));
-        const int investment = 20000;
-        f.StringGrid5->set_cell(1, r, packed_totals(investment, investment + balance));
+        append_record({date, "H", "M", 20000, 20000 + balance, "", "", ""});
     }
     const QImage& draw() {
         form1->refresh_after_change();

@@ -18,11 +18,6 @@ const QColor kBarDown(255, 186, 206);
 const QColor kBlue(0, 0, 255);
 const QColor kRed(255, 0, 0);
 
-std::string packed_totals(int investment, int payout) {
-    std::string a = std::to_string(investment), b = std::to_string(payout);
-    return std::string(1, static_cast<char>(a.size())) + a + std::string(1, static_cast<char>(b.size())) + b;
-}
-
 int count_colour(const QImage& img, const QColor& c, QRect area) {
     int n = 0;
     for (int y = area.top(); y <= area.bottom(); ++y)
@@ -34,15 +29,7 @@ int count_colour(const QImage& img, const QColor& c, QRect area) {
 class MonthGraphWindow : public AppFixture {
 protected:
     void add(const char* date, int balance) {
-        TForm1& f = *form1;
-        const int r = ++f.rec_count;
-        if (f.StringGrid1->row_count() <= r + 1) f.StringGrid1->set_row_count(r + 8);
-        if (f.StringGrid5->row_count() <= r) f.StringGrid5->set_row_count(r + 1);
-        f.StringGrid1->set_cell(0, r, date);
-        f.StringGrid1->set_cell(f.hall_col, r, "H");
-        f.StringGrid1->set_cell(f.machine_col, r, "M");
-        f.StringGrid1->set_cell(f.balance_col, r, std::to_string(balance));
-        f.StringGrid5->set_cell(1, r, packed_totals(30000, 30000 + balance));
+        append_record({date, "H", "M", 30000, 30000 + balance, "", "", ""});
     }
     QColor at(int x, int y) const { return form6->image.pixelColor(x, y); }
     void TearDown() override {

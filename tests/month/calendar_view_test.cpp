@@ -43,10 +43,6 @@ protected:
 
     // Writes one play record into the ledger's cells as the entry dialog does.
     void put(const char* date, const char* hall, std::initializer_list<Machine> machines, const char* comment = "") {
-        TForm1& f = *form1;
-        const int r = ++f.rec_count;
-        f.StringGrid1->set_row_count(std::max(f.StringGrid1->row_count(), r + 8));
-        f.StringGrid5->set_row_count(std::max(f.StringGrid5->row_count(), r + 1));
         std::vector<MachineEntry> entries;
         long long investment = 0, payout = 0;
         std::string names;
@@ -56,13 +52,7 @@ protected:
             payout += m.payout;
             names += (names.empty() ? "" : sj("、")) + m.name;
         }
-        f.StringGrid1->set_cell(0, r, date);
-        f.StringGrid1->set_cell(f.hall_col, r, hall);
-        f.StringGrid1->set_cell(f.machine_col, r, names);
-        f.StringGrid1->set_cell(f.balance_col, r, std::to_string(payout - investment));
-        f.StringGrid5->set_cell(0, r, pack_machine_detail(entries));
-        f.StringGrid5->set_cell(1, r, pack_day_totals({std::to_string(investment), std::to_string(payout)}));
-        f.StringGrid5->set_cell(2, r, comment);
+        append_record({date, hall, names, investment, payout, pack_machine_detail(entries), "", comment});
     }
 
     // A small year: one February day, three March days (two records on the 5th), one April day.

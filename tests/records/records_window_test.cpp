@@ -15,11 +15,6 @@ using namespace velmo::testing;
 
 namespace {
 
-std::string packed_totals(int investment, int payout) {
-    std::string a = std::to_string(investment), b = std::to_string(payout);
-    return std::string(1, static_cast<char>(a.size())) + a + std::string(1, static_cast<char>(b.size())) + b;
-}
-
 class RecordsWindow : public AppFixture {
 protected:
     void SetUp() override {
@@ -28,15 +23,7 @@ protected:
     }
     // Appends a play record to the open ledger (dates in order).
     void add(const char* date, const char* hall, int investment, int payout) {
-        TForm1& f = *form1;
-        const int r = ++f.rec_count;
-        if (f.StringGrid1->row_count() <= r + 1) f.StringGrid1->set_row_count(r + 8);
-        if (f.StringGrid5->row_count() <= r) f.StringGrid5->set_row_count(r + 1);
-        f.StringGrid1->set_cell(0, r, date);
-        f.StringGrid1->set_cell(f.hall_col, r, hall);
-        f.StringGrid1->set_cell(f.machine_col, r, "M");
-        f.StringGrid1->set_cell(f.balance_col, r, std::to_string(payout - investment));
-        f.StringGrid5->set_cell(1, r, packed_totals(investment, payout));
+        append_record({date, hall, "M", investment, payout, "", "", ""});
     }
     // A ledger of one record in the given year, entered as the entry dialog does.
     void one_record_year(const std::string& year, int investment, int payout) {

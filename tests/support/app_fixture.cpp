@@ -4,6 +4,7 @@
 
 #include "framework/cp932.h"
 #include "framework/runtime.h"
+#include "ledger/record_fields.h"
 
 namespace velmo::testing {
 
@@ -50,6 +51,22 @@ void AppFixture::load(const QString& file) {
     form1->clear_ledger();
     form1->file_name = file;
     form1->load_ledger();
+}
+
+int AppFixture::append_record(const TestRecord& record) {
+    TForm1& f = *form1;
+    const int r = ++f.rec_count;
+    if (f.StringGrid1->row_count() <= r + 1) f.StringGrid1->set_row_count(r + 8);
+    if (f.StringGrid5->row_count() <= r) f.StringGrid5->set_row_count(r + 1);
+    f.StringGrid1->set_cell(0, r, record.date);
+    f.StringGrid1->set_cell(f.hall_col, r, record.hall);
+    f.StringGrid1->set_cell(f.machine_col, r, record.machines);
+    f.StringGrid1->set_cell(f.balance_col, r, std::to_string(record.payout - record.investment));
+    if (f.has_extra == 1) f.StringGrid1->set_cell(f.extra_col, r, record.extra);
+    f.StringGrid5->set_cell(0, r, record.detail);
+    f.StringGrid5->set_cell(1, r, pack_day_totals({std::to_string(record.investment), std::to_string(record.payout)}));
+    f.StringGrid5->set_cell(2, r, record.comment);
+    return r;
 }
 
 std::string sj(const char* utf8) { return cp932_literal(utf8); }

@@ -20,6 +20,18 @@
 
 namespace velmo::testing {
 
+// A play record as a test appends it; the balance is payout minus investment.
+struct TestRecord {
+    std::string date;
+    std::string hall;
+    std::string machines;
+    long long investment = 0;
+    long long payout = 0;
+    std::string detail;  // packed machine_detail; empty when the test needs none
+    std::string extra;   // written when the ledger has an extra column
+    std::string comment;
+};
+
 class AppFixture : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -31,6 +43,8 @@ protected:
     std::string read_bytes(const QString& name) const;
     // Clears the ledger and loads the named file, as the file commands do.
     void load(const QString& file);
+    // Appends a record after the last one, as the grids hold it; returns its row.
+    int append_record(const TestRecord& record);
 
     QTemporaryDir dir;
     ScriptedDialogs dialogs;

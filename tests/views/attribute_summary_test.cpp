@@ -67,20 +67,12 @@ protected:
         form3->edit(5)->setText(QStringLiteral("five"));
     }
     void add(const char* date, std::vector<MachineEntry> machines) {
-        TForm1& f = *form1;
-        const int r = ++f.rec_count;
-        if (f.StringGrid1->row_count() <= r + 1) f.StringGrid1->set_row_count(r + 8);
-        if (f.StringGrid5->row_count() <= r) f.StringGrid5->set_row_count(r + 1);
         long long bet = 0, pay = 0;
         for (const auto& m : machines) {
             bet += std::stoll(m.investment);
             pay += std::stoll(m.payout);
         }
-        f.StringGrid1->set_cell(0, r, date);
-        f.StringGrid1->set_cell(f.hall_col, r, "H");
-        f.StringGrid1->set_cell(f.balance_col, r, std::to_string(pay - bet));
-        f.StringGrid5->set_cell(0, r, pack_machine_detail(machines));
-        f.StringGrid5->set_cell(1, r, pack_day_totals({std::to_string(bet), std::to_string(pay)}));
+        append_record({date, "H", "M", bet, pay, pack_machine_detail(machines), "", ""});
     }
     const std::string& cell(int c, int r) { return form1->StringGrid10->cell(c, r); }
 };

@@ -123,20 +123,12 @@ class MachineTab : public AppFixture {
 protected:
     // Appends a play record the way the grids hold it.
     void add(const char* date, const std::vector<Play>& plays) {
-        TForm1& f = *form1;
-        const int r = ++f.rec_count;
-        if (f.StringGrid1->row_count() <= r + 1) f.StringGrid1->set_row_count(r + 8);
-        if (f.StringGrid5->row_count() <= r) f.StringGrid5->set_row_count(r + 1);
         long long inv = 0, pay = 0;
         for (const Play& p : plays) {
             inv += p.investment;
             pay += p.payout;
         }
-        f.StringGrid1->set_cell(0, r, date);
-        f.StringGrid1->set_cell(f.hall_col, r, "H");
-        f.StringGrid1->set_cell(f.balance_col, r, std::to_string(pay - inv));
-        f.StringGrid5->set_cell(0, r, detail(plays));
-        f.StringGrid5->set_cell(1, r, velmo::pack_day_totals({std::to_string(inv), std::to_string(pay)}));
+        append_record({date, "H", "M", inv, pay, detail(plays), "", ""});
     }
     // The user chooses a tab.
     void show_tab(QWidget* page) { form1->PageControl1->setCurrentWidget(page); }

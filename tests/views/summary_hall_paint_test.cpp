@@ -9,24 +9,12 @@ using namespace velmo::testing;
 
 namespace {
 
-std::string packed_totals(int investment, int payout) {
-    std::string a = std::to_string(investment), b = std::to_string(payout);
-    return std::string(1, static_cast<char>(a.size())) + a + std::string(1, static_cast<char>(b.size())) + b;
-}
-
 QRgb rgb(int r, int g, int b) { return qRgb(r, g, b); }
 
 class SummaryPaint : public AppFixture {
 protected:
     void add(const char* date, const std::string& hall, int investment, int payout) {
-        TForm1& f = *form1;
-        const int r = ++f.rec_count;
-        if (f.StringGrid1->row_count() <= r + 1) f.StringGrid1->set_row_count(r + 8);
-        if (f.StringGrid5->row_count() <= r) f.StringGrid5->set_row_count(r + 1);
-        f.StringGrid1->set_cell(0, r, date);
-        f.StringGrid1->set_cell(f.hall_col, r, hall);
-        f.StringGrid1->set_cell(f.balance_col, r, std::to_string(payout - investment));
-        f.StringGrid5->set_cell(1, r, packed_totals(investment, payout));
+        append_record({date, hall, "M", investment, payout, "", "", ""});
     }
     QRgb px(const QImage& img, int x, int y) { return img.pixel(x, y); }
 };

@@ -10,25 +10,11 @@ using namespace velmo::testing;
 
 namespace {
 
-std::string packed_totals(int investment, int payout) {
-    std::string a = std::to_string(investment), b = std::to_string(payout);
-    return std::string(1, static_cast<char>(a.size())) + a + std::string(1, static_cast<char>(b.size())) + b;
-}
-
 class SummaryWindow : public AppFixture {
 protected:
     // Appends a play record the way the grids hold it.
     void add(const char* date, const std::string& hall, int investment, int payout, const std::string& extra = {}) {
-        TForm1& f = *form1;
-        const int r = ++f.rec_count;
-        if (f.StringGrid1->row_count() <= r + 1) f.StringGrid1->set_row_count(r + 8);
-        if (f.StringGrid5->row_count() <= r) f.StringGrid5->set_row_count(r + 1);
-        f.StringGrid1->set_cell(0, r, date);
-        f.StringGrid1->set_cell(f.hall_col, r, hall);
-        f.StringGrid1->set_cell(f.machine_col, r, "M");
-        f.StringGrid1->set_cell(f.balance_col, r, std::to_string(payout - investment));
-        if (f.has_extra == 1) f.StringGrid1->set_cell(f.extra_col, r, extra);
-        f.StringGrid5->set_cell(1, r, packed_totals(investment, payout));
+        append_record({date, hall, "M", investment, payout, "", extra, ""});
     }
     void with_extra_column() {
         TForm1& f = *form1;

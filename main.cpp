@@ -1,6 +1,7 @@
 // Velmorant: a year ledger of play records for ball and slot gaming machines.
 #include <QApplication>
 
+#include <cstring>
 #include <exception>
 
 #include "assets/glyphs.h"
@@ -9,12 +10,16 @@
 #include "entry/tform7.h"
 #include "framework/dialogs.h"
 #include "framework/instance_lock.h"
+#include "ledger/csv_cli.h"
 #include "month/tform6.h"
 #include "print/tform4.h"
 #include "records/tform5.h"
 #include "shell/tform1.h"
 
 int main(int argc, char** argv) {
+    // The CSV export from the command line needs no window, no display and no lock.
+    if (argc >= 2 && std::strcmp(argv[1], "--export-csv") == 0) return velmo::export_csv_command(argc - 2, argv + 2);
+
     // One instance at a time: a second start ends at once, showing nothing.
     velmo::InstanceLock lock;
     if (lock.acquire(QStringLiteral("Velmorant")) != velmo::LockResult::Acquired) return 1;

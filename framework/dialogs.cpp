@@ -44,6 +44,11 @@ public:
         if (name.isEmpty()) return std::nullopt;
         return name;
     }
+    std::optional<QString> save_file(const QString& filter, const QString& initial) override {
+        QString name = QFileDialog::getSaveFileName(g_parent, QString(), initial, qt_filter(filter));
+        if (name.isEmpty()) return std::nullopt;
+        return name;
+    }
     void error(const QString& text) override {
         QMessageBox box(QMessageBox::Critical, kCaption, text, QMessageBox::Ok, g_parent);
         box.exec();
@@ -102,6 +107,17 @@ std::optional<QString> ScriptedDialogs::open_file(const QString& filter) {
     }
     auto a = files.front();
     files.pop_front();
+    return a;
+}
+
+std::optional<QString> ScriptedDialogs::save_file(const QString& filter, const QString& initial) {
+    shown.push_back({QStringLiteral("save"), filter, initial});
+    if (save_files.empty()) {
+        ++unexpected;
+        return std::nullopt;
+    }
+    auto a = save_files.front();
+    save_files.pop_front();
     return a;
 }
 

@@ -25,6 +25,8 @@ public:
                                          const QString& initial) = 0;
     // A file-open dialog; filter in the form "description|*.ext"; nullopt when cancelled.
     virtual std::optional<QString> open_file(const QString& filter) = 0;
+    // A file-save dialog starting at initial (a path); same filter form; nullopt when cancelled.
+    virtual std::optional<QString> save_file(const QString& filter, const QString& initial) = 0;
     // The standard error box for a failed operation.
     virtual void error(const QString& text) = 0;
 };
@@ -40,9 +42,9 @@ void set_dialog_parent(QWidget* parent);
 class ScriptedDialogs : public Dialogs {
 public:
     struct Shown {
-        QString kind;  // "message", "question", "input", "open", "error"
-        QString text;  // the message, question or prompt; the filter for "open"
-        QString caption;  // the caption of an input box
+        QString kind;  // "message", "question", "input", "open", "save", "error"
+        QString text;  // the message, question or prompt; the filter for "open" and "save"
+        QString caption;  // the caption of an input box; the initial path of "save"
     };
 
     ScriptedDialogs();   // installs itself
@@ -52,6 +54,7 @@ public:
     std::deque<bool> answers;
     std::deque<std::optional<QString>> inputs;
     std::deque<std::optional<QString>> files;
+    std::deque<std::optional<QString>> save_files;
 
     std::vector<Shown> shown;
     int unexpected = 0;
@@ -63,6 +66,7 @@ public:
     bool question(const QString& text) override;
     std::optional<QString> input(const QString& caption, const QString& prompt, const QString& initial) override;
     std::optional<QString> open_file(const QString& filter) override;
+    std::optional<QString> save_file(const QString& filter, const QString& initial) override;
     void error(const QString& text) override;
 };
 

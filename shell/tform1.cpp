@@ -57,6 +57,7 @@ TForm1::TForm1() {
     setup_year_list_painter();
     setup_editing_commands();
     setup_file_commands();
+    setup_csv_commands();
     setup_layout_commands();
     setup_print_commands();
     setup_summary_grids();
@@ -237,6 +238,9 @@ void TForm1::build_menus() {
     File1 = menuBar()->addMenu(u("ファイル"));
     Open1 = File1->addAction(u("開く"));
     New1 = File1->addAction(u("新規作成"));
+    File1->addSeparator();
+    export_csv_action = File1->addAction(u("CSVファイルに書き出し..."));
+    import_csv_action = File1->addAction(u("CSVファイルから読み込み..."));
     File1->addSeparator();
     PrintSet1 = File1->addAction(u("印刷設定"));
     PrintPreview1 = File1->addAction(u("印刷ﾌﾟﾚﾋﾞｭｰ"));

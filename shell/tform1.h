@@ -31,6 +31,7 @@ namespace velmo {
 struct DecodedLedger;
 struct ExtraColumnBlock;
 struct LedgerImage;
+struct LedgerRecord;
 struct ReportData;
 class StatusBar;
 class Splitter;
@@ -103,6 +104,15 @@ public:
     void Close1Click();
     void New1Click();
     void kanrenClick();
+
+    // ---- CSV export and import (ledger/csv_commands.cpp) ----
+    QAction* export_csv_action = nullptr;  // "CSVファイルに書き出し..."
+    QAction* import_csv_action = nullptr;  // "CSVファイルから読み込み..."
+    void setup_csv_commands();
+    void csv_export_command();
+    void csv_import_command();
+    // Rows 1..n of both grids take the n records.
+    void put_records(const std::vector<velmo::LedgerRecord>& records);
 
     // ---- Printing (print/printing.cpp) ----
     void setup_print_commands();

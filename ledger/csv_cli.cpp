@@ -1,0 +1,47 @@
+#include "ledger/csv_cli.h"
+
+#include <QFile>
+
+#include <cstdio>
+#include <string>
+
+#include "framework/runtime.h"
+#include "ledger/ledger_codec.h"
+#include "ledger/ledger_csv.h"
+
+namespace velmo {
+
+namespace {
+
+int fail(const std::string& message) {
+    std::fprintf(stderr, "velmorant: %s\n", message.c_str());
+    return 1;
+}
+
+}  // namespace
+
+int export_csv_command(int argc, const char* const* args) {
+    if (argc < 1 || argc > 2)
+        return fail("使い方: velmorant --export-csv 収支ファイル.vqd [書き出すファイル.csv]"
+                    "（書き出すファイルがないときは標準出力へ）");
+    const std::string ledger = args[0];
+    const std::optional<std::string> bytes = read_file(QFile::decodeName(args[0]));
+    if (!bytes) return fail(ledger + " を開けません");
+    DecodedLedger file;
+    if (decode_ledger(*bytes, file) == DecodeResult::WrongFormat)
+        return fail(ledger + " は収支ファイルではありません（ファイル形式が違います）");
+    const LedgerImage image = ledger_image_of(file);
+    if (file.truncated)
+        std::fprintf(stderr, "velmorant: %s は途中で終わっています。読めた %zu 件の記録を書き出します\n",
+                     ledger.c_str(), image.records.size());
+    const std::string csv = export_csv(image);
+    if (argc == 2) {
+        if (!write_file_atomic(QFile::decodeName(args[1]), csv)) return fail(std::string(args[1]) + " に書き出せません");
+        return 0;
+    }
+    if (std::fwrite(csv.data(), 1, csv.size(), stdout) != csv.size() || std::fflush(stdout) != 0)
+        return fail("標準出力に書き出せません");
+    return 0;
+}
+
+}  // namespace velmo

@@ -1,0 +1,505 @@
+#include "ledger/ledger_csv.h"
+
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <climits>
+#include <set>
+
+#include "entry/entry_rules.h"
+#include "entry/placement.h"
+#include "framework/cp932.h"
+#include "framework/runtime.h"
+#include "ledger/ledger_model.h"
+#include "ledger/record_fields.h"
+
+namespace velmo {
+
+namespace {
+
+QString u(const char* utf8) { return QString::fromUtf8(utf8); }
+
+// The columns in the order they are written; the extra column, if any, comes last.
+enum Column { kNumber, kDate, kWeekday, kHall, kMachine, kInvestment, kPayout, kBalance, kComment, kExtra, kColumns };
+
+const std::array<const char*, kExtra> kHeaders = {"記録番号", "日付", "曜日", "ホール名", "機種",
+                                                  "投資", "回収", "収支", "コメント"};
+
+// Without these a line cannot become a machine entry of a dated record.
+bool is_required(int c) { return c == kNumber || c == kDate || c == kMachine || c == kInvestment || c == kPayout; }
+
+// Byte limits of the texts a record holds, as the entry dialog keeps them.
+constexpr std::size_t kNameBytes = kShortTextMax;  // hall, machine name, extra value
+constexpr std::size_t kCommentBytes = 2000;
+constexpr int kMaxMachines = 9;
+
+QString join_line(const std::vector<QString>& cells) {
+    QString line;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        if (i > 0) line += QLatin1Char(',');
+        line += csv_field(cells[i]);
+    }
+    return line + QStringLiteral("\r\n");
+}
+
+// The machine line's balance, payout minus investment, when both are numbers.
+QString line_balance(const std::string& investment, const std::string& payout) {
+    const auto bet = parse_number(investment);
+    const auto pay = parse_number(payout);
+    std::int64_t diff = 0;
+    if (!bet || !pay || __builtin_sub_overflow(*pay, *bet, &diff)) return QString();
+    return QString::number(diff);
+}
+
+}  // namespace
+
+QString csv_field(const QString& text) {
+    const bool quote = text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('"')) ||
+                       text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'));
+    if (!quote) return text;
+    QString doubled = text;
+    doubled.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + doubled + QLatin1Char('"');
+}
+
+std::string export_csv(const LedgerImage& image) {
+    std::vector<QString> header;
+    for (const char* h : kHeaders) header.push_back(u(h));
+    if (image.extra) header.push_back(from_cp932(image.extra->name));
+    QString out = join_line(header);
+
+    const QString weekdays = u("日月火水木金土");
+    const int year = year_text_value(image.year);
+    for (std::size_t j = 0; j < image.records.size(); ++j) {
+        const LedgerRecord& rec = image.records[j];
+        const int month = date_text_month(rec.date);
+        const int day = date_text_day(rec.date);
+        QString date, weekday;
+        if (is_valid_date(year, month, day)) {
+            date = QString::asprintf("%04d-%02d-%02d", year, month, day);
+            weekday = weekdays.at(day_of_week(year, month, day) - 1);
+        } else {
+            date = from_cp932(rec.date);  // a damaged date is shown as it is stored
+        }
+        const QString number = QString::number(j + 1);
+        const QString hall = from_cp932(rec.hall);
+        auto line = [&](const QString& machine, const QString& bet, const QString& pay, const QString& balance,
+                        bool first) {
+            std::vector<QString> cells = {number, date, weekday, hall, machine, bet, pay, balance,
+                                          first ? from_cp932(rec.comment) : QString()};
+            if (image.extra) cells.push_back(first ? from_cp932(rec.extra) : QString());
+            out += join_line(cells);
+        };
+        const std::vector<MachineEntry> machines = unpack_machine_detail(rec.detail);
+        if (machines.empty()) line(QString(), QString(), QString(), from_cp932(rec.balance), true);
+        for (std::size_t i = 0; i < machines.size(); ++i) {
+            const MachineEntry& m = machines[i];
+            line(from_cp932(m.name), from_cp932(m.investment), from_cp932(m.payout),
+                 line_balance(m.investment, m.payout), i == 0);
+        }
+    }
+    const QByteArray utf8 = out.toUtf8();
+    return std::string("\xEF\xBB\xBF") + std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+}
+
+LedgerImage ledger_image_of(const DecodedLedger& file) {
+    LedgerImage image;
+    image.year = file.year;
+    image.extra = file.extra;
+    image.attributes = file.attributes;
+    image.records.resize(static_cast<std::size_t>(std::max(0, file.highest_record)));
+    for (const LedgerField& f : file.fields) {
+        if (f.record < 1 || f.record > file.highest_record) continue;
+        LedgerRecord& r = image.records[static_cast<std::size_t>(f.record - 1)];
+        switch (f.tag) {
+        case kTagDate: r.date = f.text; break;
+        case kTagExtra:
+            if (file.extra) r.extra = f.text;
+            break;
+        case kTagHall: r.hall = f.text; break;
+        case kTagMachines: r.machines = f.text.empty() ? std::string(" ") : f.text; break;
+        case kTagDetail: r.detail = f.text; break;
+        case kTagTotals: r.totals = f.text; break;
+        case kTagBalance: r.balance = f.text; break;
+        case kTagComment: r.comment = f.text; break;
+        default: break;
+        }
+    }
+    return image;
+}
+
+bool decode_csv_text(std::string_view bytes, QString& text, CsvEncoding& encoding) {
+    constexpr std::string_view kBom = "\xEF\xBB\xBF";
+    const bool bom = bytes.substr(0, kBom.size()) == kBom;
+    const std::string_view body = bom ? bytes.substr(kBom.size()) : bytes;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString decoded = utf8.decode(QByteArrayView(body.data(), static_cast<qsizetype>(body.size())));
+    if (!utf8.hasError()) {
+        text = decoded;
+        encoding = bom ? CsvEncoding::Utf8Bom : CsvEncoding::Utf8;
+        return true;
+    }
+    if (bom) return false;  // marked as UTF-8, and it is not
+    // CP932 maps no byte sequence to U+FFFD: a replacement character means bytes it cannot read.
+    decoded = from_cp932(body);
+    if (decoded.contains(QChar(0xFFFD))) return false;
+    text = decoded;
+    encoding = CsvEncoding::Cp932;
+    return true;
+}
+
+std::vector<CsvRow> parse_csv(const QString& text) {
+    std::vector<CsvRow> rows;
+    const qsizetype n = text.size();
+    auto line_end = [&](qsizetype i) { return text.at(i) == QLatin1Char('\r') || text.at(i) == QLatin1Char('\n'); };
+    qsizetype i = 0;
+    int number = 0;
+    while (i < n) {
+        CsvRow row;
+        row.number = ++number;
+        while (true) {
+            QString field;
+            if (i < n && text.at(i) == QLatin1Char('"')) {
+                ++i;
+                bool closed = false;
+                while (i < n) {
+                    if (text.at(i) == QLatin1Char('"')) {
+                        if (i + 1 < n && text.at(i + 1) == QLatin1Char('"')) {
+                            field += QLatin1Char('"');
+                            i += 2;
+                            continue;
+                        }
+                        ++i;
+                        closed = true;
+                        break;
+                    }
+                    field += text.at(i++);
+                }
+                if (!closed) {
+                    // The rest of the file is inside the quotes: nothing after it can be read.
+                    row.error = u("引用符（\"）が閉じていません");
+                } else if (i < n && text.at(i) != QLatin1Char(',') && !line_end(i)) {
+                    row.error = u("引用符（\"）で囲んだ値の後に文字があります");
+                    while (i < n && !line_end(i)) ++i;
+                }
+            } else {
+                while (i < n && text.at(i) != QLatin1Char(',') && !line_end(i)) field += text.at(i++);
+            }
+            row.fields.push_back(field);
+            if (i < n && text.at(i) == QLatin1Char(',')) {
+                ++i;
+                continue;
+            }
+            if (i < n && text.at(i) == QLatin1Char('\r')) ++i;
+            if (i < n && text.at(i) == QLatin1Char('\n')) ++i;
+            break;
+        }
+        const bool blank = std::all_of(row.fields.begin(), row.fields.end(), [](const QString& f) { return f.isEmpty(); });
+        if (blank && row.error.isEmpty()) continue;
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+namespace {
+
+// A cell's text as the ledger stores it, or the reason it cannot be stored.
+QString stored_text(const QString& value, const QString& what, std::size_t max_bytes, bool multi_line,
+                    std::string& out) {
+    for (QChar c : value) {
+        const bool line_break = c == QLatin1Char('\r') || c == QLatin1Char('\n');
+        if (c.unicode() < 0x20 && c != QLatin1Char('\t') && !(multi_line && line_break))
+            return what + (line_break ? u("に改行があります") : u("に制御文字があります"));
+    }
+    const std::optional<std::string> bytes = to_cp932(value);
+    if (!bytes) return what + u("の「") + first_unencodable(value) + u("」は記録できない文字です");
+    if (bytes->size() > max_bytes)
+        return what + u("が") + QString::number(max_bytes) + u("バイトを超えます（") +
+               QString::number(bytes->size()) + u("バイト）");
+    out = *bytes;
+    return QString();
+}
+
+// An amount cell: empty is 0; else half-width digits worth at most INT_MAX.
+QString amount(const QString& cell, const QString& what, long long& value) {
+    const QString t = cell.trimmed();
+    value = 0;
+    if (t.isEmpty()) return QString();
+    for (QChar c : t)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) return what + u("が0以上の整数（半角数字）ではありません");
+    const QByteArray digits = t.toLatin1();
+    const char* end = digits.constData() + digits.size();
+    auto [stop, ec] = std::from_chars(digits.constData(), end, value);
+    if (ec != std::errc() || stop != end || value > INT_MAX) {
+        value = 0;  // already reported: the record's sums go on without it
+        return what + u("が大きすぎます（") + QString::number(INT_MAX) + u("まで）");
+    }
+    return QString();
+}
+
+// "2004-03-15" or "2004/3/15": year, month and day; false for anything else.
+bool read_date(const QString& cell, int& year, int& month, int& day) {
+    const QString t = cell.trimmed();
+    const QChar sep = t.size() > 4 ? t.at(4) : QChar();
+    if (sep != QLatin1Char('-') && sep != QLatin1Char('/')) return false;
+    const QStringList parts = t.split(sep);
+    if (parts.size() != 3 || parts[0].size() != 4 || parts[1].isEmpty() || parts[1].size() > 2 ||
+        parts[2].isEmpty() || parts[2].size() > 2)
+        return false;
+    for (const QString& p : parts)
+        for (QChar c : p)
+            if (c < QLatin1Char('0') || c > QLatin1Char('9')) return false;
+    year = parts[0].toInt();
+    month = parts[1].toInt();
+    day = parts[2].toInt();
+    return true;
+}
+
+// The lines of one record while they are read.
+struct PendingRecord {
+    std::int64_t number = 0;
+    int first_line = 0;
+    bool dated = false;  // the first dated line gave month and day
+    int month = 0, day = 0;
+    QString hall_cell, comment_cell, extra_cell;
+    std::string hall, comment, extra;
+    std::vector<MachineEntry> machines;
+    long long investment = 0, payout = 0;
+    bool unnamed = false;  // a line had amounts without a machine name
+};
+
+}  // namespace
+
+CsvImport read_csv_import(std::string_view bytes, const CsvImportTarget& target) {
+    CsvImport result;
+    auto problem = [&result](int line, const QString& reason) { result.problems.push_back({line, reason}); };
+
+    QString text;
+    CsvEncoding encoding = CsvEncoding::Utf8;
+    if (!decode_csv_text(bytes, text, encoding)) {
+        problem(0, u("文字コードを判別できません（UTF-8 か Shift_JIS で保存したファイルを選んでください）"));
+        return result;
+    }
+    const std::vector<CsvRow> rows = parse_csv(text);
+    if (rows.empty()) {
+        problem(0, u("ファイルが空です"));
+        return result;
+    }
+
+    // Header: each name takes the first column of that name not yet taken; order is free.
+    std::vector<QString> names;
+    for (const char* h : kHeaders) names.push_back(u(h));
+    if (target.has_extra) names.push_back(from_cp932(target.extra_name));
+    std::array<int, kColumns> col{};
+    col.fill(-1);
+    const CsvRow& head = rows.front();
+    if (!head.error.isEmpty()) problem(head.number, head.error);
+    for (std::size_t h = 0; h < head.fields.size(); ++h) {
+        const QString name = head.fields[h].trimmed();
+        if (name.isEmpty()) continue;  // a column without a name must stay empty
+        bool known = false, taken = false;
+        for (std::size_t c = 0; c < names.size(); ++c) {
+            if (names[c] != name) continue;
+            known = true;
+            if (col[c] < 0) {
+                col[c] = static_cast<int>(h);
+                taken = true;
+                break;
+            }
+        }
+        if (!taken)
+            problem(head.number, known ? u("列「") + name + u("」が2つ以上あります")
+                                       : u("列「") + name + u("」はこの収支表にない項目です"));
+    }
+    for (int c = 0; c < kExtra; ++c)
+        if (is_required(c) && col[static_cast<std::size_t>(c)] < 0)
+            problem(head.number, u("列「") + names[static_cast<std::size_t>(c)] + u("」がありません"));
+    if (!result.problems.empty()) return result;
+
+    std::vector<bool> named(head.fields.size(), false);
+    for (int c : col)
+        if (c >= 0) named[static_cast<std::size_t>(c)] = true;
+
+    const int year = year_text_value(target.year);
+    const QString extra_name = target.has_extra ? names[kExtra] : QString();
+    std::vector<PendingRecord> records;
+    std::set<std::int64_t> numbers;
+    for (std::size_t k = 1; k < rows.size(); ++k) {
+        const CsvRow& row = rows[k];
+        const int line = row.number;
+        if (!row.error.isEmpty()) {
+            problem(line, row.error);
+            continue;
+        }
+        auto cell = [&](Column c) {
+            const int at = col[c];
+            return at >= 0 && static_cast<std::size_t>(at) < row.fields.size() ? row.fields[static_cast<std::size_t>(at)]
+                                                                                : QString();
+        };
+        for (std::size_t f = 0; f < row.fields.size(); ++f)
+            if ((f >= named.size() || !named[f]) && !row.fields[f].isEmpty()) {
+                problem(line, u("見出しのない列に値があります"));
+                break;
+            }
+
+        // The record the line belongs to: lines of one record follow each other.
+        const std::optional<std::int64_t> number = parse_number(cell(kNumber).trimmed().toStdString());
+        if (!number || *number < 1) {
+            problem(line, u("記録番号が1以上の整数ではありません"));
+            continue;
+        }
+        const bool continues = !records.empty() && records.back().number == *number;
+        if (!continues) {
+            if (!numbers.insert(*number).second) {
+                problem(line, u("記録番号 ") + QString::number(*number) +
+                                  u(" の行が続いていません（1つの記録の行は続けて並べてください）"));
+                continue;
+            }
+            PendingRecord fresh;
+            fresh.number = *number;
+            fresh.first_line = line;
+            records.push_back(std::move(fresh));
+        }
+        PendingRecord& rec = records.back();
+
+        // Date, hall, comment and extra value belong to the record: a later line may leave them empty.
+        const QString date_cell = cell(kDate);
+        if (!continues || !date_cell.trimmed().isEmpty()) {
+            int y = 0, m = 0, d = 0;
+            if (!read_date(date_cell, y, m, d)) {
+                problem(line, u("日付が読めません（2004-03-15 の形で書いてください）"));
+            } else if (y != year) {
+                problem(line, u("日付が") + from_cp932(target.year) + u("年ではありません"));
+            } else if (!is_valid_date(y, m, d)) {
+                problem(line, u("日付 ") + date_cell.trimmed() + u(" はありません"));
+            } else if (!rec.dated) {
+                rec.dated = true;
+                rec.month = m;
+                rec.day = d;
+            } else if (rec.month != m || rec.day != d) {
+                problem(line, u("同じ記録番号の行で日付が違います"));
+            }
+        }
+        struct Shared {
+            Column column;
+            QString what;
+            std::size_t max_bytes;
+            bool multi_line;
+            QString PendingRecord::*cell;
+            std::string PendingRecord::*value;
+        };
+        std::vector<Shared> shared = {
+            {kHall, u("ホール名"), kNameBytes, false, &PendingRecord::hall_cell, &PendingRecord::hall},
+            {kComment, u("コメント"), kCommentBytes, true, &PendingRecord::comment_cell, &PendingRecord::comment},
+        };
+        if (target.has_extra)
+            shared.push_back({kExtra, extra_name, kNameBytes, false, &PendingRecord::extra_cell, &PendingRecord::extra});
+        for (const Shared& s : shared) {
+            const QString value = cell(s.column);
+            if (!continues) {
+                const QString reason = stored_text(value, s.what, s.max_bytes, s.multi_line, rec.*(s.value));
+                if (!reason.isEmpty()) problem(line, reason);
+                rec.*(s.cell) = value;
+            } else if (!value.isEmpty() && value != rec.*(s.cell)) {
+                problem(line, u("同じ記録番号の行で") + s.what + u("が違います"));
+            }
+        }
+
+        // The machine entry of the line.
+        const QString name = cell(kMachine);
+        const QString bet_cell = cell(kInvestment), pay_cell = cell(kPayout);
+        if (name.isEmpty()) {
+            if (!bet_cell.trimmed().isEmpty() || !pay_cell.trimmed().isEmpty()) {
+                problem(line, u("機種名が記入されていません"));
+                rec.unnamed = true;
+            }
+            continue;
+        }
+        MachineEntry entry;
+        QString reason = stored_text(name, u("機種名"), kNameBytes, false, entry.name);
+        if (!reason.isEmpty()) problem(line, reason);
+        long long bet = 0, pay = 0;
+        const QString bet_reason = amount(bet_cell, u("投資"), bet);
+        const QString pay_reason = amount(pay_cell, u("回収"), pay);
+        if (!bet_reason.isEmpty()) problem(line, bet_reason);
+        if (!pay_reason.isEmpty()) problem(line, pay_reason);
+        if (bet_reason.isEmpty() && pay_reason.isEmpty()) {
+            const QString balance = cell(kBalance).trimmed();
+            const std::optional<std::int64_t> b = parse_number(balance.toStdString());
+            if (!balance.isEmpty() && (!b || *b != pay - bet)) problem(line, u("収支が 回収 − 投資 と合いません"));
+        }
+        if (static_cast<int>(rec.machines.size()) >= kMaxMachines) {
+            problem(line, u("1つの記録の機種は9つまでです"));
+            continue;
+        }
+        rec.investment += bet;
+        rec.payout += pay;
+        if (rec.investment > INT_MAX) problem(line, u("記録の投資の合計が") + QString::number(INT_MAX) + u("を超えます"));
+        if (rec.payout > INT_MAX) problem(line, u("記録の回収の合計が") + QString::number(INT_MAX) + u("を超えます"));
+        // Like the entry dialog, a machine without amounts counts as 0 and 0.
+        entry.investment = std::to_string(bet);
+        entry.payout = std::to_string(pay);
+        rec.machines.push_back(std::move(entry));
+    }
+
+    const int room = std::max(0, kMaxRecordNumber - target.rec_count);
+    for (std::size_t k = 0; k < records.size(); ++k) {
+        if (records[k].machines.empty() && !records[k].unnamed) problem(records[k].first_line, u("機種名が記入されていません"));
+        if (static_cast<int>(k) == room)
+            problem(records[k].first_line, u("記録が") + QString::number(kMaxRecordNumber) +
+                                               u("件を超えます（この収支表には今 ") + QString::number(target.rec_count) +
+                                               u(" 件あります）"));
+    }
+    if (records.empty() && result.problems.empty()) problem(0, u("読み込む記録がありません"));
+    std::stable_sort(result.problems.begin(), result.problems.end(),
+                     [](const CsvProblem& a, const CsvProblem& b) { return a.line < b.line; });
+    if (!result.problems.empty()) return result;
+
+    for (const PendingRecord& p : records) {
+        const RecordCells cells = build_record(p.machines, p.month, p.day);
+        LedgerRecord r;
+        r.date = cells.date;
+        if (target.has_extra) r.extra = p.extra;
+        r.hall = p.hall;
+        r.machines = cells.machines;
+        r.detail = cells.detail;
+        r.totals = cells.totals;
+        r.balance = std::to_string(cells.balance);
+        r.comment = p.comment;
+        result.records.push_back(std::move(r));
+    }
+    return result;
+}
+
+QString csv_problems_message(const std::vector<CsvProblem>& problems) {
+    QString out = u("CSVファイルを読み込めません。収支表は変更していません。");
+    const std::size_t shown = std::min<std::size_t>(problems.size(), kMaxListedProblems);
+    for (std::size_t i = 0; i < shown; ++i) {
+        out += QLatin1Char('\n');
+        if (problems[i].line > 0) out += QString::number(problems[i].line) + u("行目: ");
+        out += problems[i].reason;
+    }
+    if (problems.size() > shown) out += u("\nほか ") + QString::number(problems.size() - shown) + u(" 件");
+    return out;
+}
+
+MergedRecords merge_in_date_order(std::vector<LedgerRecord> existing, const std::vector<LedgerRecord>& added) {
+    MergedRecords out;
+    out.records = std::move(existing);
+    RowDates dates;
+    for (const LedgerRecord& r : out.records) dates.emplace_back(date_text_month(r.date), date_text_day(r.date));
+    for (const LedgerRecord& r : added) {
+        const int month = date_text_month(r.date), day = date_text_day(r.date);
+        const int at = last_row_not_later(dates, month, day);  // the new record is row at + 1
+        for (int& row : out.added_rows)
+            if (row > at) ++row;
+        out.records.insert(out.records.begin() + at, r);
+        dates.insert(dates.begin() + at, {month, day});
+        out.added_rows.push_back(at + 1);
+    }
+    return out;
+}
+
+}  // namespace velmo

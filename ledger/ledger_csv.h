@@ -1,0 +1,81 @@
+#pragma once
+// The year ledger as a CSV file a spreadsheet opens: one line per machine entry,
+// UTF-8 with a byte-order mark, CR LF line ends, fields quoted where they hold a
+// comma, a quote or a line break. Reading checks every line of a file before
+// anything is taken from it; nothing here touches a window.
+#include <QString>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ledger/ledger_codec.h"
+
+namespace velmo {
+
+// ---- Writing ----
+
+// One field as it stands in a line: quoted, with quotes doubled, when it holds
+// a comma, a quote, CR or LF; else as it is.
+QString csv_field(const QString& text);
+
+// The whole file: byte-order mark, header line, then for every record one line
+// per machine entry (one line for a record without machine entries).
+std::string export_csv(const LedgerImage& image);
+
+// The ledger a decoded file holds, as the window would show and save it: fields
+// placed by their record numbers, records 1 up to the highest number read.
+LedgerImage ledger_image_of(const DecodedLedger& file);
+
+// ---- Reading ----
+
+enum class CsvEncoding { Utf8Bom, Utf8, Cp932 };
+
+// The text of a file in UTF-8 with a byte-order mark, UTF-8 without one, or
+// CP932, tried in that order; false when the bytes are none of them.
+bool decode_csv_text(std::string_view bytes, QString& text, CsvEncoding& encoding);
+
+// One line of a CSV text (a quoted field may span several lines of the file).
+struct CsvRow {
+    int number = 0;  // 1 for the first line, counted as a spreadsheet counts its rows
+    std::vector<QString> fields;
+    QString error;  // why the line could not be read; empty when it was
+};
+
+// The lines of a text; lines whose fields are all empty are left out.
+std::vector<CsvRow> parse_csv(const QString& text);
+
+// The open ledger an import goes into.
+struct CsvImportTarget {
+    std::string year;                // year_text
+    bool has_extra = false;
+    std::string extra_name;          // CP932, when has_extra
+    int rec_count = 0;
+};
+
+struct CsvProblem {
+    int line = 0;  // 0: the file as a whole
+    QString reason;
+};
+
+struct CsvImport {
+    std::vector<LedgerRecord> records;  // in file order, as the entry dialog builds them
+    std::vector<CsvProblem> problems;   // in line order; nothing is imported when any
+};
+
+// Reads and checks a whole file for the target ledger.
+CsvImport read_csv_import(std::string_view bytes, const CsvImportTarget& target);
+
+// The one message for a refused file: the first kMaxListedProblems problems, one a line.
+inline constexpr int kMaxListedProblems = 20;
+QString csv_problems_message(const std::vector<CsvProblem>& problems);
+
+// The records after adding each of `added`, in order, after the last record whose
+// date is not later than its own, as a new entry is placed.
+struct MergedRecords {
+    std::vector<LedgerRecord> records;
+    std::vector<int> added_rows;  // row (1-based) of each added record in the result
+};
+MergedRecords merge_in_date_order(std::vector<LedgerRecord> existing, const std::vector<LedgerRecord>& added);
+
+}  // namespace velmo

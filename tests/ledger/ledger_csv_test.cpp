@@ -1,0 +1,215 @@
+// The CSV form of the ledger on plain values: quoting, reading lines back,
+// the encodings a file may have, and the checks an import makes.
+#include <gtest/gtest.h>
+
+#include "entry/entry_rules.h"
+#include "framework/cp932.h"
+#include "ledger/ledger_csv.h"
+#include "ledger/record_fields.h"
+#include "tests/support/app_fixture.h"
+
+namespace velmo::testing {
+namespace {
+
+const std::string kBom = "\xEF\xBB\xBF";
+const char* const kHeader = "記録番号,日付,曜日,ホール名,機種,投資,回収,収支,コメント";
+
+// A record as the entry dialog builds it.
+LedgerRecord record(int month, int day, const std::string& hall, const std::vector<MachineEntry>& machines,
+                    const std::string& comment = "", const std::string& extra = "") {
+    const RecordCells c = build_record(machines, month, day);
+    return {c.date, extra, hall, c.machines, c.detail, c.totals, std::to_string(c.balance), comment, 0};
+}
+
+std::string utf8(const char* text) { return text; }
+
+CsvImportTarget target_2004(int rec_count = 0) {
+    CsvImportTarget t;
+    t.year = "2004";
+    t.rec_count = rec_count;
+    return t;
+}
+
+std::vector<QString> reasons(const CsvImport& r) {
+    std::vector<QString> out;
+    for (const CsvProblem& p : r.problems) out.push_back(QString::number(p.line) + QStringLiteral(": ") + p.reason);
+    return out;
+}
+
+TEST(LedgerCsv, FieldsAreQuotedOnlyWhenTheyMustAndReadBackUnchanged) {
+    EXPECT_EQ(csv_field(u("海物語")), u("海物語"));
+    EXPECT_EQ(csv_field(u("a,b")), u("\"a,b\""));
+    EXPECT_EQ(csv_field(u("say \"hi\"")), u("\"say \"\"hi\"\"\""));
+    EXPECT_EQ(csv_field(u("1\r\n2")), u("\"1\r\n2\""));
+    EXPECT_EQ(csv_field(u("1\n2")), u("\"1\n2\""));
+
+    const std::vector<QString> tricky = {u(""), u("a,b"), u("\"q\""), u("x\r\ny"), u("z\nw"), u(" lead"), u("")};
+    QString line;
+    for (std::size_t i = 0; i < tricky.size(); ++i) line += (i ? u(",") : QString()) + csv_field(tricky[i]);
+    const std::vector<CsvRow> rows = parse_csv(line + u("\r\nnext,row"));
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].fields, tricky);
+    EXPECT_EQ(rows[0].number, 1);
+    EXPECT_EQ(rows[1].fields, (std::vector<QString>{u("next"), u("row")}));
+    EXPECT_EQ(rows[1].number, 2);  // rows, not physical lines: the quoted breaks stay inside row 1
+}
+
+TEST(LedgerCsv, RowsAreNumberedAsASpreadsheetShowsThemAndBadQuotesAreReported) {
+    // Blank rows and rows of empty cells are skipped but counted; LF and CR end rows too.
+    const std::vector<CsvRow> rows = parse_csv(u("a\n\n,,\rb,\"c\"x,d\r\ne,\"open"));
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].number, 1);
+    EXPECT_EQ(rows[1].number, 4);
+    EXPECT_EQ(rows[1].error, u("引用符（\"）で囲んだ値の後に文字があります"));
+    EXPECT_EQ(rows[2].number, 5);
+    EXPECT_EQ(rows[2].error, u("引用符（\"）が閉じていません"));
+    EXPECT_TRUE(parse_csv(QString()).empty());
+}
+
+TEST(LedgerCsv, EncodingIsFoundFromTheBytes) {
+    QString text;
+    CsvEncoding enc{};
+    ASSERT_TRUE(decode_csv_text(kBom + utf8("ホール"), text, enc));
+    EXPECT_EQ(enc, CsvEncoding::Utf8Bom);
+    EXPECT_EQ(text, u("ホール"));
+    ASSERT_TRUE(decode_csv_text(utf8("ホール"), text, enc));
+    EXPECT_EQ(enc, CsvEncoding::Utf8);
+    ASSERT_TRUE(decode_csv_text(sj("ホール①髙"), text, enc));
+    EXPECT_EQ(enc, CsvEncoding::Cp932);
+    EXPECT_EQ(text, u("ホール①髙"));
+    // Neither UTF-8 nor CP932; and a UTF-8 mark before bytes that are not UTF-8.
+    EXPECT_FALSE(decode_csv_text(std::string("a,\x82,\xFF\xFF"), text, enc));
+    EXPECT_FALSE(decode_csv_text(kBom + sj("ホール"), text, enc));
+}
+
+TEST(LedgerCsv, ExportWritesOneLinePerMachineWithCommentAndExtraOnTheFirst) {
+    LedgerImage image;
+    image.year = "2004";
+    image.extra = ExtraColumnBlock{sj("天気"), "42", 6, 0, 4, {}};
+    image.records.push_back(record(3, 15, sj("ホールＡ"), {{sj("海"), "1000", "3000"}, {"B,2", "500", "0"}},
+                                   sj("よく出た\r\n\"当たり\""), sj("晴")));
+    LedgerRecord bare;  // a record without machine entries still has its line
+    bare.date = "12/31";
+    bare.hall = "H";
+    bare.balance = "-7";
+    image.records.push_back(bare);
+
+    const std::string expected = kBom + kHeader + utf8(",天気\r\n") +
+                                 utf8("1,2004-03-15,月,ホールＡ,海,1000,3000,2000,\"よく出た\r\n\"\"当たり\"\"\",晴\r\n") +
+                                 utf8("1,2004-03-15,月,ホールＡ,\"B,2\",500,0,-500,,\r\n") +
+                                 utf8("2,2004-12-31,金,H,,,,-7,,\r\n");
+    EXPECT_EQ(export_csv(image), expected);
+
+    // A date the year lacks is written as it is stored, without a weekday.
+    image.records = {record(2, 29, "H", {{"M", "1", "2"}})};
+    image.year = "2005";
+    image.extra.reset();
+    EXPECT_EQ(export_csv(image), kBom + kHeader + utf8("\r\n1, 2/29,,H,M,1,2,1,\r\n"));
+}
+
+TEST(LedgerCsv, ImportTakesColumnsInAnyOrderAndEveryEncodingAndDateForm) {
+    CsvImportTarget t = target_2004();
+    t.has_extra = true;
+    t.extra_name = sj("天気");
+    // CP932, columns shuffled, 曜日 and 収支 left out, slashes in dates, later lines leaving shared cells empty.
+    const std::string file = sj(
+        "コメント,天気,機種,回収,投資,日付,記録番号,ホール名\r\n"
+        "\"一行目\n二行目\",雨,海,3000,1000,2004/3/5,7,ホールＡ\r\n"
+        ",,山,,,,7,\r\n"
+        ",,川,0,20, 2004-12-01 ,2,B\r\n");
+    const CsvImport r = read_csv_import(file, t);
+    ASSERT_EQ(reasons(r), std::vector<QString>{});
+    ASSERT_EQ(r.records.size(), 2u);
+    LedgerRecord first = record(3, 5, sj("ホールＡ"), {{sj("海"), "1000", "3000"}, {sj("山"), "0", "0"}},
+                                sj("一行目\n二行目"), sj("雨"));
+    EXPECT_EQ(r.records[0].date, " 3/5");
+    EXPECT_EQ(encode_ledger({"2004", std::nullopt, {r.records[0]}, {}}),
+              encode_ledger({"2004", std::nullopt, {first}, {}}));
+    EXPECT_EQ(r.records[0].extra, sj("雨"));
+    EXPECT_EQ(r.records[1].date, "12/1");
+    EXPECT_EQ(r.records[1].balance, "-20");
+    EXPECT_EQ(r.records[1].extra, "");
+}
+
+TEST(LedgerCsv, ImportRefusesTheWholeFileAndNamesTheLinesThatFail) {
+    const std::string head = utf8(kHeader) + "\r\n";
+    struct Case {
+        std::string file;
+        std::vector<const char*> expected;
+        int rec_count = 0;
+    };
+    const std::string long_hall(128, 'h');
+    const std::vector<Case> cases = {
+        {"", {"0: ファイルが空です"}},
+        {head, {"0: 読み込む記録がありません"}},
+        {"a,\x82,\xFF\xFF\r\n", {"0: 文字コードを判別できません（UTF-8 か Shift_JIS で保存したファイルを選んでください）"}},
+        {utf8("記録番号,日付,機種,投資,台番\r\n"),
+         {"1: 列「台番」はこの収支表にない項目です", "1: 列「回収」がありません"}},
+        {utf8("記録番号,日付,機種,投資,回収,投資\r\n"), {"1: 列「投資」が2つ以上あります"}},
+        {head + utf8("1,2004-03-15,,H,M,1,2,,\r\n1,2004-03-16,,H,N,1,2,,\r\n2,2004-02-30,,H,M,1,2,,\r\n"
+                     "3,3/15,,H,M,1,2,,\r\n4,2003-03-15,,H,M,1,2,,\r\n"),
+         {"3: 同じ記録番号の行で日付が違います", "4: 日付 2004-02-30 はありません",
+          "5: 日付が読めません（2004-03-15 の形で書いてください）", "6: 日付が2004年ではありません"}},
+        {head + utf8("1,2004-03-15,,") + long_hall + utf8(",M,1,2,,\r\n2,2004-03-15,,H,😀,1,2,,\r\n"
+                                                           "3,2004-03-15,,\"H\nI\",M,1,2,,\r\n"),
+         {"2: ホール名が127バイトを超えます（128バイト）", "3: 機種名の「😀」は記録できない文字です",
+          "4: ホール名に改行があります"}},
+        {head + utf8("1,2004-03-15,,H,M,2147483648,1,,\r\n2,2004-03-15,,H,M,-5,1.5,,\r\n"
+                     "3,2004-03-15,,H,M,2147483647,0,,\r\n3,2004-03-15,,H,N,1,0,,\r\n"
+                     "4,2004-03-15,,H,M,1,2,5,\r\n5,2004-03-15,,H,,1,,,\r\n"),
+         {"2: 投資が大きすぎます（2147483647まで）", "3: 投資が0以上の整数（半角数字）ではありません",
+          "3: 回収が0以上の整数（半角数字）ではありません", "5: 記録の投資の合計が2147483647を超えます",
+          "6: 収支が 回収 − 投資 と合いません", "7: 機種名が記入されていません"}},
+        {head + utf8("x,2004-03-15,,H,M,1,2,,\r\n1,2004-03-15,,H,M,1,2,,\r\n2,2004-03-15,,H,M,1,2,,\r\n"
+                     "1,2004-03-15,,H,M,1,2,,\r\n2,2004-03-15,,G,M,1,2,,,extra\r\n"),
+         {"2: 記録番号が1以上の整数ではありません",
+          "5: 記録番号 1 の行が続いていません（1つの記録の行は続けて並べてください）",
+          "6: 見出しのない列に値があります", "6: 同じ記録番号の行でホール名が違います"}},
+        {head + "\"1\",2004-03-15,,H,M,1,2,,\"unclosed\r\n", {"2: 引用符（\"）が閉じていません"}},
+        {head + utf8("1,2004-03-15,,H,,,,,\r\n2,2004-03-15,,H,M,1,2,,\r\n3,2004-03-15,,H,M,1,2,,\r\n"),
+         {"2: 機種名が記入されていません", "4: 記録が1023件を超えます（この収支表には今 1021 件あります）"},
+         1021},
+    };
+    for (const Case& c : cases) {
+        const CsvImport r = read_csv_import(c.file, target_2004(c.rec_count));
+        std::vector<QString> expected;
+        for (const char* e : c.expected) expected.push_back(u(e));
+        EXPECT_EQ(reasons(r), expected) << c.file;
+        EXPECT_TRUE(r.records.empty());
+    }
+}
+
+TEST(LedgerCsv, TenthMachineOfARecordIsRefused) {
+    std::string file = utf8(kHeader) + "\r\n";
+    for (int i = 1; i <= 10; ++i) file += "4,2004-01-02,,H,M" + std::to_string(i) + ",1,2,,\r\n";
+    EXPECT_EQ(reasons(read_csv_import(file, target_2004())),
+              std::vector<QString>{u("11: 1つの記録の機種は9つまでです")});
+    file.resize(file.rfind("4,2004"));
+    const CsvImport nine = read_csv_import(file, target_2004());
+    ASSERT_EQ(nine.records.size(), 1u);
+    EXPECT_EQ(unpack_machine_detail(nine.records[0].detail).size(), 9u);
+}
+
+TEST(LedgerCsv, MessageListsTheFirstTwentyProblems) {
+    std::vector<CsvProblem> problems = {{0, u("ファイルが空です")}};
+    EXPECT_EQ(csv_problems_message(problems),
+              u("CSVファイルを読み込めません。収支表は変更していません。\nファイルが空です"));
+    problems.clear();
+    for (int line = 2; line <= 24; ++line) problems.push_back({line, u("理由")});
+    const QString text = csv_problems_message(problems);
+    EXPECT_TRUE(text.contains(u("\n21行目: 理由\nほか 3 件")));
+    EXPECT_FALSE(text.contains(u("22行目")));
+}
+
+TEST(LedgerCsv, AddedRecordsGoAfterEveryRecordOfAnEarlierOrEqualDate) {
+    const auto at = [](int m, int d, const std::string& hall) { return record(m, d, hall, {{"M", "0", "0"}}); };
+    const MergedRecords merged =
+        merge_in_date_order({at(1, 5, "a"), at(3, 1, "b"), at(3, 1, "c")}, {at(3, 1, "new1"), at(1, 1, "new2"), at(12, 31, "new3")});
+    std::vector<std::string> halls;
+    for (const LedgerRecord& r : merged.records) halls.push_back(r.hall);
+    EXPECT_EQ(halls, (std::vector<std::string>{"new2", "a", "b", "c", "new1", "new3"}));
+    EXPECT_EQ(merged.added_rows, (std::vector<int>{5, 1, 6}));
+}
+
+}  // namespace
+}  // namespace velmo::testing

@@ -36,6 +36,8 @@ int export_csv_command(int argc, const char* const* args) {
                      ledger.c_str(), image.records.size());
     const std::string csv = export_csv(image);
     if (argc == 2) {
+        if (same_file(QFile::decodeName(args[1]), QFile::decodeName(args[0])))
+            return fail(std::string(args[1]) + " は収支ファイルそのものです。別の名前を指定してください");
         if (!write_file_atomic(QFile::decodeName(args[1]), csv)) return fail(std::string(args[1]) + " に書き出せません");
         return 0;
     }

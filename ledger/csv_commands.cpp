@@ -15,7 +15,7 @@
 
 namespace {
 QString u(const char* utf8) { return QString::fromUtf8(utf8); }
-const char* const kCsvFilter = "CSVファイル(*.csv)|*.csv";
+const char* const kCsvFilter = "CSVファイル|*.csv";
 }  // namespace
 
 void TForm1::setup_csv_commands() {
@@ -28,6 +28,10 @@ void TForm1::csv_export_command() {
                             QString::fromStdString(year_text) + QStringLiteral(".csv");
     const auto chosen = velmo::dialogs().save_file(u(kCsvFilter), initial);
     if (!chosen) return;
+    if (velmo::same_file(*chosen, file_name)) {
+        velmo::dialogs().message(u("開いている収支ファイルには書き出せません"));
+        return;
+    }
     if (!velmo::write_file_atomic(*chosen, velmo::export_csv(ledger_image()))) {
         velmo::dialogs().message(*chosen + u(" に書き出せませんでした"));
         return;

@@ -1,5 +1,6 @@
 #include "ledger/ledger_csv.h"
 
+#include <QFileInfo>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -128,6 +129,11 @@ LedgerImage ledger_image_of(const DecodedLedger& file) {
         }
     }
     return image;
+}
+
+bool same_file(const QString& a, const QString& b) {
+    const QString real_a = QFileInfo(a).canonicalFilePath();
+    return !real_a.isEmpty() && real_a == QFileInfo(b).canonicalFilePath();
 }
 
 bool decode_csv_text(std::string_view bytes, QString& text, CsvEncoding& encoding) {
@@ -291,7 +297,7 @@ CsvImport read_csv_import(std::string_view bytes, const CsvImportTarget& target)
     // Header: each name takes the first column of that name not yet taken; order is free.
     std::vector<QString> names;
     for (const char* h : kHeaders) names.push_back(u(h));
-    if (target.has_extra) names.push_back(from_cp932(target.extra_name));
+    if (target.has_extra) names.push_back(from_cp932(target.extra_name).trimmed());
     std::array<int, kColumns> col{};
     col.fill(-1);
     const CsvRow& head = rows.front();

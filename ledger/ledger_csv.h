@@ -27,6 +27,10 @@ std::string export_csv(const LedgerImage& image);
 // placed by their record numbers, records 1 up to the highest number read.
 LedgerImage ledger_image_of(const DecodedLedger& file);
 
+// True when both paths name one existing file (through links as well): an export
+// must never replace the ledger it is made from.
+bool same_file(const QString& a, const QString& b);
+
 // ---- Reading ----
 
 enum class CsvEncoding { Utf8Bom, Utf8, Cp932 };

@@ -109,10 +109,16 @@ TEST_F(CsvCommands, AYearGoesOutAndComesBackIntoAnEmptyLedgerByteForByte) {
     form1->export_csv_action->trigger();
     ASSERT_EQ(dialogs.shown.size(), 2u);
     EXPECT_EQ(dialogs.shown[0].kind, QStringLiteral("save"));
-    EXPECT_EQ(dialogs.shown[0].text, u("CSVファイル(*.csv)|*.csv"));
+    EXPECT_EQ(dialogs.shown[0].text, u("CSVファイル|*.csv"));
     EXPECT_EQ(dialogs.shown[0].caption, path(QStringLiteral("vq2004.csv")));  // beside the ledger
     EXPECT_EQ(dialogs.shown[1].text, u("80 件の記録を書き出しました"));
     EXPECT_EQ(read_bytes(QStringLiteral("out.csv")), export_csv(year));
+    // The ledger itself is never the file written.
+    dialogs.shown.clear();
+    dialogs.save_files = {path(QStringLiteral("vq2004.vqd"))};
+    form1->export_csv_action->trigger();
+    EXPECT_EQ(dialogs.texts().back(), u("開いている収支ファイルには書き出せません"));
+    EXPECT_EQ(read_bytes(QStringLiteral("vq2004.vqd")), original);
 
     LedgerImage empty = year;
     empty.records.clear();
@@ -122,9 +128,11 @@ TEST_F(CsvCommands, AYearGoesOutAndComesBackIntoAnEmptyLedgerByteForByte) {
     dialogs.shown.clear();
     dialogs.answers = {true};
     import(QStringLiteral("out.csv"));
-    EXPECT_EQ(dialogs.texts(), (std::vector<QString>{u("CSVファイル(*.csv)|*.csv"),
+    EXPECT_EQ(dialogs.texts(), (std::vector<QString>{u("CSVファイル|*.csv"),
                                                      u("80 件の記録を追加します。よろしいですか？")}));
     EXPECT_EQ(form1->rec_count, 80);
+    EXPECT_EQ(form1->StringGrid1->row_count(), 88);  // as after loading 80 records
+    EXPECT_EQ(form1->StringGrid5->row_count(), 81);
     EXPECT_EQ(form1->dirty & 1, 1);
     EXPECT_EQ(read_bytes(QStringLiteral("new.vqd")), empty_bytes);  // nothing saved yet
 
@@ -291,15 +299,19 @@ TEST_F(CommandLineExport, FailsWithOneAndSaysWhy) {
         {{path(QStringLiteral("none.vqd"))}, u("velmorant: ") + path(QStringLiteral("none.vqd")) + u(" を開けません\n")},
         {{path(QStringLiteral("foreign.vqd"))},
          u("velmorant: ") + path(QStringLiteral("foreign.vqd")) + u(" は収支ファイルではありません（ファイル形式が違います）\n")},
+        {{path(QStringLiteral("ok.vqd")), path(QStringLiteral("ok.vqd"))},
+         u("velmorant: ") + path(QStringLiteral("ok.vqd")) + u(" は収支ファイルそのものです。別の名前を指定してください\n")},
         {{path(QStringLiteral("ok.vqd")), path(QStringLiteral("no/such/dir.csv"))},
          u("velmorant: ") + path(QStringLiteral("no/such/dir.csv")) + u(" に書き出せません\n")},
     };
+    const std::string ok = read_bytes(QStringLiteral("ok.vqd"));
     for (const Case& c : cases) {
         const Run r = run(c.args);
         EXPECT_EQ(r.code, 1) << c.message.toStdString();
         EXPECT_EQ(r.err, c.message);
         EXPECT_EQ(r.out, "");
     }
+    EXPECT_EQ(read_bytes(QStringLiteral("ok.vqd")), ok);
 }
 
 }  // namespace

@@ -131,6 +131,20 @@ TEST(LedgerCsv, ImportTakesColumnsInAnyOrderAndEveryEncodingAndDateForm) {
     EXPECT_EQ(r.records[1].extra, "");
 }
 
+TEST(LedgerCsv, AnExtraColumnNamedLikeAColumnOfItsOwnComesBackInItsPlace) {
+    LedgerImage image;
+    image.year = "2004";
+    image.extra = ExtraColumnBlock{sj(" コメント "), "14", 2, 0, 0, {}};
+    image.records = {record(5, 5, "H", {{"M", "1", "2"}}, sj("本当のコメント"), sj("追加の値"))};
+    CsvImportTarget t = target_2004();
+    t.has_extra = true;
+    t.extra_name = image.extra->name;
+    const CsvImport r = read_csv_import(export_csv(image), t);
+    ASSERT_EQ(r.records.size(), 1u);
+    EXPECT_EQ(r.records[0].comment, sj("本当のコメント"));
+    EXPECT_EQ(r.records[0].extra, sj("追加の値"));
+}
+
 TEST(LedgerCsv, ImportRefusesTheWholeFileAndNamesTheLinesThatFail) {
     const std::string head = utf8(kHeader) + "\r\n";
     struct Case {

@@ -263,6 +263,36 @@ bool read_date(const QString& cell, int& year, int& month, int& day) {
     return true;
 }
 
+// Which field of a line holds each column: each header name takes the first column of
+// that name not yet taken, so the order is free; -1 for a column the file lacks.
+std::vector<CsvProblem> map_header(const CsvRow& head, const std::vector<QString>& names,
+                                   std::array<int, kColumns>& col) {
+    std::vector<CsvProblem> problems;
+    col.fill(-1);
+    if (!head.error.isEmpty()) problems.push_back({head.number, head.error});
+    for (std::size_t h = 0; h < head.fields.size(); ++h) {
+        const QString name = head.fields[h].trimmed();
+        if (name.isEmpty()) continue;  // a column without a name must stay empty
+        bool known = false, taken = false;
+        for (std::size_t c = 0; c < names.size(); ++c) {
+            if (names[c] != name) continue;
+            known = true;
+            if (col[c] < 0) {
+                col[c] = static_cast<int>(h);
+                taken = true;
+                break;
+            }
+        }
+        if (!taken)
+            problems.push_back({head.number, known ? u("列「") + name + u("」が2つ以上あります")
+                                                   : u("列「") + name + u("」はこの収支表にない項目です")});
+    }
+    for (int c = 0; c < kExtra; ++c)
+        if (is_required(c) && col[static_cast<std::size_t>(c)] < 0)
+            problems.push_back({head.number, u("列「") + names[static_cast<std::size_t>(c)] + u("」がありません")});
+    return problems;
+}
+
 // The lines of one record while they are read.
 struct PendingRecord {
     std::int64_t number = 0;
@@ -294,34 +324,13 @@ CsvImport read_csv_import(std::string_view bytes, const CsvImportTarget& target)
         return result;
     }
 
-    // Header: each name takes the first column of that name not yet taken; order is free.
+    // Header: the columns found by their names.
     std::vector<QString> names;
     for (const char* h : kHeaders) names.push_back(u(h));
     if (target.has_extra) names.push_back(from_cp932(target.extra_name).trimmed());
-    std::array<int, kColumns> col{};
-    col.fill(-1);
     const CsvRow& head = rows.front();
-    if (!head.error.isEmpty()) problem(head.number, head.error);
-    for (std::size_t h = 0; h < head.fields.size(); ++h) {
-        const QString name = head.fields[h].trimmed();
-        if (name.isEmpty()) continue;  // a column without a name must stay empty
-        bool known = false, taken = false;
-        for (std::size_t c = 0; c < names.size(); ++c) {
-            if (names[c] != name) continue;
-            known = true;
-            if (col[c] < 0) {
-                col[c] = static_cast<int>(h);
-                taken = true;
-                break;
-            }
-        }
-        if (!taken)
-            problem(head.number, known ? u("列「") + name + u("」が2つ以上あります")
-                                       : u("列「") + name + u("」はこの収支表にない項目です"));
-    }
-    for (int c = 0; c < kExtra; ++c)
-        if (is_required(c) && col[static_cast<std::size_t>(c)] < 0)
-            problem(head.number, u("列「") + names[static_cast<std::size_t>(c)] + u("」がありません"));
+    std::array<int, kColumns> col{};
+    result.problems = map_header(head, names, col);
     if (!result.problems.empty()) return result;
 
     std::vector<bool> named(head.fields.size(), false);

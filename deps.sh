@@ -2,7 +2,8 @@
 # Installs the Debian packages the build, the tests and the program need, when any is missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev libgl-dev xvfb xauth fonts-ipafont-gothic
-          poppler-utils imagemagick libgtest-dev libbenchmark-dev python3)
+          poppler-utils imagemagick libgtest-dev libbenchmark-dev python3
+          libcups2-dev cups printer-driver-cups-pdf)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,4 +1,5 @@
 // Printing the year report, and the commands of the File menu that lead there.
+#include <QFileInfo>
 #include <QMenu>
 
 #include "framework/cp932.h"
@@ -77,7 +78,10 @@ void TForm1::Print1Click() {
     const velmo::PageValues values = velmo::page_values(page.width(), page.height(), 1);
     const auto plan = velmo::plan_report(rec_count, values, 1);
     const velmo::ReportData report = report_data();
-    QPainter* painter = printer.begin_document();
+    // The job is named after the ledger file, so a queue that writes files names its file after it.
+    QString name = QFileInfo(file_name).fileName();
+    if (name.isEmpty()) name = report.year + QStringLiteral(".vqd");
+    QPainter* painter = printer.begin_document(name);
     if (!painter) {
         velmo::dialogs().message(u("印刷を開始できませんでした"));
         return;

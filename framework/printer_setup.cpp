@@ -1,0 +1,120 @@
+#include "framework/printer_setup.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace velmo {
+
+namespace {
+QString u(const char* utf8) { return QString::fromUtf8(utf8); }
+constexpr int kCustomItem = -1;
+}  // namespace
+
+QueuePapers system_queue_papers(const QString& queue) {
+    const QPrinterInfo info = QPrinterInfo::printerInfo(queue);
+    QueuePapers result;
+    result.papers = info.supportedPageSizes();
+    result.custom = info.supportsCustomPageSizes();
+    result.min_mm = info.minimumPhysicalPageSize().size(QPageSize::Millimeter);
+    result.max_mm = info.maximumPhysicalPageSize().size(QPageSize::Millimeter);
+    return result;
+}
+
+PrinterSetupDialog::PrinterSetupDialog(const PrinterSettings& current, const QStringList& queues,
+                                       PapersOf papers_of, QWidget* parent)
+    : QDialog(parent), papers_of_(std::move(papers_of)) {
+    setWindowTitle(u("印刷設定"));
+    printer_box = new QComboBox(this);
+    printer_box->addItems(queues);
+    paper_box = new QComboBox(this);
+    custom_width = new QDoubleSpinBox(this);
+    custom_height = new QDoubleSpinBox(this);
+    for (QDoubleSpinBox* box : {custom_width, custom_height}) {
+        box->setDecimals(1);
+        box->setSuffix(QStringLiteral(" mm"));
+    }
+    portrait = new QRadioButton(u("縦"), this);
+    landscape = new QRadioButton(u("横"), this);
+    (current.orientation == QPageLayout::Landscape ? landscape : portrait)->setChecked(true);
+
+    auto* form = new QFormLayout();
+    form->addRow(u("プリンタ名:"), printer_box);
+    form->addRow(u("用紙サイズ:"), paper_box);
+    form->addRow(u("幅:"), custom_width);
+    form->addRow(u("高さ:"), custom_height);
+    auto* orientation = new QGroupBox(u("印刷の向き"), this);
+    auto* orientation_row = new QHBoxLayout(orientation);
+    orientation_row->addWidget(portrait);
+    orientation_row->addWidget(landscape);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Cancel)->setText(u("キャンセル"));
+    auto* column = new QVBoxLayout(this);
+    column->addLayout(form);
+    column->addWidget(orientation);
+    column->addWidget(buttons);
+
+    int index = printer_box->findText(current.printer);
+    printer_box->setCurrentIndex(index >= 0 ? index : 0);
+    fill_papers(current.paper);
+    connect(printer_box, &QComboBox::currentIndexChanged, this, [this] { fill_papers(settings().paper); });
+    connect(paper_box, &QComboBox::currentIndexChanged, this, [this] { update_custom(); });
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+}
+
+// Lists the papers of the chosen queue and selects `wanted` among them: the
+// same paper, else the custom size when the queue takes one, else its first.
+void PrinterSetupDialog::fill_papers(const QPageSize& wanted) {
+    shown_ = papers_of_ ? papers_of_(printer_box->currentText()) : QueuePapers{};
+    const QSignalBlocker block(paper_box);
+    paper_box->clear();
+    int selected = -1;
+    for (int i = 0; i < shown_.papers.size(); ++i) {
+        paper_box->addItem(shown_.papers[i].name(), i);
+        if (selected < 0 && wanted.isValid() && shown_.papers[i].isEquivalentTo(wanted)) selected = i;
+    }
+    const QSizeF wanted_mm = wanted.isValid() ? wanted.size(QPageSize::Millimeter) : QSizeF(210, 297);
+    if (shown_.custom) {
+        paper_box->addItem(u("ユーザー定義サイズ"), kCustomItem);
+        const QSizeF low = shown_.min_mm.isValid() ? shown_.min_mm : QSizeF(1, 1);
+        const QSizeF high = shown_.max_mm.isValid() && !shown_.max_mm.isEmpty() ? shown_.max_mm : QSizeF(10000, 10000);
+        custom_width->setRange(low.width(), high.width());
+        custom_height->setRange(low.height(), high.height());
+        custom_width->setValue(wanted_mm.width());
+        custom_height->setValue(wanted_mm.height());
+        if (selected < 0 && wanted.isValid()) selected = paper_box->count() - 1;
+    }
+    paper_box->setCurrentIndex(selected >= 0 ? selected : 0);
+    update_custom();
+}
+
+void PrinterSetupDialog::update_custom() {
+    const bool custom = paper_box->currentData().toInt() == kCustomItem && paper_box->count() > 0;
+    custom_width->setEnabled(custom);
+    custom_height->setEnabled(custom);
+}
+
+PrinterSettings PrinterSetupDialog::settings() const {
+    PrinterSettings s;
+    s.printer = printer_box->currentText();
+    s.orientation = landscape->isChecked() ? QPageLayout::Landscape : QPageLayout::Portrait;
+    const int item = paper_box->currentData().toInt();
+    if (paper_box->count() == 0)
+        s.paper = QPageSize();
+    else if (item == kCustomItem)
+        s.paper = QPageSize(QSizeF(custom_width->value(), custom_height->value()), QPageSize::Millimeter, QString(),
+                            QPageSize::ExactMatch);
+    else
+        s.paper = shown_.papers[item];
+    return s;
+}
+
+}  // namespace velmo

@@ -95,6 +95,7 @@ TEST_F(Printing, PrintsEveryPageWithAMonthLineAndAlwaysEndsTheJob) {
     form1->Print1Click();
     EXPECT_EQ(printer.documents_begun, 1);
     EXPECT_EQ(printer.documents_ended, 1);
+    EXPECT_EQ(printer.document_name, u("p.vqd"));  // the job is named after the ledger file
     // Ten rows do not fit a short block: one full page, then the table alone.
     ASSERT_EQ(printer.pages.size(), 2u);
     const QImage& first = printer.pages[0];

@@ -1,5 +1,7 @@
 #include "ledger/ledger_codec.h"
 
+#include <algorithm>
+
 #include "framework/cp932.h"
 
 namespace velmo {
@@ -176,6 +178,38 @@ DecodeResult decode_ledger(std::string_view bytes, DecodedLedger& out) {
         if (!ok) { out.truncated = true; break; }
     }
     return DecodeResult::Ok;
+}
+
+HeldLedger held_ledger(const DecodedLedger& file) {
+    HeldLedger held;
+    // A record without machines shows " ", whether the file gave it an empty text
+    // or none (a record the file skipped), so that writing it back changes nothing.
+    LedgerRecord blank;
+    blank.machines = " ";
+    held.records.resize(static_cast<std::size_t>(std::max(file.highest_record, 0)), blank);
+    for (const LedgerField& f : file.fields) {
+        if (f.record < 1 || f.record > file.highest_record) continue;
+        LedgerRecord& r = held.records[static_cast<std::size_t>(f.record - 1)];
+        switch (f.tag) {
+        case kTagDate: r.date = f.text; break;
+        case kTagExtra:
+            if (file.extra) r.extra = f.text;
+            break;
+        case kTagHall: r.hall = f.text; break;
+        case kTagMachines: r.machines = f.text.empty() ? std::string(" ") : f.text; break;
+        case kTagDetail: r.detail = f.text; break;
+        case kTagTotals: r.totals = f.text; break;
+        case kTagBalance: r.balance = f.text; break;
+        case kTagComment: r.comment = f.text; break;
+        default: break;
+        }
+    }
+    std::array<const AttributeEntry*, 16> last{};
+    for (const AttributeEntry& a : file.attributes)
+        if (a.index >= 1 && a.index <= 16) last[static_cast<std::size_t>(a.index - 1)] = &a;
+    for (const AttributeEntry* a : last)
+        if (a) held.attributes.push_back(*a);
+    return held;
 }
 
 std::string encode_ledger(const LedgerImage& image) {

@@ -82,6 +82,18 @@ struct LedgerImage {
 
 std::string encode_ledger(const LedgerImage& image);
 
+// What the year window holds of a decoded file, before anything is computed from
+// it: records 1..highest_record (record r at index r - 1), each field with the
+// last text the file gave it (extra-column texts only when the file has the
+// block; an empty or missing machines text held as " "; marks 0), and the attribute rows in
+// index order, one per index: the last entry the file gave it.
+struct HeldLedger {
+    std::vector<LedgerRecord> records;
+    std::vector<AttributeEntry> attributes;
+};
+
+HeldLedger held_ledger(const DecodedLedger& file);
+
 // The four-byte year field for a year text of any length.
 std::string year_field(std::string_view year_text);
 

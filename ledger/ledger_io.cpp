@@ -157,23 +157,20 @@ void TForm1::apply_extra_block(const velmo::ExtraColumnBlock& block) {
 }
 
 void TForm1::place_fields(const velmo::DecodedLedger& file) {
-    for (const velmo::LedgerField& f : file.fields) {
-        const int r = f.record;
-        switch (f.tag) {
-        case velmo::kTagDate: StringGrid1->set_cell(0, r, f.text); break;
-        case velmo::kTagExtra:
-            if (file.extra) StringGrid1->set_cell(extra_col, r, f.text);
-            break;
-        case velmo::kTagHall: StringGrid1->set_cell(hall_col, r, f.text); break;
-        case velmo::kTagMachines: StringGrid1->set_cell(machine_col, r, f.text.empty() ? std::string(" ") : f.text); break;
-        case velmo::kTagDetail: StringGrid5->set_cell(0, r, f.text); break;
-        case velmo::kTagTotals: StringGrid5->set_cell(1, r, f.text); break;
-        case velmo::kTagBalance: StringGrid1->set_cell(balance_col, r, f.text); break;
-        case velmo::kTagComment: StringGrid5->set_cell(2, r, f.text); break;
-        default: break;
-        }
+    const velmo::HeldLedger held = velmo::held_ledger(file);
+    for (std::size_t i = 0; i < held.records.size(); ++i) {
+        const velmo::LedgerRecord& rec = held.records[i];
+        const int r = static_cast<int>(i) + 1;
+        StringGrid1->set_cell(0, r, rec.date);
+        if (file.extra) StringGrid1->set_cell(extra_col, r, rec.extra);
+        StringGrid1->set_cell(hall_col, r, rec.hall);
+        StringGrid1->set_cell(machine_col, r, rec.machines);
+        StringGrid5->set_cell(0, r, rec.detail);
+        StringGrid5->set_cell(1, r, rec.totals);
+        StringGrid1->set_cell(balance_col, r, rec.balance);
+        StringGrid5->set_cell(2, r, rec.comment);
     }
-    for (const velmo::AttributeEntry& a : file.attributes) {
+    for (const velmo::AttributeEntry& a : held.attributes) {
         StringGrid10->set_cell(1, a.index, a.columns[0]);
         StringGrid10->set_cell(2, a.index, a.columns[1]);
         StringGrid10->set_cell(3, a.index, a.columns[2]);

@@ -1,6 +1,9 @@
 #include "records/records_codec.h"
 
+#include <algorithm>
+
 #include "framework/cp932.h"
+#include "records/lifetime_calc.h"
 
 namespace velmo {
 
@@ -93,6 +96,46 @@ RecordsDecode decode_records(std::string_view bytes, DecodedRecords& out) {
         if (tag <= kRecordTables) out.cells.push_back(RecordCell{tag - 1, row, col, scramble_cell_text(text)});
     }
     return RecordsDecode::Ok;
+}
+
+RecordsImage held_records(const DecodedRecords& file, int year_grid_rows) {
+    RecordsImage image;
+    if (file.has_header) {
+        image.total_text = file.total_text;
+        image.win_text = file.win_text;
+    }
+    // The grids' cells, row 0 included so that row numbers index directly.
+    std::vector<std::vector<std::string>> years(static_cast<std::size_t>(std::max(year_grid_rows, 1)),
+                                                std::vector<std::string>(kYearColumns));
+    std::array<std::vector<std::vector<std::string>>, kRecordTables> ranks;
+    for (int t = 1; t < kRecordTables; ++t)
+        ranks[static_cast<std::size_t>(t)].assign(kRanks + 1,
+                                                  std::vector<std::string>(t <= 2 ? kRecordColumns : kMonthColumns));
+    for (const RecordCell& cell : file.cells) {
+        if (cell.row < 1 || cell.row > kMaxRecordIndex || cell.col < 0 || cell.table < 0 || cell.table >= kRecordTables)
+            continue;
+        const auto row = static_cast<std::size_t>(cell.row);
+        const auto col = static_cast<std::size_t>(cell.col);
+        if (cell.table == 0) {
+            if (col >= kYearColumns) continue;
+            if (col == 0 && row >= years.size()) years.resize(row + 1, std::vector<std::string>(kYearColumns));
+            if (row < years.size()) years[row][col] = cell.text;
+        } else {
+            auto& grid = ranks[static_cast<std::size_t>(cell.table)];
+            if (row > kRanks || col < 1 || col >= grid[row].size()) continue;
+            grid[row][col] = cell.text;
+        }
+    }
+    for (std::size_t r = 1; r < years.size(); ++r)
+        if (!years[r][0].empty()) image.tables[0].push_back(std::move(years[r]));
+    for (int t = 1; t < kRecordTables; ++t) {
+        auto& grid = ranks[static_cast<std::size_t>(t)];
+        for (std::size_t r = 1; r <= kRanks && !grid[r][1].empty(); ++r) {
+            grid[r][0] = std::to_string(r);
+            image.tables[static_cast<std::size_t>(t)].push_back(std::move(grid[r]));
+        }
+    }
+    return image;
 }
 
 }  // namespace velmo

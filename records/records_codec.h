@@ -56,6 +56,16 @@ enum class RecordsDecode { Ok, WrongMagic };
 // before the damage.
 RecordsDecode decode_records(std::string_view bytes, DecodedRecords& out);
 
+// What the lifetime window holds of a decoded file, as it would write it back:
+// the captions (empty without a header) and the tables as their rows. Cells
+// outside a table are dropped (row 0, columns past the grid, ranking column 0,
+// ranks past 10). The per-year grid starts with year_grid_rows rows and grows
+// only for a year (column 0) beyond them, so a later cell of such a row is kept
+// and an earlier one is not; its rows are those with a year, in row order. A
+// ranking holds its rows from rank 1 up to the first without column 1, each with
+// its rank number in column 0.
+RecordsImage held_records(const DecodedRecords& file, int year_grid_rows);
+
 // The scrambling of cell texts; applying it twice gives the text back.
 std::string scramble_cell_text(std::string_view text);
 

@@ -168,33 +168,19 @@ void TForm5::read_records() {
     if (const std::optional<std::string> bytes = velmo::read_file(records_path())) {
         velmo::DecodedRecords file;
         if (velmo::decode_records(*bytes, file) == velmo::RecordsDecode::WrongMagic) return;
+        const velmo::RecordsImage held = velmo::held_records(file, StringGrid1->row_count());
         if (file.has_header) {
-            StaticText1->setText(velmo::from_cp932(file.total_text));
-            Label5->setText(velmo::from_cp932(file.win_text));
+            StaticText1->setText(velmo::from_cp932(held.total_text));
+            Label5->setText(velmo::from_cp932(held.win_text));
         }
-        for (const velmo::RecordCell& cell : file.cells) apply_cell(cell);
         // Year rows stay together from row 1, whatever order a damaged file had.
-        put_year_rows(year_rows());
-        for (int tag = 1; tag <= 4; ++tag) put_rank_rows(tag, rank_rows(tag));
+        put_year_rows(held.tables[0]);
+        for (int tag = 1; tag <= 4; ++tag) put_rank_rows(tag, held.tables[static_cast<std::size_t>(tag)]);
     }
     std::vector<velmo::TableRow> rows = year_rows();
     show_year_sums(velmo::sum_years(rows, false));
     if (StringGrid1->row_count() > kYearGridRows)
         StringGrid1->set_col_width(5, kYearLastWidth - style()->pixelMetric(QStyle::PM_ScrollBarExtent));
-}
-
-void TForm5::apply_cell(const velmo::RecordCell& cell) {
-    // Row 0 holds the headers and ranking column 0 the fixed rank numbers; cells
-    // outside the tables come only from damaged files.
-    if (cell.row < 1 || cell.row > velmo::kMaxRecordIndex) return;
-    velmo::StringGrid* g = grid(cell.table);
-    if (!g || cell.col >= g->col_count()) return;
-    if (cell.table == 0) {
-        if (cell.col == 0 && cell.row >= g->row_count()) g->set_row_count(cell.row + 1);
-    } else if (cell.row > static_cast<int>(velmo::kRanks) || cell.col < 1) {
-        return;
-    }
-    g->set_cell(cell.col, cell.row, cell.text);
 }
 
 std::vector<velmo::TableRow> TForm5::year_rows() const {

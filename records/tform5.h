@@ -76,7 +76,6 @@ private:
     void put_rank_rows(int tag, const std::vector<velmo::TableRow>& rows);
     void show_lifetime_totals(const velmo::LifetimeSums& sums);
     void show_year_sums(const velmo::LifetimeSums& sums);
-    void apply_cell(const velmo::RecordCell& cell);
 };
 
 extern TForm5* Form5;

@@ -1,0 +1,213 @@
+#include "fuzz/properties.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <type_traits>
+
+#include "framework/cp932.h"
+#include "ledger/ledger_model.h"
+#include "ledger/registry_file.h"
+#include "records/records_codec.h"
+
+namespace velmo::fuzz {
+
+namespace {
+
+// A text as the file keeps it when the writer cuts it to max bytes.
+std::string stored(const std::string& text, std::size_t max) { return truncate_cp932(text, max); }
+
+std::string quoted(std::string_view text) {
+    std::ostringstream os;
+    os << '"';
+    for (unsigned char c : text) {
+        if (c >= 0x20 && c < 0x7F && c != '"' && c != '\\') os << c;
+        else {
+            static const char* hex = "0123456789abcdef";
+            os << "\\x" << hex[c >> 4] << hex[c & 15];
+        }
+    }
+    os << '"';
+    return os.str();
+}
+
+// Notes the first difference of two values; what names the value and is only
+// worked out for a difference.
+template <typename T, typename Name>
+void compare(std::ostringstream& why, const Name& what, const T& expected, const T& got) {
+    if (expected == got || why.tellp() != 0) return;
+    why << what() << ": expected ";
+    if constexpr (std::is_same_v<T, std::string>) why << quoted(expected) << ", read back " << quoted(got);
+    else why << static_cast<long long>(expected) << ", read back " << static_cast<long long>(got);
+}
+
+// The image as the file holds it: texts cut as the writer cuts them.
+LedgerImage as_stored(LedgerImage image) {
+    image.year = year_field(image.year);
+    if (image.extra) {
+        image.extra->name = stored(image.extra->name, kShortTextMax);
+        image.extra->width_text = stored(image.extra->width_text, kShortTextMax);
+        for (auto& v : image.extra->list) v = stored(v, kShortTextMax);
+    }
+    for (LedgerRecord& r : image.records) {
+        for (std::string* t : {&r.date, &r.extra, &r.hall, &r.machines, &r.totals, &r.balance})
+            *t = stored(*t, kShortTextMax);
+        r.detail = stored(r.detail, kLongTextMax);
+        r.comment = stored(r.comment, kLongTextMax);
+    }
+    for (AttributeEntry& a : image.attributes)
+        for (auto& c : a.columns) c = stored(c, kShortTextMax);
+    return image;
+}
+
+std::string compare_ledgers(const LedgerImage& expected, const LedgerImage& got) {
+    std::ostringstream why;
+    compare(why, [] { return "year"; }, expected.year, got.year);
+    compare(why, [] { return "extra column present"; }, expected.extra.has_value(), got.extra.has_value());
+    if (expected.extra && got.extra) {
+        const ExtraColumnBlock& x = *expected.extra;
+        const ExtraColumnBlock& y = *got.extra;
+        compare(why, [] { return "extra column name"; }, x.name, y.name);
+        compare(why, [] { return "extra column width"; }, x.width_text, y.width_text);
+        compare(why, [] { return "extra column place"; }, x.col, y.col);
+        compare(why, [] { return "extra column alignment"; }, x.align, y.align);
+        compare(why, [] { return "extra column position"; }, x.pos_index, y.pos_index);
+        compare(why, [] { return "extra column presets"; }, x.list.size(), y.list.size());
+        for (std::size_t i = 0; i < x.list.size() && i < y.list.size(); ++i)
+            compare(why, [&] { return "extra column preset " + std::to_string(i + 1); }, x.list[i], y.list[i]);
+    }
+    compare(why, [] { return "records"; }, expected.records.size(), got.records.size());
+    for (std::size_t i = 0; i < expected.records.size() && i < got.records.size(); ++i) {
+        const LedgerRecord& a = expected.records[i];
+        const LedgerRecord& b = got.records[i];
+        const auto n = [i](const char* field) { return "record " + std::to_string(i + 1) + " " + field; };
+        compare(why, [&] { return n("date"); }, a.date, b.date);
+        compare(why, [&] { return n("extra"); }, a.extra, b.extra);
+        compare(why, [&] { return n("hall"); }, a.hall, b.hall);
+        compare(why, [&] { return n("machines"); }, a.machines, b.machines);
+        compare(why, [&] { return n("detail"); }, a.detail, b.detail);
+        compare(why, [&] { return n("totals"); }, a.totals, b.totals);
+        compare(why, [&] { return n("balance"); }, a.balance, b.balance);
+        compare(why, [&] { return n("comment"); }, a.comment, b.comment);
+        compare(why, [&] { return n("mark"); }, a.mark, b.mark);
+    }
+    compare(why, [] { return "attribute rows"; }, expected.attributes.size(), got.attributes.size());
+    for (std::size_t i = 0; i < expected.attributes.size() && i < got.attributes.size(); ++i) {
+        const AttributeEntry& a = expected.attributes[i];
+        const AttributeEntry& b = got.attributes[i];
+        compare(why, [] { return "attribute row index"; }, a.index, b.index);
+        for (std::size_t c = 0; c < a.columns.size(); ++c)
+            compare(why, [&] { return "attribute " + std::to_string(a.index) + " column " + std::to_string(c); },
+                    a.columns[c], b.columns[c]);
+    }
+    return why.str();
+}
+
+std::string second_save(const std::string& first, const std::string& second) {
+    if (first == second) return {};
+    std::size_t at = 0;
+    while (at < first.size() && at < second.size() && first[at] == second[at]) ++at;
+    return "the second save differs from the first at byte " + std::to_string(at) + " (sizes " +
+           std::to_string(first.size()) + " and " + std::to_string(second.size()) + ")";
+}
+
+}  // namespace
+
+LedgerImage saved_ledger_image(const DecodedLedger& file) {
+    LedgerImage image;
+    image.year = file.year;
+    if (file.extra) {
+        ExtraColumnBlock x = *file.extra;
+        // The window keeps the width in whole steps of 14 pixels.
+        const int steps = std::max(0, static_cast<int>(cell_number(x.width_text))) / 14;
+        x.width_text = std::to_string(steps * 14);
+        image.extra = std::move(x);
+    }
+    HeldLedger held = held_ledger(file);
+    // Only records up to the last record marker count; the rest are not written.
+    const auto count = static_cast<std::size_t>(std::max(file.last_record, 0));
+    if (held.records.size() > count) held.records.resize(count);
+    image.records = std::move(held.records);
+    for (AttributeEntry& a : held.attributes)
+        if (!a.columns[0].empty()) image.attributes.push_back(std::move(a));
+    return image;
+}
+
+std::string check_ledger(std::string_view bytes) {
+    DecodedLedger read;
+    if (decode_ledger(bytes, read) == DecodeResult::WrongFormat) return {};  // refused: nothing is written
+    const LedgerImage held = saved_ledger_image(read);
+    const std::string first = encode_ledger(held);
+    DecodedLedger again;
+    if (decode_ledger(first, again) == DecodeResult::WrongFormat) return "the program's own ledger is refused";
+    if (again.truncated) return "the program's own ledger reads as cut short";
+    const LedgerImage reread = saved_ledger_image(again);
+    if (std::string why = compare_ledgers(as_stored(held), reread); !why.empty()) return why;
+    return second_save(first, encode_ledger(reread));
+}
+
+std::string check_registry(std::string_view bytes) {
+    const Registry read = decode_registry(bytes);
+    const std::string first = encode_registry(read);
+    const Registry again = decode_registry(first);
+    std::ostringstream why;
+    const auto names = [&](const char* what, const std::vector<std::string>& a, const std::vector<std::string>& b) {
+        compare(why, [&] { return std::string(what) + " count"; }, a.size(), b.size());
+        for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
+            compare(why, [&] { return std::string(what) + " " + std::to_string(i + 1); }, stored(a[i], 255), b[i]);
+    };
+    names("hall", read.halls, again.halls);
+    names("machine", read.machines, again.machines);
+    for (int i = 0; i < kAttributeCount; ++i)
+        compare(why, [&] { return "attribute name " + std::to_string(i); }, read.attribute_names[static_cast<std::size_t>(i)],
+                again.attribute_names[static_cast<std::size_t>(i)]);
+    // A file without masks gives every machine the empty mask.
+    const std::vector<std::uint16_t> no_masks(read.machines.size(), 0);
+    const auto& masks_before = read.masks ? *read.masks : no_masks;
+    const std::vector<std::uint16_t> none_after(again.machines.size(), 0);
+    const auto& masks_after = again.masks ? *again.masks : none_after;
+    compare(why, [] { return "mask count"; }, masks_before.size(), masks_after.size());
+    for (std::size_t i = 0; i < masks_before.size() && i < masks_after.size(); ++i)
+        compare(why, [&] { return "mask " + std::to_string(i + 1); }, masks_before[i], masks_after[i]);
+    compare(why, [] { return "width step"; }, read.hsize_level.value_or(0), again.hsize_level.value_or(0));
+    compare(why, [] { return "height step"; }, read.vsize_level.value_or(0), again.vsize_level.value_or(0));
+    if (std::string w = why.str(); !w.empty()) return w;
+    return second_save(first, encode_registry(again));
+}
+
+std::string check_records(std::string_view bytes) {
+    DecodedRecords read;
+    if (decode_records(bytes, read) == RecordsDecode::WrongMagic) return {};  // nothing read
+    const RecordsImage held = held_records(read, kYearGridRowsAtStart);
+    const std::string first = encode_records(held);
+    DecodedRecords again;
+    if (decode_records(first, again) == RecordsDecode::WrongMagic) return "the program's own records are refused";
+    if (!again.complete) return "the program's own records read as damaged";
+    const RecordsImage reread = held_records(again, kYearGridRowsAtStart);
+    std::ostringstream why;
+    compare(why, [] { return "lifetime balance caption"; }, stored(held.total_text, kMaxRecordText), reread.total_text);
+    compare(why, [] { return "lifetime win/loss caption"; }, stored(held.win_text, kMaxRecordText), reread.win_text);
+    for (int t = 0; t < kRecordTables; ++t) {
+        const auto& a = held.tables[static_cast<std::size_t>(t)];
+        const auto& b = reread.tables[static_cast<std::size_t>(t)];
+        const auto name = [t](const std::string& what) { return "table " + std::to_string(t) + " " + what; };
+        compare(why, [&] { return name("rows"); }, a.size(), b.size());
+        for (std::size_t r = 0; r < a.size() && r < b.size(); ++r) {
+            compare(why, [&] { return name("row " + std::to_string(r + 1) + " cells"); }, a[r].size(), b[r].size());
+            for (std::size_t c = 0; c < a[r].size() && c < b[r].size(); ++c)
+                compare(why, [&] { return name("row " + std::to_string(r + 1) + " column " + std::to_string(c)); },
+                        stored(a[r][c], kMaxRecordText), b[r][c]);
+        }
+    }
+    if (std::string w = why.str(); !w.empty()) return w;
+    return second_save(first, encode_records(reread));
+}
+
+void require(const std::string& failure, const char* target) {
+    if (failure.empty()) return;
+    std::fprintf(stderr, "%s round trip failed: %s\n", target, failure.c_str());
+    std::abort();
+}
+
+}  // namespace velmo::fuzz

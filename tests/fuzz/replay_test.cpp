@@ -63,7 +63,7 @@ TEST_P(FuzzReplay, SeedsAndPastFailuresKeepTheRoundTrip) {
 INSTANTIATE_TEST_SUITE_P(Readers, FuzzReplay,
                          ::testing::Values(Target{"ledger", fuzz::check_ledger}, Target{"registry", fuzz::check_registry},
                                            Target{"records", fuzz::check_records}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& param_info) { return std::string(param_info.param.name); });
 
 class FuzzSeedsInWindows : public AppFixture {};
 

@@ -69,20 +69,35 @@ void TForm1::correction() {
     Form2->raise();
     Form2->Button1->setText(u("訂　　正"));
 
-    const std::string& date = StringGrid1->cell(0, r);
-    const int year = velmo::year_text_value(year_text);
-    QDate d(year, std::max(1, velmo::date_text_month(date)), 1);
-    d = QDate(year, d.month(), std::clamp(velmo::date_text_day(date), 1, std::max(1, d.daysInMonth())));
-    if (d.isValid()) Form2->MonthCalendar1->setSelectedDate(d);
-    Form2->ComboBox1->setEditText(velmo::from_cp932(StringGrid1->cell(hall_col, r)));
+    // Filling the dialog is the program's doing: nothing of it is copied back into the
+    // machines grid, and the date counts as unchanged until the user picks one.
+    const TForm2::ProgramFill filling(*Form2);
+    velmo::RecordRow stored;
+    stored.date = StringGrid1->cell(0, r);
+    stored.hall = StringGrid1->cell(hall_col, r);
+    stored.machines = StringGrid1->cell(machine_col, r);
+    stored.balance = StringGrid1->cell(balance_col, r);
+    if (has_extra == 1) stored.extra = StringGrid1->cell(extra_col, r);
+    stored.detail = StringGrid5->cell(0, r);
+    stored.totals = StringGrid5->cell(1, r);
+    stored.comment = StringGrid5->cell(2, r);
 
-    const velmo::DayTotals totals = velmo::day_totals_texts(StringGrid5->cell(1, r));
+    // The calendar cannot show a day its year lacks (29 February of a common year);
+    // it shows the month's last day, and the record keeps its own date unless the
+    // user picks another.
+    const int year = velmo::year_text_value(year_text);
+    QDate d(year, std::max(1, velmo::date_text_month(stored.date)), 1);
+    d = QDate(year, d.month(), std::clamp(velmo::date_text_day(stored.date), 1, std::max(1, d.daysInMonth())));
+    if (d.isValid()) Form2->MonthCalendar1->setSelectedDate(d);
+    Form2->ComboBox1->setEditText(velmo::from_cp932(stored.hall));
+
+    const velmo::DayTotals totals = velmo::day_totals_texts(stored.totals);
     scratch_bet = velmo::cell_number(totals.investment);
     scratch_payout = velmo::cell_number(totals.payout);
     velmo::StringGrid& g = *Form2->StringGrid1;
     g.set_cell(2, TForm2::kTotalsRow, totals.investment);
     g.set_cell(3, TForm2::kTotalsRow, totals.payout);
-    const auto machines = velmo::unpack_machine_detail(StringGrid5->cell(0, r));
+    const auto machines = velmo::unpack_machine_detail(stored.detail);
     for (size_t i = 0; i < machines.size(); ++i) {
         const int row = static_cast<int>(i) + 1;
         g.set_cell(1, row, machines[i].name);
@@ -91,15 +106,15 @@ void TForm1::correction() {
         g.set_cell(4, row, std::to_string(static_cast<long long>(velmo::cell_number(machines[i].payout)) -
                                           velmo::cell_number(machines[i].investment)));
     }
-    Form2->ComboBox2->setEditText(velmo::from_cp932(g.cell(1, 1)));
-    Form2->Edit1->setText(velmo::from_cp932(g.cell(2, 1)));
-    Form2->Edit2->setText(velmo::from_cp932(g.cell(3, 1)));
-    g.set_cell(4, TForm2::kTotalsRow, std::to_string(scratch_payout - scratch_bet));
-    scratch_balance = velmo::cell_number(StringGrid1->cell(balance_col, r));
-    if (has_extra == 1) Form2->ComboBox3->setEditText(velmo::from_cp932(StringGrid1->cell(extra_col, r)));
-    // The record's own comment (the comment box shows the same after a click).
-    Form2->Memo1->setPlainText(velmo::from_cp932(StringGrid5->cell(2, r)));
+    // Machine row 1 selected, its name and amounts in the boxes.
     g.set_row(1);
+    Form2->sgClick();
+    g.set_cell(4, TForm2::kTotalsRow, std::to_string(scratch_payout - scratch_bet));
+    scratch_balance = velmo::cell_number(stored.balance);
+    if (has_extra == 1) Form2->ComboBox3->setEditText(velmo::from_cp932(stored.extra));
+    // The record's own comment (the comment box shows the same after a click).
+    Form2->Memo1->setPlainText(velmo::from_cp932(stored.comment));
+    Form2->remember_correction(stored);
 }
 
 void TForm1::InComeTeiseiClick() { correction(); }

@@ -19,6 +19,7 @@
 #include "framework/dialogs.h"
 #include "framework/draw.h"
 #include "framework/keys.h"
+#include "framework/runtime.h"
 #include "framework/string_grid.h"
 #include "ledger/ledger_model.h"
 #include "shell/tform1.h"
@@ -51,10 +52,15 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TForm2::form2open() {
-    Edit1->clear();
-    Edit2->clear();
-    ComboBox2->setEditText(QString());
-    Memo1->clear();
+    correction_.reset();
+    date_chosen_ = false;
+    {
+        const ProgramFill filling(*this);
+        Edit1->clear();
+        Edit2->clear();
+        ComboBox2->setEditText(QString());
+        Memo1->clear();
+    }
     Form1->scratch_bet = 0;
     Form1->scratch_payout = 0;
     Form1->scratch_balance = 0;
@@ -92,6 +98,10 @@ void TForm2::chknum(QLineEdit* sender, int key) {
 }
 
 void TForm2::ChangeKishu() {
+    // Only the user's own edits of the box name the selected row's machine; the
+    // program filling the box (opening, a correction, a row click, a list refill
+    // while the dialog is hidden) writes nothing into the grid.
+    if (filling_ || !isVisible()) return;
     const int r = StringGrid1->row();
     if (r == kTotalsRow) return;
     StringGrid1->set_cell(1, r, velmo::cp932_lossy(ComboBox2->currentText()));
@@ -100,9 +110,24 @@ void TForm2::ChangeKishu() {
 void TForm2::sgClick() {
     const int r = StringGrid1->row();
     if (r == kTotalsRow) return;
+    const ProgramFill filling(*this);
     ComboBox2->setEditText(from_cp932(StringGrid1->cell(1, r)));
     Edit1->setText(from_cp932(StringGrid1->cell(2, r)));
     Edit2->setText(from_cp932(StringGrid1->cell(3, r)));
+}
+
+TForm2::MachineCells TForm2::machine_cells() const {
+    MachineCells cells;
+    for (int r = 1; r <= 9; ++r)
+        for (int c = 1; c <= 3; ++c)
+            cells[static_cast<size_t>(r - 1)][static_cast<size_t>(c - 1)] = StringGrid1->cell(c, r);
+    return cells;
+}
+
+void TForm2::remember_correction(const velmo::RecordRow& stored) {
+    correction_ = Correction{stored, ComboBox1->currentText(), ComboBox3->currentText(), Memo1->toPlainText(),
+                             machine_cells()};
+    date_chosen_ = false;
 }
 
 void TForm2::drawcell(int col, int row, const QRect& rect, velmo::DrawState state) {
@@ -136,6 +161,7 @@ void TForm2::clear_machine_rows() {
 }
 
 void TForm2::end_editing() {
+    correction_.reset();
     clear_machine_rows();
     Form1->setEnabled(true);
     Form1->show();
@@ -149,6 +175,9 @@ void TForm2::Button2Click() { form2close(); }
 void TForm2::form2close() { end_editing(); }
 
 void TForm2::Button1Click() {
+    // Compared before validation completes empty amounts: a correction that leaves
+    // the machines as they were keeps their stored bytes.
+    const bool machines_edited = !correction_ || machine_cells() != correction_->machines;
     // Validation: every row with an amount needs a machine; a named row without amounts is 0 / 0.
     std::vector<velmo::MachineEntry> machines;
     for (int r = 1; r <= 9; ++r) {
@@ -181,10 +210,44 @@ void TForm2::Button1Click() {
     }
 
     TForm1& f = *Form1;
-    f.dirty |= 1;
-    f.Memo1->clear();
+    const bool is_new = Button1->text() == u("登　　録");
+    const bool correcting = !is_new && correction_.has_value();
     const QDate date = MonthCalendar1->selectedDate();
     const velmo::RecordCells rec = velmo::build_record(machines, date.month(), date.day());
+    velmo::RecordRow entered;
+    entered.date = rec.date;
+    entered.hall = velmo::cp932_lossy(ComboBox1->currentText());
+    entered.machines = rec.machines;
+    entered.balance = std::to_string(rec.balance);
+    entered.extra = velmo::cp932_lossy(ComboBox3->currentText());
+    entered.detail = rec.detail;
+    entered.totals = rec.totals;
+    entered.comment = velmo::cp932_lossy(Memo1->toPlainText());
+    velmo::RecordRow cells = entered;
+    if (correcting) {
+        velmo::RecordEdits edits;
+        edits.date = date_chosen_;
+        edits.hall = ComboBox1->currentText() != correction_->hall;
+        edits.machines = machines_edited;
+        edits.extra = ComboBox3->currentText() != correction_->extra;
+        edits.comment = Memo1->toPlainText() != correction_->comment;
+        cells = velmo::corrected_record(entered, correction_->stored, edits);
+    }
+    // Only month and day are stored, so a date the ledger's year lacks (29 February
+    // of a common year, reachable by paging the calendar into a leap year) has no
+    // weekday and no place in the ledger. A stored record keeps its date unless the
+    // user picks another.
+    if ((!correcting || date_chosen_) &&
+        date.day() > velmo::days_in_month(velmo::year_text_value(f.year_text), date.month())) {
+        velmo::dialogs().message(from_cp932(f.year_text) + u("年に") + QString::number(date.month()) + u("月") +
+                                 QString::number(date.day()) + u("日はありません"));
+        return;
+    }
+    const int month = velmo::date_text_month(cells.date);
+    const int day = velmo::date_text_day(cells.date);
+
+    f.dirty |= 1;
+    f.Memo1->clear();
     f.scratch_bet = rec.investment;
     f.scratch_payout = rec.payout;
     f.scratch_balance = rec.balance;
@@ -196,9 +259,8 @@ void TForm2::Button1Click() {
         dates.emplace_back(velmo::date_text_month(t), velmo::date_text_day(t));
     }
     int row = 0;
-    const bool is_new = Button1->text() == u("登　　録");
     if (is_new) {
-        const int r = velmo::last_row_not_later(dates, date.month(), date.day());
+        const int r = velmo::last_row_not_later(dates, month, day);
         f.rec_count += 1;
         // Room for the new last row before anything moves down.
         f.StringGrid5->set_row_count(std::max(f.StringGrid5->row_count() + 1, f.rec_count + 1));
@@ -209,7 +271,7 @@ void TForm2::Button1Click() {
         row = r + 1;
     } else {
         const int edit = std::clamp(f.edit_row, 1, std::max(1, f.rec_count));
-        row = velmo::corrected_row(dates, edit, date.month(), date.day());
+        row = velmo::corrected_row(dates, edit, month, day);
         if (row > edit) {
             f.StringGrid1->move_rows(edit + 1, row, -1);
             f.StringGrid5->move_rows(edit + 1, row, -1);
@@ -219,24 +281,25 @@ void TForm2::Button1Click() {
         }
     }
     f.StringGrid1->clear_row(row);
-    f.StringGrid1->set_cell(0, row, rec.date);
-    f.StringGrid1->set_cell(f.hall_col, row, velmo::cp932_lossy(ComboBox1->currentText()));
-    f.StringGrid1->set_cell(f.machine_col, row, rec.machines);
-    f.StringGrid1->set_cell(f.balance_col, row, std::to_string(rec.balance));
-    if (f.has_extra == 1) f.StringGrid1->set_cell(f.extra_col, row, velmo::cp932_lossy(ComboBox3->currentText()));
-    const std::string comment = velmo::cp932_lossy(Memo1->toPlainText());
-    f.StringGrid5->set_cell(0, row, rec.detail);
-    f.StringGrid5->set_cell(1, row, rec.totals);
-    f.StringGrid5->set_cell(2, row, comment);
-    f.Memo1->setPlainText(from_cp932(comment));
+    f.StringGrid1->set_cell(0, row, cells.date);
+    f.StringGrid1->set_cell(f.hall_col, row, cells.hall);
+    f.StringGrid1->set_cell(f.machine_col, row, cells.machines);
+    f.StringGrid1->set_cell(f.balance_col, row, cells.balance);
+    if (f.has_extra == 1) f.StringGrid1->set_cell(f.extra_col, row, cells.extra);
+    f.StringGrid5->set_cell(0, row, cells.detail);
+    f.StringGrid5->set_cell(1, row, cells.totals);
+    f.StringGrid5->set_cell(2, row, cells.comment);
+    f.Memo1->setPlainText(from_cp932(cells.comment));
 
     f.refresh_after_change();
     end_editing();
     if (f.view_flags & 1) {
-        // The calendar moves to the record's month and keeps showing its selected day.
-        f.cal_month = static_cast<std::int8_t>(date.month());
+        // The calendar moves to the record's month and keeps its selected day; the
+        // status bar and the comment box show the record just committed.
+        f.cal_month = static_cast<std::int8_t>(std::clamp(month, 1, 12));
         f.compute_calendar();
         f.StringGrid1->set_row(row);
+        f.StringGrid1Click();
     } else {
         if (f.StringGrid1->row() == row) f.StringGrid1Click();
         f.StringGrid1->select_row(row);  // a different row shows its details through the click

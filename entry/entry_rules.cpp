@@ -60,4 +60,19 @@ RecordCells build_record(const std::vector<MachineEntry>& machines, int month, i
     return rec;
 }
 
+RecordRow corrected_record(const RecordRow& entered, const RecordRow& stored, const RecordEdits& edits) {
+    RecordRow row = stored;
+    if (edits.date) row.date = entered.date;
+    if (edits.hall) row.hall = entered.hall;
+    if (edits.machines) {
+        row.machines = entered.machines;
+        row.balance = entered.balance;
+        row.detail = entered.detail;
+        row.totals = entered.totals;
+    }
+    if (edits.extra) row.extra = entered.extra;
+    if (edits.comment) row.comment = entered.comment;
+    return row;
+}
+
 }  // namespace velmo

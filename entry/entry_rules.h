@@ -49,4 +49,30 @@ struct RecordCells {
 };
 RecordCells build_record(const std::vector<MachineEntry>& machines, int month, int day);
 
+// One play record's cells as the grids hold them.
+struct RecordRow {
+    std::string date;      // year list: date text
+    std::string hall;      //            hall
+    std::string machines;  //            machines
+    std::string balance;   //            balance
+    std::string extra;     //            extra value (when the ledger has the column)
+    std::string detail;    // hidden: machine_detail
+    std::string totals;    //         day_totals
+    std::string comment;   //         comment
+};
+
+// The parts of a record the user changed while correcting it. The machines part
+// covers the machines text, the balance, machine_detail and day_totals.
+struct RecordEdits {
+    bool date = true;
+    bool hall = true;
+    bool machines = true;
+    bool extra = true;
+    bool comment = true;
+};
+
+// The row a correction writes: what the user changed comes from the dialog,
+// everything else keeps its stored bytes.
+RecordRow corrected_record(const RecordRow& entered, const RecordRow& stored, const RecordEdits& edits);
+
 }  // namespace velmo

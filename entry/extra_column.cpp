@@ -3,10 +3,12 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QShowEvent>
 #include <QTabWidget>
 
@@ -41,6 +43,12 @@ void set_roles(TForm1& f, const velmo::ColumnRoles& roles) {
 
 void TForm7::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    // Centred on the screen in both directions.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        const QSize frame = frameGeometry().size();
+        move(area.left() + (area.width() - frame.width()) / 2, area.top() + (area.height() - frame.height()) / 2);
+    }
     open7();
 }
 
@@ -83,12 +91,17 @@ void TForm7::Button4Click() {
         const QString text = ComboBox2->currentText();
         if (ComboBox2->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0) ComboBox2->addItem(text);
     }
+    // No value stays chosen: the next one is typed into an empty box.
+    ComboBox2->setCurrentIndex(-1);
     ComboBox2->setEditText(QString());
 }
 
 void TForm7::Button5Click() {
     const int i = ComboBox2->currentIndex();
-    if (i >= 0 && ComboBox2->itemText(i) == ComboBox2->currentText()) ComboBox2->removeItem(i);
+    if (i >= 0 && ComboBox2->itemText(i) == ComboBox2->currentText()) {
+        ComboBox2->removeItem(i);
+        ComboBox2->setCurrentIndex(-1);  // not the neighbour the list would choose by itself
+    }
 }
 
 void TForm7::Button2Click() {
@@ -140,6 +153,7 @@ void TForm7::Button2Click() {
     f.StringGrid6->set_cell(1, 0, name);
     Form2->ComboBox3->clear();
     for (int i = 0; i < ComboBox2->count(); ++i) Form2->ComboBox3->addItem(ComboBox2->itemText(i));
+    Form2->ComboBox3->setCurrentIndex(-1);  // a record gets a value only when the user chooses one
     f.IncomeTuika->setText(u("項目訂正"));
     f.apply_width_step();  // the entry dialog's value group follows the column
     f.compute_extra_summary();

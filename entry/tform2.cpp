@@ -117,6 +117,12 @@ void TForm2::build() {
     };
     StringGrid1->on_click = [this] { sgClick(); };
     connect(ComboBox2, &QComboBox::editTextChanged, this, [this] { ChangeKishu(); });
+    connect(MonthCalendar1, &QCalendarWidget::selectionChanged, this, [this] {
+        if (!filling_) date_chosen_ = true;
+    });
+    // Enter in a drop-down's edit field adds nothing to its list; the lists are
+    // the registry's and the extra column's, filled by those dialogs alone.
+    for (QComboBox* box : {ComboBox1, ComboBox2, ComboBox3}) box->setInsertPolicy(QComboBox::NoInsert);
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
 }

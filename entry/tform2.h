@@ -2,6 +2,12 @@
 // The entry dialog: one play record, entered new or corrected.
 #include <QWidget>
 
+#include <array>
+#include <optional>
+#include <string>
+
+#include "entry/entry_rules.h"
+
 class QCalendarWidget;
 class QComboBox;
 class QGroupBox;
@@ -51,15 +57,47 @@ public:
     // Empties cells 1..4 of rows 1..10.
     void clear_machine_rows();
 
+    // While one lives, changes of the dialog's boxes are the program's own: nothing
+    // is copied into the machines grid and the date does not count as chosen.
+    class ProgramFill {
+    public:
+        explicit ProgramFill(TForm2& form) : form_(form), was_(form.filling_) { form.filling_ = true; }
+        ~ProgramFill() { form_.filling_ = was_; }
+        ProgramFill(const ProgramFill&) = delete;
+        ProgramFill& operator=(const ProgramFill&) = delete;
+
+    private:
+        TForm2& form_;
+        bool was_;
+    };
+
+    // Called once the dialog shows the record being corrected: what it shows now
+    // is what the user has not changed, and those fields keep the stored bytes.
+    void remember_correction(const velmo::RecordRow& stored);
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The machine names and amounts of rows 1..9 (cells 1..3).
+    using MachineCells = std::array<std::array<std::string, 3>, 9>;
+    struct Correction {
+        velmo::RecordRow stored;
+        QString hall;
+        QString extra;
+        QString comment;
+        MachineCells machines;
+    };
+
     void build();
     void end_editing();
+    MachineCells machine_cells() const;
     bool committing_ = false;
+    bool filling_ = false;
+    bool date_chosen_ = false;  // the user picked a date in this opening
+    std::optional<Correction> correction_;
 };
 
 extern TForm2* Form2;

@@ -36,7 +36,8 @@ void TForm1::SpeedButton3Click() {
     load_ledger();
     if (closed_by_format_error) return;
     PageControl1->setCurrentWidget(TabSheet1);
-    StringGrid1Click();  // the details of the ledger just opened
+    if (view_flags & 1) redraw_calendar_after_load();
+    else StringGrid1Click();  // the details of the ledger just opened
 }
 
 void TForm1::Open1Click() { SpeedButton3Click(); }
@@ -66,7 +67,8 @@ void TForm1::New1Click() {
     if (closed_by_format_error) return;
     PageControl1->setCurrentWidget(TabSheet1);
     Form2->MonthCalendar1->setSelectedDate(velmo::calendar_date_in_year(year_text, velmo::today()));
-    StringGrid1Click();
+    if (view_flags & 1) redraw_calendar_after_load();
+    else StringGrid1Click();
 }
 
 void TForm1::kanrenClick() {

@@ -150,6 +150,9 @@ void TForm1::apply_extra_block(const velmo::ExtraColumnBlock& block) {
         Form2->ComboBox3->addItem(value);
         StringGrid6->set_cell(0, static_cast<int>(i) + 1, block.list[i]);
     }
+    // Loaded values are offered, none chosen.
+    Form7->ComboBox2->setCurrentIndex(-1);
+    Form2->ComboBox3->setCurrentIndex(-1);
     StringGrid6->show();
     StringGrid6->set_col_width(0, Form7->extra_width);
     StringGrid6->set_cell(1, 0, block.name);

@@ -46,6 +46,7 @@ void refill_combo(QComboBox* combo, const std::vector<std::string>& names) {
     combo->clear();
     combo->setEditText(QString());
     for (const auto& name : names) combo->addItem(from_cp932(name));
+    combo->setCurrentIndex(-1);  // the box stays empty until the user picks or types a name
 }
 
 }  // namespace

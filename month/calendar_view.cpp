@@ -195,6 +195,11 @@ void TForm1::compute_calendar() {
     // A selection of another month never stands for a day of this one.
     sel_index = days.selected_index;
     if (sel_index >= 0) show_day_details(sel_index + 1);
+    // 訂正 and 削除 act on the selected day's records: offered only while that day
+    // is shown and has records (after Prev or Next it may not be).
+    const bool day_with_records =
+        sel_index >= 0 && day_investment[static_cast<std::size_t>(sel_index + 1)] != velmo::calendar::kNoRecords;
+    for (QAction* item : {InComeDelete1, InComeTeisei, N2, Delete1}) item->setEnabled(day_with_records);
     for (int d = 1; d <= 31; ++d)
         if (day_investment[static_cast<std::size_t>(d)] != velmo::calendar::kNoSuchDay) draw_day_cell(days.first_weekday, d - 1);
     Image3->update();
@@ -260,10 +265,17 @@ void TForm1::click_calen(int x, int y) {
 void TForm1::Image3DblClick() { SpeedButton1Click(); }
 void TForm1::input_calClick() { SpeedButton1Click(); }
 
+void TForm1::redraw_calendar_after_load() {
+    // Same month and remembered day, drawn from the ledger just loaded; when that day
+    // is not shown, the lists no longer hold the previous ledger's records.
+    compute_calendar();
+    if (sel_index < 0) show_day_details(0);
+}
+
 void TForm1::show_day_details(int d) {
-    const auto i = static_cast<std::size_t>(d);
+    const auto i = static_cast<std::size_t>(std::clamp(d, 0, 31));
     StringGrid8->set_row(1);
-    const int r = day_flags[i] & velmo::calendar::kFirstRowMask;
+    const int r = d >= 1 ? day_flags[i] & velmo::calendar::kFirstRowMask : 0;
     const int rh = StringGrid8->default_row_height();
     if (r != 0) {
         Memo1->setPlainText(velmo::from_cp932(StringGrid5->cell(2, r)));

@@ -39,7 +39,9 @@ void TForm1::open_dropped_file(const QString& path) {
     load_ledger();
     if (closed_by_format_error) return;
     PageControl1->setCurrentWidget(TabSheet1);
-    StringGrid1Click();  // the details of the new ledger, never those of the one before
+    // The details of the new ledger, never those of the one before.
+    if (view_flags & 1) redraw_calendar_after_load();
+    else StringGrid1Click();
 }
 
 void TForm1::save_shusi() { save_ledger(); }

@@ -257,7 +257,9 @@ public:
     void input_calClick();
     void ChangeHole();
     void draw_play_hole(velmo::StringGrid* grid, int col, int row, const QRect& rect, velmo::DrawState state);
-    void show_day_details(int d);
+    void show_day_details(int d);  // d 0: no day of the shown month
+    // A file command loaded another ledger while the calendar is shown.
+    void redraw_calendar_after_load();
     void show_record_machines(int r);
     void show_hall_total(const std::string& hall);
     // The ledger row of the day list's selected line, 0 when it holds no record.

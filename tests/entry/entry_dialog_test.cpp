@@ -1,6 +1,7 @@
 // The entry dialog driven as a player drives it: keys typed into the amount
 // edits, machine names chosen, rows clicked, the commit button pressed.
 #include <QCalendarWidget>
+#include <QFileInfo>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,7 +15,9 @@
 #include "ledger/record_fields.h"
 #include "framework/cp932.h"
 #include "framework/widgets.h"
+#include "ledger/ledger_codec.h"
 #include "ledger/ledger_model.h"
+#include "ledger/registry_file.h"
 #include "tests/support/app_fixture.h"
 
 namespace velmo::testing {
@@ -57,6 +60,23 @@ protected:
         QTest::mouseClick(form2->Button1, Qt::LeftButton);
     }
     std::string date_of(int row) { return form1->StringGrid1->cell(0, row); }
+    // Saves the ledger, answering Yes, and returns the file's bytes.
+    std::string saved() {
+        EXPECT_EQ(form1->dirty & 1, 1) << "nothing was committed";
+        dialogs.answers = {true};
+        form1->save_ledger();
+        return read_bytes(QFileInfo(form1->file_name).fileName());
+    }
+    // Opens the correction of a year-list row and commits it without touching anything.
+    void correct_unchanged(int row) {
+        form1->StringGrid1->set_row(row);
+        form1->correction();
+        ASSERT_TRUE(form2->isVisible());
+        dialogs.shown.clear();
+        QTest::mouseClick(form2->Button1, Qt::LeftButton);
+        EXPECT_TRUE(dialogs.shown.empty());
+        EXPECT_FALSE(form2->isVisible());
+    }
 };
 
 TEST_F(EntryDialog, AmountsFollowEveryKeyAndTheTotalsRowAppearsWithTheFirst) {
@@ -326,6 +346,158 @@ TEST_F(EntryDialog, TypedTextsStayStorable) {
     EXPECT_EQ(form2->ComboBox1->currentText().size(), 127);
     form2->Memo1->setPlainText(QString(1500, QChar(0x3042)));  // あ: two bytes each
     EXPECT_EQ(cp932_lossy(form2->Memo1->toPlainText()).size(), 2000u);
+}
+
+TEST_F(EntryDialog, CorrectionsAfterOpeningsWithMoreMachinesChangeNoByte) {
+    enter(3, 1, "H1", {{"N1", "1000", "0"}});
+    enter(3, 2, "H2", {{"A", "100", "200"}, {"B", "300", ""}, {"C", "", "50"}}, "c");
+    const std::string before = saved();
+
+    // A two-machine opening, cancelled: the grid's selection is left on row 2.
+    form1->SpeedButton1Click();
+    machine(1, "X", "1", "2");
+    machine(2, "Y", "3", "4");
+    form2->Button2Click();
+    correct_unchanged(1);
+    EXPECT_EQ(form1->StringGrid1->cell(form1->machine_col, 1), "N1");
+    EXPECT_EQ(unpack_machine_detail(form1->StringGrid5->cell(0, 1)).size(), 1u);
+    EXPECT_EQ(saved(), before);
+    correct_unchanged(2);
+    EXPECT_EQ(form1->StringGrid1->cell(form1->machine_col, 2), "A" + sj("、") + "B" + sj("、") + "C");
+    EXPECT_EQ(saved(), before);
+
+    // A two-machine record committed, then the same corrections once more.
+    enter(3, 3, "H3", {{"X", "1", "2"}, {"Y", "3", "4"}});
+    const std::string with_third = saved();
+    correct_unchanged(2);
+    EXPECT_EQ(saved(), with_third);
+    correct_unchanged(1);
+    EXPECT_EQ(saved(), with_third);
+
+    // Filling the dialog wrote nothing into the grid: what the user changes still goes in.
+    form1->StringGrid1->set_row(2);
+    form1->correction();
+    machine(3, "D", "1000", "");  // in place of C (0 / 50)
+    QTest::mouseClick(form2->Button1, Qt::LeftButton);
+    EXPECT_EQ(form1->StringGrid1->cell(form1->machine_col, 2), "A" + sj("、") + "B" + sj("、") + "D");
+    EXPECT_EQ(form1->StringGrid1->cell(form1->balance_col, 2), "-1200");
+}
+
+TEST_F(EntryDialog, NoOpCorrectionKeepsEveryStoredByteOfACommonYearLedger) {
+    // 29 February in a 2003 ledger, a comment with CR LF, an extra value.
+    LedgerImage image;
+    image.year = "2003";
+    ExtraColumnBlock extra;
+    extra.name = sj("天気");
+    extra.width_text = "28";
+    extra.list = {sj("晴"), sj("雨")};
+    image.extra = extra;
+    LedgerRecord first;
+    first.date = " 2/29";
+    first.extra = sj("雨");
+    first.hall = "H";
+    first.machines = "M";
+    first.detail = pack_machine_detail({{"M", "100", "50"}});
+    first.totals = pack_day_totals({"100", "50"});
+    first.balance = "-50";
+    first.comment = "line1\r\nline2";
+    LedgerRecord second = first;
+    second.date = " 3/1";
+    second.comment = "x";
+    image.records = {first, second};
+    write_bytes(QStringLiteral("vq2003.vqd"), encode_ledger(image));
+    load(path(QStringLiteral("vq2003.vqd")));
+    form1->dirty |= 1;
+    const std::string before = saved();
+
+    correct_unchanged(1);
+    EXPECT_EQ(date_of(1), " 2/29");
+    EXPECT_EQ(form1->StringGrid5->cell(2, 1), "line1\r\nline2");
+    EXPECT_EQ(form1->StringGrid1->cell(form1->extra_col, 1), sj("雨"));
+    EXPECT_EQ(saved(), before);
+
+    // Only what the user changes is replaced: here the hall.
+    form1->StringGrid1->set_row(1);
+    form1->correction();
+    EXPECT_EQ(form2->MonthCalendar1->selectedDate(), QDate(2003, 2, 28));  // the nearest day the year has
+    form2->ComboBox1->setEditText(QStringLiteral("H2"));
+    QTest::mouseClick(form2->Button1, Qt::LeftButton);
+    EXPECT_EQ(form1->StringGrid1->cell(form1->hall_col, 1), "H2");
+    EXPECT_EQ(date_of(1), " 2/29");
+    EXPECT_EQ(form1->StringGrid5->cell(2, 1), "line1\r\nline2");
+    EXPECT_EQ(form1->StringGrid5->cell(0, 1), first.detail);
+}
+
+TEST_F(EntryDialog, TwentyNinthOfFebruaryIsRefusedInACommonYearLedger) {
+    form1->year_text = "2003";
+    dialogs.answers = {true};
+    load(path(QStringLiteral("vq2003.vqd")));
+    dialogs.shown.clear();
+    form1->SpeedButton1Click();
+    form2->MonthCalendar1->setSelectedDate(QDate(2004, 2, 29));  // the calendar pages into a leap year
+    machine(1, "M", "100", "0");
+    QTest::mouseClick(form2->Button1, Qt::LeftButton);
+    EXPECT_EQ(dialogs.texts(), std::vector<QString>{u("2003年に2月29日はありません")});
+    EXPECT_EQ(form1->rec_count, 0);
+    EXPECT_EQ(form1->dirty & 1, 0);
+    EXPECT_TRUE(form2->isVisible());
+    form2->MonthCalendar1->setSelectedDate(QDate(2003, 2, 28));
+    QTest::mouseClick(form2->Button1, Qt::LeftButton);
+    EXPECT_EQ(form1->rec_count, 1);
+    EXPECT_EQ(date_of(1), " 2/28");
+
+    // A correction to that day is refused the same way.
+    form1->StringGrid1->set_row(1);
+    form1->correction();
+    dialogs.shown.clear();
+    form2->MonthCalendar1->setSelectedDate(QDate(2004, 2, 29));
+    QTest::mouseClick(form2->Button1, Qt::LeftButton);
+    EXPECT_EQ(dialogs.texts(), std::vector<QString>{u("2003年に2月29日はありません")});
+    EXPECT_EQ(date_of(1), " 2/28");
+    form2->Button2Click();
+
+    // A leap-year ledger takes the day.
+    form1->year_text = "2004";
+    form1->SpeedButton1Click();
+    form2->MonthCalendar1->setSelectedDate(QDate(2004, 2, 29));
+    machine(1, "M", "100", "0");
+    QTest::mouseClick(form2->Button1, Qt::LeftButton);
+    EXPECT_EQ(date_of(2), " 2/29");
+}
+
+TEST_F(EntryDialog, DropDownsStartWithNothingChosenAndEnterAddsNoItem) {
+    Registry reg;
+    reg.halls = {"H1", "H2"};
+    reg.machines = {"M1", "M2"};
+    registry_to_windows(reg);  // as at start-up
+    EXPECT_EQ(form2->ComboBox1->currentIndex(), -1);
+    EXPECT_EQ(form2->ComboBox2->currentIndex(), -1);
+    form1->SpeedButton1Click();
+    EXPECT_EQ(form2->ComboBox1->currentText(), QString());
+    machine(1, "M1", "100", "0");
+    QTest::mouseClick(form2->Button1, Qt::LeftButton);
+    ASSERT_EQ(form1->rec_count, 1);
+    EXPECT_EQ(form1->StringGrid1->cell(form1->hall_col, 1), "");
+
+    // The registry dialog's save refills the lists, again with nothing chosen.
+    EXPECT_TRUE(save_registry_file());
+    EXPECT_EQ(form2->ComboBox1->count(), 2);
+    EXPECT_EQ(form2->ComboBox1->currentText(), QString());
+    EXPECT_EQ(form2->ComboBox2->currentText(), QString());
+
+    // Enter in an edit field leaves every list as it was.
+    form1->SpeedButton1Click();
+    grid().set_row(1);
+    for (QComboBox* box : {form2->ComboBox1, form2->ComboBox2, form2->ComboBox3}) {
+        const int count = box->count();
+        box->lineEdit()->setFocus();
+        QTest::keyClicks(box->lineEdit(), QStringLiteral("new"));
+        QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+        EXPECT_EQ(box->count(), count);
+        EXPECT_EQ(box->findText(QStringLiteral("new")), -1);
+    }
+    EXPECT_EQ(grid().cell(1, 1), "new");  // typing still names the machine
+    form2->Button2Click();
 }
 
 TEST(EntryRules, MachinesTextIsCutAtAWholeCharacter) {

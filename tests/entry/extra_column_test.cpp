@@ -2,7 +2,11 @@
 // deleted, and its preset values.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QAbstractButton>
 #include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -174,6 +178,89 @@ TEST_F(ExtraColumn, PresetValuesAreUniqueAndAtMostTen) {
     QTest::mouseClick(form7->Button2, Qt::LeftButton);
     EXPECT_EQ(form2->ComboBox3->count(), 9);
     EXPECT_EQ(form2->ComboBox3->itemText(0), QStringLiteral("1"));
+}
+
+TEST_F(ExtraColumn, PresetValuesAreOfferedWithNoneChosenAndEnterAddsNone) {
+    LedgerImage image;
+    image.year = "2004";
+    ExtraColumnBlock extra;
+    extra.name = sj("天気");
+    extra.width_text = "28";
+    extra.list = {sj("晴"), sj("雨")};
+    image.extra = extra;
+    write_bytes(QStringLiteral("w.vqd"), encode_ledger(image));
+    load(path(QStringLiteral("w.vqd")));
+    EXPECT_EQ(form2->ComboBox3->count(), 2);
+    EXPECT_EQ(form2->ComboBox3->currentIndex(), -1);
+    EXPECT_EQ(form2->ComboBox3->currentText(), QString());
+
+    // A record entered without choosing a value stores none.
+    form1->SpeedButton1Click();
+    form2->StringGrid1->set_row(1);
+    form2->ComboBox2->setEditText(QStringLiteral("M"));
+    QTest::mouseClick(form2->Button1, Qt::LeftButton);
+    ASSERT_EQ(form1->rec_count, 1);
+    EXPECT_EQ(cell(form1->extra_col, 1), "");
+
+    // The dialog's own box: a typed value is stored as typed.
+    form1->IncomeTuikaClick();
+    EXPECT_EQ(form7->ComboBox2->currentText(), QString());
+    QTest::keyClicks(form7->ComboBox2->lineEdit(), QStringLiteral("a"));
+    form7->Button4Click();
+    EXPECT_EQ(form7->ComboBox2->itemText(2), QStringLiteral("a"));
+    for (int i = 3; i < 10; ++i) {
+        QTest::keyClicks(form7->ComboBox2->lineEdit(), QString::number(i));
+        form7->Button4Click();
+    }
+    ASSERT_EQ(form7->ComboBox2->count(), 10);
+    // Enter adds no eleventh value, nor a width to the width list.
+    QTest::keyClicks(form7->ComboBox2->lineEdit(), QStringLiteral("x"));
+    QTest::keyClick(form7->ComboBox2->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(form7->ComboBox2->count(), 10);
+    const int widths = form7->ComboBox3->count();
+    form7->ComboBox3->lineEdit()->selectAll();
+    QTest::keyClicks(form7->ComboBox3->lineEdit(), QStringLiteral("20"));
+    QTest::keyClick(form7->ComboBox3->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(form7->ComboBox3->count(), widths);
+    // Removing a value leaves none chosen, not its neighbour.
+    form7->ComboBox2->setCurrentIndex(0);
+    form7->Button5Click();
+    EXPECT_EQ(form7->ComboBox2->count(), 9);
+    EXPECT_EQ(form7->ComboBox2->currentText(), QString());
+
+    QTest::mouseClick(form7->Button2, Qt::LeftButton);
+    EXPECT_EQ(form2->ComboBox3->count(), 9);
+    EXPECT_EQ(form2->ComboBox3->currentText(), QString());
+}
+
+TEST_F(ExtraColumn, DialogOpensCentredWithEveryCaptionReadable) {
+    form1->IncomeTuikaClick();
+    ASSERT_TRUE(form7->isVisible());
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QRect frame = form7->frameGeometry();
+    EXPECT_EQ(frame.left(), screen.left() + (screen.width() - frame.width()) / 2);
+    EXPECT_EQ(frame.top(), screen.top() + (screen.height() - frame.height()) / 2);
+
+    // Captions fit their controls, and no two controls of one box overlap.
+    for (QLabel* label : form7->findChildren<QLabel*>())
+        EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->contentsRect().width())
+            << label->text().toStdString();
+    for (QAbstractButton* button : form7->findChildren<QAbstractButton*>()) {
+        // A push button's hint has a style minimum; its caption needs a few pixels of margin.
+        const int needed = qobject_cast<QPushButton*>(button)
+                               ? button->fontMetrics().horizontalAdvance(button->text()) + 8
+                               : button->sizeHint().width();
+        EXPECT_LE(needed, button->width()) << button->text().toStdString();
+    }
+    QList<QWidget*> boxes = {form7.get()};
+    for (QGroupBox* group : form7->findChildren<QGroupBox*>()) boxes.append(group);
+    for (QWidget* box : boxes) {
+        const auto children = box->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        for (int i = 0; i < children.size(); ++i)
+            for (int j = i + 1; j < children.size(); ++j)
+                EXPECT_FALSE(children[i]->geometry().intersects(children[j]->geometry()))
+                    << children[i]->metaObject()->className() << " / " << children[j]->metaObject()->className();
+    }
 }
 
 TEST(ExtraColumnRoles, ByPlace) {

@@ -3,16 +3,19 @@
 #include <QAction>
 #include <QCalendarWidget>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 #include "framework/cp932.h"
 #include "framework/draw.h"
 #include "framework/widgets.h"
+#include "ledger/ledger_codec.h"
 #include "ledger/record_fields.h"
 #include "month/calendar_calc.h"
 #include "month/calendar_paint.h"
@@ -349,6 +352,104 @@ TEST_F(CalendarView, NewRecordsStartOnTheSelectedDayAndMoveTheCalendar) {
     f.input_cal->trigger();
     EXPECT_EQ(form2->MonthCalendar1->selectedDate(), QDate(2004, 5, 12));
     form2->Button2Click();
+}
+
+TEST_F(CalendarView, CommitFromTheCalendarShowsTheCommittedRecordInTheStatusBar) {
+    TForm1& f = *form1;
+    sample_year();
+    show_calendar_at(2);
+    EXPECT_EQ(panel(0), u("BET: 6000  PAYOUT: 4000"));
+    f.input_cal->trigger();
+    form2->MonthCalendar1->setSelectedDate(QDate(2004, 3, 20));
+    form2->ComboBox1->setEditText(QStringLiteral("HallZ"));
+    form2->StringGrid1->set_row(1);
+    form2->ComboBox2->setEditText(QStringLiteral("M9"));  // no amounts: 0 / 0
+    form2->Memo1->setPlainText(QStringLiteral("zero"));
+    QTest::mouseClick(form2->Button1, Qt::LeftButton);
+    ASSERT_EQ(f.rec_count, 7);
+    EXPECT_EQ(panel(0), u("BET: 0  PAYOUT: 0"));
+    EXPECT_EQ(panel(2), u("HallZ TOTAL 0"));
+    EXPECT_EQ(f.Memo1->toPlainText(), QStringLiteral("zero"));
+    EXPECT_EQ(f.sel_day, 5);  // the calendar keeps its selected day
+    EXPECT_EQ(fill_of(5), active_caption_color());
+}
+
+TEST_F(CalendarView, CorrectionAndDeletionAreOfferedOnlyForAShownDayWithRecords) {
+    TForm1& f = *form1;
+    sample_year();
+    show_calendar_at(2);
+    const auto offered = [&f](bool on) {
+        for (QAction* a : {f.InComeTeisei, f.InComeDelete1, f.N2, f.Delete1}) EXPECT_EQ(a->isEnabled(), on) << a->text().toStdString();
+    };
+    offered(true);
+    QTest::mouseClick(f.Button2, Qt::LeftButton);  // April: the lists still show 5 March
+    offered(false);
+    QTest::mouseClick(f.Button1, Qt::LeftButton);  // back to March: the day is shown again
+    offered(true);
+    QTest::mouseClick(f.Button1, Qt::LeftButton);
+    offered(false);
+    QTest::mouseClick(f.Button2, Qt::LeftButton);
+    offered(true);
+
+    // Deleting the day's last record leaves nothing to correct or delete.
+    click_day(7);
+    dialogs.answers = {true};
+    f.Delete1->trigger();
+    EXPECT_EQ(f.rec_count, 5);
+    offered(false);
+    f.Change_scrn();
+    offered(true);  // the year list decides for itself when its menu opens
+}
+
+TEST_F(CalendarView, FileCommandsRedrawTheCalendarForTheLedgerTheyLoad) {
+    TForm1& f = *form1;
+    const QString previous_dir = QDir::currentPath();
+    QDir::setCurrent(dir.path());  // new ledgers are named in the current directory
+    sample_year();
+    show_calendar_at(2);  // March 2004, the 5th selected
+    ASSERT_EQ(line(0, 1), "HallA");
+
+    // New: an empty 2005 ledger; March is drawn again, without records.
+    dialogs.inputs = {QStringLiteral("2005")};
+    f.New1Click();
+    EXPECT_EQ(f.year_text, "2005");
+    EXPECT_TRUE(f.view_flags & 1);
+    EXPECT_EQ(f.cal_month, 3);
+    const int w2005 = calendar::first_weekday(2005, 3);
+    EXPECT_NE(w2005, w1());
+    for (int d : {5, 7, 20}) EXPECT_EQ(f.day_investment[static_cast<size_t>(d)], calendar::kNoRecords) << d;
+    const QRect twentieth = day_cell_rect(w2005, 19, f.width_step, f.vsize_level);
+    EXPECT_EQ(QColor(f.calendar_bitmap.pixel(twentieth.left() + 2, twentieth.top() + 10)), palette::neutral());
+    EXPECT_EQ(line(0, 1), "");
+    EXPECT_EQ(panel(0), QString());
+
+    // Open: a ledger with a record on the selected day shows it at once.
+    LedgerImage image;
+    image.year = "2006";
+    image.records.push_back({" 3/5", "", "HallO", "M", pack_machine_detail({{"M", "300", "100"}}),
+                             pack_day_totals({"300", "100"}), "-200", "", 0});
+    write_bytes(QStringLiteral("o.vqd"), encode_ledger(image));
+    dialogs.files = {path(QStringLiteral("o.vqd"))};
+    f.Open1Click();
+    EXPECT_EQ(f.year_text, "2006");
+    EXPECT_EQ(f.day_investment[5], 300);
+    EXPECT_EQ(line(0, 1), "HallO");
+    EXPECT_EQ(panel(0), u("BET: 300  PAYOUT: 100"));
+    EXPECT_TRUE(f.N2->isEnabled());
+
+    // A dropped file while another month is shown: the lists no longer hold the old ledger.
+    QTest::mouseClick(f.Button2, Qt::LeftButton);
+    image.year = "2007";
+    image.records[0].hall = "HallP";
+    write_bytes(QStringLiteral("p.vqd"), encode_ledger(image));
+    EXPECT_TRUE(f.WMDropFiles({QUrl::fromLocalFile(path(QStringLiteral("p.vqd")))}));
+    EXPECT_EQ(f.year_text, "2007");
+    EXPECT_EQ(f.cal_month, 4);
+    EXPECT_EQ(line(0, 1), "");
+    EXPECT_FALSE(f.N2->isEnabled());
+    QTest::mouseClick(f.Button1, Qt::LeftButton);
+    EXPECT_EQ(line(0, 1), "HallP");
+    QDir::setCurrent(previous_dir);
 }
 
 TEST_F(CalendarView, LayoutStepsRedrawAtTheNewSizeWithTheSameSelection) {

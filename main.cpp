@@ -10,6 +10,7 @@
 #include "entry/tform7.h"
 #include "framework/dialogs.h"
 #include "framework/instance_lock.h"
+#include "framework/translation.h"
 #include "ledger/csv_cli.h"
 #include "month/tform6.h"
 #include "print/tform4.h"
@@ -25,8 +26,9 @@ int main(int argc, char** argv) {
     if (lock.acquire(QStringLiteral("Velmorant")) != velmo::LockResult::Acquired) return 1;
 
     QApplication app(argc, argv);
+    // No display name: the window system would append it to every window's title.
     QApplication::setApplicationName(QStringLiteral("Velmorant"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Velmorant"));
+    if (!velmo::use_japanese_ui()) qWarning("Qt's Japanese translation (qtbase_ja) is not installed");
     QApplication::setWindowIcon(velmo::app_icon());
 
     TForm1 form1;

@@ -1,5 +1,8 @@
 #include "entry/registry_dialog.h"
 
+#include <QCollator>
+#include <QLocale>
+
 #include <algorithm>
 
 namespace velmo {
@@ -20,8 +23,16 @@ void remove_mask(std::vector<std::uint16_t>& masks, std::size_t index, std::size
 }
 
 bool registry_name_less(const QString& a, const QString& b) {
-    const int folded = QString::compare(a, b, Qt::CaseInsensitive);
-    if (folded != 0) return folded < 0;
+    // Japanese collation: full-width and half-width letters sort together, as do
+    // hiragana and katakana, kana before kanji; letter case is ignored.
+    static const QCollator collator = [] {
+        QCollator c(QLocale(QLocale::Japanese, QLocale::Japan));
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        return c;
+    }();
+    const int collated = collator.compare(a, b);
+    if (collated != 0) return collated < 0;
+    // Names the collation finds equal still get one fixed order.
     return QString::compare(a, b, Qt::CaseSensitive) < 0;
 }
 

@@ -37,8 +37,8 @@ void move_element(std::vector<T>& items, std::size_t from, std::size_t to) {
     items[to] = std::move(moving);
 }
 
-// Ascending order of the lists: case-insensitive, then case-sensitive for names
-// that differ only in case.
+// Ascending order of the lists: Japanese collation ignoring case, then the
+// character codes for names the collation finds equal.
 bool registry_name_less(const QString& a, const QString& b);
 
 // The halls in sorted order (equal names keep their order).

@@ -13,14 +13,25 @@ namespace {
 const QString kCaption = QStringLiteral("Velmorant");
 QPointer<QWidget> g_parent;
 
-// "desc|*.ext|desc2|*.ext2" -> "desc (*.ext);;desc2 (*.ext2)"
-QString qt_filter(const QString& filter) {
-    QStringList parts = filter.split(QLatin1Char('|'));
+}  // namespace
+
+// "desc|*.ext|desc2|*.ext2" -> "desc (*.ext);;desc2 (*.ext2)". A description that
+// already ends with its patterns in parentheses is shown as it is, not with them twice.
+QString qt_file_filter(const QString& filter) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList out;
-    for (int i = 0; i + 1 < parts.size(); i += 2)
-        out << parts[i] + QStringLiteral(" (") + parts[i + 1].replace(QLatin1Char(';'), QLatin1Char(' ')) + QStringLiteral(")");
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        const QString& description = parts[i];
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        const QString bracketed = QLatin1Char('(') + patterns + QLatin1Char(')');
+        if (description.endsWith(bracketed)) out << description;
+        else out << description + QLatin1Char(' ') + bracketed;
+    }
     return out.join(QStringLiteral(";;"));
 }
+
+namespace {
 
 class RealDialogs : public Dialogs {
 public:
@@ -40,7 +51,7 @@ public:
         return text;
     }
     std::optional<QString> open_file(const QString& filter) override {
-        QString name = QFileDialog::getOpenFileName(g_parent, QString(), QString(), qt_filter(filter));
+        QString name = QFileDialog::getOpenFileName(g_parent, QString::fromUtf8(u8"開く"), QString(), qt_file_filter(filter));
         if (name.isEmpty()) return std::nullopt;
         return name;
     }

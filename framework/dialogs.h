@@ -36,6 +36,9 @@ Dialogs& dialogs();
 // Installs d (not owned); nullptr restores the real dialogs.
 void set_dialogs(Dialogs* d);
 
+// A filter "description|*.ext|..." in the form Qt's file dialog takes.
+QString qt_file_filter(const QString& filter);
+
 // The parent window of the real dialogs (the main window once it exists).
 void set_dialog_parent(QWidget* parent);
 

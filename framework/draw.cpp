@@ -1,6 +1,9 @@
 #include "framework/draw.h"
 
+#include <QFontMetrics>
 #include <QPainter>
+
+#include <algorithm>
 
 namespace velmo {
 
@@ -10,6 +13,15 @@ QFont ui_font(int pixel_height) {
     font.setPixelSize(pixel_height > 0 ? pixel_height : 1);
     font.setStyleStrategy(QFont::PreferAntialias);
     return font;
+}
+
+int fitting_pixel_height(QFont font, int pixel_height, const QString& text, int width) {
+    int height = std::max(1, pixel_height);
+    for (; height > 1; --height) {
+        font.setPixelSize(height);
+        if (QFontMetrics(font).horizontalAdvance(text) <= width) break;
+    }
+    return height;
 }
 
 void draw_text_in_rect(QPainter& painter, const QRect& rect, const QString& text, Qt::Alignment align) {

@@ -13,6 +13,10 @@ namespace velmo {
 // The Japanese interface font at a pixel height (IPAGothic, else Noto Sans CJK JP).
 QFont ui_font(int pixel_height);
 
+// The largest pixel height, at most pixel_height (and at least 1), at which
+// font shows text in no more than width pixels.
+int fitting_pixel_height(QFont font, int pixel_height, const QString& text, int width);
+
 // Draws one line of text inside rect with the given alignment, clipped to rect.
 void draw_text_in_rect(QPainter& painter, const QRect& rect, const QString& text, Qt::Alignment align);
 

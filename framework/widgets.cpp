@@ -1,5 +1,6 @@
 #include "framework/widgets.h"
 
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -102,6 +103,14 @@ void PaintBox::mousePressEvent(QMouseEvent* event) {
 
 void PaintBox::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && on_double_click) on_double_click();
+}
+
+bool may_take_focus(const QWidget& taker) {
+    if (QGuiApplication::mouseButtons() != Qt::NoButton) return false;
+    const QWidget* current = taker.window()->focusWidget();
+    if (!current || current == &taker) return true;
+    // A control on a hidden page, or a disabled one, is not being operated.
+    return !(current->isVisible() && current->isEnabled());
 }
 
 }  // namespace velmo

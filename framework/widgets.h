@@ -63,4 +63,10 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 };
 
+// Whether taker may take the keyboard focus on its own, when no click or key of
+// the user's gives it: not while a mouse button is held, and not from a visible
+// control of its window that has the focus, such as a button the user is pressing
+// or a check box the user toggles with the space bar.
+bool may_take_focus(const QWidget& taker);
+
 }  // namespace velmo

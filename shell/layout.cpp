@@ -103,6 +103,7 @@ void TForm1::apply_width_step() {
     Memo1->resize(14 * g + 410, Memo1->height());
     PaintBox1->move(14 * g + 549, PaintBox1->y());
     StaticText1->setGeometry(10 * g + 512, StaticText1->y(), 4 * g + 114, StaticText1->height());
+    fit_total_caption();
     StringGrid1->resize(14 * g + 644, StringGrid1->height());
     StringGrid1->set_col_width(0, h + 45);
     StringGrid1->set_col_width(1, h + 13);
@@ -173,6 +174,7 @@ void TForm1::apply_height_step() {
     total.setPixelSize(f + 12);
     StaticText1->setFont(total);
     StaticText1->setGeometry(StaticText1->x(), 15 - f / 2, StaticText1->width(), f + 16);
+    fit_total_caption();
     StringGrid1->resize(StringGrid1->width(), 13 * v + 251);
     StringGrid1->set_default_row_height(v + 18);
     set_font_height(Memo1, f + 15);

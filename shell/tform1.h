@@ -151,6 +151,8 @@ public:
     int best_balance = 0;
     int worst_balance = 0;
     void recompute_totals();
+    // Sizes the TOTAL caption's font so that its whole text shows in its place.
+    void fit_total_caption();
     // The painter of StringGrid1 (its on_draw_cell), hooked up by setup_year_list_painter.
     void plmicolor(int col, int row, const QRect& rect, velmo::DrawState state);
     void setup_year_list_painter();

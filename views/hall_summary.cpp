@@ -25,6 +25,10 @@ void TForm1::compute_hall_summary() {
         hall_scale = velmo::bar_scale(ranked.front().line.balance(), ranked.back().line.balance());
         const auto captions = velmo::scale_captions(hall_scale);
         for (int i = 0; i < 4; ++i) label(10 + i)->setText(velmo::from_cp932(captions[static_cast<std::size_t>(i)]));
+    } else {
+        // Nothing ranked: no bars, and no scale left over from a ledger shown before.
+        hall_scale = 0;
+        for (int i = 0; i < 4; ++i) label(10 + i)->clear();
     }
 }
 

@@ -13,6 +13,7 @@
 #include <unordered_map>
 
 #include "framework/cp932.h"
+#include "framework/widgets.h"
 #include "framework/string_grid.h"
 #include "ledger/ledger_model.h"
 #include "ledger/record_fields.h"
@@ -89,14 +90,16 @@ void TForm1::compute_machine_summary() {
     const int sb = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     velmo::fill_ranked_grid(*StringGrid7, ranked, 3 * width_step + 153, sb);
 
-    if (rec_count >= 1) {
-        // Records without a readable machine leave no rows: the scale is then 0.
-        machine_scale = ranked.empty()
-                            ? 0
-                            : velmo::bar_scale(ranked.front().line.balance(), ranked.back().line.balance());
+    if (rec_count >= 1 && !ranked.empty()) {
+        machine_scale = velmo::bar_scale(ranked.front().line.balance(), ranked.back().line.balance());
         const auto captions = velmo::scale_captions(machine_scale);
         for (int i = 0; i < 4; ++i)
             label(kScaleLabels[i])->setText(velmo::from_cp932(captions[static_cast<std::size_t>(i)]));
+    } else {
+        // No machine ranked (an empty ledger, or records without a readable machine):
+        // no bars, and no scale left over from a ledger shown before.
+        machine_scale = 0;
+        for (int i = 0; i < 4; ++i) label(kScaleLabels[i])->clear();
     }
 }
 
@@ -107,9 +110,10 @@ void TForm1::kishu_color(int col, int row, const QRect& rect, velmo::DrawState) 
     how.scale = machine_scale;
     how.font_height = 15 + font_step;
     velmo::paint_ranked_cell(*StringGrid7, col, row, rect, how);
-    // With a full first page the grid takes the keyboard focus, so the wheel scrolls it.
+    // With a full first page the grid takes the keyboard focus, so the keys scroll it,
+    // but never from a control the user is operating (painting happens at any time).
     if (col == 0 && row == velmo::kRankedShownRows && how.has_data && StringGrid7->isVisible() &&
-        !StringGrid7->hasFocus())
+        !StringGrid7->hasFocus() && velmo::may_take_focus(*StringGrid7))
         StringGrid7->setFocus();
 }
 

@@ -118,7 +118,11 @@ void TForm1::setup_summary_grids() {
 void TForm1::compute_monthly() {
     for (int r = 1; r <= kTotalRow; ++r)
         for (int c = 1; c <= 5; ++c) StringGrid2->set_cell(c, r, std::string());
-    if (rec_count <= 0) return;
+    if (rec_count <= 0) {
+        // No month to average: the caption loses the figure of a ledger shown before.
+        Label4->setText(QString::fromUtf8(u8"月間平均"));
+        return;
+    }
 
     const auto rows = velmo::ledger_rows(*StringGrid1, *StringGrid5, rec_count, row_mark, -1);
     const velmo::MonthlySummary sum = velmo::summarize_months(rows);

@@ -11,6 +11,7 @@
 #include <limits>
 
 #include "framework/cp932.h"
+#include "framework/draw.h"
 #include "framework/string_grid.h"
 #include "shell/tform1.h"
 
@@ -90,5 +91,17 @@ void TForm1::recompute_totals() {
         row_mark[static_cast<std::size_t>(r)] = t.marks[i];
         StringGrid1->set_cell(total_col, r, std::to_string(t.running[i]));
     }
-    if (StaticText1) StaticText1->setText(velmo::from_cp932(velmo::total_caption(year_total)));
+    if (StaticText1) {
+        StaticText1->setText(velmo::from_cp932(velmo::total_caption(year_total)));
+        fit_total_caption();
+    }
+}
+
+void TForm1::fit_total_caption() {
+    // The caption keeps its place and size; at a height step whose font would cut
+    // the figure, the font gets as much smaller as the whole text needs.
+    QFont font = StaticText1->font();
+    font.setPixelSize(velmo::fitting_pixel_height(font, 12 + font_step, StaticText1->text(),
+                                                  StaticText1->contentsRect().width()));
+    StaticText1->setFont(font);
 }

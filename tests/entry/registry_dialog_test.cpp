@@ -317,6 +317,23 @@ TEST(RegistryLists, MasksFollowTheMachineList) {
     EXPECT_EQ(v, (std::vector<int>{0, 1, 2, 3}));
 }
 
+TEST(RegistryLists, NamesSortInJapaneseOrder) {
+    const auto q = [](const char* utf8) { return QString::fromUtf8(utf8); };
+    // Full-width letters with the Latin ones, whatever their case; katakana and
+    // hiragana by their sound; kana before kanji.
+    const std::vector<QString> names{q("漢字ホール"), q("ｂホール"), q("ウホール"), q("いホール"),
+                                     q("Ａホール"), q("アホール"), q("cホール")};
+    const std::vector<QString> expected{q("Ａホール"), q("ｂホール"), q("cホール"), q("アホール"),
+                                        q("いホール"), q("ウホール"), q("漢字ホール")};
+    EXPECT_EQ(sorted_names(names), expected);
+    // Names the collation finds equal keep one fixed order, whichever comes first.
+    EXPECT_EQ(sorted_names({q("ab"), q("AB")}), sorted_names({q("AB"), q("ab")}));
+    std::vector<MachineWithMask> machines{{q("ウ"), 2}, {q("Ａ"), 1}, {q("あ"), 3}};
+    std::vector<QString> order;
+    for (const auto& m : sorted_machines(machines)) order.push_back(m.name);
+    EXPECT_EQ(order, (std::vector<QString>{q("Ａ"), q("あ"), q("ウ")}));
+}
+
 TEST(RegistryLists, MachinesSortByNameThenMaskDigits) {
     std::vector<MachineWithMask> machines;
     for (const auto& [name, mask] : std::vector<std::pair<const char*, int>>{{"B", 3}, {"A", 1}, {"A", 12}, {"A", 3}, {"a", 0}})

@@ -1,10 +1,13 @@
 // The year report: how rows fill blocks and pages, where the monthly table
 // goes, what a printed page holds, and the preview's page buttons.
+#include <QFontMetrics>
+#include <QImage>
 #include <QPainter>
 #include <QLabel>
 #include <QPushButton>
 #include <gtest/gtest.h>
 
+#include "framework/draw.h"
 #include "framework/printer.h"
 #include "ledger/ledger_codec.h"
 #include "ledger/ledger_model.h"
@@ -71,6 +74,29 @@ TEST(ReportPaint, YearResultTexts) {
     EXPECT_EQ(year_result_text(125000), QString::fromUtf8("年間収支プラス125000"));
     EXPECT_EQ(year_result_text(-3500), QString::fromUtf8("年間収支マイナス3500"));
     EXPECT_EQ(year_result_text(0), QString::fromUtf8("年間収支±0"));
+}
+
+TEST(ReportPaint, PreviewKeepsTheMachinesFontUpTo190Pixels) {
+    // A machines text between 188 and 190 pixels wide at the preview's row height 10.
+    QString machines;
+    while (QFontMetrics(ui_font(10)).horizontalAdvance(machines) <= 188) machines += QString::fromUtf8("機");
+    ASSERT_LE(QFontMetrics(ui_font(10)).horizontalAdvance(machines), 190) << "font without full-width advance 10";
+    ReportData data;
+    data.year = QStringLiteral("2004");
+    data.rows.push_back({QString::fromUtf8("木"), QStringLiteral(" 1/1"), QStringLiteral("H"), machines, QString(), QString(), 1});
+    const PageValues values = page_values(450, 400, 5);
+    const auto pages = plan_report(1, values, 5);
+    ASSERT_EQ(pages.size(), 1u);
+    QImage page(450, 400, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    QPainter p(&page);
+    draw_report_page(p, data, pages[0], values, 5, 450, 400);
+    p.end();
+    // Drawn at height 10 from x 170 the text reaches past x 345; at height 9 it would end near 341.
+    bool ink_near_the_end = false;
+    for (int x = 346; x <= 355; ++x)
+        for (int y = 54; y <= 62; ++y) ink_near_the_end |= qGray(page.pixel(x, y)) < 128;
+    EXPECT_TRUE(ink_near_the_end);
 }
 
 // A ledger of n records, two per month from January.

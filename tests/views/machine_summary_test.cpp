@@ -329,23 +329,51 @@ TEST_F(MachineTab, BarPiecesAndEmptyRows) {
     EXPECT_NE(probe(img, 0, 4), rgb(255, 255, 255));
 }
 
-TEST_F(MachineTab, AFullFirstPageTakesTheFocus) {
+TEST_F(MachineTab, AFullFirstPageTakesTheFocusButNotFromAControlInUse) {
     TForm1& f = *form1;
     for (int i = 0; i < 16; ++i) add(" 1/5", {{"m" + std::to_string(i), 100, 100 + i}});
     f.show();
     f.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
-    f.CheckBox2->setFocus();
+
+    // No control has the focus: the full grid takes it when it paints.
     show_machines();
+    if (QWidget* w = QApplication::focusWidget()) w->clearFocus();
+    ASSERT_FALSE(f.StringGrid7->hasFocus());
     f.StringGrid7->repaint();
     EXPECT_TRUE(f.StringGrid7->hasFocus());
 
-    // Fifteen machines: the focus stays where it was.
-    f.rec_count = 15;
-    f.refresh_after_change();
-    f.CheckBox2->setFocus();
+    // A click on "グラフ表示" toggles it even when the grid paints between press and release,
+    // and the check box keeps the focus for the space bar.
+    QTest::mousePress(f.CheckBox2, Qt::LeftButton, {}, QPoint(5, 9));
+    f.StringGrid7->repaint();
+    QTest::mouseRelease(f.CheckBox2, Qt::LeftButton, {}, QPoint(5, 9));
+    EXPECT_FALSE(f.CheckBox2->isChecked());
     f.StringGrid7->repaint();
     EXPECT_TRUE(f.CheckBox2->hasFocus());
+    QTest::keyClick(f.CheckBox2, Qt::Key_Space);
+    f.StringGrid7->repaint();
+    EXPECT_TRUE(f.CheckBox2->isChecked());
+    EXPECT_TRUE(f.CheckBox2->hasFocus());
+
+    // The height buttons take every click; each one makes the grid paint anew.
+    const int before = f.vsize_level;
+    for (int i = 0; i < 2; ++i) {
+        QTest::mousePress(f.Button6, Qt::LeftButton, {}, QPoint(13, 9));
+        f.StringGrid7->repaint();
+        QTest::mouseRelease(f.Button6, Qt::LeftButton, {}, QPoint(13, 9));
+        f.StringGrid7->repaint();
+    }
+    EXPECT_EQ(f.vsize_level, before + 2);
+    EXPECT_TRUE(f.Button6->hasFocus());
+
+    // Fifteen machines: no full page, the grid never takes the focus.
+    f.rec_count = 15;
+    f.refresh_after_change();
+    show_machines();
+    if (QWidget* w = QApplication::focusWidget()) w->clearFocus();
+    f.StringGrid7->repaint();
+    EXPECT_FALSE(f.StringGrid7->hasFocus());
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <QStyle>
 
 #include "framework/string_grid.h"
+#include "ledger/ledger_codec.h"
+#include "ledger/record_fields.h"
 #include "tests/support/app_fixture.h"
 
 using namespace velmo::testing;
@@ -60,13 +62,63 @@ TEST_F(SummaryWindow, MonthlyTableFillsMonthsUpToTheLastRecordAndTheTotalRow) {
     f.compute_weekday();
     EXPECT_EQ(cell(g, 5, 13), sj(u8"1勝1敗 50％"));
 
-    // An empty ledger blanks the table and keeps the average caption.
+    // An empty ledger blanks the table and the average's figure.
     f.rec_count = 0;
     refresh();
     for (int r = 1; r <= 13; ++r)
         for (int c = 1; c <= 5; ++c) EXPECT_TRUE(cell(g, c, r).empty()) << c << "," << r;
-    EXPECT_EQ(f.Label4->text(), u("月間平均　-200"));
+    EXPECT_EQ(f.Label4->text(), u("月間平均"));
     EXPECT_EQ(cell(g, 0, 12), sj(u8"１２月"));
+}
+
+// No figure of a ledger shown before stays on the monthly, hall and machine tabs
+// once the ledger is empty: by deleting its only record, or by opening an empty one.
+TEST_F(SummaryWindow, AnEmptyLedgerLeavesNoAverageAndNoScales) {
+    TForm1& f = *form1;
+    auto machine_labels = [&f] {
+        QStringList texts;
+        for (int n : {6, 7, 8, 14}) texts << f.label(n)->text();
+        return texts;
+    };
+    auto expect_cleared = [&](const char* how) {
+        EXPECT_EQ(f.Label4->text(), u("月間平均")) << how;
+        for (int n = 10; n <= 13; ++n) EXPECT_EQ(f.label(n)->text(), QString()) << how << " Label" << n;
+        EXPECT_EQ(f.label(9)->text(), u("0")) << how;
+        EXPECT_EQ(f.hall_scale, 0) << how;
+        f.PageControl1->setCurrentWidget(f.TabSheet5);
+        EXPECT_EQ(machine_labels(), QStringList(4, QString())) << how;
+        EXPECT_EQ(f.label(5)->text(), u("0")) << how;
+        EXPECT_EQ(f.machine_scale, 0) << how;
+        f.PageControl1->setCurrentWidget(f.TabSheet1);
+    };
+    LedgerImage full;
+    full.year = "2004";
+    full.records.push_back({" 3/4", "", "A", "M", velmo::pack_machine_detail({{"M", "1000", "7000"}}),
+                            velmo::pack_day_totals({"1000", "7000"}), "6000", "", 0});
+    write_bytes(QStringLiteral("full.vqd"), encode_ledger(full));
+    LedgerImage empty;
+    empty.year = "2004";
+    write_bytes(QStringLiteral("empty.vqd"), encode_ledger(empty));
+
+    load(path(QStringLiteral("full.vqd")));
+    f.PageControl1->setCurrentWidget(f.TabSheet5);
+    ASSERT_EQ(f.label(14)->text(), u("±20000"));
+    f.PageControl1->setCurrentWidget(f.TabSheet1);
+    ASSERT_EQ(f.Label4->text(), u("月間平均　2000"));
+    ASSERT_EQ(f.label(13)->text(), u("±20000"));
+    f.StringGrid1->set_row(1);
+    dialogs.answers = {true};
+    f.InComeDelete1Click();
+    ASSERT_EQ(f.rec_count, 0);
+    expect_cleared("after deleting the only record");
+
+    load(path(QStringLiteral("full.vqd")));
+    f.PageControl1->setCurrentWidget(f.TabSheet5);
+    f.PageControl1->setCurrentWidget(f.TabSheet1);
+    ASSERT_EQ(f.label(13)->text(), u("±20000"));
+    f.dirty = 0;
+    load(path(QStringLiteral("empty.vqd")));
+    expect_cleared("after opening an empty ledger");
 }
 
 TEST_F(SummaryWindow, HeadersOfTheSummaryGrids) {

@@ -1,6 +1,7 @@
 // The totals pass and the painter as the main window runs them on its year list.
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <QLabel>
 
 #include "framework/cp932.h"
@@ -50,6 +51,52 @@ TEST_F(YearListWindow, TotalsPassWritesCellsMarksExtremesAndCaption) {
     f.rec_count = 0;
     f.recompute_totals();
     EXPECT_EQ(f.StaticText1->text(), QString::fromUtf8("ＴＯＴＡＬ ±0"));
+}
+
+// Columns of the caption's inside that hold dark ink, as first and last (-1, -1 when none).
+std::pair<int, int> ink_columns(QLabel* label) {
+    const QImage img = label->grab().toImage();
+    const QRect inside = label->contentsRect();
+    int first = -1, last = -1;
+    for (int x = inside.left(); x <= inside.right(); ++x)
+        for (int y = inside.top(); y <= inside.bottom(); ++y)
+            if (qGray(img.pixel(x, y)) < 100) {
+                if (first < 0) first = x;
+                last = x;
+                break;
+            }
+    return {first, last};
+}
+
+TEST_F(YearListWindow, TheTotalCaptionShowsItsWholeFigureAtEveryHeightStep) {
+    TForm1& f = *form1;
+    f.show();
+    for (const char* total : {"1845000", "-2147483648", "2147483647"}) {
+        put(1, " 1/5", total);
+        f.rec_count = 1;
+        f.recompute_totals();
+        for (int v = 0; v <= 15; ++v) {
+            f.vsize_level = static_cast<std::int8_t>(v);
+            f.apply_height_step();
+            QLabel* caption = f.StaticText1;
+            // Its place is the layout's; the font is the step's unless the text needs less.
+            EXPECT_EQ(caption->geometry(), QRect(512, 15 - f.font_step / 2, 114, f.font_step + 16)) << v;
+            EXPECT_LE(caption->font().pixelSize(), 12 + f.font_step) << v;
+            EXPECT_LE(caption->fontMetrics().horizontalAdvance(caption->text()), caption->contentsRect().width())
+                << total << " at step " << v;
+            // What shows: ink with a blank column on either side, so nothing is cut.
+            const auto [first, last] = ink_columns(caption);
+            EXPECT_GT(first, caption->contentsRect().left()) << total << " at step " << v;
+            EXPECT_LT(last, caption->contentsRect().right()) << total << " at step " << v;
+        }
+    }
+    // A short total at the first step keeps the caption's own font height.
+    put(1, " 1/5", "12000");
+    f.vsize_level = 0;
+    f.apply_height_step();
+    f.recompute_totals();
+    EXPECT_EQ(f.StaticText1->text(), QString::fromUtf8("ＴＯＴＡＬ ＋12000"));
+    EXPECT_EQ(f.StaticText1->font().pixelSize(), 12);
 }
 
 TEST_F(YearListWindow, RecordCountBeyondTheGridIsHeldToIt) {

@@ -1,0 +1,98 @@
+// The real dialogs as the user meets them: Qt's own buttons and the file
+// dialog read Japanese, captions are the program's, the file filter shows once.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "framework/dialogs.h"
+
+namespace velmo {
+namespace {
+
+QString u(const char* utf8) { return QString::fromUtf8(utf8); }
+
+// Runs look(dialog) once a modal dialog is up; look must close it.
+void when_shown(std::function<void(QWidget*)> look) {
+    auto* timer = new QTimer(qApp);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, look] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible()) return;
+        timer->stop();
+        timer->deleteLater();
+        look(modal);
+    });
+    timer->start(10);
+}
+
+// The visible texts of a dialog's buttons, without the mnemonic marks.
+QStringList button_texts(QWidget* dialog) {
+    QStringList texts;
+    for (auto* b : dialog->findChildren<QAbstractButton*>())
+        if (b->isVisible() && !b->text().isEmpty()) texts << QString(b->text()).remove(QLatin1Char('&'));
+    return texts;
+}
+
+TEST(RealDialogs, QuestionAndYearBoxButtonsReadJapanese) {
+    QStringList shown;
+    QString caption;
+    when_shown([&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        caption = box->windowTitle();
+        shown = button_texts(box);
+        box->button(QMessageBox::No)->click();
+    });
+    EXPECT_FALSE(dialogs().question(u("削除しますか？")));
+    EXPECT_EQ(caption, QStringLiteral("Velmorant"));
+    EXPECT_EQ(shown, (QStringList{u("はい(Y)"), u("いいえ(N)")}));
+
+    // The year box: OK and a Japanese cancel button, the program's caption and prompt.
+    QStringList input_buttons;
+    when_shown([&](QWidget* w) {
+        caption = w->windowTitle();
+        input_buttons = button_texts(w);
+        qobject_cast<QDialog*>(w)->reject();
+    });
+    EXPECT_FALSE(dialogs().input(u("収支ファイル新規作成"), u("半角で年を入力してください"), QString()).has_value());
+    EXPECT_EQ(caption, u("収支ファイル新規作成"));
+    EXPECT_EQ(input_buttons, (QStringList{u("OK"), u("キャンセル")}));
+}
+
+TEST(RealDialogs, OpenDialogIsCaptionedOpenAndShowsTheFilterOnce) {
+    QString title;
+    QStringList filters;
+    QString file_name_label;
+    when_shown([&](QWidget* w) {
+        auto* dialog = qobject_cast<QFileDialog*>(w);
+        ASSERT_NE(dialog, nullptr);
+        title = dialog->windowTitle();
+        filters = dialog->nameFilters();
+        if (auto* label = dialog->findChild<QLabel*>(QStringLiteral("fileNameLabel"))) file_name_label = label->text();
+        dialog->reject();
+    });
+    EXPECT_FALSE(dialogs().open_file(u("収支ﾌｧｲﾙ(*.vqd)|*.vqd")).has_value());
+    EXPECT_EQ(title, u("開く"));
+    EXPECT_EQ(filters, QStringList{u("収支ﾌｧｲﾙ(*.vqd)")});
+    EXPECT_TRUE(file_name_label.startsWith(u("ファイル名"))) << file_name_label.toStdString();
+}
+
+TEST(RealDialogs, FiltersInQtsForm) {
+    EXPECT_EQ(qt_file_filter(u("収支ﾌｧｲﾙ(*.vqd)|*.vqd")), u("収支ﾌｧｲﾙ(*.vqd)"));
+    // A description without its patterns gets them; several patterns and filters.
+    EXPECT_EQ(qt_file_filter(u("表|*.csv;*.txt|全て|*.*")), u("表 (*.csv *.txt);;全て (*.*)"));
+    // The patterns in the description must be the same ones to count as shown.
+    EXPECT_EQ(qt_file_filter(u("収支(*.vqd)|*.vqx")), u("収支(*.vqd) (*.vqx)"));
+}
+
+}  // namespace
+}  // namespace velmo

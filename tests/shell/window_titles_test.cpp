@@ -87,7 +87,7 @@ protected:
 TEST_F(WindowSystem, EveryWindowHasExactlyItsOwnTitle) {
     ImagePrinter printer(QSize(2480, 3508));
     form1->year_text = "2004";
-    append_record({" 2/3", "H", "M", 10000, 3000});
+    append_record({" 2/3", "H", "M", 10000, 3000, "", "", ""});
     form1->refresh_after_change();
     form1->set_caption_for_year();
     form1->show();

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QImage>
 #include <QLabel>
+#include <QPushButton>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTest>

@@ -91,14 +91,14 @@ TEST_F(SummaryWindow, AnEmptyLedgerLeavesNoAverageAndNoScales) {
         EXPECT_EQ(f.machine_scale, 0) << how;
         f.PageControl1->setCurrentWidget(f.TabSheet1);
     };
-    LedgerImage full;
+    velmo::LedgerImage full;
     full.year = "2004";
     full.records.push_back({" 3/4", "", "A", "M", velmo::pack_machine_detail({{"M", "1000", "7000"}}),
                             velmo::pack_day_totals({"1000", "7000"}), "6000", "", 0});
-    write_bytes(QStringLiteral("full.vqd"), encode_ledger(full));
-    LedgerImage empty;
+    write_bytes(QStringLiteral("full.vqd"), velmo::encode_ledger(full));
+    velmo::LedgerImage empty;
     empty.year = "2004";
-    write_bytes(QStringLiteral("empty.vqd"), encode_ledger(empty));
+    write_bytes(QStringLiteral("empty.vqd"), velmo::encode_ledger(empty));
 
     load(path(QStringLiteral("full.vqd")));
     f.PageControl1->setCurrentWidget(f.TabSheet5);

@@ -51,9 +51,14 @@ public:
         return text;
     }
     std::optional<QString> open_file(const QString& filter) override {
-        QString name = QFileDialog::getOpenFileName(g_parent, QString::fromUtf8(u8"開く"), QString(), qt_file_filter(filter));
-        if (name.isEmpty()) return std::nullopt;
-        return name;
+        QFileDialog dialog(g_parent, QString::fromUtf8(u8"開く"), QString(), qt_file_filter(filter));
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        // The list of names: the detail view's file types and dates follow the
+        // system's locale rather than the program's Japanese.
+        dialog.setViewMode(QFileDialog::List);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+        return dialog.selectedFiles().constFirst();
     }
     std::optional<QString> save_file(const QString& filter, const QString& initial) override {
         QString name = QFileDialog::getSaveFileName(g_parent, QString(), initial, qt_filter(filter));

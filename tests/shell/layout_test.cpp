@@ -2,6 +2,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -79,6 +80,28 @@ TEST_F(Layout, HeightStepsGrowRowsAndFonts) {
     // The comment area stays between the list and the status bar.
     EXPECT_EQ(form1->Memo1->y(), 446 + 3);
     EXPECT_EQ(form1->Memo1->geometry().bottom() + 1, form1->StatusBar1->y());
+}
+
+// The client area is 428 + 18V high: Qt's tab bar takes 28 pixels at the tab font,
+// so the pages start at 82, and the lowest controls of the pages need these rows.
+TEST_F(Layout, TheClientAreaHoldsTheLowestControlsOfEveryPageAtEveryStep) {
+    TForm1& f = *form1;
+    f.show();
+    QWidget* central = f.centralWidget();
+    for (int v = 0; v <= 15; ++v) {
+        f.vsize_level = static_cast<std::int8_t>(v);
+        f.apply_height_step();
+        EXPECT_EQ(central->height(), 428 + 18 * v) << v;
+        for (QWidget* page : {f.TabSheet1, f.TabSheet4, f.TabSheet5}) {
+            f.PageControl1->setCurrentWidget(page);
+            for (QWidget* w : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                if (w->isHidden()) continue;
+                const int bottom = w->mapTo(central, QPoint(0, w->height() - 1)).y();
+                EXPECT_LT(bottom, central->height()) << v << " " << w->metaObject()->className() << " "
+                                                     << w->objectName().toStdString();
+            }
+        }
+    }
 }
 
 TEST_F(Layout, SplitterSnapsTheListToWholeRows) {

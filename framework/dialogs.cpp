@@ -61,9 +61,12 @@ public:
         return dialog.selectedFiles().constFirst();
     }
     std::optional<QString> save_file(const QString& filter, const QString& initial) override {
-        QString name = QFileDialog::getSaveFileName(g_parent, QString(), initial, qt_filter(filter));
-        if (name.isEmpty()) return std::nullopt;
-        return name;
+        QFileDialog dialog(g_parent, QString(), initial, qt_file_filter(filter));
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setViewMode(QFileDialog::List);  // as the open dialog
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+        return dialog.selectedFiles().constFirst();
     }
     void error(const QString& text) override {
         QMessageBox box(QMessageBox::Critical, kCaption, text, QMessageBox::Ok, g_parent);

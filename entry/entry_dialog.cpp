@@ -214,6 +214,13 @@ void TForm2::Button1Click() {
     const bool correcting = !is_new && correction_.has_value();
     const QDate date = MonthCalendar1->selectedDate();
     const velmo::RecordCells rec = velmo::build_record(machines, date.month(), date.day());
+    // Sums beyond the 32-bit amounts would be left out of some views and not of
+    // others: the record is refused and the dialog keeps everything typed. The
+    // machines of a correction the user left alone keep whatever the file held.
+    if ((!correcting || machines_edited) && !velmo::record_amounts_fit(rec)) {
+        velmo::dialogs().message(velmo::amounts_too_large_text());
+        return;
+    }
     velmo::RecordRow entered;
     entered.date = rec.date;
     entered.hall = velmo::cp932_lossy(ComboBox1->currentText());

@@ -75,4 +75,15 @@ RecordRow corrected_record(const RecordRow& entered, const RecordRow& stored, co
     return row;
 }
 
+bool record_amounts_fit(const RecordCells& record) {
+    auto fits = [](long long v) { return v >= INT_MIN && v <= INT_MAX; };
+    return fits(record.investment) && fits(record.payout) && fits(record.balance);
+}
+
+const QString& amounts_too_large_text() {
+    static const QString text =
+        QString::fromUtf8("金額の合計が大きすぎます（投資・回収の合計と収支は 2147483647 まで）");
+    return text;
+}
+
 }  // namespace velmo

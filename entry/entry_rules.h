@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include <QString>
+
 #include "ledger/record_fields.h"
 
 namespace velmo {
@@ -74,5 +76,12 @@ struct RecordEdits {
 // The row a correction writes: what the user changed comes from the dialog,
 // everything else keeps its stored bytes.
 RecordRow corrected_record(const RecordRow& entered, const RecordRow& stored, const RecordEdits& edits);
+
+// True when the record's investment sum, payout sum and balance all fit the
+// signed 32 bits every view computes with; a record that does not is refused.
+bool record_amounts_fit(const RecordCells& record);
+
+// The notice for a record whose sums do not fit.
+const QString& amounts_too_large_text();
 
 }  // namespace velmo

@@ -6,6 +6,11 @@ namespace velmo {
 
 enum class LockResult { Acquired, Busy, Failed };
 
+// The lock file of the user running the program: name + ".lock" in
+// $XDG_RUNTIME_DIR when that is a folder this user owns, else
+// name + "-" + user id + ".lock" in the temporary folder, which all users share.
+QString lock_path(const QString& name);
+
 class InstanceLock {
 public:
     InstanceLock() = default;
@@ -13,7 +18,8 @@ public:
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
 
-    // Takes the lock named name in $XDG_RUNTIME_DIR (else the temporary directory).
+    // Takes the lock at lock_path(name). The lock is the flock held on the
+    // file, not the file itself: a file left by a process that ended never blocks.
     LockResult acquire(const QString& name);
 
 private:

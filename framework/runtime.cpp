@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -64,16 +66,46 @@ std::optional<std::string> read_file(const QString& path) {
 
 void set_write_fault(std::optional<std::size_t> fail_after_bytes) { g_write_fault = fail_after_bytes; }
 
+std::optional<std::string> resolve_save_target(const std::string& path) {
+    std::string current = path;
+    // The same limit on links followed as the system applies when opening a path.
+    for (int hops = 0; hops <= 40; ++hops) {
+        struct stat st {};
+        if (::lstat(current.c_str(), &st) != 0) {
+            // Nothing there yet (a new file, or a link to one): the save creates it.
+            if (errno == ENOENT) return current;
+            return std::nullopt;
+        }
+        if (!S_ISLNK(st.st_mode)) return current;
+        std::string link(static_cast<std::size_t>(PATH_MAX), '\0');
+        const ssize_t n = ::readlink(current.c_str(), link.data(), link.size());
+        if (n < 0 || static_cast<std::size_t>(n) >= link.size()) return std::nullopt;
+        link.resize(static_cast<std::size_t>(n));
+        if (link.empty()) return std::nullopt;
+        if (link.front() == '/') {
+            current = link;
+        } else {
+            const std::size_t slash = current.rfind('/');
+            current = (slash == std::string::npos ? std::string() : current.substr(0, slash + 1)) + link;
+        }
+    }
+    return std::nullopt;  // a loop of links
+}
+
 bool write_file_atomic(const QString& path, std::string_view bytes) {
-    QFileInfo info(path);
-    QByteArray target = QFile::encodeName(info.absoluteFilePath());
-    QByteArray temp = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName() +
-                                        QStringLiteral(".XXXXXX"));
+    // The path is used as the system reads it: no cleaning of ".." past a link.
+    const std::optional<std::string> resolved = resolve_save_target(QFile::encodeName(path).toStdString());
+    if (!resolved || resolved->empty()) return false;
+    const std::string& target = *resolved;
+    const std::size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    std::string temp = folder + "." + name + ".XXXXXX";
     int fd = mkstemp(temp.data());
     if (fd < 0) return false;
     // Keep the permissions of the file being replaced, else the usual ones.
     struct stat st {};
-    if (stat(target.constData(), &st) == 0) fchmod(fd, st.st_mode & 07777);
+    if (::stat(target.c_str(), &st) == 0) fchmod(fd, st.st_mode & 07777);
     else fchmod(fd, 0644);
     size_t limit = g_write_fault ? std::min(*g_write_fault, bytes.size()) : bytes.size();
     size_t done = 0;
@@ -86,8 +118,8 @@ bool write_file_atomic(const QString& path, std::string_view bytes) {
     if (g_write_fault) ok = false;
     if (ok && ::fsync(fd) != 0) ok = false;
     if (::close(fd) != 0) ok = false;
-    if (ok && std::rename(temp.constData(), target.constData()) != 0) ok = false;
-    if (!ok) ::unlink(temp.constData());
+    if (ok && std::rename(temp.c_str(), target.c_str()) != 0) ok = false;
+    if (!ok) ::unlink(temp.c_str());
     return ok;
 }
 

@@ -27,8 +27,16 @@ int day_of_week(int year, int month, int day);
 // Whole-file reading; nullopt when the file cannot be opened.
 std::optional<std::string> read_file(const QString& path);
 
-// Writes bytes to a temporary file beside path and renames it over path, so
-// the old file stays whole when anything fails. False on failure.
+// The file a save through path replaces: path itself, or, when path is a
+// symbolic link, the file at the end of its chain of links (relative links
+// taken from the folder of the link), so that the links stay links. A chain
+// longer than the system allows, or a link that cannot be read, gives nullopt.
+std::optional<std::string> resolve_save_target(const std::string& path);
+
+// Writes bytes to a temporary file beside the file path names (through any
+// symbolic links) and renames it over that file, so the old file stays whole
+// when anything fails; the new file keeps the old one's permission bits.
+// False on failure.
 bool write_file_atomic(const QString& path, std::string_view bytes);
 
 // Test seam: the next atomic writes fail after this many bytes (nullopt: never).

@@ -27,7 +27,7 @@ void TForm1::setup_file_commands() {
 }
 
 void TForm1::SpeedButton3Click() {
-    save_ledger();
+    if (!save_ledger()) return;
     const auto chosen = velmo::dialogs().open_file(u("収支ﾌｧｲﾙ(*.vqd)|*.vqd"));
     if (!chosen) return;
     StringGrid1->set_row(1);
@@ -44,12 +44,12 @@ void TForm1::Open1Click() { SpeedButton3Click(); }
 void TForm1::ToolButton3Click() { SpeedButton3Click(); }
 
 void TForm1::Close1Click() {
-    save_ledger();
+    if (!save_ledger()) return;
     close();
 }
 
 void TForm1::New1Click() {
-    save_ledger();
+    if (!save_ledger()) return;
     std::optional<std::string> year;
     while (!year) {
         const auto text = velmo::dialogs().input(u("収支ファイル新規作成"), u("半角で年を入力してください"), QString());

@@ -96,7 +96,9 @@ void TForm1::load_ledger() {
         StringGrid5->set_row_count(rows_for + 1);
         StringGrid1->set_row_count(rows_for <= 10 ? 18 : rows_for + 8);
         place_fields(file);
-        rec_count = file.last_record;
+        // Every record read is kept, whatever the order of the markers: the
+        // count reaches the highest record number.
+        rec_count = file.highest_record;
         recompute_totals();
 
         if (rec_count > 0) {
@@ -221,7 +223,7 @@ velmo::LedgerImage TForm1::ledger_image() const {
     return image;
 }
 
-void TForm1::save_ledger() {
+bool TForm1::save_ledger() {
     bool keep_changed = false;  // a failed write leaves the changes marked
     if (dirty & 1) {
         if (velmo::dialogs().question(u("収支を保存しますか？"))) {
@@ -232,9 +234,15 @@ void TForm1::save_ledger() {
             } else if (Form5) {
                 Form5->write_records();
             }
+        } else if (Form5) {
+            // Declined: the lifetime tables go back to what the saved ledgers say.
+            Form5->restore_saved_state();
         }
     }
     std::uint8_t still_changed = keep_changed ? 1 : 0;
+    // The registry holds only the window's steps here (the registry dialog saves
+    // its lists itself); a failure is reported and does not hold up the action.
     if ((dirty & 2) && !velmo::save_registry_file()) still_changed |= 2;
     dirty = still_changed;
+    return !keep_changed;
 }

@@ -50,6 +50,7 @@ TForm5::TForm5()
     Form5 = this;
     build();
     read_records();
+    saved_state_ = records_image();
 }
 
 TForm5::~TForm5() {
@@ -296,8 +297,21 @@ velmo::RecordsImage TForm5::records_image() const {
 
 void TForm5::write_records() {
     const QString path = records_path();
-    if (!velmo::write_file_atomic(path, velmo::encode_records(records_image())))
+    // The ledger was saved: these tables are what the saved ledgers say, also
+    // when the record file itself cannot be written.
+    saved_state_ = records_image();
+    if (!velmo::write_file_atomic(path, velmo::encode_records(saved_state_)))
         velmo::dialogs().message(path + u(" に保存できませんでした"));
+}
+
+void TForm5::restore_saved_state() {
+    const velmo::RecordsImage& s = saved_state_;
+    put_year_rows(s.tables[0]);
+    for (int tag = 1; tag <= 4; ++tag) put_rank_rows(tag, s.tables[static_cast<std::size_t>(tag)]);
+    StaticText1->setText(velmo::from_cp932(s.total_text));
+    Label5->setText(velmo::from_cp932(s.win_text));
+    std::vector<velmo::TableRow> rows = s.tables[0];
+    show_year_sums(velmo::sum_years(rows, false));
 }
 
 void TForm5::form5open() {

@@ -49,7 +49,11 @@ public:
     // Loads the file into the tables; runs once, from the constructor.
     void read_records();
     // Writes the tables to the file; a failed write says so and keeps the old file.
+    // The tables written become the saved state.
     void write_records();
+    // When the player declines to save the open ledger: the tables go back to
+    // the state they had when read or last written, before the declined changes.
+    void restore_saved_state();
     // After every change of the open ledger, in this order (they read the
     // main window's year list and monthly summary).
     void update_year_table();
@@ -76,6 +80,7 @@ private:
     void put_rank_rows(int tag, const std::vector<velmo::TableRow>& rows);
     void show_lifetime_totals(const velmo::LifetimeSums& sums);
     void show_year_sums(const velmo::LifetimeSums& sums);
+    velmo::RecordsImage saved_state_;  // the tables as the saved ledgers give them
 };
 
 extern TForm5* Form5;

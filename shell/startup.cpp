@@ -33,7 +33,7 @@ void TForm1::open_dropped_file(const QString& path) {
     raise();
     activateWindow();
     PageControl1->setCurrentWidget(TabSheet1);
-    save_ledger();
+    if (!save_ledger()) return;  // the edited ledger stays open
     clear_ledger();
     file_name = path;
     load_ledger();
@@ -44,7 +44,7 @@ void TForm1::open_dropped_file(const QString& path) {
     else StringGrid1Click();
 }
 
-void TForm1::save_shusi() { save_ledger(); }
+bool TForm1::save_shusi() { return save_ledger(); }
 
 void TForm1::FormDestroy() {
     attr_mask.clear();

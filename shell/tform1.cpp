@@ -71,6 +71,7 @@ TForm1::TForm1() {
 }
 
 TForm1::~TForm1() {
+    FormDestroy();
     if (Form1 == this) Form1 = nullptr;
 }
 
@@ -282,8 +283,12 @@ void TForm1::showEvent(QShowEvent* event) {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    save_shusi();
-    FormDestroy();
+    // While a dialog has disabled the window, a close request is ignored:
+    // nothing is asked, saved or released. A failed save keeps the window too.
+    if (!isEnabled() || !save_shusi()) {
+        event->ignore();
+        return;
+    }
     event->accept();
 }
 

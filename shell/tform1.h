@@ -85,7 +85,9 @@ public:
     int select_row = 1;
 
     void clear_ledger();
-    void save_ledger();
+    // Asks and saves. False when a write failed: the action that asked (close,
+    // drop, Open, New) must not go on, and the changes stay marked.
+    bool save_ledger();
     void load_ledger();
     // Steps 1 and 2 of loading: resets the roles and the extra column's window state.
     void reset_for_load();
@@ -127,8 +129,8 @@ public:
     QStringList arguments;  // command-line arguments after the program name
     bool init_done = false;  // init runs when the window is first shown
     void init();
-    void save_shusi();
-    void FormDestroy();
+    bool save_shusi();   // false: the window stays open
+    void FormDestroy();  // runs when the window is destroyed, at the program's end
     // Files dropped on the window: the first local file is opened.
     bool WMDropFiles(const QList<QUrl>& urls);
     void open_dropped_file(const QString& path);

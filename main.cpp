@@ -11,6 +11,7 @@
 #include "framework/dialogs.h"
 #include "framework/instance_lock.h"
 #include "framework/translation.h"
+#include "framework/runtime.h"
 #include "ledger/csv_cli.h"
 #include "month/tform6.h"
 #include "print/tform4.h"
@@ -18,6 +19,8 @@
 #include "shell/tform1.h"
 
 int main(int argc, char** argv) {
+    // A file-size limit makes a save fail and say so, instead of ending the program.
+    velmo::ignore_file_size_signal();
     // The CSV export from the command line needs no window, no display and no lock.
     if (argc >= 2 && std::strcmp(argv[1], "--export-csv") == 0) return velmo::export_csv_command(argc - 2, argv + 2);
 

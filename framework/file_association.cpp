@@ -65,6 +65,30 @@ QString with_default_application(const QString& mimeapps, const QString& mime_ty
     return out.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
+QString desktop_exec_value(const QString& program) {
+    // The program as one quoted argument: inside the quotes ", `, $ and \ take a backslash.
+    QString quoted = QStringLiteral("\"");
+    for (const QChar c : program) {
+        if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') || c == QLatin1Char('\\'))
+            quoted += QLatin1Char('\\');
+        quoted += c;
+    }
+    quoted += QLatin1Char('"');
+    // A literal % is written %%, so that it is not taken for a field code.
+    quoted.replace(QLatin1Char('%'), QStringLiteral("%%"));
+    const QString command = quoted + QStringLiteral(" %f");
+    // Then the escapes of every string value of the file, backslash first.
+    QString value;
+    for (const QChar c : command) {
+        if (c == QLatin1Char('\\')) value += QStringLiteral("\\\\");
+        else if (c == QLatin1Char('\n')) value += QStringLiteral("\\n");
+        else if (c == QLatin1Char('\t')) value += QStringLiteral("\\t");
+        else if (c == QLatin1Char('\r')) value += QStringLiteral("\\r");
+        else value += c;
+    }
+    return value;
+}
+
 bool register_association(const Association& a, const QIcon& icon) {
     const QString data = home_dir("XDG_DATA_HOME", QStringLiteral("/.local/share"));
     const QString config = home_dir("XDG_CONFIG_HOME", QStringLiteral("/.config"));
@@ -84,11 +108,11 @@ bool register_association(const Association& a, const QIcon& icon) {
                                 "[Desktop Entry]\n"
                                 "Type=Application\n"
                                 "Name=%1\n"
-                                "Exec=\"%2\" %f\n"
+                                "Exec=%2\n"
                                 "Icon=%3\n"
                                 "MimeType=%4;\n"
                                 "Terminal=false\n")
-                                .arg(a.app_name, a.program, a.desktop_name, a.mime_type);
+                                .arg(a.app_name, desktop_exec_value(a.program), a.desktop_name, a.mime_type);
     const QString desktop_file = a.desktop_name + QStringLiteral(".desktop");
     if (!write_text(data + QStringLiteral("/mime/packages/") + a.desktop_name + QStringLiteral(".xml"), mime_xml))
         return false;

@@ -23,6 +23,10 @@ struct Association {
 // or folder cannot be written.
 bool register_association(const Association& a, const QIcon& icon);
 
+// The Exec value of the desktop entry: the program as one quoted argument, then
+// %f, escaped as desktop entries require, whatever characters the path holds.
+QString desktop_exec_value(const QString& program);
+
 // Tells the desktop's databases about the change, where their tools exist.
 void refresh_desktop_databases();
 

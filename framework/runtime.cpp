@@ -5,9 +5,12 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cctype>
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -57,11 +60,121 @@ int day_of_week(int year, int month, int day) {
     return w + 1;
 }
 
+FileRead read_input_file(const QString& path, std::size_t limit) {
+    FileRead out;
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    // Only regular files are opened: a FIFO would wait for a writer for ever, a
+    // device such as /dev/zero would never end.
+    if (name.isEmpty() || ::stat(name.constData(), &st) != 0 || !S_ISREG(st.st_mode)) return out;
+    if (static_cast<std::uint64_t>(st.st_size) > limit) {
+        out.status = ReadStatus::TooLarge;
+        return out;
+    }
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return out;
+    // The name may have been given to something else since stat.
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return out;
+    }
+    // One buffer of the file's size; a file that grew meanwhile is read on in
+    // steps, up to one byte past the limit.
+    std::string& bytes = out.bytes;
+    bytes.resize(std::min<std::uint64_t>(static_cast<std::uint64_t>(st.st_size), limit) + 1);
+    std::size_t done = 0;
+    bool failed = false;
+    while (true) {
+        if (done == bytes.size()) {
+            if (bytes.size() > limit) break;
+            bytes.resize(std::min(bytes.size() + 65536, limit + 1));
+        }
+        const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) { failed = true; break; }
+        if (n == 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    if (failed) {
+        out.bytes = std::string();
+        return out;
+    }
+    if (done > limit) {
+        out.bytes = std::string();
+        out.status = ReadStatus::TooLarge;
+        return out;
+    }
+    bytes.resize(done);
+    out.status = ReadStatus::Ok;
+    return out;
+}
+
 std::optional<std::string> read_file(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return std::nullopt;
-    QByteArray data = f.readAll();
-    return std::string(data.constData(), static_cast<size_t>(data.size()));
+    FileRead r = read_input_file(path);
+    if (r.status != ReadStatus::Ok) return std::nullopt;
+    return std::move(r.bytes);
+}
+
+QString too_large_message(const QString& path) {
+    return path + QString::fromUtf8(" は大きすぎるため読み込めません（%1MBまで）。このファイルは変更しません").arg(kMaxInputFileBytes / (1024 * 1024));
+}
+
+FileStamp file_stamp(const QString& path) {
+    FileStamp s;
+    struct stat st {};
+    const QByteArray name = QFile::encodeName(path);
+    if (name.isEmpty() || ::stat(name.constData(), &st) != 0) return s;
+    s.exists = true;
+    s.size = static_cast<std::int64_t>(st.st_size);
+    s.mtime_ns = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return s;
+}
+
+QString changed_on_disk_question(const QString& path) {
+    return path + QString::fromUtf8(" は読み込んだ後にほかのプログラムで変更されています。上書きしますか？");
+}
+
+namespace {
+
+// ".<name>." followed by the six letters and digits mkstemp puts in.
+bool is_temporary_of(std::string_view entry, std::string_view name) {
+    if (entry.size() != name.size() + 8 || entry.front() != '.' || entry.substr(1, name.size()) != name ||
+        entry[name.size() + 1] != '.')
+        return false;
+    for (char c : entry.substr(name.size() + 2))
+        if (!std::isalnum(static_cast<unsigned char>(c))) return false;
+    return true;
+}
+
+}  // namespace
+
+int remove_leftover_temporaries(const QString& path) {
+    const QFileInfo info(path);
+    const QByteArray dir_name = QFile::encodeName(info.absolutePath());
+    const QByteArray file_name = QFile::encodeName(info.fileName());
+    const std::string_view name(file_name.constData(), static_cast<std::size_t>(file_name.size()));
+    DIR* dir = ::opendir(dir_name.constData());
+    if (!dir) return 0;
+    int removed = 0;
+    while (const dirent* e = ::readdir(dir)) {
+        if (!is_temporary_of(e->d_name, name)) continue;
+        struct stat st {};
+        // Only plain files of this user: never a link, a folder or someone else's file.
+        if (::fstatat(::dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
+            st.st_uid != ::geteuid())
+            continue;
+        if (::unlinkat(::dirfd(dir), e->d_name, 0) == 0) ++removed;
+    }
+    ::closedir(dir);
+    return removed;
+}
+
+void ignore_file_size_signal() {
+    struct sigaction sa {};
+    sa.sa_handler = SIG_IGN;
+    ::sigemptyset(&sa.sa_mask);
+    ::sigaction(SIGXFSZ, &sa, nullptr);
 }
 
 void set_write_fault(std::optional<std::size_t> fail_after_bytes) { g_write_fault = fail_after_bytes; }
@@ -101,6 +214,7 @@ bool write_file_atomic(const QString& path, std::string_view bytes) {
     const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
     std::string temp = folder + "." + name + ".XXXXXX";
+    ignore_file_size_signal();
     int fd = mkstemp(temp.data());
     if (fd < 0) return false;
     // Keep the permissions of the file being replaced, else the usual ones.
@@ -120,6 +234,7 @@ bool write_file_atomic(const QString& path, std::string_view bytes) {
     if (::close(fd) != 0) ok = false;
     if (ok && std::rename(temp.c_str(), target.c_str()) != 0) ok = false;
     if (!ok) ::unlink(temp.c_str());
+    if (ok) remove_leftover_temporaries(QFile::decodeName(QByteArray::fromStdString(target)));
     return ok;
 }
 

@@ -4,6 +4,7 @@
 #include <QDate>
 #include <QString>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,8 +25,31 @@ int days_in_month(int year, int month);  // 0 for a month outside 1..12
 // Weekday of a date, Sunday = 1 .. Saturday = 7 (the date must be valid).
 int day_of_week(int year, int month, int day);
 
-// Whole-file reading; nullopt when the file cannot be opened.
+// The largest file the program reads. A ledger of a full year is about 5 MB and
+// the other files far less; anything larger is not one of ours.
+inline constexpr std::size_t kMaxInputFileBytes = 64u * 1024u * 1024u;
+
+enum class ReadStatus {
+    Ok,
+    Missing,   // absent, unreadable, or not a regular file (a folder, a FIFO, a device)
+    TooLarge,  // a regular file above the limit; nothing of it was read
+};
+
+struct FileRead {
+    ReadStatus status = ReadStatus::Missing;
+    std::string bytes;  // the whole file when status is Ok
+};
+
+// Reads a whole regular file of at most limit bytes, straight into one buffer.
+// Files that are not regular files are never opened, so a FIFO or a device
+// cannot make the program wait or read without end.
+FileRead read_input_file(const QString& path, std::size_t limit = kMaxInputFileBytes);
+
+// read_input_file, with nullopt for anything but a file read whole.
 std::optional<std::string> read_file(const QString& path);
+
+// The notice for a file refused by its size.
+QString too_large_message(const QString& path);
 
 // The file a save through path replaces: path itself, or, when path is a
 // symbolic link, the file at the end of its chain of links (relative links
@@ -38,6 +62,26 @@ std::optional<std::string> resolve_save_target(const std::string& path);
 // when anything fails; the new file keeps the old one's permission bits.
 // False on failure.
 bool write_file_atomic(const QString& path, std::string_view bytes);
+
+// Size and modification time of a file, to tell whether another program
+// rewrote it since it was read.
+struct FileStamp {
+    bool exists = false;
+    std::int64_t size = 0;
+    std::int64_t mtime_ns = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+FileStamp file_stamp(const QString& path);
+// The question before overwriting a file another program changed.
+QString changed_on_disk_question(const QString& path);
+
+// Removes the temporary files an interrupted write_file_atomic of path left
+// beside it (".<name>.XXXXXX", regular files of this user). Returns how many.
+int remove_leftover_temporaries(const QString& path);
+
+// A size limit on files (ulimit -f) then makes a write fail with EFBIG instead
+// of ending the process. Safe to call more than once.
+void ignore_file_size_signal();
 
 // Test seam: the next atomic writes fail after this many bytes (nullopt: never).
 void set_write_fault(std::optional<std::size_t> fail_after_bytes);

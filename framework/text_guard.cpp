@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextCursor>
+#include <QTextDocument>
 
 #include <memory>
 
@@ -31,6 +32,12 @@ void guard_text(QLineEdit* edit, std::size_t max_bytes) {
     QObject::connect(edit, &QLineEdit::textChanged, edit, [edit, last, max_bytes](const QString& text) {
         QString bad;
         QString keep = guarded_text(text, *last, max_bytes, &bad);
+        // Text the program puts in (from a file, a list) is only kept within the
+        // limit: the refusal and its message are for what the user types.
+        if (!bad.isEmpty() && !edit->isModified()) {
+            keep = text;
+            bad.clear();
+        }
         if (keep != text) {
             int pos = std::min<int>(edit->cursorPosition(), static_cast<int>(keep.size()));
             edit->setText(keep);
@@ -51,6 +58,12 @@ void guard_text(QPlainTextEdit* memo, std::size_t max_bytes) {
         const QString text = memo->toPlainText();
         QString bad;
         QString keep = guarded_text(text, *last, max_bytes, &bad);
+        // Text put in by the program (setPlainText) comes with undo switched off, so
+        // only what the user typed or pasted can be undone.
+        if (!bad.isEmpty() && !memo->document()->isUndoAvailable()) {
+            keep = text;
+            bad.clear();
+        }
         if (keep != text) {
             int pos = std::min<int>(memo->textCursor().position(), static_cast<int>(keep.size()));
             *last = keep;

@@ -41,11 +41,14 @@ public:
         return bytes(n, out);
     }
     // Two length bytes, then that many; only the first kLongTextMax bytes are kept.
-    bool long_text(std::string& out) {
+    bool long_text(std::string& out, bool& cut) {
         int n = 0;
         if (!word(n)) return false;
         bool ok = bytes(static_cast<std::size_t>(n), out);
-        if (out.size() > kLongTextMax) out = truncate_cp932(out, kLongTextMax);
+        if (out.size() > kLongTextMax) {
+            out = truncate_cp932(out, kLongTextMax);
+            cut = true;
+        }
         return ok;
     }
 
@@ -102,6 +105,7 @@ DecodeResult decode_ledger(std::string_view bytes, DecodedLedger& out) {
             if (ok) block.list.push_back(std::move(value));
         }
         // A damaged block still yields a usable column: place and alignment within range.
+        if (block.col < 2 || block.col > 6 || block.align > 2 || block.pos_index > 4) out.garbled = true;
         if (block.col < 2 || block.col > 6) block.col = 6;
         if (block.align > 2) block.align = 0;
         if (block.pos_index > 4) block.pos_index = static_cast<std::uint8_t>(block.col - 2);
@@ -120,7 +124,11 @@ DecodeResult decode_ledger(std::string_view bytes, DecodedLedger& out) {
     while (true) {
         std::uint8_t lead = 0, tag = 0;
         if (!in.byte(lead)) { out.truncated = true; break; }
-        if (lead != 0xFF) break;  // the end byte
+        if (lead != 0xFF) {
+            // The end byte, which ends the file; anything else here or after it is damage.
+            if (lead != 0x00 || !in.at_end()) out.garbled = true;
+            break;
+        }
         if (!in.byte(tag)) { out.truncated = true; break; }
         std::string text;
         bool ok = true;
@@ -135,13 +143,15 @@ DecodeResult decode_ledger(std::string_view bytes, DecodedLedger& out) {
                 if (r > out.highest_record) out.highest_record = r;
             } else {
                 current = 0;  // the fields of an impossible record number are skipped
+                out.garbled = true;
             }
             break;
         }
         case kTagDetail:
         case kTagComment:
-            ok = in.long_text(text);
+            ok = in.long_text(text, out.garbled);
             if (current > 0) out.fields.push_back({current, tag, std::move(text)});
+            else out.garbled = true;
             break;
         case kTagMark: {
             std::uint8_t b = 0;
@@ -157,6 +167,8 @@ DecodeResult decode_ledger(std::string_view bytes, DecodedLedger& out) {
             if (ok && j >= 1 && j <= 16) {
                 e.index = j;
                 out.attributes.push_back(std::move(e));
+            } else if (ok) {
+                out.garbled = true;
             }
             break;
         }
@@ -170,6 +182,7 @@ DecodeResult decode_ledger(std::string_view bytes, DecodedLedger& out) {
         case kTagBalance:
             ok = in.short_text(text);
             if (current > 0) out.fields.push_back({current, tag, std::move(text)});
+            else out.garbled = true;
             break;
         default:
             ok = in.short_text(text);  // unknown tags carry a short text

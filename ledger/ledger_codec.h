@@ -61,6 +61,12 @@ struct DecodedLedger {
     std::vector<LedgerField> fields;  // in file order
     std::vector<AttributeEntry> attributes;
     bool truncated = false;    // the stream ended before its end byte
+    // Something in the stream no writer puts there: an impossible record number or
+    // attribute index, a field before any record, a value out of range, a text
+    // longer than kept, bytes after the end byte.
+    bool garbled = false;
+    // Part of the file could not be read as it was written.
+    bool damaged() const { return truncated || garbled; }
 };
 
 enum class DecodeResult { Ok, WrongFormat };

@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include <algorithm>
+
 #include "entry/tform2.h"
 #include "entry/tform7.h"
 #include "framework/cp932.h"
@@ -25,7 +27,7 @@ namespace {
 
 QString u(const char* utf8) { return QString::fromUtf8(utf8); }
 
-int to_int(const std::string& text) { return velmo::cell_number(text); }
+std::int64_t to_int(const std::string& text) { return velmo::cell_number(text); }
 
 }  // namespace
 
@@ -65,28 +67,41 @@ void TForm1::reset_for_load() {
 void TForm1::load_ledger() {
     reset_for_load();
 
-    std::optional<std::string> bytes;
-    while (!(bytes = velmo::read_file(file_name))) {
+    velmo::FileRead read = velmo::read_input_file(file_name);
+    while (read.status == velmo::ReadStatus::Missing) {
         if (creating_new) break;
         if (velmo::dialogs().question(from_cp932(year_text) + u("年の収支表を新規で作成します"))) break;
         auto chosen = velmo::dialogs().open_file(u("収支ﾌｧｲﾙ(*.vqd)|*.vqd"));
         if (!chosen) break;
         file_name = *chosen;
+        read = velmo::read_input_file(file_name);
     }
+    // What the file was when read, to notice another program rewriting it before a save.
+    stamped_file = file_name;
+    loaded_stamp = velmo::file_stamp(file_name);
 
-    if (!bytes) {
+    bool damaged = false;
+    if (read.status == velmo::ReadStatus::TooLarge) {
+        // No ledger is this large: refused like a file of another format, and nothing is written.
+        velmo::dialogs().message(velmo::too_large_message(file_name));
+        close_for_unreadable_file();
+        return;
+    }
+    if (read.status == velmo::ReadStatus::Missing) {
         // A new ledger: it exists only in memory until it is saved.
         creating_new = 0;
         select_row = 1;
         StaticText1->setText(u("ＴＯＴＡＬ ±0"));
     } else {
         velmo::DecodedLedger file;
-        if (velmo::decode_ledger(*bytes, file) == velmo::DecodeResult::WrongFormat) {
+        const velmo::DecodeResult result = velmo::decode_ledger(read.bytes, file);
+        read.bytes = std::string();  // the decoded fields hold what is needed
+        if (result == velmo::DecodeResult::WrongFormat) {
             velmo::dialogs().message(u("ファイル形式が違います"));
-            closed_by_format_error = true;
-            close();
+            close_for_unreadable_file();
             return;
         }
+        damaged = file.damaged();
         year_text = file.year;
         if (file.extra) apply_extra_block(*file.extra);
 
@@ -122,6 +137,15 @@ void TForm1::load_ledger() {
     StringGrid1->select_row(select_row);
     apply_width_step();
     apply_height_step();
+    // Once, after the load: the next save would make the loss permanent unseen.
+    if (damaged) velmo::dialogs().message(file_name + u(" の一部を読み込めませんでした（ファイルが壊れています）"));
+}
+
+void TForm1::close_for_unreadable_file() {
+    closed_by_format_error = true;
+    // Queued: the load may run inside an event handler (a drop), which must
+    // return before the window goes.
+    QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
 }
 
 void TForm1::apply_extra_block(const velmo::ExtraColumnBlock& block) {
@@ -129,7 +153,7 @@ void TForm1::apply_extra_block(const velmo::ExtraColumnBlock& block) {
     StringGrid1->set_col_count(7);
     IncomeTuika->setText(u("項目訂正"));
     Form7->Edit1->setText(from_cp932(block.name));
-    extra_steps = std::max(0, to_int(block.width_text)) / 14;
+    extra_steps = static_cast<int>(std::clamp<std::int64_t>(to_int(block.width_text), 0, 21 * 14) / 14);
     Form7->extra_width = extra_steps * 14;
     if (extra_steps + hsize_level > 21) hsize_level = static_cast<std::int8_t>(std::max(0, 21 - extra_steps));
 
@@ -227,12 +251,18 @@ bool TForm1::save_ledger() {
     bool keep_changed = false;  // a failed write leaves the changes marked
     if (dirty & 1) {
         if (velmo::dialogs().question(u("収支を保存しますか？"))) {
+            // Another program rewrote the file since it was read: overwrite only when told to.
+            if (file_name == stamped_file && velmo::file_stamp(file_name) != loaded_stamp &&
+                !velmo::dialogs().question(velmo::changed_on_disk_question(file_name)))
+                return false;  // the action that asked for the save is cancelled; the changes stay
             if (!velmo::write_file_atomic(file_name, velmo::encode_ledger(ledger_image()))) {
                 // The old file is untouched; the changes stay marked so they are offered again.
                 velmo::dialogs().message(file_name + u(" に保存できませんでした"));
                 keep_changed = true;
-            } else if (Form5) {
-                Form5->write_records();
+            } else {
+                stamped_file = file_name;
+                loaded_stamp = velmo::file_stamp(file_name);
+                if (Form5) Form5->write_records();
             }
         } else if (Form5) {
             // Declined: the lifetime tables go back to what the saved ledgers say.

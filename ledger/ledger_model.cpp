@@ -1,5 +1,6 @@
 #include "ledger/ledger_model.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "framework/runtime.h"
@@ -47,7 +48,16 @@ std::optional<std::int64_t> parse_number(std::string_view text) {
     return v;
 }
 
-std::int64_t cell_number(std::string_view text) { return parse_number(text).value_or(0); }
+std::int64_t cell_number(std::string_view text) {
+    const std::size_t digits_from = !text.empty() && text.front() == '-' ? 1 : 0;
+    if (digits_from == text.size()) return 0;
+    for (std::size_t i = digits_from; i < text.size(); ++i)
+        if (text[i] < '0' || text[i] > '9') return 0;
+    const std::optional<std::int64_t> v = parse_number(text);
+    // Digits beyond 64 bits are beyond the bound as well.
+    if (!v) return digits_from == 1 ? -kCellFigureMax - 1 : kCellFigureMax;
+    return std::clamp(*v, -kCellFigureMax - 1, kCellFigureMax);
+}
 
 std::optional<std::string> ledger_year_text(std::string_view typed) {
     const std::optional<std::int64_t> v = parse_number(typed);

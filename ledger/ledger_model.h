@@ -25,7 +25,12 @@ QDate calendar_date_in_year(const std::string& year_text, const QDate& today);
 // A whole number as the program writes it into cells: an optional '-' and
 // digits. nullopt for anything else, and beyond 64 bits.
 std::optional<std::int64_t> parse_number(std::string_view text);
-// parse_number, with 0 for text that is not a number.
+// The largest figure a cell counts as. Amounts are 32-bit figures; a cell of a
+// foreign file may hold any digits, and such a figure counts as the bound of its
+// sign, so that sums of all the figures of a ledger never leave 64 bits.
+inline constexpr std::int64_t kCellFigureMax = 2147483647;
+// The figure of a cell: parse_number limited to -kCellFigureMax - 1 ..
+// kCellFigureMax (longer digit strings too), 0 for text that is not a number.
 std::int64_t cell_number(std::string_view text);
 // The year text of a new ledger from what the user typed: a whole number from
 // 1 to 9999 in half-width digits, written with four digits ("800" -> "0800");

@@ -78,15 +78,19 @@ void registry_to_windows(const Registry& reg) {
 }
 
 void read_registry() {
-    const auto bytes = read_file(registry_path());
-    if (!bytes) return;  // no file yet: empty lists, no masks
-    registry_to_windows(decode_registry(*bytes));
+    const FileRead read = read_input_file(registry_path());
+    if (read.status == ReadStatus::TooLarge) {
+        dialogs().message(too_large_message(registry_path()));
+        if (Form1) Form1->registry_refused = true;
+    }
+    if (read.status != ReadStatus::Ok) return;  // no file yet: empty lists, no masks
+    registry_to_windows(decode_registry(read.bytes));
 }
 
 bool save_registry_file() {
     const Registry reg = registry_from_windows();
     const QString path = registry_path();
-    const bool ok = write_file_atomic(path, encode_registry(reg));
+    const bool ok = (Form1 && Form1->registry_refused) || write_file_atomic(path, encode_registry(reg));
     // The entry dialog offers the lists as they are now, whether or not the file was written.
     if (Form2) {
         refill_combo(Form2->ComboBox1, reg.halls);

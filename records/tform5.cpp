@@ -166,9 +166,14 @@ void TForm5::read_records() {
     for (int tag = 1; tag <= 4; ++tag)
         for (int r = 1; r <= static_cast<int>(velmo::kRanks); ++r) grid(tag)->set_cell(0, r, std::to_string(r));
 
-    if (const std::optional<std::string> bytes = velmo::read_file(records_path())) {
+    const velmo::FileRead read = velmo::read_input_file(records_path());
+    if (read.status == velmo::ReadStatus::TooLarge) {
+        velmo::dialogs().message(velmo::too_large_message(records_path()));
+        file_refused = true;
+    }
+    if (read.status == velmo::ReadStatus::Ok) {
         velmo::DecodedRecords file;
-        if (velmo::decode_records(*bytes, file) == velmo::RecordsDecode::WrongMagic) return;
+        if (velmo::decode_records(read.bytes, file) == velmo::RecordsDecode::WrongMagic) return;
         const velmo::RecordsImage held = velmo::held_records(file, StringGrid1->row_count());
         if (file.has_header) {
             StaticText1->setText(velmo::from_cp932(held.total_text));
@@ -300,6 +305,7 @@ void TForm5::write_records() {
     // The ledger was saved: these tables are what the saved ledgers say, also
     // when the record file itself cannot be written.
     saved_state_ = records_image();
+    if (file_refused) return;
     if (!velmo::write_file_atomic(path, velmo::encode_records(saved_state_)))
         velmo::dialogs().message(path + u(" に保存できませんでした"));
 }

@@ -49,11 +49,13 @@ public:
     // Loads the file into the tables; runs once, from the constructor.
     void read_records();
     // Writes the tables to the file; a failed write says so and keeps the old file.
-    // The tables written become the saved state.
+    // The tables written become the saved state. A file refused at reading (too
+    // large) is never written.
     void write_records();
     // When the player declines to save the open ledger: the tables go back to
     // the state they had when read or last written, before the declined changes.
     void restore_saved_state();
+    bool file_refused = false;
     // After every change of the open ledger, in this order (they read the
     // main window's year list and monthly summary).
     void update_year_table();

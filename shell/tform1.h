@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/runtime.h"
 #include "framework/string_grid.h"
 
 class QAction;
@@ -63,6 +64,7 @@ public:
     int edit_row = 0;
     std::vector<std::uint16_t> attr_mask;  // one word per registered machine
     bool attr_mask_present = false;        // absent until the registry was read
+    bool registry_refused = false;         // velmo.lst was too large to read: it is never written
     std::int8_t hsize_level = 0;
     std::int8_t vsize_level = 0;
     std::uint8_t view_flags = 0;  // bit 0: calendar view shown
@@ -85,8 +87,9 @@ public:
     int select_row = 1;
 
     void clear_ledger();
-    // Asks and saves. False when a write failed: the action that asked (close,
-    // drop, Open, New) must not go on, and the changes stay marked.
+    // Asks and saves. False when a write failed or the user would not overwrite
+    // a file another program changed: the action that asked (close, drop, Open,
+    // New) must not go on, and the changes stay marked.
     bool save_ledger();
     void load_ledger();
     // Steps 1 and 2 of loading: resets the roles and the extra column's window state.
@@ -97,6 +100,11 @@ public:
     velmo::LedgerImage ledger_image() const;
     // Set when a file of the wrong format made the window close.
     bool closed_by_format_error = false;
+    // A file that cannot be a ledger: the window closes once the running handler returns.
+    void close_for_unreadable_file();
+    // The ledger file as it was loaded or last saved (size and modification time).
+    QString stamped_file;
+    velmo::FileStamp loaded_stamp;
 
     // ---- File commands (ledger/file_commands.cpp) ----
     void setup_file_commands();

@@ -75,8 +75,9 @@ void TForm1::recompute_totals() {
     std::vector<int> balances;
     balances.reserve(static_cast<std::size_t>(rows));
     for (int r = 1; r <= rows; ++r)
-        // The program writes these cells itself; a damaged one counts as 0.
-        balances.push_back(velmo::parse_balance(StringGrid1->cell(balance_col, r)).value_or(0));
+        // The program writes these cells itself; a damaged one counts as 0, a figure
+        // beyond 32 bits as the bound of its sign, as in every other sum.
+        balances.push_back(static_cast<int>(velmo::cell_number(StringGrid1->cell(balance_col, r))));
 
     const velmo::Totals t = velmo::compute_totals(balances);
     machine_summary_ok = 0;

@@ -2,6 +2,9 @@
 #include <QDir>
 #include <QFile>
 #include <QTabWidget>
+#include <QIcon>
+#include <QProcess>
+#include <QStandardPaths>
 #include <gtest/gtest.h>
 
 #include "framework/file_association.h"
@@ -143,6 +146,45 @@ TEST_F(Association, WritesTheDesktopFilesOnceHoweverOftenItRuns) {
     EXPECT_EQ(read_bytes(QStringLiteral("config/mimeapps.list")),
               "[Default Applications]\napplication/x-velmorant-ledger=velmorant.desktop\n");
     qputenv("PATH", saved_path);
+}
+
+TEST(DesktopExec, ThePathIsOneQuotedArgumentEscapedTwice) {
+    EXPECT_EQ(desktop_exec_value(QStringLiteral("/opt/velmorant/velmorant")), QStringLiteral("\"/opt/velmorant/velmorant\" %f"));
+    // Inside the quotes ", `, $ and \ take a backslash and % is doubled; then every
+    // backslash of the value is doubled, and control characters become escapes.
+    EXPECT_EQ(desktop_exec_value(QString::fromUtf8("/a b/\"q\"/$v/`c`/\\w/50%/é\t")),
+              QString::fromUtf8("\"/a b/\\\\\"q\\\\\"/\\\\$v/\\\\`c\\\\`/\\\\\\\\w/50%%/é\\t\" %f"));
+}
+
+TEST_F(Association, AProgramFolderWithQuotesDollarsBackslashesAndPercentsGivesAValidEntry) {
+    const QString folder = path(QStringLiteral("we \"ird` $HOME \\ 100%"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    velmo::Association a;
+    a.extension = QStringLiteral("vqd");
+    a.mime_type = QStringLiteral("application/x-velmorant-ledger");
+    a.description = QStringLiteral("ledger");
+    a.desktop_name = QStringLiteral("velmorant");
+    a.app_name = QStringLiteral("Velmorant");
+    a.program = folder + QStringLiteral("/velmorant");
+    ASSERT_TRUE(register_association(a, QIcon()));
+
+    const QString entry = path(QStringLiteral("data/applications/velmorant.desktop"));
+    const QString text = QString::fromUtf8(QByteArray::fromStdString(read_bytes(QStringLiteral("data/applications/velmorant.desktop"))));
+    QString exec;
+    for (const QString& line : text.split(QLatin1Char('\n')))
+        if (line.startsWith(QStringLiteral("Exec="))) exec = line.mid(5);
+    EXPECT_EQ(exec, QStringLiteral("\"") + dir.path() + QStringLiteral("/we \\\\\"ird\\\\` \\\\$HOME \\\\\\\\ 100%%/velmorant\" %f"));
+
+    // The desktop's own checker, where it is installed, accepts the entry.
+    const QString validate = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"),
+                                                            {QStringLiteral("/usr/bin"), QStringLiteral("/bin")});
+    if (validate.isEmpty()) GTEST_SKIP() << "desktop-file-validate is not installed";
+    QProcess p;
+    p.start(validate, {entry});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    const QString output = QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
+    EXPECT_EQ(p.exitCode(), 0) << output.toStdString();
+    EXPECT_FALSE(output.contains(QStringLiteral("error"))) << output.toStdString();
 }
 
 TEST_F(Association, AFolderThatCannotBeWrittenIsReported) {

@@ -5,6 +5,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -192,6 +195,40 @@ TEST_F(RegistryWindows, ReadFillsTheListsCombosNamesAndMasks) {
     // Written back unchanged, byte for byte.
     EXPECT_TRUE(save_registry_file());
     EXPECT_EQ(file(), data);
+}
+
+// One key press carrying text, as a keyboard or an input method delivers it.
+void press_key(QWidget* widget, const QString& text) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text);
+    QApplication::sendEvent(widget, &press);
+}
+
+TEST_F(RegistryWindows, DamagedNamesFillTheBoxesWithoutTheTypingMessage) {
+    Registry reg;
+    const std::string bad = "\x85\x40";  // no character of CP932
+    reg.halls = {bad, "B"};
+    reg.machines = {"M" + bad};
+    reg.attribute_names[0] = "A" + bad;
+    write(encode_registry(reg));
+
+    read_registry();
+    EXPECT_TRUE(dialogs.shown.empty());
+    ASSERT_EQ(Form2->ComboBox1->count(), 2);
+    EXPECT_TRUE(Form2->ComboBox1->itemText(0).contains(QChar(0xFFFD)));
+    EXPECT_TRUE(Form3->edit(3)->text().startsWith(QLatin1Char('A')));
+    // The entry dialog's comment box filled from a damaged record: no message either.
+    Form2->Memo1->setPlainText(from_cp932("note" + bad));
+    Form2->ComboBox1->setCurrentIndex(0);
+    EXPECT_TRUE(dialogs.shown.empty());
+
+    // What the user types is still refused, with the message.
+    Form3->Edit1->setFocus();
+    press_key(Form3->Edit1, QString::fromUtf8("😀"));
+    press_key(Form2->Memo1, QString::fromUtf8("😀"));
+    EXPECT_EQ(dialogs.texts(), (std::vector<QString>{QString::fromUtf8("「😀」は記録できない文字です"),
+                                                     QString::fromUtf8("「😀」は記録できない文字です")}));
+    EXPECT_TRUE(Form3->Edit1->text().isEmpty());
+    EXPECT_EQ(Form2->Memo1->toPlainText(), from_cp932("note" + bad));
 }
 
 TEST_F(RegistryWindows, MissingFileAndMissingMasks) {

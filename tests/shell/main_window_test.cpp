@@ -9,7 +9,9 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTabWidget>
+#include <QSignalSpy>
 #include <QUrl>
+#include <QApplication>
 #include <gtest/gtest.h>
 
 #include "framework/runtime.h"
@@ -93,6 +95,34 @@ TEST_F(MainWindow, DroppedFileAsksToSaveFirstThenOpensIt) {
     EXPECT_EQ(form1->StringGrid1->cell(0, 1), " 2/2");
     EXPECT_EQ(form1->PageControl1->currentWidget(), form1->TabSheet1);
     EXPECT_EQ(form1->StatusBar1->panel_text(2), QStringLiteral("H TOTAL -50"));  // the new ledger's details
+}
+
+TEST_F(MainWindow, ADroppedFileOfAnotherFormatEndsTheProgramOnlyAfterTheDropReturns) {
+    write_bytes(QStringLiteral("a.vqd"), one_record_ledger("2002", " 1/1", "100"));
+    write_bytes(QStringLiteral("notes.txt"), "a text file, not a ledger\n");
+    load(path(QStringLiteral("a.vqd")));
+    form1->show();
+    QSignalSpy last_window_closed(qApp, &QGuiApplication::lastWindowClosed);
+
+    // The events the window system delivers for a drag of the file onto the window.
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(path(QStringLiteral("notes.txt")))});
+    const QPoint at(300, 200);
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form1.get(), &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form1.get(), &drop);
+
+    EXPECT_EQ(dialogs.texts(), std::vector<QString>{u("ファイル形式が違います")});
+    EXPECT_TRUE(drop.isAccepted());
+    // The window outlives the drop handler; it closes from the event loop after it.
+    EXPECT_TRUE(form1->isVisible());
+    EXPECT_EQ(last_window_closed.count(), 0);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_FALSE(form1->isVisible());
+    EXPECT_EQ(last_window_closed.count(), 1);  // the program ends
+    EXPECT_EQ(dialogs.texts().size(), 1u);      // nothing saved, nothing asked
 }
 
 TEST_F(MainWindow, ClosingAsksOnceAndSavesOnYes) {

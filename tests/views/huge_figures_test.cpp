@@ -1,6 +1,7 @@
 // A ledger from elsewhere whose cells hold figures far beyond any amount the
 // program writes: every view computes with them without overflowing (this runs
 // under the sanitizers), each figure counting as the bound of its sign.
+#include <QLabel>
 #include <QListWidget>
 #include <QTabWidget>
 #include <gtest/gtest.h>

@@ -38,6 +38,8 @@ struct Windows {
         form5 = std::make_unique<TForm5>();
         form6 = std::make_unique<TForm6>();
         form7 = std::make_unique<TForm7>();
+        // Registered machines with attributes, so that the attribute table has work to do.
+        velmo::registry_to_windows(velmo::bench::generated_registry());
     }
 };
 

@@ -89,4 +89,18 @@ LedgerImage generated_ledger(const std::string& year, const LedgerShape& shape) 
     return image;
 }
 
+Registry generated_registry() {
+    Registry reg;
+    for (const char8_t* hall : kHallNames) reg.halls.push_back(cp932_literal(hall));
+    for (const char8_t* machine : kMachineNames) reg.machines.push_back(cp932_literal(machine));
+    const char8_t* const attributes[] = {u8"甘デジ", u8"ミドル", u8"ＡＴ機", u8"ノーマル", u8"新台", u8"高継続"};
+    for (std::size_t i = 0; i < std::size(attributes); ++i) reg.attribute_names[i] = cp932_literal(attributes[i]);
+    std::vector<std::uint16_t> masks;
+    for (std::size_t i = 0; i < reg.machines.size(); ++i)
+        masks.push_back(static_cast<std::uint16_t>((1u << (i % 6)) | (i % 3 == 0 ? 1u << ((i + 2) % 6) : 0u) |
+                                                   (i % 4 == 0 ? 1u << 5 : 0u)));
+    reg.masks = masks;
+    return reg;
+}
+
 }  // namespace velmo::bench

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "ledger/ledger_codec.h"
+#include "ledger/registry_file.h"
 
 namespace velmo::bench {
 
@@ -17,5 +18,9 @@ struct LedgerShape {
 
 // A year of play records as the ledger file holds them.
 LedgerImage generated_ledger(const std::string& year, const LedgerShape& shape);
+
+// A registry of the halls and the fourteen base machine names of the generated
+// ledgers, with six named attributes and a mask of one to three of them per machine.
+Registry generated_registry();
 
 }  // namespace velmo::bench

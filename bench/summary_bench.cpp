@@ -1,6 +1,17 @@
-// Time of the refresh sequence and of loading a full year ledger.
+// Time of the refresh sequence, of the machine table, of loading a full year
+// ledger, and of the start to the first frame of the main window showing it.
 //
 //   velmo_bench                         runs the benchmarks
+//   velmo_bench --velmo_first_frame=program --velmo_dir=DIR
+//   velmo_bench --velmo_first_frame=bare
+//                                       starts as the program does with DIR as its folder and
+//                                       DIR/vq2024.vqd as its argument (or a bare main window
+//                                       with a table), prints the time from the start of main
+//                                       to the first frame and the peak memory, and exits
+//   velmo_bench --velmo_profile=refresh|machine|load|attribute [--velmo_count=N]
+//                                       runs one operation N times (default 100) on the full
+//                                       year through profiled_operation, for
+//                                       valgrind --tool=callgrind --toggle-collect=profiled_operation
 //   velmo_bench --velmo_write=FILE [--velmo_records=N] [--velmo_machines=M] [--velmo_halls=H] [--velmo_year=YYYY]
 //                                       writes a generated ledger file and exits
 //   velmo_bench --velmo_write=FILE ... [--velmo_kinds=K]   K distinct machine names
@@ -11,13 +22,21 @@
 //                                       tab then stays on screen for MS milliseconds
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QMainWindow>
+#include <QProcess>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <memory>
+#include <vector>
 
+#include "assets/glyphs.h"
 #include "bench/bench_program.h"
 #include "bench/ledger_gen.h"
 #include "entry/tform2.h"
@@ -35,6 +54,13 @@ namespace {
 using velmo::bench::Program;
 using velmo::bench::Windows;
 using velmo::bench::program;
+
+const char* option(int argc, char** argv, const char* name) {
+    const std::size_t n = std::strlen(name);
+    for (int i = 1; i < argc; ++i)
+        if (std::strncmp(argv[i], name, n) == 0 && argv[i][n] == '=') return argv[i] + n + 1;
+    return nullptr;
+}
 
 void BM_LoadLedger(benchmark::State& state) {
     Program& p = program();
@@ -76,17 +102,169 @@ void BM_compute_machine_summary(benchmark::State& state) {
 }
 BENCHMARK(BM_compute_machine_summary)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
-const char* option(int argc, char** argv, const char* name) {
-    const std::size_t n = std::strlen(name);
-    for (int i = 1; i < argc; ++i)
-        if (std::strncmp(argv[i], name, n) == 0 && argv[i][n] == '=') return argv[i] + n + 1;
-    return nullptr;
+BENCHMARK_TEMPLATE(BM_Pass, &TForm1::compute_attribute_summary)
+    ->Name("BM_compute_attribute_summary")
+    ->Unit(benchmark::kMicrosecond);
+
+// ---- Start to the first frame ----
+
+// Peak resident memory of this process in kB, from /proc; -1 when unknown.
+long peak_memory_kb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').first().toLong();
+    return -1;
+}
+
+// Counts paint events of the widgets of one window.
+class PaintWatch : public QObject {
+public:
+    explicit PaintWatch(QWidget* window) : window_(window) { qApp->installEventFilter(this); }
+    bool painted = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && watched->isWidgetType() &&
+            static_cast<QWidget*>(watched)->window() == window_)
+            painted = true;
+        return false;
+    }
+
+private:
+    QWidget* window_;
+};
+
+// Shows the window and runs the event loop until its first frame has been painted;
+// the repaint of a window paints all its widgets in one pass of the loop.
+void show_to_first_frame(QWidget* window) {
+    PaintWatch watch(window);
+    window->show();
+    while (!watch.painted) QApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+int first_frame_child(int argc, char** argv, const char* what, QElapsedTimer& since_main) {
+    QApplication app(argc, argv);
+    if (std::strcmp(what, "bare") == 0) {
+        QMainWindow window;
+        auto* table = new QTableWidget(20, 6, &window);
+        window.setCentralWidget(table);
+        window.resize(800, 600);
+        show_to_first_frame(&window);
+        std::printf("frame_us=%lld hwm_kb=%ld\n", static_cast<long long>(since_main.nsecsElapsed() / 1000),
+                    peak_memory_kb());
+        std::fflush(stdout);
+        return 0;
+    }
+    const char* dir = option(argc, argv, "--velmo_dir");
+    if (!dir) return 2;
+    // As the program starts: its folder, names and icon, the seven windows, the ledger argument.
+    velmo::set_program_dir(QString::fromLocal8Bit(dir));
+    QApplication::setApplicationName(QStringLiteral("Velmorant"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Velmorant"));
+    QApplication::setWindowIcon(velmo::app_icon());
+    TForm1 form1;
+    TForm2 form2;
+    TForm3 form3;
+    TForm4 form4;
+    TForm5 form5;
+    TForm6 form6;
+    TForm7 form7;
+    form1.arguments = QStringList{QString::fromLocal8Bit(dir) + QStringLiteral("/vq2024.vqd")};
+    show_to_first_frame(&form1);
+    const long hwm = peak_memory_kb();
+    if (form1.rec_count != 1023) return 3;
+    std::printf("frame_us=%lld hwm_kb=%ld\n", static_cast<long long>(since_main.nsecsElapsed() / 1000), hwm);
+    std::fflush(stdout);
+    return 0;
+}
+
+struct ChildRun {
+    double wall_ms = 0;  // from the start of the process to its report, seen from here
+    double main_ms = 0;  // from the start of its main to the first frame
+    long hwm_kb = 0;
+};
+
+bool run_child(const QStringList& args, ChildRun& out) {
+    QProcess child;
+    QElapsedTimer wall;
+    wall.start();
+    child.start(QCoreApplication::applicationFilePath(), args);
+    QByteArray text;
+    while (!text.contains('\n') && child.waitForReadyRead(20000)) text += child.readAllStandardOutput();
+    out.wall_ms = static_cast<double>(wall.nsecsElapsed()) / 1e6;
+    child.waitForFinished(20000);
+    if (!text.startsWith("frame_us=") || child.exitCode() != 0) return false;
+    const QList<QByteArray> parts = text.trimmed().split(' ');
+    out.main_ms = parts[0].mid(9).toDouble() / 1000.0;
+    out.hwm_kb = parts.size() > 1 ? parts[1].mid(7).toLong() : 0;
+    return true;
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+// Start to the first frame of the main window showing the full year, against a bare
+// main window with a table, both started as new processes, taking turns (offscreen).
+// Time: the program's median; counters: both medians, their ratio and the peak memory.
+void BM_StartToFirstFrame(benchmark::State& state) {
+    QTemporaryDir dir;
+    velmo::write_file_atomic(dir.path() + QStringLiteral("/vq2024.vqd"),
+                             velmo::encode_ledger(velmo::bench::generated_ledger("2024", velmo::bench::LedgerShape{})));
+    const QString own_dir = velmo::program_dir();
+    velmo::set_program_dir(dir.path());
+    velmo::write_file_atomic(velmo::registry_path(), velmo::encode_registry(velmo::bench::generated_registry()));
+    velmo::set_program_dir(own_dir);
+    const QStringList program_args{QStringLiteral("--velmo_first_frame=program"),
+                                   QStringLiteral("--velmo_dir=") + dir.path()};
+    const QStringList bare_args{QStringLiteral("--velmo_first_frame=bare")};
+    const int runs = static_cast<int>(state.range(0));
+    std::vector<double> program_wall, bare_wall, program_main, bare_main;
+    long program_hwm = 0, bare_hwm = 0;
+    for (auto _ : state) {
+        for (int i = 0; i < runs; ++i) {
+            ChildRun bare, program;
+            if (!run_child(bare_args, bare) || !run_child(program_args, program)) {
+                state.SkipWithError("a start did not reach its first frame");
+                return;
+            }
+            bare_wall.push_back(bare.wall_ms);
+            bare_main.push_back(bare.main_ms);
+            program_wall.push_back(program.wall_ms);
+            program_main.push_back(program.main_ms);
+            program_hwm = std::max(program_hwm, program.hwm_kb);
+            bare_hwm = std::max(bare_hwm, bare.hwm_kb);
+        }
+        state.SetIterationTime(median(program_wall) / 1000.0);
+    }
+    state.counters["program_ms"] = median(program_wall);
+    state.counters["bare_ms"] = median(bare_wall);
+    state.counters["ratio"] = median(program_wall) / median(bare_wall);
+    state.counters["program_main_ms"] = median(program_main);
+    state.counters["bare_main_ms"] = median(bare_main);
+    state.counters["main_ratio"] = median(program_main) / median(bare_main);
+    state.counters["program_VmHWM_kB"] = static_cast<double>(program_hwm);
+    state.counters["bare_VmHWM_kB"] = static_cast<double>(bare_hwm);
+}
+BENCHMARK(BM_StartToFirstFrame)->Arg(11)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// The operation under the profiler, kept out of line so that a profiler can count it alone.
+__attribute__((noinline)) void profiled_operation(Program& p, const char* what) {
+    if (std::strcmp(what, "refresh") == 0) p.form1->refresh_after_change();
+    else if (std::strcmp(what, "machine") == 0) p.form1->compute_machine_summary();
+    else if (std::strcmp(what, "attribute") == 0) p.form1->compute_attribute_summary();
+    else if (std::strcmp(what, "load") == 0) p.load();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    QElapsedTimer since_main;
+    since_main.start();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (const char* what = option(argc, argv, "--velmo_first_frame")) return first_frame_child(argc, argv, what, since_main);
     QApplication app(argc, argv);
     if (const char* out = option(argc, argv, "--velmo_write")) {
         velmo::bench::LedgerShape shape;
@@ -118,6 +296,14 @@ int main(int argc, char** argv) {
             shown.start();
             while (shown.elapsed() < std::atoi(hold)) QApplication::processEvents(QEventLoop::AllEvents, 50);
         }
+        return 0;
+    }
+    if (const char* what = option(argc, argv, "--velmo_profile")) {
+        const char* count = option(argc, argv, "--velmo_count");
+        const int n = count ? std::atoi(count) : 100;
+        program().load();
+        for (int i = 0; i < n; ++i) profiled_operation(program(), what);
+        velmo::bench::g_program.reset();
         return 0;
     }
     benchmark::Initialize(&argc, argv);

@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "framework/runtime.h"
+#include "ledger/number_text.h"
 
 namespace velmo {
 
@@ -40,6 +41,7 @@ QDate calendar_date_in_year(const std::string& year_text, const QDate& today) {
 std::optional<std::int64_t> parse_number(std::string_view text) {
     const std::size_t digits_from = !text.empty() && text.front() == '-' ? 1 : 0;
     if (digits_from == text.size()) return std::nullopt;
+    if (text.size() - digits_from <= 18) return parse_short_number(text);
     for (std::size_t i = digits_from; i < text.size(); ++i)
         if (text[i] < '0' || text[i] > '9') return std::nullopt;
     std::int64_t v = 0;

@@ -4,6 +4,7 @@
 
 #include "framework/cp932.h"
 #include "ledger/ledger_model.h"
+#include "ledger/packed_fields.h"
 
 namespace velmo {
 
@@ -15,14 +16,10 @@ void put_field(std::string& out, std::string_view text) {
     out += t;
 }
 
-// Reads one length-prefixed field at pos; a length running past the end reads
-// what is there. False when the value has already ended.
 bool take_field(std::string_view packed, std::size_t& pos, std::string& out) {
-    if (pos >= packed.size()) return false;
-    std::size_t n = static_cast<unsigned char>(packed[pos++]);
-    n = std::min(n, packed.size() - pos);
-    out.assign(packed.substr(pos, n));
-    pos += n;
+    std::string_view field;
+    if (!take_packed_field(packed, pos, field)) return false;
+    out.assign(field);
     return true;
 }
 
@@ -41,16 +38,10 @@ std::string pack_machine_detail(const std::vector<MachineEntry>& machines) {
 
 std::vector<MachineEntry> unpack_machine_detail(std::string_view packed) {
     std::vector<MachineEntry> out;
-    if (packed.empty()) return out;
-    int count = static_cast<unsigned char>(packed[0]);
-    std::size_t pos = 1;
-    for (int i = 0; i < count && i < 9; ++i) {
-        MachineEntry m;
-        if (!take_field(packed, pos, m.name) || !take_field(packed, pos, m.investment) ||
-            !take_field(packed, pos, m.payout))
-            break;
-        out.push_back(std::move(m));
-    }
+    for_each_machine_entry(packed, [&](const MachineEntryView& m) {
+        out.push_back(MachineEntry{std::string(m.name), std::string(m.investment), std::string(m.payout)});
+        return true;
+    });
     return out;
 }
 

@@ -139,13 +139,56 @@ void remove_year_entries(std::vector<TableRow>& ranks, const std::string& year_t
     std::erase_if(ranks, [&](const TableRow& r) { return r.size() > 1 && prefix4(r[1]) == year_text; });
 }
 
+namespace {
+
+// The value of a ranking entry: its number in column value_col, 0 when unreadable.
+std::int64_t entry_value(const TableRow& row, std::size_t value_col) {
+    return value_col < row.size() ? cell_number(row[value_col]) : 0;
+}
+
+// Where an entry of the value goes among entries of these values (in table
+// order): in a best table before the first that is not greater, in a worst
+// table before the first that is not smaller. kRanks when it misses the ten.
+std::size_t ranking_place(std::span<const std::int64_t> values, bool best, std::int64_t value) {
+    std::size_t p = 0;
+    for (; p < values.size() && p < kRanks; ++p)
+        if (best ? values[p] <= value : values[p] >= value) break;
+    return p;
+}
+
+// A table taking many entries, with the value of each entry read once.
+class RankingUpdate {
+public:
+    RankingUpdate(std::vector<TableRow>& ranks, std::size_t value_col, bool best) : ranks_(ranks), best_(best) {
+        values_.reserve(ranks.size() + 1);
+        for (const TableRow& row : ranks) values_.push_back(entry_value(row, value_col));
+    }
+    // As enter_ranking; the entry is made only when it reaches the ten.
+    template <typename MakeEntry>
+    void enter(std::int64_t value, MakeEntry make_entry) {
+        const std::size_t p = ranking_place(values_, best_, value);
+        if (p >= kRanks) return;
+        ranks_.insert(ranks_.begin() + static_cast<std::ptrdiff_t>(p), make_entry());
+        values_.insert(values_.begin() + static_cast<std::ptrdiff_t>(p), value);
+        if (ranks_.size() > kRanks) {
+            ranks_.resize(kRanks);
+            values_.resize(kRanks);
+        }
+    }
+
+private:
+    std::vector<TableRow>& ranks_;
+    bool best_;
+    std::vector<std::int64_t> values_;
+};
+
+}  // namespace
+
 bool enter_ranking(std::vector<TableRow>& ranks, TableRow entry, std::size_t value_col, bool best,
                    std::int64_t value) {
-    std::size_t p = 0;
-    for (; p < ranks.size() && p < kRanks; ++p) {
-        const std::int64_t v = value_col < ranks[p].size() ? cell_number(ranks[p][value_col]) : 0;
-        if (best ? v <= value : v >= value) break;
-    }
+    std::vector<std::int64_t> values;
+    for (std::size_t p = 0; p < ranks.size() && p < kRanks; ++p) values.push_back(entry_value(ranks[p], value_col));
+    const std::size_t p = ranking_place(values, best, value);
     if (p >= kRanks) return false;
     ranks.insert(ranks.begin() + static_cast<std::ptrdiff_t>(p), std::move(entry));
     if (ranks.size() > kRanks) ranks.resize(kRanks);
@@ -155,7 +198,8 @@ bool enter_ranking(std::vector<TableRow>& ranks, TableRow entry, std::size_t val
 TableRow record_entry(const std::string& year_text, const RecordTexts& record) {
     const DayTotals totals = day_totals_texts(record.day_totals);
     TableRow row(kRecordColumns);
-    row[1] = year_text + "/" + record.date;
+    row[1] = year_text + "/";
+    row[1] += record.date;
     row[2] = record.hall;
     row[3] = record.machines;
     row[4] = totals.investment;
@@ -180,15 +224,19 @@ void update_rankings(Rankings& rankings, const std::string& year_text, std::span
     remove_year_entries(rankings.worst_records, year_text);
     remove_year_entries(rankings.best_months, year_text);
     remove_year_entries(rankings.worst_months, year_text);
+    RankingUpdate best_records(rankings.best_records, 6, true);
+    RankingUpdate worst_records(rankings.worst_records, 6, false);
     for (const RecordTexts& r : records) {
         const std::int64_t b = cell_number(r.balance);
         if (b == 0) continue;
-        enter_ranking(b > 0 ? rankings.best_records : rankings.worst_records, record_entry(year_text, r), 6, b > 0, b);
+        (b > 0 ? best_records : worst_records).enter(b, [&] { return record_entry(year_text, r); });
     }
+    RankingUpdate best_months(rankings.best_months, 4, true);
+    RankingUpdate worst_months(rankings.worst_months, 4, false);
     for (const MonthTexts& m : months) {
         const std::int64_t b = cell_number(m.balance);
         if (b == 0) continue;
-        enter_ranking(b > 0 ? rankings.best_months : rankings.worst_months, month_entry(year_text, m), 4, b > 0, b);
+        (b > 0 ? best_months : worst_months).enter(b, [&] { return month_entry(year_text, m); });
     }
 }
 

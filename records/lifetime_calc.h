@@ -60,13 +60,14 @@ bool remove_year_row(std::vector<TableRow>& rows, const std::string& year_text);
 
 // ---- Rankings ----
 
-// A play record of the open ledger as the rankings read it.
+// A play record of the open ledger as the rankings read it: views into the
+// texts, which must outlive it.
 struct RecordTexts {
-    std::string date;        // date text of the year list
-    std::string hall;
-    std::string machines;
-    std::string day_totals;  // packed investment and payout sums
-    std::string balance;
+    std::string_view date;        // date text of the year list
+    std::string_view hall;
+    std::string_view machines;
+    std::string_view day_totals;  // packed investment and payout sums
+    std::string_view balance;
 };
 // A month of the monthly summary: its label and columns 1, 2, 3 and 5.
 struct MonthTexts {

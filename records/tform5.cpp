@@ -275,7 +275,8 @@ void TForm5::update_rankings() {
     if (!Form1) return;
     const TForm1& f = *Form1;
     velmo::Rankings rankings{rank_rows(1), rank_rows(2), rank_rows(3), rank_rows(4)};
-    std::vector<velmo::RecordTexts> records;
+    std::vector<velmo::RecordTexts> records;  // views into the year list's cells
+    records.reserve(static_cast<std::size_t>(std::max(f.rec_count, 0)));
     for (int r = 1; r <= f.rec_count; ++r)
         records.push_back(velmo::RecordTexts{f.StringGrid1->cell(0, r), f.StringGrid1->cell(f.hall_col, r),
                                              f.StringGrid1->cell(f.machine_col, r), f.StringGrid5->cell(1, r),

@@ -4,17 +4,19 @@
 #include <QPainter>
 
 #include <algorithm>
-#include <unordered_map>
 
 #include "entry/tform3.h"
 #include "framework/cp932.h"
 #include "framework/draw.h"
 #include "framework/string_grid.h"
 #include "ledger/ledger_model.h"
+#include "ledger/number_text.h"
+#include "ledger/packed_fields.h"
 #include "ledger/record_fields.h"
 #include "ledger/registry_file.h"
 #include "shell/tform1.h"
 #include "views/header_shading.h"
+#include "views/name_index.h"
 #include "views/palette.h"
 #include "views/win_rate.h"
 
@@ -24,27 +26,35 @@ std::array<SummaryLine, kAttributeRows> summarize_attributes(std::span<const std
                                                              std::span<const std::string> machines,
                                                              std::span<const std::uint16_t> masks) {
     // The first registered machine of a name gives the mask.
-    std::unordered_map<std::string_view, std::uint16_t> mask_of;
-    for (std::size_t i = 0; i < machines.size(); ++i)
-        mask_of.emplace(machines[i], i < masks.size() ? masks[i] : std::uint16_t{0});
+    NameIndex index;
+    std::vector<std::uint16_t> mask_of;
+    mask_of.reserve(machines.size());
+    bool any_mask = false;
+    for (std::size_t i = 0; i < machines.size(); ++i) {
+        if (!index.insert(machines[i]).second) continue;
+        const std::uint16_t mask = i < masks.size() ? masks[i] : std::uint16_t{0};
+        mask_of.push_back(mask);
+        any_mask = any_mask || mask != 0;
+    }
 
     std::array<SummaryLine, kAttributeRows> lines{};
+    if (!any_mask) return lines;  // no entry counts anywhere
     for (std::string_view packed : machine_details) {
-        for (const MachineEntry& entry : unpack_machine_detail(packed)) {
-            const auto found = mask_of.find(entry.name);
-            if (found == mask_of.end() || found->second == 0) continue;
-            const std::int64_t investment = cell_number(entry.investment);
-            const std::int64_t payout = cell_number(entry.payout);
+        for_each_machine_entry(packed, [&](const MachineEntryView& entry) {
+            const std::size_t n = index.find(entry.name);
+            if (n == NameIndex::npos || mask_of[n] == 0) return true;
+            const std::uint16_t mask = mask_of[n];
+            const std::int64_t investment = amount_value(entry.investment);
+            const std::int64_t payout = amount_value(entry.payout);
             for (int i = 0; i < kAttributeRows; ++i) {
-                if (((found->second >> i) & 1u) == 0) continue;
+                if (((mask >> i) & 1u) == 0) continue;
                 SummaryLine& line = lines[static_cast<std::size_t>(i)];
                 line.investment += investment;
                 line.payout += payout;
-                if (investment < payout) ++line.counts.wins;
-                else if (investment > payout) ++line.counts.losses;
-                else ++line.counts.draws;
+                count_result(line.counts, investment, payout);
             }
-        }
+            return true;
+        });
     }
     return lines;
 }

@@ -10,14 +10,16 @@
 
 #include <algorithm>
 #include <string>
-#include <unordered_map>
 
 #include "framework/cp932.h"
 #include "framework/widgets.h"
 #include "framework/string_grid.h"
 #include "ledger/ledger_model.h"
+#include "ledger/number_text.h"
+#include "ledger/packed_fields.h"
 #include "ledger/record_fields.h"
 #include "shell/tform1.h"
+#include "views/name_index.h"
 
 namespace velmo {
 
@@ -32,19 +34,23 @@ std::vector<std::string_view> machine_details(const StringGrid& hidden, int rec_
 std::vector<Group> collect_machine_groups(std::span<const std::string_view> details, std::size_t limit) {
     std::vector<Group> groups;
     if (limit == 0) return groups;
-    std::unordered_map<std::string, std::size_t> index;
+    // The names are views into the cells: nothing is copied but a new name.
+    NameIndex index;
+    bool full = false;
     for (std::string_view packed : details) {
-        for (MachineEntry& entry : unpack_machine_detail(packed)) {
-            auto [it, inserted] = index.try_emplace(entry.name, groups.size());
-            if (inserted) groups.push_back(Group{std::move(entry.name), SummaryLine{}});
-            SummaryLine& line = groups[it->second].line;
-            const std::int64_t investment = cell_number(entry.investment);
-            const std::int64_t payout = cell_number(entry.payout);
+        for_each_machine_entry(packed, [&](const MachineEntryView& entry) {
+            const auto [n, inserted] = index.insert(entry.name);
+            if (inserted) groups.push_back(Group{std::string(entry.name), SummaryLine{}});
+            SummaryLine& line = groups[n].line;
+            const std::int64_t investment = amount_value(entry.investment);
+            const std::int64_t payout = amount_value(entry.payout);
             line.investment += investment;
             line.payout += payout;
             count_result(line.counts, investment, payout);
-            if (groups.size() >= limit) return groups;
-        }
+            full = groups.size() >= limit;
+            return !full;
+        });
+        if (full) break;
     }
     return groups;
 }

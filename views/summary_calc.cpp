@@ -9,14 +9,16 @@
 #include <charconv>
 #include <limits>
 #include <numeric>
-#include <unordered_map>
 
 #include "framework/cp932.h"
 #include "framework/draw.h"
 #include "framework/runtime.h"
 #include "framework/string_grid.h"
 #include "ledger/ledger_model.h"
+#include "ledger/number_text.h"
+#include "ledger/packed_fields.h"
 #include "views/header_shading.h"
+#include "views/name_index.h"
 #include "views/palette.h"
 #include "views/win_rate.h"
 
@@ -79,8 +81,11 @@ void count_result(WinCounts& counts, std::int64_t investment, std::int64_t payou
 }
 
 Amounts unpack_day_totals(std::string_view packed) {
-    const DayTotals texts = day_totals_texts(packed);
-    return Amounts{cell_number(texts.investment), cell_number(texts.payout)};
+    std::size_t pos = 0;
+    std::string_view investment;
+    std::string_view payout;
+    if (take_packed_field(packed, pos, investment)) take_packed_field(packed, pos, payout);
+    return Amounts{amount_value(investment), amount_value(payout)};
 }
 
 std::vector<SummaryRow> ledger_rows(const StringGrid& list, const StringGrid& hidden, int rec_count,
@@ -153,12 +158,12 @@ WeekdaySummary summarize_weekdays(std::span<const SummaryRow> rows, int year) {
 std::vector<Group> collect_groups(std::span<const SummaryRow> rows, std::size_t limit, bool skip_empty) {
     std::vector<Group> groups;
     if (limit == 0) return groups;
-    std::unordered_map<std::string_view, std::size_t> index;
+    NameIndex index;
     for (const SummaryRow& row : rows) {
         if (skip_empty && row.key.empty()) continue;
-        auto [it, inserted] = index.try_emplace(row.key, groups.size());
+        const auto [n, inserted] = index.insert(row.key);
         if (inserted) groups.push_back(Group{std::string(row.key), SummaryLine{}});
-        SummaryLine& line = groups[it->second].line;
+        SummaryLine& line = groups[n].line;
         add(line, row.amounts);
         count_mark(line.counts, row.mark);
         if (groups.size() >= limit) break;

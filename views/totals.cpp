@@ -90,7 +90,11 @@ void TForm1::recompute_totals() {
     for (int r = 1; r <= rows; ++r) {
         const auto i = static_cast<std::size_t>(r - 1);
         row_mark[static_cast<std::size_t>(r)] = t.marks[i];
-        StringGrid1->set_cell(total_col, r, std::to_string(t.running[i]));
+        // Only the running totals that changed are written: after one entry most stay.
+        char digits[16];
+        const auto end = std::to_chars(digits, digits + sizeof digits, t.running[i]).ptr;
+        const std::string_view text(digits, static_cast<std::size_t>(end - digits));
+        if (StringGrid1->cell(total_col, r) != text) StringGrid1->set_cell(total_col, r, std::string(text));
     }
     if (StaticText1) {
         StaticText1->setText(velmo::from_cp932(velmo::total_caption(year_total)));

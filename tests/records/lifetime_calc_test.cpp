@@ -1,6 +1,8 @@
 // Arithmetic of the lifetime tables.
 #include <gtest/gtest.h>
 
+#include <deque>
+
 #include "framework/cp932.h"
 #include "records/lifetime_calc.h"
 
@@ -15,9 +17,15 @@ std::string totals(const std::string& investment, const std::string& payout) {
            std::string(1, static_cast<char>(payout.size())) + payout;
 }
 
+// The texts a record's views point into, kept for the whole test program.
+const std::string& keep(std::string text) {
+    static std::deque<std::string> texts;
+    return texts.emplace_back(std::move(text));
+}
+
 RecordTexts rec(const char* date, int investment, int payout, const char* hall = "H") {
-    return RecordTexts{date, hall, "M", totals(std::to_string(investment), std::to_string(payout)),
-                       std::to_string(payout - investment)};
+    return RecordTexts{keep(date), keep(hall), "M", keep(totals(std::to_string(investment), std::to_string(payout))),
+                       keep(std::to_string(payout - investment))};
 }
 
 std::vector<std::string> column(const std::vector<TableRow>& rows, std::size_t c) {
@@ -160,4 +168,33 @@ TEST(LifetimeRankings, TheOpenYearIsReplacedAndRanksAboveEqualOtherYears) {
     EXPECT_EQ(column(r.best_records, 1), (std::vector<std::string>{"2003/ 7/1"}));
     EXPECT_TRUE(r.worst_records.empty());
     EXPECT_EQ(r.best_months.size(), 1u);
+}
+
+TEST(LifetimeRankings, AWholeYearRanksAsItsRecordsEnteredOneByOne) {
+    // Another year's entries fill part of the tables; the open year's records
+    // then come in ledger order, many of equal balances.
+    Rankings batch;
+    const std::vector<RecordTexts> old_records{rec(" 1/5", 1000, 9000, "Old"), rec(" 2/5", 9000, 1000, "Old"),
+                                               rec(" 3/5", 1000, 4000, "Old")};
+    update_rankings(batch, "2003", old_records, {});
+    Rankings single = batch;
+
+    std::vector<RecordTexts> records;
+    unsigned seed = 7;
+    for (int i = 0; i < 200; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        const int payout = static_cast<int>((seed >> 16) % 13) * 1000;  // 0 .. 12000, often equal
+        records.push_back(rec((" 5/" + std::to_string(i % 28 + 1)).c_str(), 6000, payout, "New"));
+    }
+    update_rankings(batch, "2004", records, {});
+
+    for (const RecordTexts& r : records) {
+        const std::int64_t b = std::stoll(std::string(r.balance));
+        if (b != 0) enter_ranking(b > 0 ? single.best_records : single.worst_records, record_entry("2004", r), 6, b > 0, b);
+    }
+    EXPECT_EQ(batch.best_records, single.best_records);
+    EXPECT_EQ(batch.worst_records, single.worst_records);
+    ASSERT_EQ(batch.best_records.size(), kRanks);
+    EXPECT_EQ(batch.best_records[0][6], "8000");  // the old year's 8000 stays first
+    EXPECT_EQ(batch.best_records[0][1], "2003/ 1/5");
 }

@@ -1,6 +1,7 @@
 // The arithmetic of the monthly, weekday, per-value and per-hall tables.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,17 @@ TEST(SummaryCells, PackedTotalsAreReadSafely) {
     EXPECT_EQ(cell_number("-41000"), -41000);
     EXPECT_EQ(cell_number("12x"), 0);
     EXPECT_EQ(cell_number(""), 0);
+    // Only an optional minus and digits read; the widest numbers read whole or not at all.
+    for (const char* bad : {"-", "+5", " 5", "5 ", "--5", "1-2", "\x82\x50"}) EXPECT_FALSE(parse_number(bad)) << bad;
+    EXPECT_EQ(parse_number("-0"), 0);
+    EXPECT_EQ(parse_number("000120"), 120);
+    EXPECT_EQ(parse_number("999999999999999999"), 999999999999999999);     // 18 digits
+    EXPECT_EQ(parse_number("-999999999999999999"), -999999999999999999);
+    EXPECT_EQ(parse_number("9223372036854775807"), std::numeric_limits<std::int64_t>::max());
+    EXPECT_EQ(parse_number("-9223372036854775808"), std::numeric_limits<std::int64_t>::min());
+    EXPECT_FALSE(parse_number("9223372036854775808"));
+    EXPECT_FALSE(parse_number("99999999999999999999"));
+    EXPECT_FALSE(parse_number("1234567890123456789x"));
 }
 
 TEST(SummaryMonthly, MonthsWithoutPlayUpToTheLastRecordAreFilled) {

@@ -23,11 +23,15 @@ inline std::optional<std::int64_t> parse_short_number(std::string_view text) {
     return digits_from ? -v : v;
 }
 
-// cell_number read in place: the value of a number text, 0 when it is none.
-inline std::int64_t amount_value(std::string_view text) {
+// cell_number read in place: the value of a number text, 0 when it is none,
+// held to the same 32-bit bounds, so that sums over a whole year cannot overflow.
+inline std::int64_t cell_amount(std::string_view text) {
     if (text.size() > 18) return cell_number(text);
     const std::optional<std::int64_t> v = parse_short_number(text);
-    return v ? *v : 0;
+    if (!v) return 0;
+    if (*v > kCellFigureMax) return kCellFigureMax;
+    if (*v < -kCellFigureMax - 1) return -kCellFigureMax - 1;
+    return *v;
 }
 
 }  // namespace velmo

@@ -44,8 +44,8 @@ std::array<SummaryLine, kAttributeRows> summarize_attributes(std::span<const std
             const std::size_t n = index.find(entry.name);
             if (n == NameIndex::npos || mask_of[n] == 0) return true;
             const std::uint16_t mask = mask_of[n];
-            const std::int64_t investment = amount_value(entry.investment);
-            const std::int64_t payout = amount_value(entry.payout);
+            const std::int64_t investment = cell_amount(entry.investment);
+            const std::int64_t payout = cell_amount(entry.payout);
             for (int i = 0; i < kAttributeRows; ++i) {
                 if (((mask >> i) & 1u) == 0) continue;
                 SummaryLine& line = lines[static_cast<std::size_t>(i)];

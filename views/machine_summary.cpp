@@ -42,8 +42,8 @@ std::vector<Group> collect_machine_groups(std::span<const std::string_view> deta
             const auto [n, inserted] = index.insert(entry.name);
             if (inserted) groups.push_back(Group{std::string(entry.name), SummaryLine{}});
             SummaryLine& line = groups[n].line;
-            const std::int64_t investment = amount_value(entry.investment);
-            const std::int64_t payout = amount_value(entry.payout);
+            const std::int64_t investment = cell_amount(entry.investment);
+            const std::int64_t payout = cell_amount(entry.payout);
             line.investment += investment;
             line.payout += payout;
             count_result(line.counts, investment, payout);

@@ -85,7 +85,7 @@ Amounts unpack_day_totals(std::string_view packed) {
     std::string_view investment;
     std::string_view payout;
     if (take_packed_field(packed, pos, investment)) take_packed_field(packed, pos, payout);
-    return Amounts{amount_value(investment), amount_value(payout)};
+    return Amounts{cell_amount(investment), cell_amount(payout)};
 }
 
 std::vector<SummaryRow> ledger_rows(const StringGrid& list, const StringGrid& hidden, int rec_count,

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ledger/ledger_model.h"
+#include "ledger/number_text.h"
 #include "views/summary_calc.h"
 
 using namespace velmo;
@@ -68,6 +69,10 @@ TEST(SummaryCells, PackedTotalsAreReadSafely) {
     EXPECT_FALSE(parse_number("9223372036854775808"));
     EXPECT_FALSE(parse_number("99999999999999999999"));
     EXPECT_FALSE(parse_number("1234567890123456789x"));
+    // The in-place reader of the summaries gives cell_number's figure for every length.
+    for (const char* t : {"0", "-41000", "2147483647", "2147483648", "-2147483649", "999999999999999999",
+                          "-999999999999999999", "9223372036854775807", "99999999999999999999", "12x", ""})
+        EXPECT_EQ(cell_amount(t), cell_number(t)) << t;
 }
 
 TEST(SummaryMonthly, MonthsWithoutPlayUpToTheLastRecordAreFilled) {

@@ -252,7 +252,9 @@ bool TForm1::save_ledger() {
     if (dirty & 1) {
         if (velmo::dialogs().question(u("収支を保存しますか？"))) {
             // Another program rewrote the file since it was read: overwrite only when told to.
-            if (file_name == stamped_file && velmo::file_stamp(file_name) != loaded_stamp &&
+            // A file that is gone (moved, deleted, its folder renamed) is simply written again.
+            const velmo::FileStamp now = velmo::file_stamp(file_name);
+            if (file_name == stamped_file && now.exists && now != loaded_stamp &&
                 !velmo::dialogs().question(velmo::changed_on_disk_question(file_name)))
                 return false;  // the action that asked for the save is cancelled; the changes stay
             if (!velmo::write_file_atomic(file_name, velmo::encode_ledger(ledger_image()))) {

@@ -106,28 +106,13 @@ std::string export_csv(const LedgerImage& image) {
 }
 
 LedgerImage ledger_image_of(const DecodedLedger& file) {
+    // The records as the main window holds them after loading the same file.
+    HeldLedger held = held_ledger(file);
     LedgerImage image;
     image.year = file.year;
     image.extra = file.extra;
-    image.attributes = file.attributes;
-    image.records.resize(static_cast<std::size_t>(std::max(0, file.highest_record)));
-    for (const LedgerField& f : file.fields) {
-        if (f.record < 1 || f.record > file.highest_record) continue;
-        LedgerRecord& r = image.records[static_cast<std::size_t>(f.record - 1)];
-        switch (f.tag) {
-        case kTagDate: r.date = f.text; break;
-        case kTagExtra:
-            if (file.extra) r.extra = f.text;
-            break;
-        case kTagHall: r.hall = f.text; break;
-        case kTagMachines: r.machines = f.text.empty() ? std::string(" ") : f.text; break;
-        case kTagDetail: r.detail = f.text; break;
-        case kTagTotals: r.totals = f.text; break;
-        case kTagBalance: r.balance = f.text; break;
-        case kTagComment: r.comment = f.text; break;
-        default: break;
-        }
-    }
+    image.records = std::move(held.records);
+    image.attributes = std::move(held.attributes);
     return image;
 }
 

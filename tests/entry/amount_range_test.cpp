@@ -19,10 +19,7 @@ class AmountRange : public AppFixture {
 protected:
     void SetUp() override {
         AppFixture::SetUp();
-        form1->year_text = "2004";
-        dialogs.answers = {true};
-        load(path(QStringLiteral("vq2004.vqd")));  // a new, empty ledger
-        dialogs.shown.clear();
+        start_empty_2004_ledger();
     }
     // Opens the dialog and types one machine per entry: name, investment, payout.
     void type_record(std::initializer_list<std::array<const char*, 3>> machines) {

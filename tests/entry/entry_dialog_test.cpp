@@ -27,10 +27,7 @@ class EntryDialog : public AppFixture {
 protected:
     void SetUp() override {
         AppFixture::SetUp();
-        form1->year_text = "2004";
-        dialogs.answers = {true};
-        load(path(QStringLiteral("vq2004.vqd")));  // a new, empty ledger
-        dialogs.shown.clear();
+        start_empty_2004_ledger();
     }
 
     StringGrid& grid() { return *form2->StringGrid1; }

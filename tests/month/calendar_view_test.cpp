@@ -37,10 +37,7 @@ class CalendarView : public AppFixture {
 protected:
     void SetUp() override {
         AppFixture::SetUp();
-        form1->year_text = "2004";
-        dialogs.answers = {true};
-        load(path(QStringLiteral("vq2004.vqd")));  // a new, empty ledger
-        dialogs.shown.clear();
+        start_empty_2004_ledger();
         form1->show();
     }
 

@@ -53,6 +53,13 @@ void AppFixture::load(const QString& file) {
     form1->load_ledger();
 }
 
+void AppFixture::start_empty_2004_ledger() {
+    form1->year_text = "2004";
+    dialogs.answers = {true};
+    load(path(QStringLiteral("vq2004.vqd")));
+    dialogs.shown.clear();
+}
+
 int AppFixture::append_record(const TestRecord& record) {
     TForm1& f = *form1;
     const int r = ++f.rec_count;

@@ -43,6 +43,9 @@ protected:
     std::string read_bytes(const QString& name) const;
     // Clears the ledger and loads the named file, as the file commands do.
     void load(const QString& file);
+    // Starts a new, empty ledger of 2004 (vq2004.vqd, the new-ledger question answered
+    // Yes) and forgets the texts shown so far.
+    void start_empty_2004_ledger();
     // Appends a record after the last one, as the grids hold it; returns its row.
     int append_record(const TestRecord& record);
 

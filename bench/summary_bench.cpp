@@ -8,7 +8,7 @@
 //                                       DIR/vq2024.vqd as its argument (or a bare main window
 //                                       with a table), prints the time from the start of main
 //                                       to the first frame and the peak memory, and exits
-//   velmo_bench --velmo_profile=refresh|machine|load|attribute [--velmo_count=N]
+//   velmo_bench --velmo_profile=refresh|correction|machine|load|attribute [--velmo_count=N]
 //                                       runs one operation N times (default 100) on the full
 //                                       year through profiled_operation, for
 //                                       valgrind --tool=callgrind --toggle-collect=profiled_operation
@@ -44,6 +44,8 @@
 #include "entry/tform7.h"
 #include "framework/dialogs.h"
 #include "framework/runtime.h"
+#include "ledger/ledger_model.h"
+#include "ledger/record_fields.h"
 #include "month/tform6.h"
 #include "print/tform4.h"
 #include "records/tform5.h"
@@ -76,6 +78,42 @@ void BM_RefreshSequence(benchmark::State& state) {
     state.counters["records"] = p.form1->rec_count;
 }
 BENCHMARK(BM_RefreshSequence)->Unit(benchmark::kMicrosecond);
+
+// A correction of the middle record's amounts, written as the entry dialog writes
+// a record, then the whole refresh: the record is read again and the running
+// totals of the 512 records from it on change. The amounts alternate, so every
+// iteration changes them.
+void BM_RefreshAfterCorrection(benchmark::State& state) {
+    Program& p = program();
+    p.load();
+    TForm1& f = *p.form1;
+    constexpr int kRow = 512;
+    const auto machines = velmo::unpack_machine_detail(f.StringGrid5->cell(0, kRow));
+    struct Version {
+        std::string balance, detail, totals;
+    };
+    Version versions[2];
+    for (int v = 0; v < 2; ++v) {
+        std::vector<velmo::MachineEntry> changed = machines;
+        long long investment = 0, payout = 0;
+        for (std::size_t i = 0; i < changed.size(); ++i) {
+            changed[i].payout = std::to_string(1000 * (v + 1) * static_cast<int>(i + 1));
+            investment += velmo::cell_number(changed[i].investment);
+            payout += velmo::cell_number(changed[i].payout);
+        }
+        versions[v] = {std::to_string(payout - investment), velmo::pack_machine_detail(changed),
+                       velmo::pack_day_totals({std::to_string(investment), std::to_string(payout)})};
+    }
+    int n = 0;
+    for (auto _ : state) {
+        const Version& v = versions[n++ & 1];
+        f.StringGrid1->set_cell(f.balance_col, kRow, v.balance);
+        f.StringGrid5->set_cell(0, kRow, v.detail);
+        f.StringGrid5->set_cell(1, kRow, v.totals);
+        f.refresh_after_change();
+    }
+}
+BENCHMARK(BM_RefreshAfterCorrection)->Unit(benchmark::kMicrosecond);
 
 template <void (TForm1::*Pass)()>
 void BM_Pass(benchmark::State& state) {
@@ -256,6 +294,13 @@ __attribute__((noinline)) void profiled_operation(Program& p, const char* what) 
     else if (std::strcmp(what, "machine") == 0) p.form1->compute_machine_summary();
     else if (std::strcmp(what, "attribute") == 0) p.form1->compute_attribute_summary();
     else if (std::strcmp(what, "load") == 0) p.load();
+    else if (std::strcmp(what, "correction") == 0) {
+        // The middle record's balance written anew (alternating), then the refresh.
+        static int n = 0;
+        TForm1& f = *p.form1;
+        f.StringGrid1->set_cell(f.balance_col, 512, (n++ & 1) ? "1000" : "-1000");
+        f.refresh_after_change();
+    }
 }
 
 }  // namespace

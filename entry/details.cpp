@@ -25,10 +25,8 @@ void TForm1::StringGrid1Click() {
     const std::string& month_balance = StringGrid2->cell(3, m);
     StatusBar1->set_panel_text(1, velmo::from_cp932(velmo::month_panel_text(m, month_balance)));
 
-    std::vector<std::pair<std::string, long long>> rows;
-    rows.reserve(static_cast<size_t>(rec_count));
-    for (int i = 1; i <= rec_count; ++i)
-        rows.emplace_back(StringGrid1->cell(hall_col, i), velmo::cell_number(StringGrid1->cell(balance_col, i)));
-    const std::string& hall = StringGrid1->cell(hall_col, r);
-    StatusBar1->set_panel_text(2, velmo::from_cp932(velmo::hall_panel_text(hall, velmo::hall_total(rows, hall))));
+    velmo::LedgerFigures& figures = ledger_figures();
+    const auto halls = figures.keys(hall_col);
+    const long long total = velmo::key_balance(halls.numbers, figures.rows(), static_cast<std::size_t>(r - 1));
+    StatusBar1->set_panel_text(2, velmo::from_cp932(velmo::hall_panel_text(StringGrid1->cell(hall_col, r), total)));
 }

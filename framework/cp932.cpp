@@ -9,10 +9,22 @@ namespace velmo {
 
 namespace {
 
+enum class Direction { ToCp932, FromCp932 };
+
+// The descriptor of a direction, opened at its first use and kept for the life
+// of the program (it has one thread); every conversion starts it afresh.
+iconv_t descriptor(Direction direction) {
+    static const iconv_t to_cp932 = iconv_open("CP932", "UTF-8");
+    static const iconv_t from_cp932 = iconv_open("UTF-8", "CP932");
+    iconv_t cd = direction == Direction::ToCp932 ? to_cp932 : from_cp932;
+    if (cd != reinterpret_cast<iconv_t>(-1)) iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    return cd;
+}
+
 // One conversion through iconv; returns nullopt when a character cannot be
 // converted or the input is malformed.
-std::optional<std::string> convert(const char* to, const char* from, std::string_view in) {
-    iconv_t cd = iconv_open(to, from);
+std::optional<std::string> convert(Direction direction, std::string_view in) {
+    iconv_t cd = descriptor(direction);
     if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
     std::string out;
     std::vector<char> buf(in.size() * 4 + 16);
@@ -26,7 +38,6 @@ std::optional<std::string> convert(const char* to, const char* from, std::string
         size_t r2 = iconv(cd, nullptr, nullptr, &dst, &dst_left);
         ok = r2 != static_cast<size_t>(-1);
     }
-    iconv_close(cd);
     if (!ok) return std::nullopt;
     out.assign(buf.data(), buf.size() - dst_left);
     return out;
@@ -40,8 +51,20 @@ bool is_cp932_lead(unsigned char b) {
 
 std::optional<std::string> to_cp932(const QString& text) {
     if (text.isEmpty()) return std::string();
+    // Half-width ASCII is the same byte in CP932.
+    bool ascii = true;
+    for (QChar c : text) {
+        if (c.unicode() >= 0x80) {
+            ascii = false;
+            break;
+        }
+    }
+    if (ascii) {
+        const QByteArray latin1 = text.toLatin1();
+        return std::string(latin1.constData(), static_cast<size_t>(latin1.size()));
+    }
     QByteArray utf8 = text.toUtf8();
-    return convert("CP932", "UTF-8", std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
+    return convert(Direction::ToCp932, std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
 }
 
 std::string cp932_lossy(const QString& text) {
@@ -63,14 +86,14 @@ QString from_cp932(std::string_view bytes) {
         if (c >= 0x80) { ascii = false; break; }
     }
     if (ascii) return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    if (auto whole = convert("UTF-8", "CP932", bytes))
+    if (auto whole = convert(Direction::FromCp932, bytes))
         return QString::fromUtf8(whole->data(), static_cast<qsizetype>(whole->size()));
     // Damaged text: decode character by character, replacing what does not decode.
     QString out;
     for (size_t i = 0; i < bytes.size();) {
         unsigned char c = static_cast<unsigned char>(bytes[i]);
         size_t n = (is_cp932_lead(c) && i + 1 < bytes.size()) ? 2 : 1;
-        auto part = convert("UTF-8", "CP932", bytes.substr(i, n));
+        auto part = convert(Direction::FromCp932, bytes.substr(i, n));
         if (part) out += QString::fromUtf8(part->data(), static_cast<qsizetype>(part->size()));
         else out += QChar(0xFFFD);
         i += n;

@@ -15,11 +15,17 @@
 namespace velmo {
 
 namespace {
-const std::string kEmpty;
-}
+
+// Stamps of cell writes, shared by every grid, so that no two writes anywhere
+// have the same stamp.
+std::uint64_t g_write_stamps = 0;
+
+}  // namespace
 
 StringGrid::StringGrid(QWidget* parent) : QWidget(parent) {
     cells_.assign(static_cast<size_t>(cols_ * rows_), std::string());
+    stamps_.assign(cells_.size(), 0);
+    column_stamps_.assign(static_cast<size_t>(cols_), 0);
     col_widths_.assign(static_cast<size_t>(cols_), default_col_width_);
     row_heights_.assign(static_cast<size_t>(rows_), default_row_height_);
     setFocusPolicy(Qt::StrongFocus);
@@ -31,15 +37,18 @@ StringGrid::StringGrid(QWidget* parent) : QWidget(parent) {
     });
 }
 
-const std::string& StringGrid::cell(int col, int row) const {
-    if (col < 0 || row < 0 || col >= cols_ || row >= rows_) return kEmpty;
-    return cells_[static_cast<size_t>(row * cols_ + col)];
-}
-
 void StringGrid::set_cell(int col, int row, std::string text) {
     if (col < 0 || row < 0 || col >= cols_ || row >= rows_) return;
-    cells_[static_cast<size_t>(row * cols_ + col)] = std::move(text);
+    const auto i = static_cast<size_t>(row * cols_ + col);
+    cells_[i] = std::move(text);
+    column_stamps_[static_cast<size_t>(col)] = stamps_[i] = ++g_write_stamps;
     request_update();
+}
+
+void StringGrid::shape_changed() {
+    // Cells came or went: every column counts as changed.
+    const std::uint64_t stamp = ++g_write_stamps;
+    std::fill(column_stamps_.begin(), column_stamps_.end(), stamp);
 }
 
 void StringGrid::clear_row(int row) {
@@ -73,13 +82,22 @@ void StringGrid::move_column(int from, int to, int first_row, int last_row) {
 void StringGrid::set_col_count(int n) {
     n = std::max(n, 1);
     if (n == cols_) return;
+    // Cells that stay keep their texts and stamps; new ones are empty, never written.
     std::vector<std::string> next(static_cast<size_t>(n * rows_));
+    std::vector<std::uint64_t> next_stamps(next.size(), 0);
     for (int r = 0; r < rows_; ++r)
-        for (int c = 0; c < std::min(n, cols_); ++c)
-            next[static_cast<size_t>(r * n + c)] = std::move(cells_[static_cast<size_t>(r * cols_ + c)]);
+        for (int c = 0; c < std::min(n, cols_); ++c) {
+            const auto from = static_cast<size_t>(r * cols_ + c);
+            const auto to = static_cast<size_t>(r * n + c);
+            next[to] = std::move(cells_[from]);
+            next_stamps[to] = stamps_[from];
+        }
     cells_ = std::move(next);
+    stamps_ = std::move(next_stamps);
+    column_stamps_.resize(static_cast<size_t>(n));
     col_widths_.resize(static_cast<size_t>(n), default_col_width_);
     cols_ = n;
+    shape_changed();
     col_ = std::min(col_, cols_ - 1);
     update_scroll_bar();
     update();
@@ -89,8 +107,10 @@ void StringGrid::set_row_count(int n) {
     n = std::max(n, 1);
     if (n == rows_) return;
     cells_.resize(static_cast<size_t>(n * cols_));
+    stamps_.resize(cells_.size(), 0);
     row_heights_.resize(static_cast<size_t>(n), default_row_height_);
     rows_ = n;
+    shape_changed();
     if (row_ >= rows_) row_ = std::max(rows_ - 1, std::min(fixed_rows_, rows_ - 1));
     if (top_row_ >= rows_) top_row_ = std::max(fixed_rows_, 0);
     update_scroll_bar();

@@ -5,8 +5,10 @@
 // cell through its owner's on_draw_cell handler, which draws on canvas().
 #include <QWidget>
 
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class QScrollBar;
@@ -28,8 +30,32 @@ public:
     explicit StringGrid(QWidget* parent = nullptr);
 
     // Cells. Reading outside the grid gives an empty text; writing outside is ignored.
-    const std::string& cell(int col, int row) const;
+    const std::string& cell(int col, int row) const {
+        if (col < 0 || row < 0 || col >= cols_ || row >= rows_) return kEmptyCell;
+        return cells_[static_cast<std::size_t>(row * cols_ + col)];
+    }
+    // The one way a cell's text changes (the moves below go through it too).
     void set_cell(int col, int row, std::string text);
+    // Writes text into the cell only when the cell holds another text: writing a
+    // cell's own text again changes nothing (no stamp, no repaint) and copies nothing.
+    void change_cell(int col, int row, std::string_view text) {
+        if (cell(col, row) != text) set_cell(col, row, std::string(text));
+    }
+    // Every write of a cell gives it a stamp no write in this process has had
+    // before; a cell never written since it came to be has stamp 0 and is empty,
+    // as is every cell outside the grid. Figures read from cells and kept beside
+    // the grid compare stamps to know which cells changed since they were read.
+    std::uint64_t cell_stamp(int col, int row) const {
+        if (col < 0 || row < 0 || col >= cols_ || row >= rows_) return 0;
+        return stamps_[static_cast<std::size_t>(row * cols_ + col)];
+    }
+    // The stamp of the latest write to a cell of the column, or of the latest
+    // change of the grid's shape, whichever came last (0: neither yet): while it
+    // stays the same, no cell of the column changed.
+    std::uint64_t column_stamp(int col) const {
+        if (col < 0 || col >= cols_) return 0;
+        return column_stamps_[static_cast<std::size_t>(col)];
+    }
     // Clears every cell of one row (all columns) / one column (all rows).
     void clear_row(int row);
     // Moves the contents of rows [first, last] by delta rows (positive: down).
@@ -122,7 +148,12 @@ private:
     void default_draw(int col, int row, const QRect& rect, DrawState state);
     int column_left(int col) const;
 
-    std::vector<std::string> cells_;  // row-major, cols_ per row
+    static inline const std::string kEmptyCell{};
+
+    std::vector<std::string> cells_;       // row-major, cols_ per row
+    std::vector<std::uint64_t> stamps_;         // the write stamp of each cell, laid out as cells_
+    std::vector<std::uint64_t> column_stamps_;  // per column, see column_stamp
+    void shape_changed();
     int cols_ = 5;
     int rows_ = 5;
     std::vector<int> col_widths_;

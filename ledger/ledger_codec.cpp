@@ -120,6 +120,9 @@ DecodeResult decode_ledger(std::string_view bytes, DecodedLedger& out) {
         out.truncated = true;
         return DecodeResult::Ok;
     }
+    // Room for the fields of the records the file says it holds (at most the
+    // largest ledger's): a record has eight.
+    out.fields.reserve(static_cast<std::size_t>(std::clamp(out.stored_count, 0, kMaxRecordNumber)) * 8);
     int current = 0;  // record the fields belong to; 0 while no valid marker was read
     while (true) {
         std::uint8_t lead = 0, tag = 0;
@@ -193,27 +196,27 @@ DecodeResult decode_ledger(std::string_view bytes, DecodedLedger& out) {
     return DecodeResult::Ok;
 }
 
-HeldLedger held_ledger(const DecodedLedger& file) {
+HeldLedger held_ledger(DecodedLedger file) {
     HeldLedger held;
     // A record without machines shows " ", whether the file gave it an empty text
     // or none (a record the file skipped), so that writing it back changes nothing.
     LedgerRecord blank;
     blank.machines = " ";
     held.records.resize(static_cast<std::size_t>(std::max(file.highest_record, 0)), blank);
-    for (const LedgerField& f : file.fields) {
+    for (LedgerField& f : file.fields) {
         if (f.record < 1 || f.record > file.highest_record) continue;
         LedgerRecord& r = held.records[static_cast<std::size_t>(f.record - 1)];
         switch (f.tag) {
-        case kTagDate: r.date = f.text; break;
+        case kTagDate: r.date = std::move(f.text); break;
         case kTagExtra:
-            if (file.extra) r.extra = f.text;
+            if (file.extra) r.extra = std::move(f.text);
             break;
-        case kTagHall: r.hall = f.text; break;
-        case kTagMachines: r.machines = f.text.empty() ? std::string(" ") : f.text; break;
-        case kTagDetail: r.detail = f.text; break;
-        case kTagTotals: r.totals = f.text; break;
-        case kTagBalance: r.balance = f.text; break;
-        case kTagComment: r.comment = f.text; break;
+        case kTagHall: r.hall = std::move(f.text); break;
+        case kTagMachines: r.machines = f.text.empty() ? std::string(" ") : std::move(f.text); break;
+        case kTagDetail: r.detail = std::move(f.text); break;
+        case kTagTotals: r.totals = std::move(f.text); break;
+        case kTagBalance: r.balance = std::move(f.text); break;
+        case kTagComment: r.comment = std::move(f.text); break;
         default: break;
         }
     }

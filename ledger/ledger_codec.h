@@ -98,7 +98,8 @@ struct HeldLedger {
     std::vector<AttributeEntry> attributes;
 };
 
-HeldLedger held_ledger(const DecodedLedger& file);
+// Takes the texts out of file (pass a copy to keep it whole).
+HeldLedger held_ledger(DecodedLedger file);
 
 // The four-byte year field for a year text of any length.
 std::string year_field(std::string_view year_text);

@@ -33,7 +33,8 @@ std::int64_t to_int(const std::string& text) { return velmo::cell_number(text); 
 
 void TForm1::clear_ledger() {
     row_mark.fill(0);
-    for (int r = 1; r < StringGrid1->row_count(); ++r) StringGrid1->clear_row(r);
+    // The rows past 16 go with the new row count; the rest are emptied.
+    for (int r = 1; r < std::min(StringGrid1->row_count(), 17); ++r) StringGrid1->clear_row(r);
     StringGrid1->set_row_count(17);
 }
 
@@ -110,10 +111,11 @@ void TForm1::load_ledger() {
         const int rows_for = std::max(n, file.highest_record);
         StringGrid5->set_row_count(rows_for + 1);
         StringGrid1->set_row_count(rows_for <= 10 ? 18 : rows_for + 8);
-        place_fields(file);
         // Every record read is kept, whatever the order of the markers: the
         // count reaches the highest record number.
-        rec_count = file.highest_record;
+        const int highest = file.highest_record;
+        place_fields(std::move(file));
+        rec_count = highest;
         recompute_totals();
 
         if (rec_count > 0) {
@@ -185,19 +187,20 @@ void TForm1::apply_extra_block(const velmo::ExtraColumnBlock& block) {
     PageControl1->setTabText(PageControl1->indexOf(TabSheet3), u("曜日収支、") + from_cp932(block.name));
 }
 
-void TForm1::place_fields(const velmo::DecodedLedger& file) {
-    const velmo::HeldLedger held = velmo::held_ledger(file);
+void TForm1::place_fields(velmo::DecodedLedger file) {
+    const bool extra = file.extra.has_value();
+    velmo::HeldLedger held = velmo::held_ledger(std::move(file));
     for (std::size_t i = 0; i < held.records.size(); ++i) {
-        const velmo::LedgerRecord& rec = held.records[i];
+        velmo::LedgerRecord& rec = held.records[i];
         const int r = static_cast<int>(i) + 1;
-        StringGrid1->set_cell(0, r, rec.date);
-        if (file.extra) StringGrid1->set_cell(extra_col, r, rec.extra);
-        StringGrid1->set_cell(hall_col, r, rec.hall);
-        StringGrid1->set_cell(machine_col, r, rec.machines);
-        StringGrid5->set_cell(0, r, rec.detail);
-        StringGrid5->set_cell(1, r, rec.totals);
-        StringGrid1->set_cell(balance_col, r, rec.balance);
-        StringGrid5->set_cell(2, r, rec.comment);
+        StringGrid1->set_cell(0, r, std::move(rec.date));
+        if (extra) StringGrid1->set_cell(extra_col, r, std::move(rec.extra));
+        StringGrid1->set_cell(hall_col, r, std::move(rec.hall));
+        StringGrid1->set_cell(machine_col, r, std::move(rec.machines));
+        StringGrid5->set_cell(0, r, std::move(rec.detail));
+        StringGrid5->set_cell(1, r, std::move(rec.totals));
+        StringGrid1->set_cell(balance_col, r, std::move(rec.balance));
+        StringGrid5->set_cell(2, r, std::move(rec.comment));
     }
     for (const velmo::AttributeEntry& a : held.attributes) {
         StringGrid10->set_cell(1, a.index, a.columns[0]);

@@ -71,11 +71,5 @@ std::string hall_panel_text(const std::string& hall, long long total) {
     return out + std::to_string(total);
 }
 
-long long hall_total(const std::vector<std::pair<std::string, long long>>& rows, const std::string& hall) {
-    long long sum = 0;  // wide, so that no file makes it overflow
-    for (const auto& [h, b] : rows)
-        if (h == hall) sum += b;
-    return sum;
-}
 
 }  // namespace velmo

@@ -30,7 +30,5 @@ DayTotals day_totals_texts(std::string_view packed);
 std::string month_panel_text(int month, const std::string& month_balance);
 // Status panel 2: hall + " TOTAL " + "+" for a positive sum + the sum.
 std::string hall_panel_text(const std::string& hall, long long total);
-// Sum of the balances of the rows whose hall text equals hall exactly.
-long long hall_total(const std::vector<std::pair<std::string, long long>>& rows, const std::string& hall);
 
 }  // namespace velmo

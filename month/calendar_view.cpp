@@ -222,7 +222,12 @@ void TForm1::draw_day_cell(int w1, int i) {
 
 void TForm1::draw_weekday_header() {
     fit_picture(calendar_bitmap, Image3->size());
+    // The header rows hold nothing else and keep through a new picture height:
+    // only another width or width step changes them.
+    if (calendar_bitmap.width() == weekday_header_width && width_step == weekday_header_step) return;
     velmo::calendar::paint_weekday_header(calendar_bitmap, width_step);
+    weekday_header_width = calendar_bitmap.width();
+    weekday_header_step = width_step;
     Image3->update();
 }
 

@@ -156,30 +156,59 @@ std::size_t ranking_place(std::span<const std::int64_t> values, bool best, std::
     return p;
 }
 
-// A table taking many entries, with the value of each entry read once.
+// A table taking many entries, with the value of each entry read once. An entry
+// is made only when it is still among the ten at the end (make_entry(i) makes
+// the i-th entry offered), so an entry pushed out later costs nothing.
 class RankingUpdate {
 public:
     RankingUpdate(std::vector<TableRow>& ranks, std::size_t value_col, bool best) : ranks_(ranks), best_(best) {
         values_.reserve(ranks.size() + 1);
-        for (const TableRow& row : ranks) values_.push_back(entry_value(row, value_col));
+        places_.reserve(ranks.size() + 1);
+        for (std::size_t i = 0; i < ranks.size(); ++i) {
+            values_.push_back(entry_value(ranks[i], value_col));
+            places_.push_back(Place{true, i});
+        }
+        find_weakest();
     }
-    // As enter_ranking; the entry is made only when it reaches the ten.
-    template <typename MakeEntry>
-    void enter(std::int64_t value, MakeEntry make_entry) {
+    void offer(std::int64_t value, std::size_t i) {
+        // A full table takes no value that every one of its ten beats.
+        if (values_.size() >= kRanks && (best_ ? weakest_ > value : weakest_ < value)) return;
         const std::size_t p = ranking_place(values_, best_, value);
         if (p >= kRanks) return;
-        ranks_.insert(ranks_.begin() + static_cast<std::ptrdiff_t>(p), make_entry());
         values_.insert(values_.begin() + static_cast<std::ptrdiff_t>(p), value);
-        if (ranks_.size() > kRanks) {
-            ranks_.resize(kRanks);
+        places_.insert(places_.begin() + static_cast<std::ptrdiff_t>(p), Place{false, i});
+        if (values_.size() > kRanks) {
             values_.resize(kRanks);
+            places_.resize(kRanks);
         }
+        find_weakest();
+    }
+    template <typename MakeEntry>
+    void finish(MakeEntry make_entry) {
+        std::vector<TableRow> out;
+        out.reserve(places_.size());
+        for (const Place& place : places_)
+            out.push_back(place.kept ? std::move(ranks_[place.index]) : make_entry(place.index));
+        ranks_ = std::move(out);
     }
 
 private:
+    // The smallest (best table) or largest (worst table) of the first ten values.
+    void find_weakest() {
+        const auto ten = values_.begin() + static_cast<std::ptrdiff_t>(std::min(values_.size(), kRanks));
+        if (values_.begin() != ten)
+            weakest_ = best_ ? *std::min_element(values_.begin(), ten) : *std::max_element(values_.begin(), ten);
+    }
+
+    struct Place {
+        bool kept;          // an entry the table held before, at index
+        std::size_t index;  // else the index of an offered entry
+    };
     std::vector<TableRow>& ranks_;
     bool best_;
     std::vector<std::int64_t> values_;
+    std::vector<Place> places_;
+    std::int64_t weakest_ = 0;
 };
 
 }  // namespace
@@ -198,7 +227,9 @@ bool enter_ranking(std::vector<TableRow>& ranks, TableRow entry, std::size_t val
 TableRow record_entry(const std::string& year_text, const RecordTexts& record) {
     const DayTotals totals = day_totals_texts(record.day_totals);
     TableRow row(kRecordColumns);
-    row[1] = year_text + "/";
+    row[1].reserve(year_text.size() + 1 + record.date.size());
+    row[1] += year_text;
+    row[1] += '/';
     row[1] += record.date;
     row[2] = record.hall;
     row[3] = record.machines;
@@ -218,26 +249,38 @@ TableRow month_entry(const std::string& year_text, const MonthTexts& month) {
     return row;
 }
 
-void update_rankings(Rankings& rankings, const std::string& year_text, std::span<const RecordTexts> records,
-                     std::span<const MonthTexts> months) {
+void update_rankings(Rankings& rankings, const std::string& year_text, std::span<const std::int64_t> balances,
+                     const std::function<RecordTexts(std::size_t)>& record_at, std::span<const MonthTexts> months) {
     remove_year_entries(rankings.best_records, year_text);
     remove_year_entries(rankings.worst_records, year_text);
     remove_year_entries(rankings.best_months, year_text);
     remove_year_entries(rankings.worst_months, year_text);
     RankingUpdate best_records(rankings.best_records, 6, true);
     RankingUpdate worst_records(rankings.worst_records, 6, false);
-    for (const RecordTexts& r : records) {
-        const std::int64_t b = cell_number(r.balance);
-        if (b == 0) continue;
-        (b > 0 ? best_records : worst_records).enter(b, [&] { return record_entry(year_text, r); });
+    for (std::size_t i = 0; i < balances.size(); ++i) {
+        const std::int64_t b = balances[i];
+        if (b != 0) (b > 0 ? best_records : worst_records).offer(b, i);
     }
+    const auto make_record = [&](std::size_t i) { return record_entry(year_text, record_at(i)); };
+    best_records.finish(make_record);
+    worst_records.finish(make_record);
     RankingUpdate best_months(rankings.best_months, 4, true);
     RankingUpdate worst_months(rankings.worst_months, 4, false);
-    for (const MonthTexts& m : months) {
-        const std::int64_t b = cell_number(m.balance);
-        if (b == 0) continue;
-        (b > 0 ? best_months : worst_months).enter(b, [&] { return month_entry(year_text, m); });
+    for (std::size_t i = 0; i < months.size(); ++i) {
+        const std::int64_t b = cell_number(months[i].balance);
+        if (b != 0) (b > 0 ? best_months : worst_months).offer(b, i);
     }
+    const auto make_month = [&](std::size_t i) { return month_entry(year_text, months[i]); };
+    best_months.finish(make_month);
+    worst_months.finish(make_month);
+}
+
+void update_rankings(Rankings& rankings, const std::string& year_text, std::span<const RecordTexts> records,
+                     std::span<const MonthTexts> months) {
+    std::vector<std::int64_t> balances;
+    balances.reserve(records.size());
+    for (const RecordTexts& r : records) balances.push_back(cell_number(r.balance));
+    update_rankings(rankings, year_text, balances, [&](std::size_t i) { return records[i]; }, months);
 }
 
 }  // namespace velmo

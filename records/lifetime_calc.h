@@ -5,6 +5,7 @@
 // holding every column of its grid as CP932 text.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -99,7 +100,12 @@ TableRow month_entry(const std::string& year_text, const MonthTexts& month);
 
 // Replaces the open year's entries by those of its records (in ledger order) and
 // months (January on, as far as the monthly summary is filled). Balances of 0
-// enter no table.
+// enter no table. A record is given by its balance figure (as cell_number reads
+// its balance text); record_at(i) gives the texts of record i, asked only for a
+// record that reaches the ten.
+void update_rankings(Rankings& rankings, const std::string& year_text, std::span<const std::int64_t> balances,
+                     const std::function<RecordTexts(std::size_t)>& record_at, std::span<const MonthTexts> months);
+// The same with every record's texts at hand.
 void update_rankings(Rankings& rankings, const std::string& year_text, std::span<const RecordTexts> records,
                      std::span<const MonthTexts> months);
 

@@ -229,7 +229,8 @@ void TForm5::put_rank_rows(int tag, const std::vector<velmo::TableRow>& rows) {
         const std::size_t i = static_cast<std::size_t>(r - 1);
         const velmo::TableRow* row = i < rows.size() && r <= static_cast<int>(velmo::kRanks) ? &rows[i] : nullptr;
         for (int c = 1; c < g->col_count(); ++c)
-            g->set_cell(c, r, row && c < static_cast<int>(row->size()) ? (*row)[static_cast<std::size_t>(c)] : std::string());
+            g->change_cell(c, r, row && c < static_cast<int>(row->size()) ? std::string_view((*row)[static_cast<std::size_t>(c)])
+                                                                           : std::string_view());
     }
     g->invalidate();
 }
@@ -275,17 +276,23 @@ void TForm5::update_rankings() {
     if (!Form1) return;
     const TForm1& f = *Form1;
     velmo::Rankings rankings{rank_rows(1), rank_rows(2), rank_rows(3), rank_rows(4)};
-    std::vector<velmo::RecordTexts> records;  // views into the year list's cells
-    records.reserve(static_cast<std::size_t>(std::max(f.rec_count, 0)));
-    for (int r = 1; r <= f.rec_count; ++r)
-        records.push_back(velmo::RecordTexts{f.StringGrid1->cell(0, r), f.StringGrid1->cell(f.hall_col, r),
-                                             f.StringGrid1->cell(f.machine_col, r), f.StringGrid5->cell(1, r),
-                                             f.StringGrid1->cell(f.balance_col, r)});
+    // The balances as kept beside the year list; the texts of a record are read
+    // only when it reaches the ten.
+    const auto figures = Form1->ledger_figures().rows();
+    std::vector<std::int64_t> balances;
+    balances.reserve(figures.size());
+    for (const velmo::RowFigures& record : figures) balances.push_back(record.balance);
+    const auto record_at = [&f](std::size_t i) {
+        const int r = static_cast<int>(i) + 1;
+        return velmo::RecordTexts{f.StringGrid1->cell(0, r), f.StringGrid1->cell(f.hall_col, r),
+                                  f.StringGrid1->cell(f.machine_col, r), f.StringGrid5->cell(1, r),
+                                  f.StringGrid1->cell(f.balance_col, r)};
+    };
     std::vector<velmo::MonthTexts> months;
     const velmo::StringGrid& m = *f.StringGrid2;
     for (int r = 1; r <= 12 && !m.cell(1, r).empty(); ++r)
         months.push_back(velmo::MonthTexts{m.cell(0, r), m.cell(1, r), m.cell(2, r), m.cell(3, r), m.cell(5, r)});
-    velmo::update_rankings(rankings, f.year_text, records, months);
+    velmo::update_rankings(rankings, f.year_text, balances, record_at, months);
     put_rank_rows(1, rankings.best_records);
     put_rank_rows(2, rankings.worst_records);
     put_rank_rows(3, rankings.best_months);

@@ -14,6 +14,7 @@
 
 #include "framework/runtime.h"
 #include "framework/string_grid.h"
+#include "views/ledger_figures.h"
 
 class QAction;
 class QCheckBox;
@@ -95,7 +96,9 @@ public:
     // Steps 1 and 2 of loading: resets the roles and the extra column's window state.
     void reset_for_load();
     void apply_extra_block(const velmo::ExtraColumnBlock& block);
-    void place_fields(const velmo::DecodedLedger& file);
+    // Writes the records and attribute rows of a decoded file into the grids,
+    // taking its texts.
+    void place_fields(velmo::DecodedLedger file);
     // The ledger as it is written to its file.
     velmo::LedgerImage ledger_image() const;
     // Set when a file of the wrong format made the window close.
@@ -161,6 +164,9 @@ public:
     int best_balance = 0;
     int worst_balance = 0;
     void recompute_totals();
+    // The records' figures, in step with the year list and the hidden grid; their
+    // machine entries too when asked for.
+    velmo::LedgerFigures& ledger_figures(bool with_machines = false);
     // Sizes the TOTAL caption's font so that its whole text shows in its place.
     void fit_total_caption();
     // The painter of StringGrid1 (its on_draw_cell), hooked up by setup_year_list_painter.
@@ -253,6 +259,9 @@ public:
     std::array<std::uint16_t, 32> day_flags{};      // first row (bits 0-9), won, lost, selected
     std::array<int, 32> day_records{};              // play records of the day
     QImage calendar_bitmap;  // the picture of Image3
+    // The picture width and width step its weekday header was painted for.
+    int weekday_header_width = -1;
+    int weekday_header_step = -1;
     void build_calendar();
     void Change_scrn();
     void pop_calenClick();
@@ -354,6 +363,15 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    velmo::LedgerFigures figures_;
+    // Each running total as last written into (or found in) the year list, with the
+    // cell's stamp then: while the stamp stays, the cell holds that figure's text.
+    struct WrittenTotal {
+        int value = 0;
+        std::uint64_t stamp = 0;
+    };
+    std::vector<WrittenTotal> written_totals_;
+
     void build_window();
     void build_year_list_tab();
     void build_summary_tabs();

@@ -4,25 +4,26 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 
 #include "entry/tform3.h"
 #include "framework/cp932.h"
 #include "framework/draw.h"
 #include "framework/string_grid.h"
 #include "ledger/ledger_model.h"
-#include "ledger/number_text.h"
-#include "ledger/packed_fields.h"
 #include "ledger/record_fields.h"
 #include "ledger/registry_file.h"
 #include "shell/tform1.h"
 #include "views/header_shading.h"
+#include "views/ledger_figures.h"
 #include "views/name_index.h"
 #include "views/palette.h"
 #include "views/win_rate.h"
 
 namespace velmo {
 
-std::array<SummaryLine, kAttributeRows> summarize_attributes(std::span<const std::string_view> machine_details,
+std::array<SummaryLine, kAttributeRows> summarize_attributes(std::span<const Group> machine_groups,
                                                              std::span<const std::string> machines,
                                                              std::span<const std::uint16_t> masks) {
     // The first registered machine of a name gives the mask.
@@ -39,22 +40,17 @@ std::array<SummaryLine, kAttributeRows> summarize_attributes(std::span<const std
 
     std::array<SummaryLine, kAttributeRows> lines{};
     if (!any_mask) return lines;  // no entry counts anywhere
-    for (std::string_view packed : machine_details) {
-        for_each_machine_entry(packed, [&](const MachineEntryView& entry) {
-            const std::size_t n = index.find(entry.name);
-            if (n == NameIndex::npos || mask_of[n] == 0) return true;
-            const std::uint16_t mask = mask_of[n];
-            const std::int64_t investment = cell_amount(entry.investment);
-            const std::int64_t payout = cell_amount(entry.payout);
-            for (int i = 0; i < kAttributeRows; ++i) {
-                if (((mask >> i) & 1u) == 0) continue;
-                SummaryLine& line = lines[static_cast<std::size_t>(i)];
-                line.investment += investment;
-                line.payout += payout;
-                count_result(line.counts, investment, payout);
-            }
-            return true;
-        });
+    for (const Group& machine : machine_groups) {
+        const std::size_t n = index.find(machine.key);
+        if (n == NameIndex::npos) continue;
+        for (unsigned mask = mask_of[n]; mask != 0; mask &= mask - 1) {
+            SummaryLine& line = lines[static_cast<std::size_t>(std::countr_zero(mask))];
+            line.investment += machine.line.investment;
+            line.payout += machine.line.payout;
+            line.counts.wins += machine.line.counts.wins;
+            line.counts.losses += machine.line.counts.losses;
+            line.counts.draws += machine.line.counts.draws;
+        }
     }
     return lines;
 }
@@ -101,16 +97,13 @@ void paint_attribute_cell(QPainter& painter, const StringGrid& grid, int col, in
 
 void TForm1::compute_attribute_summary() {
     const velmo::Registry registry = velmo::registry_from_windows();
-    const int rows = std::clamp(rec_count, 0, std::max(0, StringGrid5->row_count() - 1));
-    std::vector<std::string_view> details;
-    details.reserve(static_cast<std::size_t>(rows));
-    for (int r = 1; r <= rows; ++r) details.push_back(StringGrid5->cell(0, r));
+    const auto machines = ledger_figures(true).machines_played();
     const std::vector<std::uint16_t> masks = registry.masks.value_or(std::vector<std::uint16_t>());
-    const auto lines = velmo::summarize_attributes(details, registry.machines, masks);
+    const auto lines = velmo::summarize_attributes(machines, registry.machines, masks);
     for (int i = 1; i <= velmo::kAttributeRows; ++i) {
         const auto index = static_cast<std::size_t>(i - 1);
         const auto texts = velmo::attribute_row_texts(registry.attribute_names[index], lines[index]);
-        for (int c = 1; c <= 5; ++c) StringGrid10->set_cell(c, i, texts[static_cast<std::size_t>(c - 1)]);
+        for (int c = 1; c <= 5; ++c) StringGrid10->change_cell(c, i, texts[static_cast<std::size_t>(c - 1)]);
     }
 }
 

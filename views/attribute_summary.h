@@ -21,12 +21,12 @@ class StringGrid;
 
 inline constexpr int kAttributeRows = 16;
 
-// Sums the machine entries of the ledger rows (their packed machine_detail) by
-// attribute. A machine's mask is that of the first registered machine of the
-// same name (masks[i] belongs to machines[i]; a missing mask is 0); a machine
-// that is not registered counts nowhere. An entry wins when its payout is above
-// its investment, loses when below, draws when equal; empty amounts count as 0.
-std::array<SummaryLine, kAttributeRows> summarize_attributes(std::span<const std::string_view> machine_details,
+// Sums the machines of the year (every machine entry summed by name) by
+// attribute: each machine's line counts toward each attribute of its mask, so
+// every entry counts by its own amounts. A machine's mask is that of the first registered machine of the same name
+// (masks[i] belongs to machines[i]; a missing mask is 0); a machine that is not
+// registered counts nowhere.
+std::array<SummaryLine, kAttributeRows> summarize_attributes(std::span<const Group> machine_groups,
                                                              std::span<const std::string> machines,
                                                              std::span<const std::uint16_t> masks);
 

@@ -21,20 +21,22 @@ void TForm1::compute_extra_summary() {
     StringGrid6->setVisible(has_extra == 1);
     if (has_extra != 1) return;
     const int key_col = extra_col < StringGrid1->col_count() ? extra_col : -1;
-    const auto rows = velmo::ledger_rows(*StringGrid1, *StringGrid5, rec_count, row_mark, key_col);
+    velmo::LedgerFigures& figures = ledger_figures();
+    const auto keys = key_col >= 0 ? figures.keys(key_col) : velmo::LedgerFigures::KeyNumbers{};
+    const auto rows = velmo::ledger_rows(*StringGrid1, figures.rows(), row_mark, key_col, keys.numbers);
     const auto ranked = velmo::rank_groups(velmo::collect_groups(rows, kMaxValues, true));
     for (int r = 1; r <= kRanks; ++r) {
         const auto i = static_cast<std::size_t>(r - 1);
         if (i >= ranked.size()) {
-            for (int c = 1; c <= 5; ++c) StringGrid6->set_cell(c, r, std::string());
+            for (int c = 1; c <= 5; ++c) StringGrid6->change_cell(c, r, {});
             continue;
         }
         const velmo::Group& g = ranked[i];
-        StringGrid6->set_cell(1, r, g.key);
-        StringGrid6->set_cell(2, r, std::to_string(g.line.investment));
-        StringGrid6->set_cell(3, r, std::to_string(g.line.payout));
-        StringGrid6->set_cell(4, r, std::to_string(g.line.balance()));
-        StringGrid6->set_cell(5, r, velmo::format_win_rate(g.line.counts.wins, g.line.counts.losses, g.line.counts.draws));
+        StringGrid6->change_cell(1, r, g.key);
+        StringGrid6->change_cell(2, r, std::to_string(g.line.investment));
+        StringGrid6->change_cell(3, r, std::to_string(g.line.payout));
+        StringGrid6->change_cell(4, r, std::to_string(g.line.balance()));
+        StringGrid6->change_cell(5, r, velmo::format_win_rate(g.line.counts.wins, g.line.counts.losses, g.line.counts.draws));
     }
 }
 

@@ -15,42 +15,30 @@
 #include "framework/widgets.h"
 #include "framework/string_grid.h"
 #include "ledger/ledger_model.h"
-#include "ledger/number_text.h"
-#include "ledger/packed_fields.h"
 #include "ledger/record_fields.h"
 #include "shell/tform1.h"
-#include "views/name_index.h"
+#include "views/ledger_figures.h"
 
 namespace velmo {
 
-std::vector<std::string_view> machine_details(const StringGrid& hidden, int rec_count) {
-    const int count = std::clamp(rec_count, 0, std::max(0, hidden.row_count() - 1));
-    std::vector<std::string_view> out;
-    out.reserve(static_cast<std::size_t>(count));
-    for (int r = 1; r <= count; ++r) out.emplace_back(hidden.cell(0, r));
-    return out;
-}
-
-std::vector<Group> collect_machine_groups(std::span<const std::string_view> details, std::size_t limit) {
+std::vector<Group> collect_machine_groups(std::span<const RowFigures> records, const NameNumbers& names,
+                                          std::size_t limit) {
     std::vector<Group> groups;
     if (limit == 0) return groups;
-    // The names are views into the cells: nothing is copied but a new name.
-    NameIndex index;
-    bool full = false;
-    for (std::string_view packed : details) {
-        for_each_machine_entry(packed, [&](const MachineEntryView& entry) {
-            const auto [n, inserted] = index.insert(entry.name);
-            if (inserted) groups.push_back(Group{std::string(entry.name), SummaryLine{}});
-            SummaryLine& line = groups[n].line;
-            const std::int64_t investment = cell_amount(entry.investment);
-            const std::int64_t payout = cell_amount(entry.payout);
-            line.investment += investment;
-            line.payout += payout;
-            count_result(line.counts, investment, payout);
-            full = groups.size() >= limit;
-            return !full;
-        });
-        if (full) break;
+    std::vector<std::uint32_t> group_of(names.size(), 0);  // group number + 1 of each name, 0: none yet
+    for (const RowFigures& record : records) {
+        for (const MachineFigure& m : record.machine_entries()) {
+            std::uint32_t& g = group_of[m.name];
+            if (g == 0) {
+                groups.push_back(Group{std::string(names.name(m.name)), SummaryLine{}});
+                g = static_cast<std::uint32_t>(groups.size());
+            }
+            SummaryLine& line = groups[g - 1].line;
+            line.investment += m.investment;
+            line.payout += m.payout;
+            count_result(line.counts, m.investment, m.payout);
+            if (groups.size() >= limit) return groups;
+        }
     }
     return groups;
 }
@@ -91,8 +79,9 @@ void TForm1::setup_machine_grid() {
 }
 
 void TForm1::compute_machine_summary() {
-    const auto details = velmo::machine_details(*StringGrid5, rec_count);
-    const auto ranked = velmo::rank_groups(velmo::collect_machine_groups(details, velmo::kMaxMachines));
+    const velmo::LedgerFigures& figures = ledger_figures(true);
+    const auto ranked =
+        velmo::rank_groups(velmo::collect_machine_groups(figures.rows(), figures.names(), velmo::kMaxMachines));
     const int sb = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     velmo::fill_ranked_grid(*StringGrid7, ranked, 3 * width_step + 153, sb);
 

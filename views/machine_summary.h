@@ -1,6 +1,6 @@
 #pragma once
 // The machine tab's arithmetic: every machine played in the year, summed entry
-// by entry from the play records' machine_detail values.
+// by entry from the machine entries of the play records.
 #include <cstddef>
 #include <span>
 #include <string_view>
@@ -10,20 +10,18 @@
 
 namespace velmo {
 
-class StringGrid;
+class NameNumbers;
+struct RowFigures;
 
 // Machines summed at most; the entry that brings the last one is still counted.
 inline constexpr std::size_t kMaxMachines = 200;
-
-// The machine_detail cells (column 0 of the hidden grid) of rows 1..rec_count.
-// The views point into the grid's cells and stay valid while it is not changed.
-std::vector<std::string_view> machine_details(const StringGrid& hidden, int rec_count);
 
 // Groups the machine entries by name in order of first appearance. Each entry
 // adds its investment and payout (an empty or unreadable amount counts as 0)
 // and counts as a win, loss or draw by its own amounts; the same machine twice
 // in one record counts twice. Reading stops right after the entry that brought
 // the limit-th machine, even in the middle of a record.
-std::vector<Group> collect_machine_groups(std::span<const std::string_view> details, std::size_t limit);
+std::vector<Group> collect_machine_groups(std::span<const RowFigures> records, const NameNumbers& names,
+                                          std::size_t limit);
 
 }  // namespace velmo

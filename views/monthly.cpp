@@ -117,27 +117,27 @@ void TForm1::setup_summary_grids() {
 
 void TForm1::compute_monthly() {
     for (int r = 1; r <= kTotalRow; ++r)
-        for (int c = 1; c <= 5; ++c) StringGrid2->set_cell(c, r, std::string());
+        for (int c = 1; c <= 5; ++c) StringGrid2->change_cell(c, r, {});
     if (rec_count <= 0) {
         // No month to average: the caption loses the figure of a ledger shown before.
         Label4->setText(QString::fromUtf8(u8"月間平均"));
         return;
     }
 
-    const auto rows = velmo::ledger_rows(*StringGrid1, *StringGrid5, rec_count, row_mark, -1);
+    const auto rows = velmo::ledger_rows(*StringGrid1, ledger_figures().rows(), row_mark, -1);
     const velmo::MonthlySummary sum = velmo::summarize_months(rows);
     for (int m = 1; m <= sum.months; ++m) {
         const auto i = static_cast<std::size_t>(m - 1);
         const velmo::SummaryLine& line = sum.lines[i];
-        StringGrid2->set_cell(1, m, std::to_string(line.investment));
-        StringGrid2->set_cell(2, m, std::to_string(line.payout));
-        StringGrid2->set_cell(3, m, std::to_string(line.balance()));
-        StringGrid2->set_cell(4, m, std::to_string(sum.running[i]));
-        StringGrid2->set_cell(5, m, velmo::format_win_rate(line.counts.wins, line.counts.losses, line.counts.draws));
+        StringGrid2->change_cell(1, m, std::to_string(line.investment));
+        StringGrid2->change_cell(2, m, std::to_string(line.payout));
+        StringGrid2->change_cell(3, m, std::to_string(line.balance()));
+        StringGrid2->change_cell(4, m, std::to_string(sum.running[i]));
+        StringGrid2->change_cell(5, m, velmo::format_win_rate(line.counts.wins, line.counts.losses, line.counts.draws));
     }
-    StringGrid2->set_cell(1, kTotalRow, std::to_string(sum.year_investment));
-    StringGrid2->set_cell(2, kTotalRow, std::to_string(sum.year_payout));
-    StringGrid2->set_cell(4, kTotalRow, std::to_string(sum.year_balance));
+    StringGrid2->change_cell(1, kTotalRow, std::to_string(sum.year_investment));
+    StringGrid2->change_cell(2, kTotalRow, std::to_string(sum.year_payout));
+    StringGrid2->change_cell(4, kTotalRow, std::to_string(sum.year_balance));
     Label4->setText(velmo::from_cp932(SJ(u8"月間平均　") + std::to_string(sum.average)));
 }
 

@@ -18,6 +18,7 @@
 #include "ledger/number_text.h"
 #include "ledger/packed_fields.h"
 #include "views/header_shading.h"
+#include "views/ledger_figures.h"
 #include "views/name_index.h"
 #include "views/palette.h"
 #include "views/win_rate.h"
@@ -39,12 +40,18 @@ void add(SummaryLine& line, const Amounts& amounts) {
     line.payout += amounts.payout;
 }
 
+// Whether two rows have the same date text. Texts of different months or days
+// differ, so only rows of the same month and day compare their texts.
+bool same_date(const SummaryRow& a, const SummaryRow& b) {
+    return a.month == b.month && a.day == b.day && a.date == b.date;
+}
+
 // Sums the play day (a run of rows with equal date text) that starts at row i
 // and moves i past it.
 Amounts take_play_day(std::span<const SummaryRow> rows, std::size_t& i) {
     Amounts day = rows[i].amounts;
     ++i;
-    while (i < rows.size() && rows[i].date == rows[i - 1].date) {
+    while (i < rows.size() && same_date(rows[i], rows[i - 1])) {
         day.investment += rows[i].amounts.investment;
         day.payout += rows[i].amounts.payout;
         ++i;
@@ -74,12 +81,6 @@ void fill_frame(QPainter& p, int left, int top, int right, int bottom, const QCo
 }  // namespace
 
 
-void count_result(WinCounts& counts, std::int64_t investment, std::int64_t payout) {
-    if (investment < payout) ++counts.wins;
-    else if (investment > payout) ++counts.losses;
-    else ++counts.draws;
-}
-
 Amounts unpack_day_totals(std::string_view packed) {
     std::size_t pos = 0;
     std::string_view investment;
@@ -88,16 +89,22 @@ Amounts unpack_day_totals(std::string_view packed) {
     return Amounts{cell_amount(investment), cell_amount(payout)};
 }
 
-std::vector<SummaryRow> ledger_rows(const StringGrid& list, const StringGrid& hidden, int rec_count,
-                                    std::span<const std::int8_t> marks, int key_col) {
-    int count = std::clamp(rec_count, 0, std::max(0, list.row_count() - 1));
-    std::vector<SummaryRow> rows(static_cast<std::size_t>(count));
-    for (int r = 1; r <= count; ++r) {
-        SummaryRow& row = rows[static_cast<std::size_t>(r - 1)];
+std::vector<SummaryRow> ledger_rows(const StringGrid& list, std::span<const RowFigures> records,
+                                    std::span<const std::int8_t> marks, int key_col,
+                                    std::span<const std::uint32_t> key_numbers) {
+    const auto count = static_cast<std::size_t>(std::min(static_cast<int>(records.size()), std::max(0, list.row_count() - 1)));
+    std::vector<SummaryRow> rows(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const int r = static_cast<int>(i) + 1;
+        const RowFigures& figures = records[i];
+        SummaryRow& row = rows[i];
         row.date = list.cell(0, r);
-        row.amounts = unpack_day_totals(hidden.cell(1, r));
-        row.mark = static_cast<std::size_t>(r) < marks.size() ? marks[static_cast<std::size_t>(r)] : 0;
+        row.month = figures.month;
+        row.day = figures.day;
+        row.amounts = Amounts{figures.investment, figures.payout};
+        row.mark = i + 1 < marks.size() ? marks[i + 1] : 0;
         if (key_col >= 0) row.key = list.cell(key_col, r);
+        if (i < key_numbers.size()) row.key_number = key_numbers[i];
     }
     return rows;
 }
@@ -111,7 +118,7 @@ MonthlySummary summarize_months(std::span<const SummaryRow> rows) {
     std::int64_t running = 0;
     int rm = 0;
     do {
-        rm = i < rows.size() ? date_text_month(rows[i].date) : 0;
+        rm = i < rows.size() ? rows[i].month : 0;
         if (rm < 1 || rm > 12) rm = 0;
         if (rm == m) {
             const Amounts day = take_play_day(rows, i);
@@ -138,8 +145,8 @@ MonthlySummary summarize_months(std::span<const SummaryRow> rows) {
 WeekdaySummary summarize_weekdays(std::span<const SummaryRow> rows, int year) {
     WeekdaySummary out;
     for_each_play_day(rows, [&](std::size_t first, const Amounts& day) {
-        int month = date_text_month(rows[first].date);
-        int d = date_text_day(rows[first].date);
+        const int month = rows[first].month;
+        const int d = rows[first].day;
         if (!is_valid_date(year, month, d)) return;
         SummaryLine& line = out.days[static_cast<std::size_t>(day_of_week(year, month, d) - 1)];
         add(line, day);
@@ -158,12 +165,17 @@ WeekdaySummary summarize_weekdays(std::span<const SummaryRow> rows, int year) {
 std::vector<Group> collect_groups(std::span<const SummaryRow> rows, std::size_t limit, bool skip_empty) {
     std::vector<Group> groups;
     if (limit == 0) return groups;
-    NameIndex index;
+    std::vector<std::uint32_t> group_of;  // group number + 1 of each key number, 0: none yet
+    group_of.reserve(64);
     for (const SummaryRow& row : rows) {
         if (skip_empty && row.key.empty()) continue;
-        const auto [n, inserted] = index.insert(row.key);
-        if (inserted) groups.push_back(Group{std::string(row.key), SummaryLine{}});
-        SummaryLine& line = groups[n].line;
+        if (row.key_number >= group_of.size()) group_of.resize(std::size_t{row.key_number} + 1, 0);
+        std::uint32_t& g = group_of[row.key_number];
+        if (g == 0) {
+            groups.push_back(Group{std::string(row.key), SummaryLine{}});
+            g = static_cast<std::uint32_t>(groups.size());
+        }
+        SummaryLine& line = groups[g - 1].line;
         add(line, row.amounts);
         count_mark(line.counts, row.mark);
         if (groups.size() >= limit) break;
@@ -257,15 +269,15 @@ void fill_ranked_grid(StringGrid& grid, std::span<const Group> ranked, int last_
     grid.set_col_width(5, last_width - (grid.row_count() > kRankedShownRows + 1 ? scroll_bar_width : 0));
     int r = 1;
     for (const Group& g : ranked) {
-        grid.set_cell(1, r, g.key);
-        grid.set_cell(2, r, std::to_string(g.line.investment));
-        grid.set_cell(3, r, std::to_string(g.line.payout));
-        grid.set_cell(4, r, std::to_string(g.line.balance()));
-        grid.set_cell(5, r, format_win_rate(g.line.counts.wins, g.line.counts.losses, g.line.counts.draws));
+        grid.change_cell(1, r, g.key);
+        grid.change_cell(2, r, std::to_string(g.line.investment));
+        grid.change_cell(3, r, std::to_string(g.line.payout));
+        grid.change_cell(4, r, std::to_string(g.line.balance()));
+        grid.change_cell(5, r, format_win_rate(g.line.counts.wins, g.line.counts.losses, g.line.counts.draws));
         ++r;
     }
     for (; r <= kRankedShownRows; ++r)
-        for (int c = 1; c <= 5; ++c) grid.set_cell(c, r, std::string());
+        for (int c = 1; c <= 5; ++c) grid.change_cell(c, r, {});
 }
 
 std::array<std::string, 4> scale_captions(std::int64_t scale) {

@@ -17,6 +17,7 @@ class QPainter;
 namespace velmo {
 
 class StringGrid;
+struct RowFigures;
 
 // ---- Reading ledger cells ----
 
@@ -41,14 +42,21 @@ struct WinCounts {
 
 // Counts one result by its amounts: a win when the payout is larger, a loss
 // when it is smaller, a draw when they are equal.
-void count_result(WinCounts& counts, std::int64_t investment, std::int64_t payout);
+inline void count_result(WinCounts& counts, std::int64_t investment, std::int64_t payout) {
+    if (investment < payout) ++counts.wins;
+    else if (investment > payout) ++counts.losses;
+    else ++counts.draws;
+}
 
 // One ledger row as the summaries see it.
 struct SummaryRow {
     std::string_view date;  // column 0 of the year list
+    int month = 0;          // of the date, as date_text_month and date_text_day read it
+    int day = 0;
     Amounts amounts;        // from day_totals
     int mark = 0;           // row_mark: > 0 win, < 0 loss, 0 draw
     std::string_view key;   // hall name or extra value, for the grouped tables
+    std::uint32_t key_number = 0;  // equal keys, equal numbers (0 for every row without keys)
 };
 
 // Sums and counts of one line of a summary table.
@@ -59,11 +67,13 @@ struct SummaryLine {
     std::int64_t balance() const { return payout - investment; }
 };
 
-// The rows 1..rec_count of the year list with their day_totals (column 1 of the
-// hidden grid) and marks; key_col < 0 leaves the key empty. The views point into
-// the grids' cells and stay valid while the grids are not changed.
-std::vector<SummaryRow> ledger_rows(const StringGrid& list, const StringGrid& hidden, int rec_count,
-                                    std::span<const std::int8_t> marks, int key_col);
+// The records of the year list (element 0 is row 1) with their day sums from
+// the records' figures and their marks; key_col < 0 leaves the key empty. The
+// views point into the list's cells and stay valid while it is not changed.
+// key_numbers numbers the keys (element 0 is row 1); empty, every row's is 0.
+std::vector<SummaryRow> ledger_rows(const StringGrid& list, std::span<const RowFigures> records,
+                                    std::span<const std::int8_t> marks, int key_col,
+                                    std::span<const std::uint32_t> key_numbers = {});
 
 // ---- Monthly table ----
 
@@ -100,8 +110,8 @@ struct Group {
     SummaryLine line;
 };
 
-// Groups the rows by key in order of first appearance, counting each row by
-// its mark. Reading stops after the row that brought the limit-th key. With
+// Groups the rows by key (told apart by their key numbers) in order of first
+// appearance, counting each row by its mark. Reading stops after the row that brought the limit-th key. With
 // skip_empty, rows with an empty key are left out.
 std::vector<Group> collect_groups(std::span<const SummaryRow> rows, std::size_t limit, bool skip_empty);
 

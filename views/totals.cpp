@@ -69,15 +69,21 @@ std::string total_caption(int year_total) {
 
 }  // namespace velmo
 
+velmo::LedgerFigures& TForm1::ledger_figures(bool with_machines) {
+    figures_.sync(*StringGrid1, balance_col, *StringGrid5, rec_count);
+    if (with_machines) figures_.sync_machines();
+    return figures_;
+}
+
 void TForm1::recompute_totals() {
     // Rows 1..rec_count hold the records; never look past the grid or row_mark.
-    const int rows = std::clamp(rec_count, 0, std::min(StringGrid1->row_count() - 1, kMarkRows - 1));
+    const auto records = ledger_figures().rows();
+    const std::size_t rows = std::min<std::size_t>(records.size(), kMarkRows - 1);
     std::vector<int> balances;
-    balances.reserve(static_cast<std::size_t>(rows));
-    for (int r = 1; r <= rows; ++r)
-        // The program writes these cells itself; a damaged one counts as 0, a figure
-        // beyond 32 bits as the bound of its sign, as in every other sum.
-        balances.push_back(static_cast<int>(velmo::cell_number(StringGrid1->cell(balance_col, r))));
+    balances.reserve(rows);
+    // A damaged balance cell counts as 0, a figure beyond 32 bits as the bound of
+    // its sign, as in every other sum.
+    for (std::size_t i = 0; i < rows; ++i) balances.push_back(records[i].balance);
 
     const velmo::Totals t = velmo::compute_totals(balances);
     machine_summary_ok = 0;
@@ -87,14 +93,21 @@ void TForm1::recompute_totals() {
     trough_total = t.trough_total;
     best_balance = t.best_balance;
     worst_balance = t.worst_balance;
-    for (int r = 1; r <= rows; ++r) {
+    if (written_totals_.size() < rows) written_totals_.resize(rows);
+    for (int r = 1; r <= static_cast<int>(rows); ++r) {
         const auto i = static_cast<std::size_t>(r - 1);
         row_mark[static_cast<std::size_t>(r)] = t.marks[i];
         // Only the running totals that changed are written: after one entry most stay.
+        WrittenTotal& written = written_totals_[i];
+        if (written.stamp != 0 && written.stamp == StringGrid1->cell_stamp(total_col, r) &&
+            written.value == t.running[i])
+            continue;
         char digits[16];
         const auto end = std::to_chars(digits, digits + sizeof digits, t.running[i]).ptr;
         const std::string_view text(digits, static_cast<std::size_t>(end - digits));
         if (StringGrid1->cell(total_col, r) != text) StringGrid1->set_cell(total_col, r, std::string(text));
+        // A cell never written is empty, so a figure's text has a stamp.
+        written = WrittenTotal{t.running[i], StringGrid1->cell_stamp(total_col, r)};
     }
     if (StaticText1) {
         StaticText1->setText(velmo::from_cp932(velmo::total_caption(year_total)));

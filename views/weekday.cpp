@@ -18,10 +18,10 @@ constexpr int kMonthlyTotalRow = 13;
 std::string rate_text(const velmo::WinCounts& c) { return velmo::format_win_rate(c.wins, c.losses, c.draws); }
 
 void write_line(velmo::StringGrid* grid, int row, const velmo::SummaryLine& line, std::string rate) {
-    grid->set_cell(1, row, std::to_string(line.investment));
-    grid->set_cell(2, row, std::to_string(line.payout));
-    grid->set_cell(3, row, std::to_string(line.balance()));
-    grid->set_cell(4, row, std::move(rate));
+    grid->change_cell(1, row, std::to_string(line.investment));
+    grid->change_cell(2, row, std::to_string(line.payout));
+    grid->change_cell(3, row, std::to_string(line.balance()));
+    grid->change_cell(4, row, rate);
 }
 
 }  // namespace
@@ -29,10 +29,10 @@ void write_line(velmo::StringGrid* grid, int row, const velmo::SummaryLine& line
 void TForm1::compute_weekday() {
     if (rec_count <= 0) {
         for (int r = 1; r <= kTotalRow; ++r)
-            for (int c = 1; c <= 4; ++c) StringGrid3->set_cell(c, r, std::string());
+            for (int c = 1; c <= 4; ++c) StringGrid3->change_cell(c, r, {});
         return;
     }
-    const auto rows = velmo::ledger_rows(*StringGrid1, *StringGrid5, rec_count, row_mark, -1);
+    const auto rows = velmo::ledger_rows(*StringGrid1, ledger_figures().rows(), row_mark, -1);
     const velmo::WeekdaySummary sum = velmo::summarize_weekdays(rows, static_cast<int>(velmo::cell_number(year_text)));
     for (int d = 0; d < 7; ++d) {
         const velmo::SummaryLine& line = sum.days[static_cast<std::size_t>(d)];
@@ -41,7 +41,7 @@ void TForm1::compute_weekday() {
     const std::string total_rate = rate_text(sum.total.counts);
     write_line(StringGrid3, kTotalRow, sum.total, total_rate);
     // The monthly table's TOTAL row takes the year's win rate over play days.
-    StringGrid2->set_cell(5, kMonthlyTotalRow, total_rate);
+    StringGrid2->change_cell(5, kMonthlyTotalRow, total_rate);
 }
 
 void TForm1::weekcolor(int col, int row, const QRect& rect, velmo::DrawState) {

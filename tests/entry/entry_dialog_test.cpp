@@ -19,6 +19,7 @@
 #include "ledger/ledger_model.h"
 #include "ledger/registry_file.h"
 #include "tests/support/app_fixture.h"
+#include "tests/support/figures_check.h"
 
 namespace velmo::testing {
 namespace {
@@ -313,6 +314,52 @@ TEST_F(EntryDialog, EnteredRecordsSurviveSaveAndReload) {
         for (int c = 0; c < 3; ++c) after.push_back(form1->StringGrid5->cell(c, r));
     }
     EXPECT_EQ(after, before);
+}
+
+// The figures the summaries read are kept beside the grids; after every way the
+// records change they equal a fresh reading of the cells, and the tables show them.
+TEST_F(EntryDialog, KeptFiguresStayInStepThroughEntryCorrectionDeleteAndLoad) {
+    enter(3, 10, "H1", {{"A", "1000", "0"}, {"B", "200", "900"}});
+    expect_figures_in_step(*form1);
+    enter(3, 5, "H2", {{"B", "1000", "3000"}});  // goes before the first: rows move down
+    expect_figures_in_step(*form1);
+    enter(1, 2, "H3", {{"C", "100", "100"}, {"A", "5", "0"}, {"D", "1", "2"}});
+    expect_figures_in_step(*form1);
+
+    // A correction of an amount, then one that moves its record to December.
+    form1->StringGrid1->set_row(2);
+    form1->correction();
+    machine(1, "B", "1000", "7000");
+    QTest::mouseClick(form2->Button1, Qt::LeftButton);
+    expect_figures_in_step(*form1);
+    form1->compute_machine_summary();
+    const StringGrid& machines = *form1->StringGrid7;
+    EXPECT_EQ(machines.cell(1, 1), "B");
+    EXPECT_EQ(machines.cell(2, 1), "1200");
+    EXPECT_EQ(machines.cell(3, 1), "7900");
+    form1->StringGrid1->set_row(1);
+    form1->correction();
+    form2->MonthCalendar1->setSelectedDate(QDate(2004, 12, 1));
+    QTest::mouseClick(form2->Button1, Qt::LeftButton);
+    EXPECT_EQ(date_of(3), "12/1");
+    expect_figures_in_step(*form1);
+    EXPECT_EQ(form1->StringGrid2->cell(1, 12), "106");  // December's investment
+
+    form1->StringGrid1->set_row(1);
+    dialogs.answers = {true};
+    form1->Delete1Click();
+    ASSERT_EQ(form1->rec_count, 2);
+    expect_figures_in_step(*form1);
+    form1->compute_machine_summary();
+    EXPECT_EQ(machines.cell(1, 1), "B");
+    EXPECT_EQ(machines.cell(2, 1), "200");  // only the March 10 entry of B is left
+    EXPECT_EQ(form1->StaticText1->text(), u("ＴＯＴＡＬ -304"));  // -300 on 3/10, -4 on 12/1
+
+    dialogs.answers = {true};
+    form1->save_ledger();
+    load(path(QStringLiteral("vq2004.vqd")));
+    ASSERT_EQ(form1->rec_count, 2);
+    expect_figures_in_step(*form1);
 }
 
 TEST_F(EntryDialog, RecordLimitAllowsThe1023rdAndRefusesMore) {

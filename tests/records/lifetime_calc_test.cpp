@@ -198,3 +198,28 @@ TEST(LifetimeRankings, AWholeYearRanksAsItsRecordsEnteredOneByOne) {
     EXPECT_EQ(batch.best_records[0][6], "8000");  // the old year's 8000 stays first
     EXPECT_EQ(batch.best_records[0][1], "2003/ 1/5");
 }
+
+TEST(LifetimeRankings, ATableReadOutOfOrderTakesTheRecordsAsOneByOne) {
+    // Ten entries of another year in no order, as a damaged records file may hold them.
+    Rankings batch;
+    for (int v : {9000, 500, 8000, 700, 6000, 9500, 300, 4000, 2000, 100}) {
+        TableRow row(kRecordColumns);
+        row[1] = "2003/ 1/1";
+        row[6] = std::to_string(v);
+        batch.best_records.push_back(row);
+        row[6] = std::to_string(-v);
+        batch.worst_records.push_back(row);
+    }
+    Rankings single = batch;
+    std::vector<RecordTexts> records;
+    for (int payout : {1000, 600, 12000, 200, 150, 400, 10000}) records.push_back(rec(" 6/1", 0, payout));
+    for (int investment : {1000, 600, 12000, 200, 150}) records.push_back(rec(" 6/2", investment, 0));
+    update_rankings(batch, "2004", records, {});
+    for (const RecordTexts& r : records) {
+        const std::int64_t b = std::stoll(std::string(r.balance));
+        enter_ranking(b > 0 ? single.best_records : single.worst_records, record_entry("2004", r), 6, b > 0, b);
+    }
+    EXPECT_EQ(batch.best_records, single.best_records);
+    EXPECT_EQ(batch.worst_records, single.worst_records);
+    EXPECT_EQ(column(batch.best_records, 6)[4], "600");  // before the 500 it beats, though 300 and 100 were below
+}

@@ -10,11 +10,21 @@
 #include "ledger/record_fields.h"
 #include "tests/support/app_fixture.h"
 #include "views/attribute_summary.h"
+#include "views/ledger_figures.h"
+#include "views/machine_summary.h"
 
 namespace velmo::testing {
 namespace {
 
 std::string detail(std::vector<MachineEntry> machines) { return pack_machine_detail(machines); }
+
+// The machines of the records as the attribute table takes them: summed by name.
+std::vector<Group> machines_of(const std::vector<std::string>& packed) {
+    NameNumbers names;
+    std::vector<RowFigures> records(packed.size());
+    for (std::size_t i = 0; i < packed.size(); ++i) read_machine_figures(packed[i], names, records[i]);
+    return collect_machine_groups(records, names, SIZE_MAX);
+}
 
 TEST(AttributeSums, EveryEntryCountsTowardEachAttributeOfItsMachine) {
     const std::vector<std::string> machines{"M", "N", "M"};
@@ -24,8 +34,7 @@ TEST(AttributeSums, EveryEntryCountsTowardEachAttributeOfItsMachine) {
         detail({{"N", "3000", "1000"}, {"Q", "500", "9000"}}),  // loss for 3; Q is not registered
         detail({{"M", "2000", "2000"}, {"M", "", "700"}}),      // a draw, and a win with no investment
     };
-    std::vector<std::string_view> views(rows.begin(), rows.end());
-    const auto lines = summarize_attributes(views, machines, masks);
+    const auto lines = summarize_attributes(machines_of(rows), machines, masks);
 
     EXPECT_EQ(lines[0].investment, 12000);
     EXPECT_EQ(lines[0].payout, 17700);
@@ -39,7 +48,7 @@ TEST(AttributeSums, EveryEntryCountsTowardEachAttributeOfItsMachine) {
     for (int i = 3; i < 16; ++i) EXPECT_EQ(lines[static_cast<std::size_t>(i)].counts.total(), 0) << i;
 
     // A mask list shorter than the machine list gives the rest no attributes.
-    const auto short_masks = summarize_attributes(views, machines, std::vector<std::uint16_t>{});
+    const auto short_masks = summarize_attributes(machines_of(rows), machines, std::vector<std::uint16_t>{});
     for (const auto& l : short_masks) EXPECT_EQ(l.counts.total(), 0);
 }
 

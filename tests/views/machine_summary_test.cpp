@@ -16,6 +16,7 @@
 #include "framework/string_grid.h"
 #include "ledger/record_fields.h"
 #include "tests/support/app_fixture.h"
+#include "views/ledger_figures.h"
 #include "views/machine_summary.h"
 
 using namespace velmo::testing;
@@ -41,8 +42,10 @@ const velmo::Group* find(const std::vector<velmo::Group>& groups, const std::str
 }
 
 std::vector<velmo::Group> collect(const std::vector<std::string>& packed, std::size_t limit = velmo::kMaxMachines) {
-    std::vector<std::string_view> views(packed.begin(), packed.end());
-    return velmo::collect_machine_groups(views, limit);
+    velmo::NameNumbers names;
+    std::vector<velmo::RowFigures> records(packed.size());
+    for (std::size_t i = 0; i < packed.size(); ++i) velmo::read_machine_figures(packed[i], names, records[i]);
+    return velmo::collect_machine_groups(records, names, limit);
 }
 
 TEST(MachineGroups, EachEntryCountsByItsOwnAmounts) {
@@ -103,19 +106,6 @@ TEST(MachineGroups, DamagedValuesGiveWhatCanBeRead) {
     EXPECT_EQ(groups[0].line.payout, 6000);
     EXPECT_EQ(groups[1].line.investment, 2000);
     EXPECT_EQ(groups[1].line.counts.total(), 1);
-}
-
-TEST(MachineGroups, DetailsOfTheRecordsInUse) {
-    velmo::StringGrid hidden;
-    hidden.set_col_count(3);
-    hidden.set_row_count(3);
-    hidden.set_cell(0, 1, "x");
-    hidden.set_cell(0, 2, "y");
-    auto d = velmo::machine_details(hidden, 1);
-    ASSERT_EQ(d.size(), 1u);
-    EXPECT_EQ(d[0], "x");
-    EXPECT_EQ(velmo::machine_details(hidden, 50).size(), 2u);  // never past the grid
-    EXPECT_TRUE(velmo::machine_details(hidden, -1).empty());
 }
 
 QRgb rgb(int r, int g, int b) { return qRgb(r, g, b); }

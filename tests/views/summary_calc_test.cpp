@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -31,9 +32,12 @@ struct Rows {
         for (const Row& r : src) {
             SummaryRow s;
             s.date = r.date;
+            s.month = date_text_month(r.date);
+            s.day = date_text_day(r.date);
             s.amounts = {10000, 10000 + r.balance};
             s.mark = r.balance > 0 ? 1 : (r.balance < 0 ? -1 : 0);
             s.key = r.key;
+            s.key_number = numbers.emplace(r.key, static_cast<std::uint32_t>(numbers.size())).first->second;
             rows.push_back(s);
         }
     }
@@ -41,6 +45,7 @@ struct Rows {
     operator std::span<const SummaryRow>() const { return rows; }
     std::vector<Row> src;
     std::vector<SummaryRow> rows;
+    std::map<std::string, std::uint32_t> numbers;  // keys numbered in order of appearance
 };
 
 }  // namespace

@@ -153,7 +153,7 @@ void TForm2::set_calendar_date(QDate date) {
     // As the calendar takes a date: an invalid one is ignored, one outside its
     // range is brought to the nearest end, and the same day again changes nothing.
     if (!date.isValid()) return;
-    date = std::clamp(date, QDate(100, 1, 1), QDate(9999, 12, 31));
+    date = std::clamp(date, QDate::fromJulianDay(1), QDate(9999, 12, 31));
     if (date == date_) return;
     date_ = date;
     if (!filling_) date_chosen_ = true;

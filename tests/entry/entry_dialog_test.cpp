@@ -545,10 +545,12 @@ TEST_F(AppFixture, TheEntryCalendarIsMadeOnFirstShowWithTheDaySetBefore) {
 
     {
         TForm2 other;
-        other.set_calendar_date(QDate(99, 12, 31));
         QCalendarWidget reference;
-        reference.setSelectedDate(QDate(99, 12, 31));
-        EXPECT_EQ(other.calendar_date(), reference.selectedDate());
+        for (QDate date : {QDate(10000, 1, 2), QDate(99, 12, 31), QDate::fromJulianDay(-5)}) {
+            other.set_calendar_date(date);
+            reference.setSelectedDate(date);
+            EXPECT_EQ(other.calendar_date(), reference.selectedDate()) << date.toJulianDay();
+        }
         EXPECT_EQ(other.calendar()->selectedDate(), reference.selectedDate());
     }
     Form2 = form2.get();

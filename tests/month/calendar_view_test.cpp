@@ -449,6 +449,25 @@ TEST_F(CalendarView, FileCommandsRedrawTheCalendarForTheLedgerTheyLoad) {
     QDir::setCurrent(previous_dir);
 }
 
+// Out of the calendar view the weekday header is not drawn at each layout step; the
+// picture shown afterwards is the one the steps would give in the view.
+TEST_F(CalendarView, LayoutStepsInTheYearListGiveTheSamePictureWhenTheCalendarShows) {
+    TForm1& f = *form1;
+    sample_year();
+    show_calendar_at(2);
+    QTest::mouseClick(f.Button3, Qt::LeftButton);  // wider, in the view
+    const QImage in_view = f.calendar_bitmap;
+    EXPECT_EQ(QColor(in_view.pixel(382, 12)), calendar::gray_text_color());
+
+    f.Change_scrn();
+    QTest::mouseClick(f.Button4, Qt::LeftButton);  // narrower and wider again, in the year list
+    QTest::mouseClick(f.Button3, Qt::LeftButton);
+    EXPECT_TRUE(f.weekday_header_due);
+    show_calendar_at(2);
+    EXPECT_FALSE(f.weekday_header_due);
+    EXPECT_EQ(f.calendar_bitmap, in_view);
+}
+
 TEST_F(CalendarView, LayoutStepsRedrawAtTheNewSizeWithTheSameSelection) {
     TForm1& f = *form1;
     sample_year();

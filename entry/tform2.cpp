@@ -122,7 +122,7 @@ void TForm2::build() {
     connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
 }
 
-QCalendarWidget* TForm2::calendar() {
+QCalendarWidget* TForm2::MonthCalendar1() {
     if (!calendar_) {
         calendar_ = new QCalendarWidget(GroupBox1);
         calendar_->setGeometry(6, 16, 218, 178);
@@ -160,6 +160,6 @@ void TForm2::set_calendar_date(QDate date) {
 }
 
 void TForm2::setVisible(bool visible) {
-    if (visible) calendar();
+    if (visible) MonthCalendar1();
     QWidget::setVisible(visible);
 }

@@ -47,7 +47,7 @@ public:
     // The date calendar, made when the dialog is first shown or the calendar first
     // asked for: the main window's first frame does not wait for it. Until then the
     // dialog keeps the date itself, so the date is the same either way.
-    QCalendarWidget* calendar();
+    QCalendarWidget* MonthCalendar1();
     bool calendar_made() const { return calendar_ != nullptr; }
     QDate calendar_date() const;
     // Selects a day as the calendar's own selection does: a day it does not show

@@ -264,7 +264,7 @@ TEST_F(CalendarView, CorrectionAndDeletionActOnTheChosenLine) {
     EXPECT_EQ(f.edit_row, 3);
     EXPECT_EQ(form2->Button1->text(), u("訂　　正"));
     EXPECT_EQ(form2->ComboBox1->currentText(), u("HallB"));
-    EXPECT_EQ(form2->calendar()->selectedDate(), QDate(2004, 3, 5));
+    EXPECT_EQ(form2->MonthCalendar1()->selectedDate(), QDate(2004, 3, 5));
     form2->Button2Click();
 
     dialogs.answers = {true};
@@ -322,10 +322,10 @@ TEST_F(CalendarView, NewRecordsStartOnTheSelectedDayAndMoveTheCalendar) {
     QTest::mouseDClick(f.Image3, Qt::LeftButton, {}, cell(7).center());
     ASSERT_TRUE(form2->isVisible());
     EXPECT_EQ(form2->Button1->text(), u("登　　録"));
-    EXPECT_EQ(form2->calendar()->selectedDate(), QDate(2004, 3, 7));
+    EXPECT_EQ(form2->MonthCalendar1()->selectedDate(), QDate(2004, 3, 7));
 
     // Entered for another month: the calendar follows it and remembers the selected day.
-    form2->calendar()->setSelectedDate(QDate(2004, 5, 9));
+    form2->MonthCalendar1()->setSelectedDate(QDate(2004, 5, 9));
     form2->ComboBox1->setEditText(QStringLiteral("HallD"));
     form2->StringGrid1->set_row(1);
     form2->sgClick();
@@ -347,7 +347,7 @@ TEST_F(CalendarView, NewRecordsStartOnTheSelectedDayAndMoveTheCalendar) {
     // The pop-up's 記入 opens on the selected day as well.
     click_day(12);
     f.input_cal->trigger();
-    EXPECT_EQ(form2->calendar()->selectedDate(), QDate(2004, 5, 12));
+    EXPECT_EQ(form2->MonthCalendar1()->selectedDate(), QDate(2004, 5, 12));
     form2->Button2Click();
 }
 
@@ -357,7 +357,7 @@ TEST_F(CalendarView, CommitFromTheCalendarShowsTheCommittedRecordInTheStatusBar)
     show_calendar_at(2);
     EXPECT_EQ(panel(0), u("BET: 6000  PAYOUT: 4000"));
     f.input_cal->trigger();
-    form2->calendar()->setSelectedDate(QDate(2004, 3, 20));
+    form2->MonthCalendar1()->setSelectedDate(QDate(2004, 3, 20));
     form2->ComboBox1->setEditText(QStringLiteral("HallZ"));
     form2->StringGrid1->set_row(1);
     form2->ComboBox2->setEditText(QStringLiteral("M9"));  // no amounts: 0 / 0

@@ -4,19 +4,11 @@
 #include <cstring>
 #include <exception>
 
-#include "assets/glyphs.h"
-#include "entry/tform2.h"
-#include "entry/tform3.h"
-#include "entry/tform7.h"
 #include "framework/dialogs.h"
 #include "framework/instance_lock.h"
-#include "framework/translation.h"
 #include "framework/runtime.h"
 #include "ledger/csv_cli.h"
-#include "month/tform6.h"
-#include "print/tform4.h"
-#include "records/tform5.h"
-#include "shell/tform1.h"
+#include "shell/program_start.h"
 
 int main(int argc, char** argv) {
     // A file-size limit makes a save fail and say so, instead of ending the program.
@@ -29,18 +21,10 @@ int main(int argc, char** argv) {
     if (lock.acquire(QStringLiteral("Velmorant")) != velmo::LockResult::Acquired) return 1;
 
     QApplication app(argc, argv);
-    // No display name: the window system would append it to every window's title.
-    QApplication::setApplicationName(QStringLiteral("Velmorant"));
-    if (!velmo::use_japanese_ui()) qWarning("Qt's Japanese translation (qtbase_ja) is not installed");
-    QApplication::setWindowIcon(velmo::app_icon());
+    velmo::prepare_application();
 
-    TForm1 form1;
-    TForm2 form2;
-    TForm3 form3;
-    TForm4 form4;
-    TForm5 form5;
-    TForm6 form6;
-    TForm7 form7;
+    velmo::ProgramWindows windows;
+    TForm1& form1 = windows.form1;
     form1.arguments = app.arguments().mid(1);
     form1.show();
     // A ledger of the wrong format closes the window during start-up.

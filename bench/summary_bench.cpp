@@ -8,6 +8,8 @@
 //                                       DIR/vq2024.vqd as its argument (or a bare main window
 //                                       with a table), prints the time from the start of main
 //                                       to the first frame and the peak memory, and exits
+//   velmo_bench --velmo_start_dir=DIR  writes the full year and the registered machines the
+//                                       start-up benchmark starts with into DIR, and exits
 //   velmo_bench --velmo_profile=refresh|correction|machine|load|attribute [--velmo_count=N]
 //                                       runs one operation N times (default 100) on the full
 //                                       year through profiled_operation, for
@@ -43,12 +45,14 @@
 #include "entry/tform3.h"
 #include "entry/tform7.h"
 #include "framework/dialogs.h"
+#include "framework/instance_lock.h"
 #include "framework/runtime.h"
 #include "ledger/ledger_model.h"
 #include "ledger/record_fields.h"
 #include "month/tform6.h"
 #include "print/tform4.h"
 #include "records/tform5.h"
+#include "shell/program_start.h"
 #include "shell/tform1.h"
 
 namespace {
@@ -182,8 +186,13 @@ void show_to_first_frame(QWidget* window) {
 }
 
 int first_frame_child(int argc, char** argv, const char* what, QElapsedTimer& since_main) {
+    const bool bare_window = std::strcmp(what, "bare") == 0;
+    // As main: one instance at a time, before the application object (under a name of its
+    // own, so that a running program does not stop the benchmark).
+    velmo::InstanceLock lock;
+    if (!bare_window && lock.acquire(QStringLiteral("VelmorantStartBench")) != velmo::LockResult::Acquired) return 4;
     QApplication app(argc, argv);
-    if (std::strcmp(what, "bare") == 0) {
+    if (bare_window) {
         QMainWindow window;
         auto* table = new QTableWidget(20, 6, &window);
         window.setCentralWidget(table);
@@ -196,18 +205,12 @@ int first_frame_child(int argc, char** argv, const char* what, QElapsedTimer& si
     }
     const char* dir = option(argc, argv, "--velmo_dir");
     if (!dir) return 2;
-    // As the program starts: its folder, names and icon, the seven windows, the ledger argument.
+    // Then as main: the names, translation and icon, the seven windows, the ledger
+    // argument; the program's folder is DIR.
     velmo::set_program_dir(QString::fromLocal8Bit(dir));
-    QApplication::setApplicationName(QStringLiteral("Velmorant"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Velmorant"));
-    QApplication::setWindowIcon(velmo::app_icon());
-    TForm1 form1;
-    TForm2 form2;
-    TForm3 form3;
-    TForm4 form4;
-    TForm5 form5;
-    TForm6 form6;
-    TForm7 form7;
+    velmo::prepare_application();
+    velmo::ProgramWindows windows;
+    TForm1& form1 = windows.form1;
     form1.arguments = QStringList{QString::fromLocal8Bit(dir) + QStringLiteral("/vq2024.vqd")};
     show_to_first_frame(&form1);
     const long hwm = peak_memory_kb();
@@ -244,17 +247,25 @@ double median(std::vector<double> v) {
     return v.empty() ? 0 : v[v.size() / 2];
 }
 
+// The program folder the start-up runs in: the full year as vq2024.vqd and registered machines.
+bool write_start_dir(const QString& dir) {
+    const bool ledger = velmo::write_file_atomic(
+        dir + QStringLiteral("/vq2024.vqd"),
+        velmo::encode_ledger(velmo::bench::generated_ledger("2024", velmo::bench::LedgerShape{})));
+    const QString own_dir = velmo::program_dir();
+    velmo::set_program_dir(dir);
+    const bool registry =
+        velmo::write_file_atomic(velmo::registry_path(), velmo::encode_registry(velmo::bench::generated_registry()));
+    velmo::set_program_dir(own_dir);
+    return ledger && registry;
+}
+
 // Start to the first frame of the main window showing the full year, against a bare
 // main window with a table, both started as new processes, taking turns (offscreen).
 // Time: the program's median; counters: both medians, their ratio and the peak memory.
 void BM_StartToFirstFrame(benchmark::State& state) {
     QTemporaryDir dir;
-    velmo::write_file_atomic(dir.path() + QStringLiteral("/vq2024.vqd"),
-                             velmo::encode_ledger(velmo::bench::generated_ledger("2024", velmo::bench::LedgerShape{})));
-    const QString own_dir = velmo::program_dir();
-    velmo::set_program_dir(dir.path());
-    velmo::write_file_atomic(velmo::registry_path(), velmo::encode_registry(velmo::bench::generated_registry()));
-    velmo::set_program_dir(own_dir);
+    write_start_dir(dir.path());
     const QStringList program_args{QStringLiteral("--velmo_first_frame=program"),
                                    QStringLiteral("--velmo_dir=") + dir.path()};
     const QStringList bare_args{QStringLiteral("--velmo_first_frame=bare")};
@@ -343,6 +354,8 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
+    if (const char* start_dir = option(argc, argv, "--velmo_start_dir"))
+        return write_start_dir(QString::fromLocal8Bit(start_dir)) ? 0 : 1;
     if (const char* what = option(argc, argv, "--velmo_profile")) {
         const char* count = option(argc, argv, "--velmo_count");
         const int n = count ? std::atoi(count) : 100;

@@ -51,7 +51,7 @@ void TForm1::SpeedButton1Click() {
     if (view_flags & 1) {
         // The calendar's selected day.
         const QDate day(velmo::year_text_value(year_text), sel_month, sel_day);
-        if (day.isValid()) Form2->MonthCalendar1->setSelectedDate(day);
+        if (day.isValid()) Form2->set_calendar_date(day);
     }
     Form2->show();
     Form2->raise();
@@ -88,7 +88,7 @@ void TForm1::correction() {
     const int year = velmo::year_text_value(year_text);
     QDate d(year, std::max(1, velmo::date_text_month(stored.date)), 1);
     d = QDate(year, d.month(), std::clamp(velmo::date_text_day(stored.date), 1, std::max(1, d.daysInMonth())));
-    if (d.isValid()) Form2->MonthCalendar1->setSelectedDate(d);
+    if (d.isValid()) Form2->set_calendar_date(d);
     Form2->ComboBox1->setEditText(velmo::from_cp932(stored.hall));
 
     const velmo::DayTotals totals = velmo::day_totals_texts(stored.totals);

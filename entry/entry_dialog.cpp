@@ -212,7 +212,7 @@ void TForm2::Button1Click() {
     TForm1& f = *Form1;
     const bool is_new = Button1->text() == u("登　　録");
     const bool correcting = !is_new && correction_.has_value();
-    const QDate date = MonthCalendar1->selectedDate();
+    const QDate date = calendar_date();
     const velmo::RecordCells rec = velmo::build_record(machines, date.month(), date.day());
     // Sums beyond the 32-bit amounts would be left out of some views and not of
     // others: the record is refused and the dialog keeps everything typed. The

@@ -9,6 +9,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include <algorithm>
+
 #include "framework/cp932.h"
 #include "framework/draw.h"
 #include "framework/runtime.h"
@@ -38,10 +40,6 @@ void TForm2::build() {
 
     GroupBox1 = new QGroupBox(u("日付"), this);
     GroupBox1->setGeometry(8, 4, 230, 200);
-    MonthCalendar1 = new QCalendarWidget(GroupBox1);
-    MonthCalendar1->setGeometry(6, 16, 218, 178);
-    MonthCalendar1->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
-    MonthCalendar1->setFirstDayOfWeek(Qt::Sunday);
 
     GroupBox2 = new QGroupBox(u("ホール名"), this);
     GroupBox2->setGeometry(246, 4, 166, 48);
@@ -100,7 +98,7 @@ void TForm2::build() {
     for (int c = 0; c < 5; ++c) StringGrid1->set_cell(c, 0, velmo::cp932_literal(headers[c]));
     for (int r = 1; r <= 9; ++r) StringGrid1->set_cell(0, r, std::to_string(r));
     StringGrid1->set_row(1);
-    MonthCalendar1->setSelectedDate(velmo::today());
+    date_ = velmo::today();
 
     // Amounts take no input method; texts stay storable within their fields.
     for (QLineEdit* e : {Edit1, Edit2}) {
@@ -117,12 +115,51 @@ void TForm2::build() {
     };
     StringGrid1->on_click = [this] { sgClick(); };
     connect(ComboBox2, &QComboBox::editTextChanged, this, [this] { ChangeKishu(); });
-    connect(MonthCalendar1, &QCalendarWidget::selectionChanged, this, [this] {
-        if (!filling_) date_chosen_ = true;
-    });
     // Enter in a drop-down's edit field adds nothing to its list; the lists are
     // the registry's and the extra column's, filled by those dialogs alone.
     for (QComboBox* box : {ComboBox1, ComboBox2, ComboBox3}) box->setInsertPolicy(QComboBox::NoInsert);
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+}
+
+QCalendarWidget* TForm2::MonthCalendar1() {
+    if (!calendar_) {
+        calendar_ = new QCalendarWidget(GroupBox1);
+        calendar_->setGeometry(6, 16, 218, 178);
+        calendar_->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
+        calendar_->setFirstDayOfWeek(Qt::Sunday);
+        calendar_->setSelectedDate(date_);
+        connect(calendar_, &QCalendarWidget::selectionChanged, this, [this] {
+            if (!filling_) date_chosen_ = true;
+        });
+        // In the focus order where it stands in the window, after its group box
+        // (which takes no focus, so for this move only it is given some).
+        GroupBox1->setFocusPolicy(Qt::TabFocus);
+        QWidget::setTabOrder(GroupBox1, calendar_);
+        GroupBox1->setFocusPolicy(Qt::NoFocus);
+        // A child made after the window exists is shown with it only when told so.
+        calendar_->show();
+    }
+    return calendar_;
+}
+
+QDate TForm2::calendar_date() const { return calendar_ ? calendar_->selectedDate() : date_; }
+
+void TForm2::set_calendar_date(QDate date) {
+    if (calendar_) {
+        calendar_->setSelectedDate(date);
+        return;
+    }
+    // As the calendar takes a date: an invalid one is ignored, one outside its
+    // range is brought to the nearest end, and the same day again changes nothing.
+    if (!date.isValid()) return;
+    date = std::clamp(date, QDate::fromJulianDay(1), QDate(9999, 12, 31));
+    if (date == date_) return;
+    date_ = date;
+    if (!filling_) date_chosen_ = true;
+}
+
+void TForm2::setVisible(bool visible) {
+    if (visible) MonthCalendar1();
+    QWidget::setVisible(visible);
 }

@@ -2,6 +2,8 @@
 // The entry dialog: one play record, entered new or corrected.
 #include <QWidget>
 
+#include <QDate>
+
 #include <array>
 #include <optional>
 #include <string>
@@ -27,7 +29,6 @@ public:
     ~TForm2() override;
 
     QGroupBox* GroupBox1 = nullptr;  // 日付
-    QCalendarWidget* MonthCalendar1 = nullptr;
     QGroupBox* GroupBox2 = nullptr;  // ホール名
     QComboBox* ComboBox1 = nullptr;  // hall
     QComboBox* ComboBox2 = nullptr;  // machine of the selected grid row
@@ -42,6 +43,16 @@ public:
     QPushButton* Button2 = nullptr;  // キャンセル
 
     static constexpr int kTotalsRow = 10;
+
+    // The date calendar, made when the dialog is first shown or the calendar first
+    // asked for: the main window's first frame does not wait for it. Until then the
+    // dialog keeps the date itself, so the date is the same either way.
+    QCalendarWidget* MonthCalendar1();
+    bool calendar_made() const { return calendar_ != nullptr; }
+    QDate calendar_date() const;
+    // Selects a day as the calendar's own selection does: a day it does not show
+    // yet counts as chosen, unless the program is filling the dialog.
+    void set_calendar_date(QDate date);
 
     // On show: clears the amounts, the machine box and the comment, disables the main window.
     void form2open();
@@ -75,6 +86,8 @@ public:
     // is what the user has not changed, and those fields keep the stored bytes.
     void remember_correction(const velmo::RecordRow& stored);
 
+    void setVisible(bool visible) override;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -97,6 +110,8 @@ private:
     bool committing_ = false;
     bool filling_ = false;
     bool date_chosen_ = false;  // the user picked a date in this opening
+    QCalendarWidget* calendar_ = nullptr;
+    QDate date_;  // the selected date while there is no calendar
     std::optional<Correction> correction_;
 };
 

@@ -66,7 +66,7 @@ void TForm1::New1Click() {
     load_ledger();
     if (closed_by_format_error) return;
     PageControl1->setCurrentWidget(TabSheet1);
-    Form2->MonthCalendar1->setSelectedDate(velmo::calendar_date_in_year(year_text, velmo::today()));
+    Form2->set_calendar_date(velmo::calendar_date_in_year(year_text, velmo::today()));
     if (view_flags & 1) redraw_calendar_after_load();
     else StringGrid1Click();
 }

@@ -120,7 +120,7 @@ void TForm1::load_ledger() {
 
         if (rec_count > 0) {
             Memo1->setPlainText(from_cp932(StringGrid5->cell(2, rec_count)));
-            Form2->MonthCalendar1->setSelectedDate(velmo::calendar_date_in_year(year_text, velmo::today()));
+            Form2->set_calendar_date(velmo::calendar_date_in_year(year_text, velmo::today()));
             select_row = rec_count;
         } else {
             select_row = 1;

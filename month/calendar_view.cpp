@@ -176,6 +176,7 @@ void TForm1::hide_calendar() {
 }
 
 void TForm1::compute_calendar() {
+    draw_due_weekday_header();
     fit_picture(calendar_bitmap, Image3->size());
     velmo::calendar::clear_day_area(calendar_bitmap);
 
@@ -221,6 +222,13 @@ void TForm1::draw_day_cell(int w1, int i) {
 }
 
 void TForm1::draw_weekday_header() {
+    weekday_header_due = true;
+    if (view_flags & 1) draw_due_weekday_header();
+}
+
+void TForm1::draw_due_weekday_header() {
+    if (!weekday_header_due) return;
+    weekday_header_due = false;
     fit_picture(calendar_bitmap, Image3->size());
     // The header rows hold nothing else and keep through a new picture height:
     // only another width or width step changes them.

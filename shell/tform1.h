@@ -268,7 +268,13 @@ public:
     void hide_calendar();
     void compute_calendar();
     void draw_day_cell(int w1, int i);
+    // Draws the weekday header at the current width into the picture; out of the
+    // calendar view only notes that the picture needs it, and the next
+    // compute_calendar draws it, so start-up and layout steps in the year list
+    // do not draw a picture nobody sees.
     void draw_weekday_header();
+    void draw_due_weekday_header();
+    bool weekday_header_due = false;
     void paint_month(QPainter& painter);
     void draw_logo(QPainter& painter);
     void Button1Click();  // Prev

@@ -24,7 +24,7 @@ protected:
     // Opens the dialog and types one machine per entry: name, investment, payout.
     void type_record(std::initializer_list<std::array<const char*, 3>> machines) {
         form1->SpeedButton1Click();
-        form2->MonthCalendar1->setSelectedDate(QDate(2004, 5, 5));
+        form2->MonthCalendar1()->setSelectedDate(QDate(2004, 5, 5));
         int row = 1;
         for (const auto& m : machines) {
             form2->StringGrid1->set_row(row++);

@@ -50,7 +50,7 @@ protected:
     void enter(int month, int day, const char* hall, std::initializer_list<std::array<const char*, 3>> machines,
                const char* comment = "") {
         form1->SpeedButton1Click();
-        form2->MonthCalendar1->setSelectedDate(QDate(2004, month, day));
+        form2->MonthCalendar1()->setSelectedDate(QDate(2004, month, day));
         form2->ComboBox1->setEditText(u(hall));
         int row = 1;
         for (const auto& m : machines) machine(row++, m[0], m[1], m[2]);
@@ -193,14 +193,14 @@ TEST_F(EntryDialog, RecordsGoInDateOrderAndCorrectionsMove) {
     // Later: row 2 (3/5) to 12/1 goes last; earlier: the last row (3/10, H3) to 2/1 goes to row 2.
     form1->StringGrid1->set_row(2);
     form1->correction();
-    form2->MonthCalendar1->setSelectedDate(QDate(2004, 12, 1));
+    form2->MonthCalendar1()->setSelectedDate(QDate(2004, 12, 1));
     QTest::mouseClick(form2->Button1, Qt::LeftButton);
     EXPECT_EQ(date_of(4), "12/1");
     EXPECT_EQ(form1->StringGrid1->cell(form1->hall_col, 4), "H2");
     EXPECT_EQ(form1->StringGrid1->cell(form1->hall_col, 2), "H1");
     form1->StringGrid1->set_row(3);
     form1->correction();
-    form2->MonthCalendar1->setSelectedDate(QDate(2004, 2, 1));
+    form2->MonthCalendar1()->setSelectedDate(QDate(2004, 2, 1));
     QTest::mouseClick(form2->Button1, Qt::LeftButton);
     EXPECT_EQ(date_of(2), " 2/1");
     EXPECT_EQ(form1->StringGrid1->cell(form1->hall_col, 2), "H3");
@@ -288,7 +288,7 @@ TEST_F(EntryDialog, DoubleClickOpensANewRecordBelowTheLastAndACorrectionOnOne) {
     form1->StringGrid1DblClick();
     EXPECT_EQ(form2->Button1->text(), u("訂　　正"));
     EXPECT_EQ(form1->edit_row, 1);
-    EXPECT_EQ(form2->MonthCalendar1->selectedDate(), QDate(2004, 9, 9));
+    EXPECT_EQ(form2->MonthCalendar1()->selectedDate(), QDate(2004, 9, 9));
     form2->close();  // closing the window cancels
     EXPECT_TRUE(form1->isEnabled());
     EXPECT_EQ(form1->rec_count, 1);
@@ -339,7 +339,7 @@ TEST_F(EntryDialog, KeptFiguresStayInStepThroughEntryCorrectionDeleteAndLoad) {
     EXPECT_EQ(machines.cell(3, 1), "7900");
     form1->StringGrid1->set_row(1);
     form1->correction();
-    form2->MonthCalendar1->setSelectedDate(QDate(2004, 12, 1));
+    form2->MonthCalendar1()->setSelectedDate(QDate(2004, 12, 1));
     QTest::mouseClick(form2->Button1, Qt::LeftButton);
     EXPECT_EQ(date_of(3), "12/1");
     expect_figures_in_step(*form1);
@@ -463,7 +463,7 @@ TEST_F(EntryDialog, NoOpCorrectionKeepsEveryStoredByteOfACommonYearLedger) {
     // Only what the user changes is replaced: here the hall.
     form1->StringGrid1->set_row(1);
     form1->correction();
-    EXPECT_EQ(form2->MonthCalendar1->selectedDate(), QDate(2003, 2, 28));  // the nearest day the year has
+    EXPECT_EQ(form2->MonthCalendar1()->selectedDate(), QDate(2003, 2, 28));  // the nearest day the year has
     form2->ComboBox1->setEditText(QStringLiteral("H2"));
     QTest::mouseClick(form2->Button1, Qt::LeftButton);
     EXPECT_EQ(form1->StringGrid1->cell(form1->hall_col, 1), "H2");
@@ -478,14 +478,14 @@ TEST_F(EntryDialog, TwentyNinthOfFebruaryIsRefusedInACommonYearLedger) {
     load(path(QStringLiteral("vq2003.vqd")));
     dialogs.shown.clear();
     form1->SpeedButton1Click();
-    form2->MonthCalendar1->setSelectedDate(QDate(2004, 2, 29));  // the calendar pages into a leap year
+    form2->MonthCalendar1()->setSelectedDate(QDate(2004, 2, 29));  // the calendar pages into a leap year
     machine(1, "M", "100", "0");
     QTest::mouseClick(form2->Button1, Qt::LeftButton);
     EXPECT_EQ(dialogs.texts(), std::vector<QString>{u("2003年に2月29日はありません")});
     EXPECT_EQ(form1->rec_count, 0);
     EXPECT_EQ(form1->dirty & 1, 0);
     EXPECT_TRUE(form2->isVisible());
-    form2->MonthCalendar1->setSelectedDate(QDate(2003, 2, 28));
+    form2->MonthCalendar1()->setSelectedDate(QDate(2003, 2, 28));
     QTest::mouseClick(form2->Button1, Qt::LeftButton);
     EXPECT_EQ(form1->rec_count, 1);
     EXPECT_EQ(date_of(1), " 2/28");
@@ -494,7 +494,7 @@ TEST_F(EntryDialog, TwentyNinthOfFebruaryIsRefusedInACommonYearLedger) {
     form1->StringGrid1->set_row(1);
     form1->correction();
     dialogs.shown.clear();
-    form2->MonthCalendar1->setSelectedDate(QDate(2004, 2, 29));
+    form2->MonthCalendar1()->setSelectedDate(QDate(2004, 2, 29));
     QTest::mouseClick(form2->Button1, Qt::LeftButton);
     EXPECT_EQ(dialogs.texts(), std::vector<QString>{u("2003年に2月29日はありません")});
     EXPECT_EQ(date_of(1), " 2/28");
@@ -503,7 +503,7 @@ TEST_F(EntryDialog, TwentyNinthOfFebruaryIsRefusedInACommonYearLedger) {
     // A leap-year ledger takes the day.
     form1->year_text = "2004";
     form1->SpeedButton1Click();
-    form2->MonthCalendar1->setSelectedDate(QDate(2004, 2, 29));
+    form2->MonthCalendar1()->setSelectedDate(QDate(2004, 2, 29));
     machine(1, "M", "100", "0");
     QTest::mouseClick(form2->Button1, Qt::LeftButton);
     EXPECT_EQ(date_of(2), " 2/29");
@@ -566,6 +566,41 @@ TEST(EntryRules, PlacementScansFromTheBottom) {
     EXPECT_EQ(corrected_row(dates, 1, 3, 5), 3);   // later: after the two 3/1 records, rows move up
     EXPECT_EQ(corrected_row(dates, 4, 1, 5), 2);   // earlier: after 1/5
     EXPECT_EQ(corrected_row(dates, 2, 2, 1), 2);   // earlier, but already in place
+}
+
+// The calendar is made when the dialog first shows: a day selected before then is
+// the day it shows, on its page, and a day set outside its range or an invalid one
+// ends as it would on a calendar made at once.
+TEST_F(AppFixture, TheEntryCalendarIsMadeOnFirstShowWithTheDaySetBefore) {
+    form2->set_calendar_date(QDate(2004, 3, 5));
+    form2->set_calendar_date(QDate());  // ignored
+    EXPECT_FALSE(form2->calendar_made());
+    EXPECT_EQ(form2->calendar_date(), QDate(2004, 3, 5));
+    form2->show();
+    ASSERT_TRUE(form2->calendar_made());
+    QCalendarWidget* calendar = form2->MonthCalendar1();
+    EXPECT_TRUE(calendar->isVisible());
+    EXPECT_EQ(calendar->selectedDate(), QDate(2004, 3, 5));
+    EXPECT_EQ(calendar->monthShown(), 3);
+    EXPECT_EQ(calendar->yearShown(), 2004);
+    form2->set_calendar_date(QDate(2004, 7, 1));
+    EXPECT_EQ(form2->calendar_date(), QDate(2004, 7, 1));
+    form2->hide();
+    form2->show();  // a second opening keeps the one calendar
+    EXPECT_EQ(form2->MonthCalendar1(), calendar);
+    EXPECT_EQ(form2->findChildren<QCalendarWidget*>().size(), 1);
+
+    {
+        TForm2 other;
+        QCalendarWidget reference;
+        for (QDate date : {QDate(10000, 1, 2), QDate(99, 12, 31), QDate::fromJulianDay(-5)}) {
+            other.set_calendar_date(date);
+            reference.setSelectedDate(date);
+            EXPECT_EQ(other.calendar_date(), reference.selectedDate()) << date.toJulianDay();
+        }
+        EXPECT_EQ(other.MonthCalendar1()->selectedDate(), reference.selectedDate());
+    }
+    Form2 = form2.get();
 }
 
 }  // namespace

@@ -264,7 +264,7 @@ TEST_F(CalendarView, CorrectionAndDeletionActOnTheChosenLine) {
     EXPECT_EQ(f.edit_row, 3);
     EXPECT_EQ(form2->Button1->text(), u("訂　　正"));
     EXPECT_EQ(form2->ComboBox1->currentText(), u("HallB"));
-    EXPECT_EQ(form2->MonthCalendar1->selectedDate(), QDate(2004, 3, 5));
+    EXPECT_EQ(form2->MonthCalendar1()->selectedDate(), QDate(2004, 3, 5));
     form2->Button2Click();
 
     dialogs.answers = {true};
@@ -322,10 +322,10 @@ TEST_F(CalendarView, NewRecordsStartOnTheSelectedDayAndMoveTheCalendar) {
     QTest::mouseDClick(f.Image3, Qt::LeftButton, {}, cell(7).center());
     ASSERT_TRUE(form2->isVisible());
     EXPECT_EQ(form2->Button1->text(), u("登　　録"));
-    EXPECT_EQ(form2->MonthCalendar1->selectedDate(), QDate(2004, 3, 7));
+    EXPECT_EQ(form2->MonthCalendar1()->selectedDate(), QDate(2004, 3, 7));
 
     // Entered for another month: the calendar follows it and remembers the selected day.
-    form2->MonthCalendar1->setSelectedDate(QDate(2004, 5, 9));
+    form2->MonthCalendar1()->setSelectedDate(QDate(2004, 5, 9));
     form2->ComboBox1->setEditText(QStringLiteral("HallD"));
     form2->StringGrid1->set_row(1);
     form2->sgClick();
@@ -347,7 +347,7 @@ TEST_F(CalendarView, NewRecordsStartOnTheSelectedDayAndMoveTheCalendar) {
     // The pop-up's 記入 opens on the selected day as well.
     click_day(12);
     f.input_cal->trigger();
-    EXPECT_EQ(form2->MonthCalendar1->selectedDate(), QDate(2004, 5, 12));
+    EXPECT_EQ(form2->MonthCalendar1()->selectedDate(), QDate(2004, 5, 12));
     form2->Button2Click();
 }
 
@@ -357,7 +357,7 @@ TEST_F(CalendarView, CommitFromTheCalendarShowsTheCommittedRecordInTheStatusBar)
     show_calendar_at(2);
     EXPECT_EQ(panel(0), u("BET: 6000  PAYOUT: 4000"));
     f.input_cal->trigger();
-    form2->MonthCalendar1->setSelectedDate(QDate(2004, 3, 20));
+    form2->MonthCalendar1()->setSelectedDate(QDate(2004, 3, 20));
     form2->ComboBox1->setEditText(QStringLiteral("HallZ"));
     form2->StringGrid1->set_row(1);
     form2->ComboBox2->setEditText(QStringLiteral("M9"));  // no amounts: 0 / 0
@@ -447,6 +447,25 @@ TEST_F(CalendarView, FileCommandsRedrawTheCalendarForTheLedgerTheyLoad) {
     QTest::mouseClick(f.Button1, Qt::LeftButton);
     EXPECT_EQ(line(0, 1), "HallP");
     QDir::setCurrent(previous_dir);
+}
+
+// Out of the calendar view the weekday header is not drawn at each layout step; the
+// picture shown afterwards is the one the steps would give in the view.
+TEST_F(CalendarView, LayoutStepsInTheYearListGiveTheSamePictureWhenTheCalendarShows) {
+    TForm1& f = *form1;
+    sample_year();
+    show_calendar_at(2);
+    QTest::mouseClick(f.Button3, Qt::LeftButton);  // wider, in the view
+    const QImage in_view = f.calendar_bitmap;
+    EXPECT_EQ(QColor(in_view.pixel(382, 12)), calendar::gray_text_color());
+
+    f.Change_scrn();
+    QTest::mouseClick(f.Button4, Qt::LeftButton);  // narrower and wider again, in the year list
+    QTest::mouseClick(f.Button3, Qt::LeftButton);
+    EXPECT_TRUE(f.weekday_header_due);
+    show_calendar_at(2);
+    EXPECT_FALSE(f.weekday_header_due);
+    EXPECT_EQ(f.calendar_bitmap, in_view);
 }
 
 TEST_F(CalendarView, LayoutStepsRedrawAtTheNewSizeWithTheSameSelection) {

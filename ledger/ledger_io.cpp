@@ -172,12 +172,14 @@ void TForm1::apply_extra_block(const velmo::ExtraColumnBlock& block) {
     Form7->extra_pos_index = block.pos_index;
     Form7->list_count = static_cast<int>(block.list.size());
     Form7->CheckBox1->setChecked(!block.list.empty());
+    QStringList values;
     for (size_t i = 0; i < block.list.size(); ++i) {
-        QString value = from_cp932(block.list[i]);
-        Form7->ComboBox2->addItem(value);
-        Form2->ComboBox3->addItem(value);
+        values.append(from_cp932(block.list[i]));
         StringGrid6->set_cell(0, static_cast<int>(i) + 1, block.list[i]);
     }
+    // Each box takes the values in one step.
+    Form7->ComboBox2->addItems(values);
+    Form2->ComboBox3->addItems(values);
     // Loaded values are offered, none chosen.
     Form7->ComboBox2->setCurrentIndex(-1);
     Form2->ComboBox3->setCurrentIndex(-1);

@@ -105,7 +105,7 @@ void TForm1::recompute_totals() {
         char digits[16];
         const auto end = std::to_chars(digits, digits + sizeof digits, t.running[i]).ptr;
         const std::string_view text(digits, static_cast<std::size_t>(end - digits));
-        if (StringGrid1->cell(total_col, r) != text) StringGrid1->set_cell(total_col, r, std::string(text));
+        StringGrid1->change_cell(total_col, r, text);
         // A cell never written is empty, so a figure's text has a stamp.
         written = WrittenTotal{t.running[i], StringGrid1->cell_stamp(total_col, r)};
     }

@@ -17,6 +17,7 @@
 #include "entry/extra_column.h"
 #include "ledger/ledger_codec.h"
 #include "tests/support/app_fixture.h"
+#include "tests/support/figures_check.h"
 
 namespace velmo::testing {
 namespace {
@@ -89,6 +90,10 @@ TEST_F(ExtraColumn, AtPlaceSevenNothingMovesAndMovingCarriesTheValues) {
     EXPECT_EQ(cell(5, 2), "-50");
     EXPECT_EQ(cell(6, 2), "50");  // the running total, recomputed in its new place
     EXPECT_EQ(form1->StringGrid1->col_width(3), 14);
+    // The figures kept of the records follow the columns to their new places.
+    expect_figures_in_step(*form1);
+    expect_keys_in_step(form1->ledger_figures(), *form1->StringGrid1, form1->extra_col);
+    EXPECT_EQ(form1->ledger_figures().rows()[1].balance, -50);
 
     // Saved and reloaded, everything is where it was.
     dialogs.answers = {true};
@@ -114,6 +119,8 @@ TEST_F(ExtraColumn, DeletedColumnTakesItsValuesAndANewOneStartsEmpty) {
     EXPECT_EQ(form1->StringGrid1->col_count(), 6);
     EXPECT_EQ(form1->machine_col, 3);
     EXPECT_EQ(cell(3, 1), "M1");
+    expect_figures_in_step(*form1);
+    EXPECT_EQ(form1->ledger_figures().rows()[0].balance, 100);
     EXPECT_EQ(form1->PageControl1->tabText(2), u("曜日収支"));
     EXPECT_EQ(form1->IncomeTuika->text(), u("項目追加"));
     EXPECT_TRUE(form2->GroupBox5->isHidden());

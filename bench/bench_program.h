@@ -5,39 +5,24 @@
 #include <memory>
 
 #include "bench/ledger_gen.h"
-#include "entry/tform2.h"
-#include "entry/tform3.h"
-#include "entry/tform7.h"
 #include "framework/dialogs.h"
 #include "framework/runtime.h"
-#include "month/tform6.h"
-#include "print/tform4.h"
-#include "records/tform5.h"
-#include "shell/tform1.h"
+#include "ledger/registry_file.h"
+#include "shell/program_start.h"
 
 namespace velmo::bench {
 
-// The program's windows as at start-up.
+// The program's windows as at start-up, in a folder of their own.
 struct Windows {
     QTemporaryDir dir;
     velmo::ScriptedDialogs dialogs;
-    std::unique_ptr<TForm1> form1;
-    std::unique_ptr<TForm2> form2;
-    std::unique_ptr<TForm3> form3;
-    std::unique_ptr<TForm4> form4;
-    std::unique_ptr<TForm5> form5;
-    std::unique_ptr<TForm6> form6;
-    std::unique_ptr<TForm7> form7;
+    std::unique_ptr<velmo::ProgramWindows> windows;
+    TForm1* form1 = nullptr;
 
     Windows() {
         velmo::set_program_dir(dir.path());
-        form1 = std::make_unique<TForm1>();
-        form2 = std::make_unique<TForm2>();
-        form3 = std::make_unique<TForm3>();
-        form4 = std::make_unique<TForm4>();
-        form5 = std::make_unique<TForm5>();
-        form6 = std::make_unique<TForm6>();
-        form7 = std::make_unique<TForm7>();
+        windows = std::make_unique<velmo::ProgramWindows>();
+        form1 = &windows->form1;
         // Registered machines with attributes, so that the attribute table has work to do.
         velmo::registry_to_windows(velmo::bench::generated_registry());
     }

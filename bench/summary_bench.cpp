@@ -123,7 +123,7 @@ template <void (TForm1::*Pass)()>
 void BM_Pass(benchmark::State& state) {
     Program& p = program();
     p.load();
-    for (auto _ : state) (p.form1.get()->*Pass)();
+    for (auto _ : state) (p.form1->*Pass)();
 }
 BENCHMARK_TEMPLATE(BM_Pass, &TForm1::recompute_totals)->Name("BM_recompute_totals")->Unit(benchmark::kMicrosecond);
 BENCHMARK_TEMPLATE(BM_Pass, &TForm1::compute_monthly)->Name("BM_compute_monthly")->Unit(benchmark::kMicrosecond);

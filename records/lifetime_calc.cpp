@@ -275,12 +275,4 @@ void update_rankings(Rankings& rankings, const std::string& year_text, std::span
     worst_months.finish(make_month);
 }
 
-void update_rankings(Rankings& rankings, const std::string& year_text, std::span<const RecordTexts> records,
-                     std::span<const MonthTexts> months) {
-    std::vector<std::int64_t> balances;
-    balances.reserve(records.size());
-    for (const RecordTexts& r : records) balances.push_back(cell_number(r.balance));
-    update_rankings(rankings, year_text, balances, [&](std::size_t i) { return records[i]; }, months);
-}
-
 }  // namespace velmo

@@ -105,8 +105,5 @@ TableRow month_entry(const std::string& year_text, const MonthTexts& month);
 // record that reaches the ten.
 void update_rankings(Rankings& rankings, const std::string& year_text, std::span<const std::int64_t> balances,
                      const std::function<RecordTexts(std::size_t)>& record_at, std::span<const MonthTexts> months);
-// The same with every record's texts at hand.
-void update_rankings(Rankings& rankings, const std::string& year_text, std::span<const RecordTexts> records,
-                     std::span<const MonthTexts> months);
 
 }  // namespace velmo

@@ -77,11 +77,8 @@ public:
     // The records' figures; element 0 is record 1.
     std::span<const RowFigures> rows() const { return {rows_.data(), count_}; }
     const NameNumbers& names() const { return names_; }
-    // The machine entries of the records summed by name, as of the last
-    // sync_machines (indexed by the name's number; a name no record holds has an
-    // empty line).
-    std::span<const SummaryLine> machine_sums() const { return machine_sums_; }
-    // The machines the records hold, each with its sums, in the order of their numbers.
+    // The machines the records hold, each with its entries summed, as of the
+    // last sync_machines, in the order of their numbers.
     std::vector<Group> machines_played() const;
 
     // The texts of a column of the year list numbered, for the records of the last
@@ -132,7 +129,7 @@ private:
     std::vector<Stamps> stamps_;
     std::size_t count_ = 0;
     NameNumbers names_;
-    std::vector<SummaryLine> machine_sums_;
+    std::vector<SummaryLine> machine_sums_;  // by name number; a name no record holds has an empty line
     Seen seen_;
     SeenMachines seen_machines_;
     std::array<KeyColumn, 2> keys_;  // the hall and the extra value columns

@@ -4,6 +4,7 @@
 #include <deque>
 
 #include "framework/cp932.h"
+#include "ledger/ledger_model.h"
 #include "records/lifetime_calc.h"
 
 using namespace velmo;
@@ -26,6 +27,14 @@ const std::string& keep(std::string text) {
 RecordTexts rec(const char* date, int investment, int payout, const char* hall = "H") {
     return RecordTexts{keep(date), keep(hall), "M", keep(totals(std::to_string(investment), std::to_string(payout))),
                        keep(std::to_string(payout - investment))};
+}
+
+// The rankings of a year whose records' texts are all at hand, their balances read from them.
+void update_rankings(Rankings& rankings, const std::string& year_text, std::span<const RecordTexts> records,
+                     std::span<const MonthTexts> months) {
+    std::vector<std::int64_t> balances;
+    for (const RecordTexts& r : records) balances.push_back(cell_number(r.balance));
+    velmo::update_rankings(rankings, year_text, balances, [&](std::size_t i) { return records[i]; }, months);
 }
 
 std::vector<std::string> column(const std::vector<TableRow>& rows, std::size_t c) {

@@ -109,15 +109,19 @@ std::string cp932_literal(const char8_t* utf8) {
     return cp932_lossy(QString::fromUtf8(reinterpret_cast<const char*>(utf8)));
 }
 
-std::string truncate_cp932(std::string_view text, std::size_t max_bytes) {
-    if (text.size() <= max_bytes) return std::string(text);
+std::string_view cp932_prefix(std::string_view text, std::size_t max_bytes) {
+    if (text.size() <= max_bytes) return text;
     size_t i = 0;
     while (i < text.size()) {
         size_t n = is_cp932_lead(static_cast<unsigned char>(text[i])) ? 2 : 1;
         if (i + n > max_bytes) break;
         i += n;
     }
-    return std::string(text.substr(0, i));
+    return text.substr(0, i);
+}
+
+std::string truncate_cp932(std::string_view text, std::size_t max_bytes) {
+    return std::string(cp932_prefix(text, max_bytes));
 }
 
 QString first_unencodable(const QString& text) {

@@ -29,6 +29,8 @@ std::string cp932_literal(const char8_t* utf8);
 // The longest prefix of text of at most max_bytes bytes that does not end in the
 // middle of a two-byte character.
 std::string truncate_cp932(std::string_view text, std::size_t max_bytes);
+// The same prefix, as a view into text.
+std::string_view cp932_prefix(std::string_view text, std::size_t max_bytes);
 
 // The first character of text that CP932 cannot hold, or an empty string.
 QString first_unencodable(const QString& text);

@@ -18,15 +18,21 @@ public:
         b = static_cast<std::uint8_t>(data_[pos_++]);
         return true;
     }
-    bool bytes(std::size_t n, std::string& out) {
+    bool bytes(std::size_t n, std::string_view& out) {
         if (data_.size() - pos_ < n) {
-            out.assign(data_.substr(pos_));
+            out = data_.substr(pos_);
             pos_ = data_.size();
             return false;
         }
-        out.assign(data_.substr(pos_, n));
+        out = data_.substr(pos_, n);
         pos_ += n;
         return true;
+    }
+    bool bytes(std::size_t n, std::string& out) {
+        std::string_view v;
+        const bool ok = bytes(n, v);
+        out.assign(v);
+        return ok;
     }
     bool word(int& w) {
         std::uint8_t hi = 0, lo = 0;
@@ -35,18 +41,19 @@ public:
         return true;
     }
     // One length byte, then that many bytes (a length byte is taken as unsigned).
-    bool short_text(std::string& out) {
+    template <typename Text>
+    bool short_text(Text& out) {
         std::uint8_t n = 0;
         if (!byte(n)) return false;
         return bytes(n, out);
     }
     // Two length bytes, then that many; only the first kLongTextMax bytes are kept.
-    bool long_text(std::string& out, bool& cut) {
+    bool long_text(std::string_view& out, bool& cut) {
         int n = 0;
         if (!word(n)) return false;
         bool ok = bytes(static_cast<std::size_t>(n), out);
         if (out.size() > kLongTextMax) {
-            out = truncate_cp932(out, kLongTextMax);
+            out = cp932_prefix(out, kLongTextMax);
             cut = true;
         }
         return ok;
@@ -83,16 +90,41 @@ std::string year_field(std::string_view year_text) {
     return y;
 }
 
+namespace {
+
+// Keeps every field in out.fields.
+class FieldList : public LedgerFieldReceiver {
+public:
+    explicit FieldList(DecodedLedger& out) : out_(out) {}
+    void head(const DecodedLedger& file) override {
+        // Room for the fields of the records the file says it holds (at most the
+        // largest ledger's): a record has eight.
+        out_.fields.reserve(static_cast<std::size_t>(std::clamp(file.stored_count, 0, kMaxRecordNumber)) * 8);
+    }
+    void field(int record, std::uint8_t tag, std::string_view text) override {
+        out_.fields.push_back({record, tag, std::string(text)});
+    }
+
+private:
+    DecodedLedger& out_;
+};
+
+}  // namespace
+
 DecodeResult decode_ledger(std::string_view bytes, DecodedLedger& out) {
-    out = DecodedLedger{};
-    Reader in(bytes);
-    std::string head;
-    if (!in.bytes(8, head) || head[0] != 'v' || head[1] != 'q' || head[6] != '2') return DecodeResult::WrongFormat;
-    out.year = head.substr(2, 4);
+    FieldList list(out);
+    return decode_ledger(bytes, out, list);
+}
+
+namespace {
+
+// The part of the file before the fields: the year, the extra block and the
+// stored count. False when the file ends before the fields.
+bool read_head(Reader& in, DecodedLedger& out) {
     std::string rest;
     if (!in.bytes(5, rest)) {
         out.truncated = true;
-        return DecodeResult::Ok;
+        return false;
     }
     if (static_cast<std::uint8_t>(rest[4]) == 0x09) {
         ExtraColumnBlock block;
@@ -113,16 +145,27 @@ DecodeResult decode_ledger(std::string_view bytes, DecodedLedger& out) {
         out.extra = std::move(block);
         if (!ok) {
             out.truncated = true;
-            return DecodeResult::Ok;
+            return false;
         }
     }
     if (!in.word(out.stored_count)) {
         out.truncated = true;
-        return DecodeResult::Ok;
+        return false;
     }
-    // Room for the fields of the records the file says it holds (at most the
-    // largest ledger's): a record has eight.
-    out.fields.reserve(static_cast<std::size_t>(std::clamp(out.stored_count, 0, kMaxRecordNumber)) * 8);
+    return true;
+}
+
+}  // namespace
+
+DecodeResult decode_ledger(std::string_view bytes, DecodedLedger& out, LedgerFieldReceiver& receiver) {
+    out = DecodedLedger{};
+    Reader in(bytes);
+    std::string head;
+    if (!in.bytes(8, head) || head[0] != 'v' || head[1] != 'q' || head[6] != '2') return DecodeResult::WrongFormat;
+    out.year = head.substr(2, 4);
+    const bool fields_follow = read_head(in, out);
+    receiver.head(out);
+    if (!fields_follow) return DecodeResult::Ok;
     int current = 0;  // record the fields belong to; 0 while no valid marker was read
     while (true) {
         std::uint8_t lead = 0, tag = 0;
@@ -133,7 +176,7 @@ DecodeResult decode_ledger(std::string_view bytes, DecodedLedger& out) {
             break;
         }
         if (!in.byte(tag)) { out.truncated = true; break; }
-        std::string text;
+        std::string_view text;
         bool ok = true;
         switch (tag) {
         case kTagRecord: {
@@ -153,7 +196,7 @@ DecodeResult decode_ledger(std::string_view bytes, DecodedLedger& out) {
         case kTagDetail:
         case kTagComment:
             ok = in.long_text(text, out.garbled);
-            if (current > 0) out.fields.push_back({current, tag, std::move(text)});
+            if (current > 0) receiver.field(current, tag, text);
             else out.garbled = true;
             break;
         case kTagMark: {
@@ -184,7 +227,7 @@ DecodeResult decode_ledger(std::string_view bytes, DecodedLedger& out) {
         case kTagTotals:
         case kTagBalance:
             ok = in.short_text(text);
-            if (current > 0) out.fields.push_back({current, tag, std::move(text)});
+            if (current > 0) receiver.field(current, tag, text);
             else out.garbled = true;
             break;
         default:

@@ -73,6 +73,21 @@ enum class DecodeResult { Ok, WrongFormat };
 
 DecodeResult decode_ledger(std::string_view bytes, DecodedLedger& out);
 
+// Takes the fields of a ledger as decode_ledger reads them, without a copy.
+class LedgerFieldReceiver {
+public:
+    virtual ~LedgerFieldReceiver() = default;
+    // Once for a file of the right format, before its first field: the year, the
+    // extra block and the stored count are read (or the file ended before them).
+    virtual void head(const DecodedLedger& file) = 0;
+    // A field of a valid record, in file order; text lies in the decoded bytes
+    // (a long text already cut to what is kept).
+    virtual void field(int record, std::uint8_t tag, std::string_view text) = 0;
+};
+
+// As decode_ledger, but the fields go to receiver instead of out.fields.
+DecodeResult decode_ledger(std::string_view bytes, DecodedLedger& out, LedgerFieldReceiver& receiver);
+
 // A record as written, one text per field.
 struct LedgerRecord {
     std::string date, extra, hall, machines, detail, totals, balance, comment;

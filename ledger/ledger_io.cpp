@@ -29,6 +29,65 @@ QString u(const char* utf8) { return QString::fromUtf8(utf8); }
 
 std::int64_t to_int(const std::string& text) { return velmo::cell_number(text); }
 
+// Writes each field of a ledger file into its cell as the file is decoded: the
+// last text the file gives a field is the one kept, as in held_ledger. The year
+// list must have been emptied (clear_ledger) before.
+class FieldPlacer : public velmo::LedgerFieldReceiver {
+public:
+    explicit FieldPlacer(TForm1& form) : f_(form) {}
+
+    void head(const velmo::DecodedLedger& file) override {
+        f_.year_text = file.year;
+        extra_ = file.extra.has_value();
+        if (extra_) f_.apply_extra_block(*file.extra);
+        // The hidden grid still holds the last ledger's texts: it starts empty.
+        f_.StringGrid5->set_row_count(1);
+        f_.size_for_records(file.stored_count);
+    }
+
+    void field(int record, std::uint8_t tag, std::string_view text) override {
+        if (record >= f_.StringGrid5->row_count()) f_.size_for_records(velmo::kMaxRecordNumber);
+        velmo::StringGrid& list = *f_.StringGrid1;
+        velmo::StringGrid& data = *f_.StringGrid5;
+        switch (tag) {
+        case velmo::kTagDate: list.set_cell(0, record, std::string(text)); break;
+        case velmo::kTagExtra:
+            if (extra_) list.set_cell(f_.extra_col, record, std::string(text));
+            break;
+        case velmo::kTagHall: list.set_cell(f_.hall_col, record, std::string(text)); break;
+        case velmo::kTagMachines:
+            list.set_cell(f_.machine_col, record, text.empty() ? std::string(" ") : std::string(text));
+            break;
+        case velmo::kTagDetail: data.set_cell(0, record, std::string(text)); break;
+        case velmo::kTagTotals: data.set_cell(1, record, std::string(text)); break;
+        case velmo::kTagBalance: list.set_cell(f_.balance_col, record, std::string(text)); break;
+        case velmo::kTagComment: data.set_cell(2, record, std::string(text)); break;
+        default: break;
+        }
+    }
+
+    // What the fields alone do not give: a record without machines shows " ",
+    // whether the file gave it an empty text or none (a record the file skipped),
+    // so that writing it back changes nothing; and the attribute rows, the last
+    // entry for each index.
+    void finish(const velmo::DecodedLedger& file) {
+        for (int r = 1; r <= file.highest_record; ++r)
+            if (f_.StringGrid1->cell(f_.machine_col, r).empty()) f_.StringGrid1->set_cell(f_.machine_col, r, " ");
+        velmo::StringGrid& attributes = *f_.StringGrid10;
+        for (const velmo::AttributeEntry& a : file.attributes) {
+            attributes.set_cell(1, a.index, a.columns[0]);
+            attributes.set_cell(2, a.index, a.columns[1]);
+            attributes.set_cell(3, a.index, a.columns[2]);
+            attributes.set_cell(5, a.index, a.columns[3]);
+            attributes.set_cell(4, a.index, std::to_string(to_int(a.columns[2]) - to_int(a.columns[1])));
+        }
+    }
+
+private:
+    TForm1& f_;
+    bool extra_ = false;
+};
+
 }  // namespace
 
 void TForm1::clear_ledger() {
@@ -94,32 +153,26 @@ void TForm1::load_ledger() {
         select_row = 1;
         StaticText1->setText(u("ＴＯＴＡＬ ±0"));
     } else {
+        // The fields go from the file's bytes straight into the emptied grids.
         velmo::DecodedLedger file;
-        const velmo::DecodeResult result = velmo::decode_ledger(read.bytes, file);
-        read.bytes = std::string();  // the decoded fields hold what is needed
+        FieldPlacer placer(*this);
+        const velmo::DecodeResult result = velmo::decode_ledger(read.bytes, file, placer);
         if (result == velmo::DecodeResult::WrongFormat) {
             velmo::dialogs().message(u("ファイル形式が違います"));
             close_for_unreadable_file();
             return;
         }
+        read.bytes = std::string();
         damaged = file.damaged();
-        year_text = file.year;
-        if (file.extra) apply_extra_block(*file.extra);
-
-        const int n = file.stored_count;
         // The stored count sizes the grids; rows named by the records themselves always fit.
-        const int rows_for = std::max(n, file.highest_record);
-        StringGrid5->set_row_count(rows_for + 1);
-        StringGrid1->set_row_count(rows_for <= 10 ? 18 : rows_for + 8);
         // Every record read is kept, whatever the order of the markers: the
         // count reaches the highest record number.
-        const int highest = file.highest_record;
-        place_fields(std::move(file));
-        rec_count = highest;
+        size_for_records(std::max(file.stored_count, file.highest_record));
+        placer.finish(file);
+        rec_count = file.highest_record;
         recompute_totals();
 
         if (rec_count > 0) {
-            Memo1->setPlainText(from_cp932(StringGrid5->cell(2, rec_count)));
             Form2->set_calendar_date(velmo::calendar_date_in_year(year_text, velmo::today()));
             select_row = rec_count;
         } else {
@@ -136,7 +189,11 @@ void TForm1::load_ledger() {
     StringGrid1->set_cell(balance_col, 0, SJ(u8"収　支 "));
     StringGrid1->set_cell(total_col, 0, SJ(u8"合　計 "));
     refresh_after_load();
+    // The comment box and the status bar show the selected record of this ledger,
+    // also when the selection stays on the row it was on in the last one.
+    const int shown_row = StringGrid1->row();
     StringGrid1->select_row(select_row);
+    if (StringGrid1->row() == shown_row) StringGrid1Click();
     apply_width_step();
     apply_height_step();
     // Once, after the load: the next save would make the loss permanent unseen.
@@ -189,30 +246,10 @@ void TForm1::apply_extra_block(const velmo::ExtraColumnBlock& block) {
     PageControl1->setTabText(PageControl1->indexOf(TabSheet3), u("曜日収支、") + from_cp932(block.name));
 }
 
-void TForm1::place_fields(velmo::DecodedLedger file) {
-    const bool extra = file.extra.has_value();
-    velmo::HeldLedger held = velmo::held_ledger(std::move(file));
-    for (std::size_t i = 0; i < held.records.size(); ++i) {
-        velmo::LedgerRecord& rec = held.records[i];
-        const int r = static_cast<int>(i) + 1;
-        StringGrid1->set_cell(0, r, std::move(rec.date));
-        if (extra) StringGrid1->set_cell(extra_col, r, std::move(rec.extra));
-        StringGrid1->set_cell(hall_col, r, std::move(rec.hall));
-        StringGrid1->set_cell(machine_col, r, std::move(rec.machines));
-        StringGrid5->set_cell(0, r, std::move(rec.detail));
-        StringGrid5->set_cell(1, r, std::move(rec.totals));
-        StringGrid1->set_cell(balance_col, r, std::move(rec.balance));
-        StringGrid5->set_cell(2, r, std::move(rec.comment));
-    }
-    for (const velmo::AttributeEntry& a : held.attributes) {
-        StringGrid10->set_cell(1, a.index, a.columns[0]);
-        StringGrid10->set_cell(2, a.index, a.columns[1]);
-        StringGrid10->set_cell(3, a.index, a.columns[2]);
-        StringGrid10->set_cell(5, a.index, a.columns[3]);
-        StringGrid10->set_cell(4, a.index, std::to_string(to_int(a.columns[2]) - to_int(a.columns[1])));
-    }
+void TForm1::size_for_records(int records) {
+    StringGrid5->set_row_count(records + 1);
+    StringGrid1->set_row_count(records <= 10 ? 18 : records + 8);
 }
-
 velmo::LedgerImage TForm1::ledger_image() const {
     velmo::LedgerImage image;
     image.year = year_text;

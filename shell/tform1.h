@@ -96,9 +96,9 @@ public:
     // Steps 1 and 2 of loading: resets the roles and the extra column's window state.
     void reset_for_load();
     void apply_extra_block(const velmo::ExtraColumnBlock& block);
-    // Writes the records and attribute rows of a decoded file into the grids,
-    // taking its texts.
-    void place_fields(velmo::DecodedLedger file);
+    // Sizes the grids for the records a file says it holds (ledger_io.cpp's field
+    // placer calls it as the fields start).
+    void size_for_records(int records);
     // The ledger as it is written to its file.
     velmo::LedgerImage ledger_image() const;
     // Set when a file of the wrong format made the window close.

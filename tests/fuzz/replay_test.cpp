@@ -86,6 +86,74 @@ TEST_F(FuzzSeedsInWindows, LedgerSaveMatchesTheProperty) {
     EXPECT_GE(compared, 5);
 }
 
+// A load writes each field from the file's bytes into its cell: every cell of
+// every record, damaged files and a record named twice included, holds what the
+// decoded file holds for it, one load after another in the same window.
+TEST_F(FuzzSeedsInWindows, LoadedGridsHoldTheDecodedRecords) {
+    std::vector<fs::path> files = inputs("corpus", "ledger");
+    for (const fs::path& file : inputs("regressions", "ledger")) files.push_back(file);
+    // Record 2 given twice, its second machines text empty; record 3 skipped; an
+    // extra text in a file without the extra block.
+    LedgerImage twice;
+    twice.year = "2006";
+    twice.records = {{" 1/2", "", "A", "M1", "", "", "10", "c1", 0},
+                     {" 1/3", "", "B", "M2", "", "", "20", "c2", 0},
+                     {" 1/4", "", "C", "M3", "", "", "30", "c3", 0},
+                     {" 1/5", "", "D", "M4", "", "", "40", "c4", 0}};
+    std::string bytes_twice = encode_ledger(twice);
+    const std::string again = std::string("\xFF\xFF\x00\x02", 4) + "\xFF\x01\x01" "X" + std::string("\xFF\x02\x00", 3) +
+                              "\xFF\x0A\x01" "E" + std::string("\xFF\x10\x00\x02" "c9", 6);
+    bytes_twice.insert(bytes_twice.size() - 1, again);
+    std::string skipped = bytes_twice;
+    const std::string third = std::string("\xFF\xFF\x00\x03", 4);
+    const std::size_t at = skipped.find(third);
+    ASSERT_NE(at, std::string::npos);
+    skipped.replace(at, third.size(), std::string("\xFF\xFF\x00\x05", 4));
+    int compared = 0;
+    const auto check = [&](const std::string& bytes, const std::string& what) {
+        DecodedLedger decoded;
+        if (decode_ledger(bytes, decoded) == DecodeResult::WrongFormat) return;
+        const bool extra = decoded.extra.has_value();
+        const HeldLedger held = held_ledger(decoded);
+        write_bytes(u("seed.vqd"), bytes);
+        load(path(u("seed.vqd")));
+        TForm1& f = *form1;
+        ASSERT_EQ(f.rec_count, decoded.highest_record) << what;
+        ASSERT_EQ(f.StringGrid5->row_count(), std::max(decoded.stored_count, decoded.highest_record) + 1) << what;
+        for (int r = 1; r <= f.rec_count; ++r) {
+            const LedgerRecord& want = held.records[static_cast<std::size_t>(r - 1)];
+            EXPECT_EQ(f.StringGrid1->cell(0, r), want.date) << what << " record " << r;
+            if (extra) {
+                EXPECT_EQ(f.StringGrid1->cell(f.extra_col, r), want.extra) << what << " record " << r;
+            }
+            EXPECT_EQ(f.StringGrid1->cell(f.hall_col, r), want.hall) << what << " record " << r;
+            EXPECT_EQ(f.StringGrid1->cell(f.machine_col, r), want.machines) << what << " record " << r;
+            EXPECT_EQ(f.StringGrid1->cell(f.balance_col, r), want.balance) << what << " record " << r;
+            EXPECT_EQ(f.StringGrid5->cell(0, r), want.detail) << what << " record " << r;
+            EXPECT_EQ(f.StringGrid5->cell(1, r), want.totals) << what << " record " << r;
+            EXPECT_EQ(f.StringGrid5->cell(2, r), want.comment) << what << " record " << r;
+        }
+        for (int c = 0; c < f.StringGrid1->col_count(); ++c)
+            EXPECT_EQ(f.StringGrid1->cell(c, f.rec_count + 1), "") << what << " column " << c;
+        for (const AttributeEntry& a : held.attributes)
+            EXPECT_EQ(f.StringGrid10->cell(1, a.index), a.columns[0]) << what << " attribute " << a.index;
+        ++compared;
+    };
+    for (const fs::path& file : files) check(file_bytes(file), file.string());
+    check(bytes_twice, "a record given twice");
+    check(skipped, "a record skipped");
+    EXPECT_GE(compared, 7);
+    // The second giving of record 2 is the one kept, its empty machines shown as " ".
+    check(bytes_twice, "a record given twice, again");
+    EXPECT_EQ(form1->StringGrid1->cell(form1->hall_col, 2), "X");
+    EXPECT_EQ(form1->StringGrid1->cell(form1->machine_col, 2), " ");
+    EXPECT_EQ(form1->StringGrid5->cell(2, 2), "c9");
+    check(skipped, "a record skipped, again");
+    EXPECT_EQ(form1->rec_count, 5);
+    EXPECT_EQ(form1->StringGrid1->cell(form1->machine_col, 3), " ");
+    EXPECT_EQ(form1->StringGrid1->cell(0, 3), "");
+}
+
 TEST_F(FuzzSeedsInWindows, RecordsSaveMatchesTheProperty) {
     static_assert(fuzz::kYearGridRowsAtStart == TForm5::kYearGridRows);
     int compared = 0;

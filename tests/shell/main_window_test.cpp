@@ -16,6 +16,7 @@
 #include "framework/runtime.h"
 #include "framework/widgets.h"
 #include "ledger/ledger_codec.h"
+#include "ledger/record_fields.h"
 #include "tests/support/app_fixture.h"
 
 namespace velmo::testing {
@@ -68,6 +69,36 @@ TEST_F(MainWindow, StartUpOpensTheFileNamedOnTheCommandLine) {
     EXPECT_EQ(form1->Memo1->toPlainText(), QStringLiteral("note"));  // the selected record's comment
     EXPECT_EQ(form1->StaticText1->text(), u("ＴＯＴＡＬ ＋700"));
     EXPECT_TRUE(dialogs.shown.empty());
+}
+
+// The selection stays on row 1 from one ledger to the next: the comment box and
+// the status bar must still show the newly loaded ledger's record, or none.
+TEST_F(MainWindow, EachLoadShowsItsOwnSelectedRecordWhenTheSelectionStaysOnItsRow) {
+    const auto ledger = [](const char* comment, const char* investment, const char* payout) {
+        LedgerImage image;
+        image.year = "2003";
+        image.records.push_back({" 2/3", "", "H", "M", "", pack_day_totals({investment, payout}), "1", comment, 0});
+        return encode_ledger(image);
+    };
+    write_bytes(QStringLiteral("a.vqd"), ledger("first", "100", "800"));
+    write_bytes(QStringLiteral("b.vqd"), ledger("second", "300", "50"));
+    load(path(QStringLiteral("a.vqd")));
+    ASSERT_EQ(form1->StringGrid1->row(), 1);
+    EXPECT_EQ(form1->Memo1->toPlainText(), QStringLiteral("first"));
+    EXPECT_EQ(form1->StatusBar1->panel_text(0), QStringLiteral("BET: 100  PAYOUT: 800"));
+
+    load(path(QStringLiteral("b.vqd")));
+    ASSERT_EQ(form1->StringGrid1->row(), 1);
+    EXPECT_EQ(form1->Memo1->toPlainText(), QStringLiteral("second"));
+    EXPECT_EQ(form1->StatusBar1->panel_text(0), QStringLiteral("BET: 300  PAYOUT: 50"));
+
+    // A new ledger has no record to show.
+    form1->year_text = "2005";
+    dialogs.answers = {true};
+    load(path(QStringLiteral("vq2005.vqd")));
+    EXPECT_EQ(form1->rec_count, 0);
+    EXPECT_EQ(form1->Memo1->toPlainText(), QString());
+    EXPECT_EQ(form1->StatusBar1->panel_text(0), QString());
 }
 
 TEST_F(MainWindow, StartUpWithoutArgumentsUsesTheYearsDefaultFile) {

@@ -1,5 +1,6 @@
 #include "framework/draw.h"
 
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QPainter>
 
@@ -7,9 +8,26 @@
 
 namespace velmo {
 
+namespace {
+
+// The interface font's families: the first of the two that is installed alone, so
+// that a font made from it asks the font configuration for fallback fonts only
+// when a character is missing (a second family makes every new size and script
+// ask at once); both, in order, when neither is installed.
+const QStringList& ui_families() {
+    static const QStringList families = [] {
+        for (const QString& family : {QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP")})
+            if (QFontDatabase::hasFamily(family)) return QStringList{family};
+        return QStringList{QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP")};
+    }();
+    return families;
+}
+
+}  // namespace
+
 QFont ui_font(int pixel_height) {
     QFont font;
-    font.setFamilies({QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP")});
+    font.setFamilies(ui_families());
     font.setPixelSize(pixel_height > 0 ? pixel_height : 1);
     font.setStyleStrategy(QFont::PreferAntialias);
     return font;

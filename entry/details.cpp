@@ -8,9 +8,9 @@
 #include "shell/tform1.h"
 
 void TForm1::StringGrid1Click() {
-    Memo1->clear();
     const int r = StringGrid1->row();
     if (r > rec_count || r < 1) {
+        Memo1->clear();
         for (int i = 0; i < 3; ++i) StatusBar1->set_panel_text(i, QString());
         return;
     }
@@ -19,7 +19,9 @@ void TForm1::StringGrid1Click() {
     sel_payout_text = totals.payout;
     StatusBar1->set_panel_text(0, QStringLiteral("BET: ") + velmo::from_cp932(totals.investment) +
                                       QStringLiteral("  PAYOUT: ") + velmo::from_cp932(totals.payout));
-    Memo1->setPlainText(velmo::from_cp932(StringGrid5->cell(2, r)));
+    // The box is laid out again only for another text.
+    const QString comment = velmo::from_cp932(StringGrid5->cell(2, r));
+    if (Memo1->toPlainText() != comment) Memo1->setPlainText(comment);
 
     const int m = velmo::date_text_month(StringGrid1->cell(0, r));
     const std::string& month_balance = StringGrid2->cell(3, m);

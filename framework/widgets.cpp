@@ -1,5 +1,6 @@
 #include "framework/widgets.h"
 
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -111,6 +112,17 @@ bool may_take_focus(const QWidget& taker) {
     if (!current || current == &taker) return true;
     // A control on a hidden page, or a disabled one, is not being operated.
     return !(current->isVisible() && current->isEnabled());
+}
+
+void offer_values(QComboBox& box, const QStringList& values) {
+    bool same = box.count() == values.size();
+    for (int i = 0; same && i < box.count(); ++i) same = box.itemText(i) == values[i];
+    if (!same) {
+        box.clear();
+        box.addItems(values);
+    }
+    if (box.currentIndex() != -1) box.setCurrentIndex(-1);
+    if (box.isEditable() && !box.currentText().isEmpty()) box.setEditText(QString());
 }
 
 }  // namespace velmo

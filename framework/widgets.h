@@ -2,10 +2,13 @@
 // Small widgets the windows are built from: a status bar of fixed-width text
 // panels, a splitter bar that reports where it was dropped, and a paint box
 // whose owner draws it.
+#include <QStringList>
 #include <QWidget>
 
 #include <functional>
 #include <vector>
+
+class QComboBox;
 
 namespace velmo {
 
@@ -68,5 +71,9 @@ protected:
 // control of its window that has the focus, such as a button the user is pressing
 // or a check box the user toggles with the space bar.
 bool may_take_focus(const QWidget& taker);
+
+// Makes box offer exactly values, in order, with none chosen and an empty edit
+// field. A box that already does is left as it is: nothing is laid out again.
+void offer_values(QComboBox& box, const QStringList& values);
 
 }  // namespace velmo

@@ -15,6 +15,7 @@
 #include "framework/cp932.h"
 #include "framework/dialogs.h"
 #include "framework/runtime.h"
+#include "framework/widgets.h"
 #include "ledger/ledger_codec.h"
 #include "ledger/ledger_model.h"
 #include "ledger/registry_file.h"
@@ -112,11 +113,10 @@ void TForm1::reset_for_load() {
     extra_steps = 0;
     Button3->setEnabled(true);
 
-    if (has_extra == 1) {
-        Form7->ComboBox2->clear();
-        Form2->ComboBox3->clear();
+    // The extra values' drop-downs keep their lists until the file is read: a file
+    // with the same list leaves them as they are (offer_extra_values).
+    if (has_extra == 1)
         for (int r = 1; r < StringGrid6->row_count(); ++r) StringGrid6->set_cell(0, r, std::string());
-    }
     has_extra = 0;
     PageControl1->setTabText(PageControl1->indexOf(TabSheet3), u("曜日収支"));
     StringGrid6->hide();
@@ -144,6 +144,7 @@ void TForm1::load_ledger() {
     if (read.status == velmo::ReadStatus::TooLarge) {
         // No ledger is this large: refused like a file of another format, and nothing is written.
         velmo::dialogs().message(velmo::too_large_message(file_name));
+        offer_extra_values({});
         close_for_unreadable_file();
         return;
     }
@@ -159,6 +160,7 @@ void TForm1::load_ledger() {
         const velmo::DecodeResult result = velmo::decode_ledger(read.bytes, file, placer);
         if (result == velmo::DecodeResult::WrongFormat) {
             velmo::dialogs().message(u("ファイル形式が違います"));
+            offer_extra_values({});
             close_for_unreadable_file();
             return;
         }
@@ -180,6 +182,8 @@ void TForm1::load_ledger() {
         }
     }
 
+    // A ledger without the extra column offers no extra values.
+    if (has_extra == 0) offer_extra_values({});
     // Headers and views.
     StringGrid2->set_cell(0, 0, year_text + SJ(u8"年"));
     StringGrid3->set_cell(0, 0, year_text + SJ(u8"年"));
@@ -205,6 +209,12 @@ void TForm1::close_for_unreadable_file() {
     // Queued: the load may run inside an event handler (a drop), which must
     // return before the window goes.
     QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+}
+
+void TForm1::offer_extra_values(const QStringList& values) {
+    // Loaded values are offered, none chosen.
+    velmo::offer_values(*Form7->ComboBox2, values);
+    velmo::offer_values(*Form2->ComboBox3, values);
 }
 
 void TForm1::apply_extra_block(const velmo::ExtraColumnBlock& block) {
@@ -234,12 +244,7 @@ void TForm1::apply_extra_block(const velmo::ExtraColumnBlock& block) {
         values.append(from_cp932(block.list[i]));
         StringGrid6->set_cell(0, static_cast<int>(i) + 1, block.list[i]);
     }
-    // Each box takes the values in one step.
-    Form7->ComboBox2->addItems(values);
-    Form2->ComboBox3->addItems(values);
-    // Loaded values are offered, none chosen.
-    Form7->ComboBox2->setCurrentIndex(-1);
-    Form2->ComboBox3->setCurrentIndex(-1);
+    offer_extra_values(values);
     StringGrid6->show();
     StringGrid6->set_col_width(0, Form7->extra_width);
     StringGrid6->set_cell(1, 0, block.name);

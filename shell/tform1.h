@@ -96,6 +96,8 @@ public:
     // Steps 1 and 2 of loading: resets the roles and the extra column's window state.
     void reset_for_load();
     void apply_extra_block(const velmo::ExtraColumnBlock& block);
+    // The extra values the entry dialog and the extra column's dialog offer.
+    void offer_extra_values(const QStringList& values);
     // Sizes the grids for the records a file says it holds (ledger_io.cpp's field
     // placer calls it as the fields start).
     void size_for_records(int records);

@@ -187,6 +187,52 @@ TEST_F(ExtraColumn, PresetValuesAreUniqueAndAtMostTen) {
     EXPECT_EQ(form2->ComboBox3->itemText(0), QStringLiteral("1"));
 }
 
+// Each load offers its own file's values, none chosen, whatever the boxes held:
+// the same list with a value left chosen or typed, another list, no column at all.
+TEST_F(ExtraColumn, EachLoadOffersItsOwnValuesWithNoneChosen) {
+    const auto ledger = [](std::vector<std::string> values) {
+        LedgerImage image;
+        image.year = "2004";
+        ExtraColumnBlock extra;
+        extra.name = sj("天気");
+        extra.width_text = "28";
+        extra.list = std::move(values);
+        image.extra = extra;
+        return encode_ledger(image);
+    };
+    const auto offered = [](QComboBox* box) {
+        QStringList items;
+        for (int i = 0; i < box->count(); ++i) items.append(box->itemText(i));
+        return items;
+    };
+    write_bytes(QStringLiteral("a.vqd"), ledger({sj("晴"), sj("雨")}));
+    write_bytes(QStringLiteral("c.vqd"), ledger({sj("曇")}));
+    load(path(QStringLiteral("a.vqd")));
+    form2->ComboBox3->setCurrentIndex(1);
+    form7->ComboBox2->setEditText(QStringLiteral("typed"));
+
+    load(path(QStringLiteral("a.vqd")));
+    for (QComboBox* box : {form2->ComboBox3, form7->ComboBox2}) {
+        EXPECT_EQ(offered(box), (QStringList{u("晴"), u("雨")}));
+        EXPECT_EQ(box->currentIndex(), -1);
+        EXPECT_EQ(box->currentText(), QString());
+    }
+    form2->ComboBox3->setEditText(QStringLiteral("typed"));
+    load(path(QStringLiteral("c.vqd")));
+    for (QComboBox* box : {form2->ComboBox3, form7->ComboBox2}) {
+        EXPECT_EQ(offered(box), QStringList{u("曇")});
+        EXPECT_EQ(box->currentIndex(), -1);
+        EXPECT_EQ(box->currentText(), QString());
+    }
+    // The fixture's own ledger has no extra column.
+    load(path(QStringLiteral("x.vqd")));
+    EXPECT_EQ(form1->has_extra, 0);
+    for (QComboBox* box : {form2->ComboBox3, form7->ComboBox2}) {
+        EXPECT_EQ(box->count(), 0);
+        EXPECT_EQ(box->currentText(), QString());
+    }
+}
+
 TEST_F(ExtraColumn, PresetValuesAreOfferedWithNoneChosenAndEnterAddsNone) {
     LedgerImage image;
     image.year = "2004";

@@ -16,6 +16,7 @@
 #include "entry/tform7.h"
 #include "framework/cp932.h"
 #include "framework/dialogs.h"
+#include "framework/widgets.h"
 #include "ledger/ledger_model.h"
 #include "shell/tform1.h"
 
@@ -151,9 +152,9 @@ void TForm7::Button2Click() {
     f.PageControl1->setTabText(f.PageControl1->indexOf(f.TabSheet3), u("曜日収支、") + Edit1->text());
     f.StringGrid6->show();
     f.StringGrid6->set_cell(1, 0, name);
-    Form2->ComboBox3->clear();
-    for (int i = 0; i < ComboBox2->count(); ++i) Form2->ComboBox3->addItem(ComboBox2->itemText(i));
-    Form2->ComboBox3->setCurrentIndex(-1);  // a record gets a value only when the user chooses one
+    QStringList values;
+    for (int i = 0; i < ComboBox2->count(); ++i) values.append(ComboBox2->itemText(i));
+    velmo::offer_values(*Form2->ComboBox3, values);  // a record gets a value only when the user chooses one
     f.IncomeTuika->setText(u("項目訂正"));
     f.apply_width_step();  // the entry dialog's value group follows the column
     f.compute_extra_summary();

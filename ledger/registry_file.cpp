@@ -11,6 +11,7 @@
 #include "framework/cp932.h"
 #include "framework/dialogs.h"
 #include "framework/runtime.h"
+#include "framework/widgets.h"
 #include "shell/tform1.h"
 
 namespace velmo {
@@ -43,10 +44,10 @@ namespace {
 
 void refill_combo(QComboBox* combo, const std::vector<std::string>& names) {
     if (!combo) return;
-    combo->clear();
-    combo->setEditText(QString());
-    for (const auto& name : names) combo->addItem(from_cp932(name));
-    combo->setCurrentIndex(-1);  // the box stays empty until the user picks or types a name
+    QStringList items;
+    items.reserve(static_cast<qsizetype>(names.size()));
+    for (const auto& name : names) items.append(from_cp932(name));
+    offer_values(*combo, items);  // the box stays empty until the user picks or types a name
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "framework/draw.h"
 #include "framework/runtime.h"
 #include "framework/text_guard.h"
+#include "framework/widgets.h"
 #include "ledger/ledger_codec.h"
 #include "framework/string_grid.h"
 
@@ -44,13 +45,11 @@ void TForm2::build() {
     GroupBox2 = new QGroupBox(u("ホール名"), this);
     GroupBox2->setGeometry(246, 4, 166, 48);
     ComboBox1 = new QComboBox(GroupBox2);
-    ComboBox1->setEditable(true);
     ComboBox1->setGeometry(6, 18, 154, 22);
 
     auto* l2 = new QLabel(u("プレイ機種名"), this);
     l2->setGeometry(246, 60, 160, 16);
     ComboBox2 = new QComboBox(this);
-    ComboBox2->setEditable(true);
     ComboBox2->setGeometry(246, 76, 166, 22);
     auto* l3 = new QLabel(u("投資金額"), this);
     l3->setGeometry(246, 106, 80, 16);
@@ -84,7 +83,6 @@ void TForm2::build() {
     GroupBox5 = new QGroupBox(this);
     GroupBox5->setGeometry(8, 488, 300, 60);
     ComboBox3 = new QComboBox(GroupBox5);
-    ComboBox3->setEditable(true);
     ComboBox3->setGeometry(6, 22, 200, 22);
     GroupBox5->hide();
 
@@ -105,9 +103,6 @@ void TForm2::build() {
         e->setAttribute(Qt::WA_InputMethodEnabled, false);
         e->installEventFilter(this);
     }
-    velmo::guard_text(ComboBox1, velmo::kShortTextMax);
-    velmo::guard_text(ComboBox2, velmo::kShortTextMax);
-    velmo::guard_text(ComboBox3, velmo::kShortTextMax);
     velmo::guard_text(Memo1, 2000);
 
     StringGrid1->on_draw_cell = [this](int col, int row, const QRect& rect, velmo::DrawState state) {
@@ -160,6 +155,11 @@ void TForm2::set_calendar_date(QDate date) {
 }
 
 void TForm2::setVisible(bool visible) {
-    if (visible) MonthCalendar1();
+    if (visible) {
+        MonthCalendar1();
+        // The drop-downs get their edit fields (guarded like the stored texts) on the first showing.
+        for (QComboBox* box : {ComboBox1, ComboBox2, ComboBox3})
+            if (velmo::make_editable(*box)) velmo::guard_text(box, velmo::kShortTextMax);
+    }
     QWidget::setVisible(visible);
 }

@@ -86,6 +86,7 @@ public:
     // is what the user has not changed, and those fields keep the stored bytes.
     void remember_correction(const velmo::RecordRow& stored);
 
+    // Showing makes the date calendar and the drop-downs' edit fields, once.
     void setVisible(bool visible) override;
 
 protected:

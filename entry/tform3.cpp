@@ -18,6 +18,7 @@
 
 #include "entry/registry_dialog.h"
 #include "framework/cp932.h"
+#include "framework/widgets.h"
 #include "framework/draw.h"
 #include "framework/text_guard.h"
 #include "ledger/registry_file.h"
@@ -99,8 +100,7 @@ void TForm3::build() {
     PageControl1->setGeometry(4, 4, kClientWidth - 8, 390);
     TabSheet1 = new QWidget();
     TabSheet2 = new QWidget();
-    PageControl1->addTab(TabSheet1, u("ホール名登録"));
-    PageControl1->addTab(TabSheet2, u("機種名登録"));
+    velmo::add_pages(*PageControl1, {{TabSheet1, u("ホール名登録")}, {TabSheet2, u("機種名登録")}});
 
     // Hall page.
     Edit1 = new QLineEdit(TabSheet1);

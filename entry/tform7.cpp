@@ -11,6 +11,7 @@
 #include "framework/cp932.h"
 #include "framework/draw.h"
 #include "framework/text_guard.h"
+#include "framework/widgets.h"
 #include "ledger/ledger_codec.h"
 #include "shell/tform1.h"
 
@@ -56,10 +57,8 @@ void TForm7::build() {
     ComboBox1->setCurrentIndex(4);
     label("セル幅(ドット)", 244, 22, 86);
     ComboBox3 = new QComboBox(GroupBox1);
-    ComboBox3->setEditable(true);
     ComboBox3->setGeometry(244, 38, 70, 22);
-    for (int w = 14; w <= 182; w += 14) ComboBox3->addItem(QString::number(w));
-    ComboBox3->setEditText(QStringLiteral("14"));
+    for (int w = 14; w <= 182; w += 14) ComboBox3->addItem(QString::number(w));  // 14 chosen
 
     auto* format = new QGroupBox(u("書式"), GroupBox1);
     format->setGeometry(10, 68, 314, 44);
@@ -84,7 +83,6 @@ void TForm7::build() {
     Label5 = new QLabel(u("リストデータ登録"), list);
     Label5->setGeometry(8, 6, 200, 16);
     ComboBox2 = new QComboBox(list);
-    ComboBox2->setEditable(true);
     ComboBox2->setGeometry(8, 26, 180, 22);
     Button4 = new QPushButton(u("登録"), list);
     Button4->setGeometry(196, 24, 44, 24);
@@ -110,9 +108,17 @@ void TForm7::build() {
     // Enter in an edit field adds nothing to a list: preset values go in through 登録 alone.
     for (QComboBox* box : {ComboBox2, ComboBox3}) box->setInsertPolicy(QComboBox::NoInsert);
 
-    // The name and the preset values are stored as one-byte-length texts.
+    // The name is stored as a one-byte-length text.
     velmo::guard_text(Edit1, velmo::kShortTextMax);
-    velmo::guard_text(ComboBox2, velmo::kShortTextMax);
+}
+
+void TForm7::setVisible(bool visible) {
+    if (visible) {
+        velmo::make_editable(*ComboBox3);
+        // Preset values are stored as one-byte-length texts.
+        if (velmo::make_editable(*ComboBox2)) velmo::guard_text(ComboBox2, velmo::kShortTextMax);
+    }
+    QWidget::setVisible(visible);
 }
 
 void TForm7::close7() {

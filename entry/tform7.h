@@ -53,6 +53,9 @@ public:
     // Closing without applying: hide, and give the main window back.
     void close7();
 
+    // Showing gives the drop-downs their edit fields, once.
+    void setVisible(bool visible) override;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTabWidget>
 
 #include <algorithm>
 
@@ -123,6 +124,18 @@ void offer_values(QComboBox& box, const QStringList& values) {
     }
     if (box.currentIndex() != -1) box.setCurrentIndex(-1);
     if (box.isEditable() && !box.currentText().isEmpty()) box.setEditText(QString());
+}
+
+bool make_editable(QComboBox& box) {
+    if (box.isEditable()) return false;
+    box.setEditable(true);
+    return true;
+}
+
+void add_pages(QTabWidget& tabs, const std::vector<Page>& pages) {
+    const int first = tabs.count();
+    for (const Page& p : pages) tabs.addTab(p.page, QString());
+    for (std::size_t i = 0; i < pages.size(); ++i) tabs.setTabText(first + static_cast<int>(i), pages[i].caption);
 }
 
 }  // namespace velmo

@@ -9,6 +9,7 @@
 #include <vector>
 
 class QComboBox;
+class QTabWidget;
 
 namespace velmo {
 
@@ -75,5 +76,22 @@ bool may_take_focus(const QWidget& taker);
 // Makes box offer exactly values, in order, with none chosen and an empty edit
 // field. A box that already does is left as it is: nothing is laid out again.
 void offer_values(QComboBox& box, const QStringList& values);
+
+// Gives box its edit field unless it has one; true when it got it now. An edit
+// field comes with a completer and a popup list, the costliest parts of a
+// drop-down to set up, so a dialog gives its drop-downs their edit fields when
+// it is first shown rather than when it is made. Until then a box keeps its
+// list and choice and has no edit text.
+bool make_editable(QComboBox& box);
+
+// Adds pages to the end of tabs with their captions. The tabs are added
+// without captions and named afterwards, so that a hidden tab bar measures
+// its captions once, when it is first shown, instead of all of them again
+// for every page added.
+struct Page {
+    QWidget* page;
+    QString caption;
+};
+void add_pages(QTabWidget& tabs, const std::vector<Page>& pages);
 
 }  // namespace velmo

@@ -9,6 +9,7 @@
 #include <QTabWidget>
 
 #include "framework/cp932.h"
+#include "framework/widgets.h"
 #include "framework/dialogs.h"
 #include "framework/draw.h"
 #include "framework/runtime.h"
@@ -78,11 +79,13 @@ void TForm5::build() {
     PageControl1->setGeometry(0, 0, 648, 237);
     const char* captions[] = {"生涯収支", "収支ﾍﾞｽﾄ10", "収支ﾜｰｽﾄ10", "月間ﾍﾞｽﾄ10", "月間ﾜｰｽﾄ10"};
     const char* hints[] = {"生涯成績", "勝ち額ﾗﾝｷﾝｸﾞ", "負け額ﾗﾝｷﾝｸﾞ", "月間勝ち額ﾗﾝｷﾝｸﾞ", "月間負け額ﾗﾝｷﾝｸﾞ"};
+    std::vector<velmo::Page> pages;
     for (int i = 0; i < 5; ++i) {
         TabSheet[static_cast<std::size_t>(i)] = new QWidget;
-        PageControl1->addTab(TabSheet[static_cast<std::size_t>(i)], u(captions[i]));
-        PageControl1->setTabToolTip(i, u(hints[i]));
+        pages.push_back({TabSheet[static_cast<std::size_t>(i)], u(captions[i])});
     }
+    velmo::add_pages(*PageControl1, pages);
+    for (int i = 0; i < 5; ++i) PageControl1->setTabToolTip(i, u(hints[i]));
 
     StaticText1 = new QLabel(this);
     StaticText1->setGeometry(400, 1, 244, 20);

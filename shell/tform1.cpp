@@ -135,10 +135,11 @@ void TForm1::build_window() {
     PageControl1->setGeometry(-1, 54, 650, 374);
     PageControl1->setFont(velmo::ui_font(15));
     PageControl1->setDocumentMode(true);  // no frame: the pages keep the full height their controls need
-    auto sheet = [this](const char* caption) {
+    std::vector<velmo::Page> pages;
+    auto sheet = [&pages](const char* caption) {
         auto* page = new QWidget();
         page->setFont(velmo::ui_font(12));
-        PageControl1->addTab(page, u(caption));
+        pages.push_back({page, u(caption)});
         return page;
     };
     TabSheet1 = sheet("年収支一覧");
@@ -148,6 +149,7 @@ void TForm1::build_window() {
     TabSheet5 = sheet("機種別収支");
     TabSheet6 = sheet("属性別収支");
     TabSheet7 = sheet("グラフ");
+    velmo::add_pages(*PageControl1, pages);
 
     build_year_list_tab();
     build_summary_tabs();

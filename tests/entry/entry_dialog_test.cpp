@@ -390,6 +390,19 @@ TEST_F(EntryDialog, TypedTextsStayStorable) {
     EXPECT_EQ(form2->ComboBox1->currentText().size(), 127);
     form2->Memo1->setPlainText(QString(1500, QChar(0x3042)));  // あ: two bytes each
     EXPECT_EQ(cp932_lossy(form2->Memo1->toPlainText()).size(), 2000u);
+
+    // Every drop-down's edit field is guarded, also on a later opening.
+    QTest::mouseClick(form2->Button2, Qt::LeftButton);
+    form1->SpeedButton1Click();
+    for (QComboBox* box : {form2->ComboBox1, form2->ComboBox2, form2->ComboBox3}) {
+        const size_t messages = dialogs.shown.size();
+        box->setEditText(u("台"));
+        box->lineEdit()->insert(QString::fromUtf8("😀"));
+        EXPECT_EQ(box->currentText(), u("台"));
+        EXPECT_EQ(dialogs.shown.size(), messages + 1);
+        box->setEditText(QString(200, QLatin1Char('h')));
+        EXPECT_EQ(box->currentText().size(), 127);
+    }
 }
 
 TEST_F(EntryDialog, CorrectionsAfterOpeningsWithMoreMachinesChangeNoByte) {

@@ -14,6 +14,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "entry/extra_column.h"
 #include "ledger/ledger_codec.h"
 #include "tests/support/app_fixture.h"
@@ -207,9 +209,20 @@ TEST_F(ExtraColumn, EachLoadOffersItsOwnValuesWithNoneChosen) {
     };
     write_bytes(QStringLiteral("a.vqd"), ledger({sj("晴"), sj("雨")}));
     write_bytes(QStringLiteral("c.vqd"), ledger({sj("曇")}));
+    // A value is chosen or typed where the user can: in the shown dialogs, left with them.
+    const auto leave_in_dialogs = [this](const std::function<void()>& in_entry, const std::function<void()>& in_extra) {
+        form1->SpeedButton1Click();
+        in_entry();
+        QTest::mouseClick(form2->Button2, Qt::LeftButton);
+        form1->IncomeTuikaClick();
+        in_extra();
+        form7->close7();
+    };
     load(path(QStringLiteral("a.vqd")));
-    form2->ComboBox3->setCurrentIndex(1);
-    form7->ComboBox2->setEditText(QStringLiteral("typed"));
+    leave_in_dialogs([this] { form2->ComboBox3->setCurrentIndex(1); },
+                     [this] { form7->ComboBox2->setEditText(QStringLiteral("typed")); });
+    ASSERT_EQ(form2->ComboBox3->currentText(), u("雨"));
+    ASSERT_EQ(form7->ComboBox2->currentText(), QStringLiteral("typed"));
 
     load(path(QStringLiteral("a.vqd")));
     for (QComboBox* box : {form2->ComboBox3, form7->ComboBox2}) {
@@ -217,7 +230,8 @@ TEST_F(ExtraColumn, EachLoadOffersItsOwnValuesWithNoneChosen) {
         EXPECT_EQ(box->currentIndex(), -1);
         EXPECT_EQ(box->currentText(), QString());
     }
-    form2->ComboBox3->setEditText(QStringLiteral("typed"));
+    leave_in_dialogs([this] { form2->ComboBox3->setEditText(QStringLiteral("typed")); }, [] {});
+    ASSERT_EQ(form2->ComboBox3->currentText(), QStringLiteral("typed"));
     load(path(QStringLiteral("c.vqd")));
     for (QComboBox* box : {form2->ComboBox3, form7->ComboBox2}) {
         EXPECT_EQ(offered(box), QStringList{u("曇")});

@@ -151,7 +151,6 @@ void TForm3::build() {
         name->setGeometry(x + 20, y, 100, 20);
         name->setMaxLength(static_cast<int>(kAttributeNameBytes));
         name->setProperty("Tag", i);
-        name->setStyleSheet(kPlainName);
         velmo::guard_text(name, kAttributeNameBytes);
         CheckBox[static_cast<std::size_t>(i)] = box;
         AttributeEdit[static_cast<std::size_t>(i)] = name;
@@ -380,6 +379,15 @@ void TForm3::form3open() {
 void TForm3::form3close() { velmo::write_registry(); }
 
 void TForm3::Button4Click() { velmo::write_registry(); }
+
+void TForm3::setVisible(bool visible) {
+    // The name boxes get their background on the first showing: a style sheet
+    // is costly to set up and to apply, and nothing shows them before.
+    if (visible)
+        for (QLineEdit* name : AttributeEdit)
+            if (name->styleSheet().isEmpty()) name->setStyleSheet(kPlainName);
+    QWidget::setVisible(visible);
+}
 
 void TForm3::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);

@@ -84,6 +84,9 @@ public:
     // Byte length of the name box's text at the previous key release.
     std::size_t remembered_length = 0;
 
+    // Showing gives the attribute name boxes their background, once.
+    void setVisible(bool visible) override;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

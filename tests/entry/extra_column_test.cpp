@@ -18,6 +18,7 @@
 
 #include "entry/extra_column.h"
 #include "ledger/ledger_codec.h"
+#include "ledger/record_fields.h"
 #include "tests/support/app_fixture.h"
 #include "tests/support/figures_check.h"
 
@@ -298,6 +299,38 @@ TEST_F(ExtraColumn, PresetValuesAreOfferedWithNoneChosenAndEnterAddsNone) {
     QTest::mouseClick(form7->Button2, Qt::LeftButton);
     EXPECT_EQ(form2->ComboBox3->count(), 9);
     EXPECT_EQ(form2->ComboBox3->currentText(), QString());
+}
+
+TEST_F(ExtraColumn, ACorrectionAsTheEntryDialogsFirstOpeningKeepsEveryField) {
+    LedgerImage image;
+    image.year = "2004";
+    ExtraColumnBlock extra;
+    extra.name = sj("天気");
+    extra.width_text = "28";
+    extra.list = {sj("晴"), sj("雨")};
+    image.extra = extra;
+    image.records.push_back({" 3/1", sj("曇"), sj("駅前"), "A" + sj("、") + "B",
+                             pack_machine_detail({{"A", "100", "300"}, {"B", "200", "0"}}), pack_day_totals({"300", "300"}),
+                             "0", sj("メモ"), 0});
+    write_bytes(QStringLiteral("e.vqd"), encode_ledger(image));
+    load(path(QStringLiteral("e.vqd")));
+    const auto record = [this] {
+        std::vector<std::string> fields;
+        for (int col = 0; col < form1->StringGrid1->col_count(); ++col) fields.push_back(cell(col, 1));
+        for (int col = 0; col < 3; ++col) fields.push_back(form1->StringGrid5->cell(col, 1));
+        return fields;
+    };
+    const std::vector<std::string> loaded = record();
+
+    // The entry dialog has not been shown since the windows were made.
+    form1->StringGrid1->set_row(1);
+    form1->correction();
+    ASSERT_TRUE(form2->isVisible());
+    EXPECT_EQ(form2->ComboBox1->currentText(), u("駅前"));
+    EXPECT_EQ(form2->ComboBox3->currentText(), u("曇"));
+    QTest::mouseClick(form2->Button1, Qt::LeftButton);
+    EXPECT_FALSE(form2->isVisible());
+    EXPECT_EQ(record(), loaded);
 }
 
 TEST_F(ExtraColumn, DialogOpensCentredWithEveryCaptionReadable) {

@@ -45,6 +45,17 @@ protected:
         QTest::mouseClick(form7->Button2, Qt::LeftButton);
     }
     std::string cell(int col, int row) { return form1->StringGrid1->cell(col, row); }
+    // A ledger of 2004 with a 天気 column, 28 pixels wide, offering values.
+    static LedgerImage weather_ledger(std::vector<std::string> values) {
+        LedgerImage image;
+        image.year = "2004";
+        ExtraColumnBlock extra;
+        extra.name = sj("天気");
+        extra.width_text = "28";
+        extra.list = std::move(values);
+        image.extra = extra;
+        return image;
+    }
 };
 
 TEST_F(ExtraColumn, AddedAtPlaceThreeMovesEveryRoleRight) {
@@ -193,16 +204,7 @@ TEST_F(ExtraColumn, PresetValuesAreUniqueAndAtMostTen) {
 // Each load offers its own file's values, none chosen, whatever the boxes held:
 // the same list with a value left chosen or typed, another list, no column at all.
 TEST_F(ExtraColumn, EachLoadOffersItsOwnValuesWithNoneChosen) {
-    const auto ledger = [](std::vector<std::string> values) {
-        LedgerImage image;
-        image.year = "2004";
-        ExtraColumnBlock extra;
-        extra.name = sj("天気");
-        extra.width_text = "28";
-        extra.list = std::move(values);
-        image.extra = extra;
-        return encode_ledger(image);
-    };
+    const auto ledger = [](std::vector<std::string> values) { return encode_ledger(weather_ledger(std::move(values))); };
     const auto offered = [](QComboBox* box) {
         QStringList items;
         for (int i = 0; i < box->count(); ++i) items.append(box->itemText(i));
@@ -249,14 +251,7 @@ TEST_F(ExtraColumn, EachLoadOffersItsOwnValuesWithNoneChosen) {
 }
 
 TEST_F(ExtraColumn, PresetValuesAreOfferedWithNoneChosenAndEnterAddsNone) {
-    LedgerImage image;
-    image.year = "2004";
-    ExtraColumnBlock extra;
-    extra.name = sj("天気");
-    extra.width_text = "28";
-    extra.list = {sj("晴"), sj("雨")};
-    image.extra = extra;
-    write_bytes(QStringLiteral("w.vqd"), encode_ledger(image));
+    write_bytes(QStringLiteral("w.vqd"), encode_ledger(weather_ledger({sj("晴"), sj("雨")})));
     load(path(QStringLiteral("w.vqd")));
     EXPECT_EQ(form2->ComboBox3->count(), 2);
     EXPECT_EQ(form2->ComboBox3->currentIndex(), -1);
@@ -302,13 +297,7 @@ TEST_F(ExtraColumn, PresetValuesAreOfferedWithNoneChosenAndEnterAddsNone) {
 }
 
 TEST_F(ExtraColumn, ACorrectionAsTheEntryDialogsFirstOpeningKeepsEveryField) {
-    LedgerImage image;
-    image.year = "2004";
-    ExtraColumnBlock extra;
-    extra.name = sj("天気");
-    extra.width_text = "28";
-    extra.list = {sj("晴"), sj("雨")};
-    image.extra = extra;
+    LedgerImage image = weather_ledger({sj("晴"), sj("雨")});
     image.records.push_back({" 3/1", sj("曇"), sj("駅前"), "A" + sj("、") + "B",
                              pack_machine_detail({{"A", "100", "300"}, {"B", "200", "0"}}), pack_day_totals({"300", "300"}),
                              "0", sj("メモ"), 0});

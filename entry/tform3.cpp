@@ -18,9 +18,9 @@
 
 #include "entry/registry_dialog.h"
 #include "framework/cp932.h"
-#include "framework/widgets.h"
 #include "framework/draw.h"
 #include "framework/text_guard.h"
+#include "framework/widgets.h"
 #include "ledger/registry_file.h"
 #include "shell/tform1.h"
 

@@ -9,10 +9,10 @@
 #include <QTabWidget>
 
 #include "framework/cp932.h"
-#include "framework/widgets.h"
 #include "framework/dialogs.h"
 #include "framework/draw.h"
 #include "framework/runtime.h"
+#include "framework/widgets.h"
 #include "records/records_paint.h"
 #include "shell/tform1.h"
 #include "views/header_shading.h"

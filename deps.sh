@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev libgl-dev xvfb xauth fonts-ipafont-gothic
           poppler-utils imagemagick libgtest-dev libbenchmark-dev python3
-          libcups2-dev cups printer-driver-cups-pdf qt6-translations-l10n x11-utils
+          libcups2-dev libfontconfig-dev cups printer-driver-cups-pdf qt6-translations-l10n x11-utils
           desktop-file-utils)
 missing=()
 for p in "${packages[@]}"; do

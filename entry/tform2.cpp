@@ -3,11 +3,13 @@
 #include <QCalendarWidget>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableView>
 
 #include <algorithm>
 
@@ -124,6 +126,12 @@ QCalendarWidget* TForm2::MonthCalendar1() {
         calendar_->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
         calendar_->setFirstDayOfWeek(Qt::Sunday);
         calendar_->setSelectedDate(date_);
+        // The day columns are as wide as their texts need. Left to itself the
+        // calendar's hidden header asks every column for the font's widest glyph,
+        // which with Noto Sans CJK JP is over three times a day number's width and
+        // would push the first columns out of the calendar's place.
+        if (auto* days = calendar_->findChild<QTableView*>(QStringLiteral("qt_calendar_calendarview")))
+            days->horizontalHeader()->setMinimumSectionSize(0);
         connect(calendar_, &QCalendarWidget::selectionChanged, this, [this] {
             if (!filling_) date_chosen_ = true;
         });

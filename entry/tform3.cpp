@@ -96,7 +96,7 @@ TForm3::~TForm3() {
 }
 
 void TForm3::build() {
-    PageControl1 = new QTabWidget(this);
+    PageControl1 = new velmo::TabControl(this, 25);
     PageControl1->setGeometry(4, 4, kClientWidth - 8, 390);
     TabSheet1 = new QWidget();
     TabSheet2 = new QWidget();

@@ -6,9 +6,36 @@
 
 #include <algorithm>
 
+#include <fontconfig/fontconfig.h>
+
 namespace velmo {
 
 namespace {
+
+// The name Qt's font database gives the font that fontconfig chooses for
+// `family`, or an empty text when fontconfig gives some other font (the family
+// is not installed). The font's names are compared, not Qt's: under a Japanese
+// locale Qt knows IPAGothic only by its Japanese name "IPAゴシック".
+QString installed_family(const char* family) {
+    FcPattern* pattern = FcPatternCreate();
+    if (!pattern) return {};
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcPatternDestroy(pattern);
+    if (!match) return {};
+    QStringList names;
+    FcChar8* name = nullptr;
+    for (int i = 0; FcPatternGetString(match, FC_FAMILY, i, &name) == FcResultMatch; ++i)
+        names.push_back(QString::fromUtf8(reinterpret_cast<const char*>(name)));
+    FcPatternDestroy(match);
+    if (!names.contains(QString::fromUtf8(family), Qt::CaseInsensitive)) return {};
+    for (const QString& n : names)
+        if (QFontDatabase::hasFamily(n)) return n;
+    return {};
+}
 
 // The interface font's families: the first of the two that is installed alone, so
 // that a font made from it asks the font configuration for fallback fonts only
@@ -16,14 +43,18 @@ namespace {
 // ask at once); both, in order, when neither is installed.
 const QStringList& ui_families() {
     static const QStringList families = [] {
-        for (const QString& family : {QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP")})
-            if (QFontDatabase::hasFamily(family)) return QStringList{family};
+        for (const char* family : {"IPAGothic", "Noto Sans CJK JP"}) {
+            const QString name = installed_family(family);
+            if (!name.isEmpty()) return QStringList{name};
+        }
         return QStringList{QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP")};
     }();
     return families;
 }
 
 }  // namespace
+
+QString ui_family() { return ui_families().front(); }
 
 QFont ui_font(int pixel_height) {
     QFont font;
@@ -42,10 +73,51 @@ int fitting_pixel_height(QFont font, int pixel_height, const QString& text, int 
     return height;
 }
 
+int em_ascent(int pixel_height) { return (pixel_height * 88 + 50) / 100; }
+
+namespace {
+
+TextBoxProbe& text_box_probe() {
+    static TextBoxProbe probe;
+    return probe;
+}
+
+// The em square of text drawn in rect with flags by the painter's font, on the
+// baseline where the font puts it.
+QRect em_square(const QPainter& painter, const QRect& rect, int flags, const QString& text) {
+    const QFontMetrics metrics = painter.fontMetrics();
+    const QRect line = metrics.boundingRect(rect, flags, text);
+    const int size = painter.font().pixelSize();
+    return QRect(line.left(), line.top() + metrics.ascent() - em_ascent(size), line.width(), size);
+}
+
+}  // namespace
+
+void set_text_box_probe(TextBoxProbe probe) { text_box_probe() = std::move(probe); }
+
+int text_shift_into(const QRect& em, const QRect& rect) {
+    // The em square's top pixel row is blank in nearly every glyph: IPAGothic's
+    // bottom-aligned texts of 15 pixels in rows of 16 have always started there.
+    int shift = 0;
+    if (em.top() < rect.top() - 1) shift = rect.top() - 1 - em.top();
+    if (em.bottom() + shift > rect.bottom()) shift = std::max(rect.bottom() - em.bottom(), rect.top() - 1 - em.top());
+    return shift;
+}
+
 void draw_text_in_rect(QPainter& painter, const QRect& rect, const QString& text, Qt::Alignment align) {
+    const int flags = static_cast<int>(align | Qt::TextSingleLine);
+    // A font with a taller line than its size needs (Noto Sans CJK JP) puts its
+    // baseline lower under a top alignment and higher under a bottom one, so that
+    // its glyphs may stand out of a tight rectangle: they are moved back inside.
+    int shift = 0;
+    if (painter.font().pixelSize() > 0 && !text.isEmpty()) {
+        const QRect em = em_square(painter, rect, flags, text);
+        shift = text_shift_into(em, rect);
+        if (const TextBoxProbe& probe = text_box_probe()) probe(painter, rect, em.translated(0, shift));
+    }
     painter.save();
     painter.setClipRect(rect, Qt::IntersectClip);
-    painter.drawText(rect, static_cast<int>(align | Qt::TextSingleLine), text);
+    painter.drawText(rect.translated(0, shift), flags, text);
     painter.restore();
 }
 

@@ -2,8 +2,11 @@
 
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QProxyStyle>
+#include <QTabBar>
 #include <QTabWidget>
 
 #include <algorithm>
@@ -130,6 +133,59 @@ bool make_editable(QComboBox& box) {
     if (box.isEditable()) return false;
     box.setEditable(true);
     return true;
+}
+
+namespace {
+
+class FixedHeightTabBar : public QTabBar {
+public:
+    FixedHeightTabBar(QWidget* parent, int height) : QTabBar(parent), height_(height) {}
+
+protected:
+    QSize tabSizeHint(int index) const override {
+        QSize size = QTabBar::tabSizeHint(index);
+        size.setHeight(height_);
+        return size;
+    }
+    QSize minimumTabSizeHint(int index) const override {
+        QSize size = QTabBar::minimumTabSizeHint(index);
+        size.setHeight(height_);
+        return size;
+    }
+
+private:
+    int height_;
+};
+
+class MenuBarItemHeight : public QProxyStyle {
+public:
+    explicit MenuBarItemHeight(int height) : height_(height) {}
+    QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
+                           const QWidget* widget) const override {
+        QSize result = QProxyStyle::sizeFromContents(type, option, size, widget);
+        if (type == CT_MenuBarItem) result.setHeight(std::min(result.height(), height_));
+        return result;
+    }
+
+private:
+    int height_;
+};
+
+}  // namespace
+
+void keep_menu_bar_height(QMenuBar& bar, int height) {
+    auto* style = new MenuBarItemHeight(height);
+    style->setParent(&bar);
+    bar.setStyle(style);
+    bar.setFixedHeight(height);
+}
+
+TabControl::TabControl(QWidget* parent, int tab_height) : QTabWidget(parent) {
+    // Set up as a tab control sets up its own bar.
+    auto* bar = new FixedHeightTabBar(this, tab_height);
+    bar->setObjectName(QStringLiteral("qt_tabwidget_tabbar"));
+    bar->setDrawBase(false);
+    setTabBar(bar);
 }
 
 void add_pages(QTabWidget& tabs, const std::vector<Page>& pages) {

@@ -3,13 +3,14 @@
 // panels, a splitter bar that reports where it was dropped, and a paint box
 // whose owner draws it.
 #include <QStringList>
+#include <QTabWidget>
 #include <QWidget>
 
 #include <functional>
 #include <vector>
 
 class QComboBox;
-class QTabWidget;
+class QMenuBar;
 
 namespace velmo {
 
@@ -93,5 +94,20 @@ struct Page {
     QString caption;
 };
 void add_pages(QTabWidget& tabs, const std::vector<Page>& pages);
+
+// Keeps bar, and each of its items, height pixels high whatever the font: a font
+// with a taller line would make the bar taller, and an item taller than the bar
+// is moved out of sight into the bar's overflow button.
+void keep_menu_bar_height(QMenuBar& bar, int height);
+
+// A tab control whose tab bar keeps a fixed height whatever the font, so that its
+// pages keep the height their controls are placed in: a font with a taller line
+// (Noto Sans CJK JP's is 21 pixels at 15 against IPAGothic's 16) would otherwise
+// make the bar taller and the pages shorter.
+class TabControl : public QTabWidget {
+    Q_OBJECT
+public:
+    TabControl(QWidget* parent, int tab_height);
+};
 
 }  // namespace velmo

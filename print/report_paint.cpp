@@ -16,14 +16,19 @@ public:
     PageDrawer(QPainter& p, int scale) : p_(p), s_(scale) {}
     int s(int v) const { return v / s_; }
 
+    // A text whose em square starts at y: every font then sets its glyphs in the
+    // row as IPAGothic does, whose line starts there too, however tall its line is.
     void text(int x, int y, int height, const QString& t) {
         p_.setFont(ui_font(height));
-        p_.drawText(QRect(x, y, 100000 / s_, height * 2), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, t);
+        p_.drawText(QRect(x, em_top(y, height), 100000 / s_, height * 2), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, t);
     }
     void text_right(int right, int y, int height, const QString& t) {
         p_.setFont(ui_font(height));
-        p_.drawText(QRect(right - 100000 / s_, y, 100000 / s_, height * 2), Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine, t);
+        p_.drawText(QRect(right - 100000 / s_, em_top(y, height), 100000 / s_, height * 2),
+                    Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine, t);
     }
+    // Where a line must start for its em square to start at y.
+    int em_top(int y, int height) const { return y - (QFontMetrics(p_.font(), p_.device()).ascent() - em_ascent(height)); }
     // The machines text shrinks until it fits its column.
     void text_fitted(int x, int y, int height, int max_width, int shrink, const QString& t) {
         int size = height;

@@ -37,7 +37,9 @@ void set_headers(velmo::StringGrid* grid, std::initializer_list<const std::strin
 
 QLabel* bar_label(QWidget* parent, int x, int width, Qt::Alignment align) {
     auto* l = new QLabel(parent);
-    l->setGeometry(x, 195, width, 16);
+    // Down to the foot of the page, its text on the baseline it has in a bar of 16.
+    l->setGeometry(x, 195, width, 15);
+    l->setContentsMargins(0, 1, 0, 0);
     l->setFont(velmo::ui_font(14));
     l->setAlignment(align | Qt::AlignVCenter);
     return l;
@@ -75,7 +77,7 @@ void TForm5::build() {
     setFont(velmo::ui_font(12));
     setFixedSize(648, 237);
 
-    PageControl1 = new QTabWidget(this);
+    PageControl1 = new velmo::TabControl(this, 25);  // the pages keep 210 pixels for the table and its bar
     PageControl1->setGeometry(0, 0, 648, 237);
     const char* captions[] = {"生涯収支", "収支ﾍﾞｽﾄ10", "収支ﾜｰｽﾄ10", "月間ﾍﾞｽﾄ10", "月間ﾜｰｽﾄ10"};
     const char* hints[] = {"生涯成績", "勝ち額ﾗﾝｷﾝｸﾞ", "負け額ﾗﾝｷﾝｸﾞ", "月間勝ち額ﾗﾝｷﾝｸﾞ", "月間負け額ﾗﾝｷﾝｸﾞ"};

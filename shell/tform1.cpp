@@ -35,6 +35,11 @@ constexpr int kClientWidth = 647;
 // bar is 28 pixels high at the tab font, so the pages start at 82, and the "グラフ表示"
 // check boxes at the foot of the hall and machine pages end on row 427.
 constexpr int kClientHeight = 428;
+// The bars keep these heights whatever the font, so that the pages keep theirs:
+// a font with a taller line (Noto Sans CJK JP) would otherwise push the foot of
+// every page out of view.
+constexpr int kTabBarHeight = 28;
+constexpr int kMenuBarHeight = 18;
 
 QString u(const char* utf8) { return QString::fromUtf8(utf8); }
 
@@ -126,12 +131,10 @@ void TForm1::build_window() {
     StaticText1 = new QLabel(central);
     StaticText1->setGeometry(512, 13, 114, 18);
     StaticText1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    QFont total_font = velmo::ui_font(13);
-    total_font.setLetterSpacing(QFont::AbsoluteSpacing, -1);  // the full-width caption fits its 114 pixels
-    StaticText1->setFont(total_font);
+    StaticText1->setFont(velmo::ui_font(13));
     StaticText1->setAlignment(Qt::AlignCenter);
 
-    PageControl1 = new QTabWidget(central);
+    PageControl1 = new velmo::TabControl(central, kTabBarHeight);
     PageControl1->setGeometry(-1, 54, 650, 374);
     PageControl1->setFont(velmo::ui_font(15));
     PageControl1->setDocumentMode(true);  // no frame: the pages keep the full height their controls need
@@ -240,6 +243,7 @@ void TForm1::build_summary_tabs() {
 }
 
 void TForm1::build_menus() {
+    velmo::keep_menu_bar_height(*menuBar(), kMenuBarHeight);
     File1 = menuBar()->addMenu(u("ファイル"));
     Open1 = File1->addAction(u("開く"));
     New1 = File1->addAction(u("新規作成"));

@@ -4,6 +4,7 @@
 
 #include "ledger/ledger_model.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 
 #include <algorithm>
@@ -116,10 +117,17 @@ void TForm1::recompute_totals() {
 }
 
 void TForm1::fit_total_caption() {
-    // The caption keeps its place and size; at a height step whose font would cut
-    // the figure, the font gets as much smaller as the whole text needs.
+    // The caption keeps its place and size. Its letters keep their spacing when the
+    // text fits; otherwise they close up by a pixel, and when that is not enough the
+    // font gets as much smaller as the whole text needs.
     QFont font = StaticText1->font();
-    font.setPixelSize(velmo::fitting_pixel_height(font, 12 + font_step, StaticText1->text(),
-                                                  StaticText1->contentsRect().width()));
+    const QString text = StaticText1->text();
+    const int width = StaticText1->contentsRect().width();
+    font.setPixelSize(12 + font_step);
+    font.setLetterSpacing(QFont::AbsoluteSpacing, 0);
+    if (QFontMetrics(font).horizontalAdvance(text) > width) {
+        font.setLetterSpacing(QFont::AbsoluteSpacing, -1);
+        font.setPixelSize(velmo::fitting_pixel_height(font, 12 + font_step, text, width));
+    }
     StaticText1->setFont(font);
 }

@@ -1,0 +1,320 @@
+#include "analysis/analysis_calc.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+#include <limits>
+#include <utility>
+
+namespace velmo::analysis {
+
+namespace {
+
+using Wide = __int128;
+
+constexpr const char* kUndefined = "—";
+
+// ---- Student's t through the regularized incomplete beta function ----
+
+// The continued fraction of I_x(a, b), evaluated by the modified Lentz method;
+// it converges quickly for x < (a + 1) / (a + b + 2). y is 1 - x, passed apart
+// so that x close to 1 keeps its precision.
+double beta_fraction(double a, double b, double x) {
+    constexpr double kTiny = 1e-300;
+    constexpr double kEpsilon = 1e-15;
+    constexpr int kMaxTerms = 1000000;
+    const auto guard = [](double v) { return std::fabs(v) < kTiny ? kTiny : v; };
+    double c = 1;
+    double d = 1 / guard(1 - (a + b) * x / (a + 1));
+    double h = d;
+    for (int m = 1; m <= kMaxTerms; ++m) {
+        const double m2 = 2.0 * m;
+        const double even = m * (b - m) * x / ((a - 1 + m2) * (a + m2));
+        d = 1 / guard(1 + even * d);
+        c = guard(1 + even / c);
+        h *= d * c;
+        const double odd = -(a + m) * (a + b + m) * x / ((a + m2) * (a + 1 + m2));
+        d = 1 / guard(1 + odd * d);
+        c = guard(1 + odd / c);
+        const double step = d * c;
+        h *= step;
+        if (std::fabs(step - 1) < kEpsilon) break;
+    }
+    return h;
+}
+
+// I_x(a, b) with y = 1 - x.
+double incomplete_beta(double a, double b, double x, double y) {
+    if (x <= 0) return 0;
+    if (y <= 0) return 1;
+    const double front =
+        std::exp(std::lgamma(a + b) - std::lgamma(a) - std::lgamma(b) + a * std::log(x) + b * std::log(y));
+    if (x < (a + 1) / (a + b + 2)) return front * beta_fraction(a, b, x) / a;
+    return 1 - front * beta_fraction(b, a, y) / b;
+}
+
+// P(T > t) for t >= 0 and df degrees of freedom: I_{df/(df+t^2)}(df/2, 1/2) / 2.
+double t_upper_tail(double t, double df) {
+    const double t2 = t * t;
+    return 0.5 * incomplete_beta(df / 2, 0.5, df / (df + t2), t2 / (df + t2));
+}
+
+// ---- Integer rounding ----
+
+// num / den rounded to the nearest integer, halves away from zero (den != 0).
+Wide round_div(Wide num, Wide den) {
+    if (den < 0) {
+        num = -num;
+        den = -den;
+    }
+    const Wide q = num / den;  // toward zero
+    const Wide r = num % den;  // sign of num
+    const Wide twice = r < 0 ? -2 * r : 2 * r;
+    if (twice >= den) return num < 0 ? q - 1 : q + 1;
+    return q;
+}
+
+std::int64_t to_int64(Wide v) {
+    if (v > std::numeric_limits<std::int64_t>::max()) return std::numeric_limits<std::int64_t>::max();
+    if (v < std::numeric_limits<std::int64_t>::min()) return std::numeric_limits<std::int64_t>::min();
+    return static_cast<std::int64_t>(v);
+}
+
+// Floor of v / w for w > 0.
+std::int64_t floor_div(std::int64_t v, std::int64_t w) {
+    const std::int64_t q = v / w;
+    return (v % w != 0 && v < 0) ? q - 1 : q;
+}
+
+std::string yen_or_undefined(const std::optional<double>& v) {
+    // std::llround rounds halves away from zero.
+    return v ? std::to_string(std::llround(*v)) : std::string(kUndefined);
+}
+
+}  // namespace
+
+double t_quantile_975(int df) {
+    const double v = std::max(df, 1);
+    constexpr double kTail = 0.025;
+    // The tail falls as t grows: bracket the quantile, then halve the bracket
+    // until it is as narrow as a double allows.
+    double lo = 0;
+    double hi = 2;
+    while (t_upper_tail(hi, v) > kTail) {
+        lo = hi;
+        hi *= 2;
+    }
+    for (int i = 0; i < 200; ++i) {
+        const double mid = (lo + hi) / 2;
+        if (mid <= lo || mid >= hi) break;
+        if (t_upper_tail(mid, v) > kTail) lo = mid;
+        else hi = mid;
+    }
+    return (lo + hi) / 2;
+}
+
+std::int64_t visits_needed(int n, double mean, double deviation) {
+    const double target = std::fabs(mean);
+    const auto decided = [&](std::int64_t m) {
+        return t_quantile_975(static_cast<int>(m - 1)) * deviation / std::sqrt(static_cast<double>(m)) < target;
+    };
+    // The half width of the interval falls as m grows, so the first m that
+    // decides is found by bisection between n (not decided) and the cap.
+    std::int64_t lo = n;
+    std::int64_t hi = static_cast<std::int64_t>(n) + kVisitsNeededMore - 1;
+    if (decided(lo)) return 0;
+    if (!decided(hi)) return kVisitsNeededMore;
+    while (hi - lo > 1) {
+        const std::int64_t mid = lo + (hi - lo) / 2;
+        if (decided(mid)) hi = mid;
+        else lo = mid;
+    }
+    return hi - n;
+}
+
+Overview compute_overview(std::span<const Visit> visits, int play_days) {
+    Overview o;
+    o.visits = static_cast<int>(visits.size());
+    o.play_days = play_days;
+    if (visits.empty()) return o;
+
+    int win_run = 0;
+    int loss_run = 0;
+    std::int64_t total = 0;
+    std::int64_t peak = 0;  // the running total starts at 0 before the first visit
+    std::optional<Date> peak_date;
+    for (const Visit& v : visits) {
+        o.investment += v.investment;
+        o.payout += v.payout;
+        o.balance += v.balance;
+        if (v.balance > 0) {
+            ++o.wins;
+            win_run += 1;
+            loss_run = 0;
+            if (!o.largest_win || v.balance > o.largest_win->amount) o.largest_win = Extreme{v.balance, v.date, v.hall};
+        } else if (v.balance < 0) {
+            ++o.losses;
+            loss_run += 1;
+            win_run = 0;
+            if (!o.largest_loss || v.balance < o.largest_loss->amount)
+                o.largest_loss = Extreme{v.balance, v.date, v.hall};
+        } else {
+            ++o.draws;
+            win_run = loss_run = 0;
+        }
+        o.longest_win_streak = std::max(o.longest_win_streak, win_run);
+        o.longest_loss_streak = std::max(o.longest_loss_streak, loss_run);
+
+        total += v.balance;
+        if (total > peak) {
+            peak = total;
+            peak_date = v.date;
+        } else if (peak - total > o.max_drawdown.amount) {
+            o.max_drawdown = Drawdown{peak - total, peak_date, v.date};
+        }
+    }
+    o.current_drawdown = peak - total;
+    if (o.investment != 0)
+        o.payout_rate = static_cast<double>(o.payout) / static_cast<double>(o.investment) * 100;
+
+    const double n = static_cast<double>(visits.size());
+    const double mean = static_cast<double>(o.balance) / n;
+    o.mean = mean;
+
+    std::vector<std::int64_t> sorted;
+    sorted.reserve(visits.size());
+    for (const Visit& v : visits) sorted.push_back(v.balance);
+    std::sort(sorted.begin(), sorted.end());
+    const std::size_t mid = sorted.size() / 2;
+    if (sorted.size() % 2 != 0) o.median = static_cast<double>(sorted[mid]);
+    else o.median = static_cast<double>(Wide{sorted[mid - 1]} + sorted[mid]) / 2;
+
+    if (visits.size() < 2) return o;
+    double squares = 0;
+    for (const Visit& v : visits) {
+        const double d = static_cast<double>(v.balance) - mean;
+        squares += d * d;
+    }
+    const double s = std::sqrt(squares / (n - 1));
+    o.deviation = s;
+    const double half = t_quantile_975(o.visits - 1) * s / std::sqrt(n);
+    o.interval = Interval{mean - half, mean + half};
+    if (o.interval->lower > 0) o.verdict = Verdict::Plus;
+    else if (o.interval->upper < 0) o.verdict = Verdict::Minus;
+    else o.verdict = Verdict::Undecided;
+    if (o.verdict == Verdict::Undecided && o.balance != 0) o.visits_needed = visits_needed(o.visits, mean, s);
+    return o;
+}
+
+std::int64_t bin_width(std::int64_t low, std::int64_t high) {
+    constexpr std::int64_t kMaxBins = 30;
+    constexpr std::int64_t kSteps[] = {1, 2, 5};
+    // 5 x 10^18 covers the whole 64-bit range in 5 bins, so the loop ends before
+    // a width could overflow.
+    for (std::int64_t decade = 1000;; decade *= 10) {
+        for (const std::int64_t step : kSteps) {
+            const std::int64_t w = decade * step;
+            const Wide bins = Wide{floor_div(high, w)} - floor_div(low, w) + 1;
+            if (bins <= kMaxBins) return w;
+        }
+    }
+}
+
+Histogram balance_histogram(std::span<const Visit> visits) {
+    Histogram h;
+    if (visits.empty()) return h;
+    const auto [lo, hi] = std::minmax_element(visits.begin(), visits.end(),
+                                              [](const Visit& a, const Visit& b) { return a.balance < b.balance; });
+    h.width = bin_width(lo->balance, hi->balance);
+    const std::int64_t first = floor_div(lo->balance, h.width);
+    const std::int64_t last = floor_div(hi->balance, h.width);
+    for (std::int64_t k = first; k <= last; ++k) h.bins.push_back(Bin{to_int64(Wide{k} * h.width), 0});
+    for (const Visit& v : visits) ++h.bins[static_cast<std::size_t>(floor_div(v.balance, h.width) - first)].count;
+    return h;
+}
+
+std::vector<std::int64_t> running_totals(std::span<const Visit> visits) {
+    std::vector<std::int64_t> totals;
+    totals.reserve(visits.size());
+    std::int64_t total = 0;
+    for (const Visit& v : visits) {
+        total += v.balance;
+        totals.push_back(total);
+    }
+    return totals;
+}
+
+std::optional<std::string> payout_rate_text(std::int64_t investment, std::int64_t payout) {
+    if (investment == 0) return std::nullopt;
+    // Tenths of a percent: payout x 1000 / investment, in integers so that
+    // 104.25 rounds up instead of falling to a binary 104.2499...
+    const Wide tenths = round_div(Wide{payout} * 1000, investment);
+    const Wide size = tenths < 0 ? -tenths : tenths;
+    const std::string digits = std::to_string(static_cast<unsigned long long>(size / 10)) + "." +
+                               std::to_string(static_cast<unsigned>(size % 10));
+    return tenths < 0 ? "-" + digits : digits;
+}
+
+std::string yen_text(std::int64_t yen) {
+    // The size as unsigned, so that the most negative figure has one too.
+    std::uint64_t size = yen < 0 ? 0 - static_cast<std::uint64_t>(yen) : static_cast<std::uint64_t>(yen);
+    std::string text;
+    int digits = 0;
+    do {
+        if (digits > 0 && digits % 3 == 0) text.push_back(',');
+        text.push_back(static_cast<char>('0' + size % 10));
+        size /= 10;
+        ++digits;
+    } while (size != 0);
+    if (yen < 0) text.push_back('-');
+    std::reverse(text.begin(), text.end());
+    return text;
+}
+
+std::vector<std::string> overview_lines(const Overview& o) {
+    const auto count = [](std::int64_t v) { return std::to_string(v); };
+    std::string mean = kUndefined;
+    if (o.visits > 0) mean = count(to_int64(round_div(o.balance, o.visits)));
+    std::string lower = kUndefined, upper = kUndefined;
+    if (o.interval) {
+        lower = yen_or_undefined(o.interval->lower);
+        upper = yen_or_undefined(o.interval->upper);
+    }
+    std::string verdict = kUndefined;
+    if (o.verdict == Verdict::Plus) verdict = "プラス";
+    else if (o.verdict == Verdict::Minus) verdict = "マイナス";
+    else if (o.verdict == Verdict::Undecided) verdict = "未確定";
+    std::string needed = kUndefined;
+    if (o.visits_needed) needed = *o.visits_needed >= kVisitsNeededMore ? "99999+" : count(*o.visits_needed);
+
+    const std::pair<const char*, std::string> rows[] = {
+        {"来店数", count(o.visits)},
+        {"遊技日数", count(o.play_days)},
+        {"投資", count(o.investment)},
+        {"回収", count(o.payout)},
+        {"収支", count(o.balance)},
+        {"回収率", payout_rate_text(o.investment, o.payout).value_or(kUndefined)},
+        {"勝", count(o.wins)},
+        {"敗", count(o.losses)},
+        {"分", count(o.draws)},
+        {"平均", mean},
+        {"中央値", yen_or_undefined(o.median)},
+        {"標準偏差", yen_or_undefined(o.deviation)},
+        {"信頼区間下限", lower},
+        {"信頼区間上限", upper},
+        {"判定", verdict},
+        {"必要来店数", needed},
+        {"最大勝ち", o.largest_win ? count(o.largest_win->amount) : kUndefined},
+        {"最大負け", o.largest_loss ? count(o.largest_loss->amount) : kUndefined},
+        {"最長連勝", count(o.longest_win_streak)},
+        {"最長連敗", count(o.longest_loss_streak)},
+        {"最大ドローダウン", count(o.max_drawdown.amount)},
+        {"現在のドローダウン", count(o.current_drawdown)},
+    };
+    std::vector<std::string> lines;
+    lines.reserve(std::size(rows));
+    for (const auto& [name, value] : rows) lines.push_back(std::string(name) + "\t" + value);
+    return lines;
+}
+
+}  // namespace velmo::analysis

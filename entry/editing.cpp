@@ -72,15 +72,7 @@ void TForm1::correction() {
     // Filling the dialog is the program's doing: nothing of it is copied back into the
     // machines grid, and the date counts as unchanged until the user picks one.
     const TForm2::ProgramFill filling(*Form2);
-    velmo::RecordRow stored;
-    stored.date = StringGrid1->cell(0, r);
-    stored.hall = StringGrid1->cell(hall_col, r);
-    stored.machines = StringGrid1->cell(machine_col, r);
-    stored.balance = StringGrid1->cell(balance_col, r);
-    if (has_extra == 1) stored.extra = StringGrid1->cell(extra_col, r);
-    stored.detail = StringGrid5->cell(0, r);
-    stored.totals = StringGrid5->cell(1, r);
-    stored.comment = StringGrid5->cell(2, r);
+    const velmo::LedgerRecord stored = record(r);
 
     // The calendar cannot show a day its year lacks (29 February of a common year);
     // it shows the month's last day, and the record keeps its own date unless the

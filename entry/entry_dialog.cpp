@@ -124,7 +124,7 @@ TForm2::MachineCells TForm2::machine_cells() const {
     return cells;
 }
 
-void TForm2::remember_correction(const velmo::RecordRow& stored) {
+void TForm2::remember_correction(const velmo::LedgerRecord& stored) {
     correction_ = Correction{stored, ComboBox1->currentText(), ComboBox3->currentText(), Memo1->toPlainText(),
                              machine_cells()};
     date_chosen_ = false;
@@ -221,7 +221,7 @@ void TForm2::Button1Click() {
         velmo::dialogs().message(velmo::amounts_too_large_text());
         return;
     }
-    velmo::RecordRow entered;
+    velmo::LedgerRecord entered;
     entered.date = rec.date;
     entered.hall = velmo::cp932_lossy(ComboBox1->currentText());
     entered.machines = rec.machines;
@@ -230,7 +230,7 @@ void TForm2::Button1Click() {
     entered.detail = rec.detail;
     entered.totals = rec.totals;
     entered.comment = velmo::cp932_lossy(Memo1->toPlainText());
-    velmo::RecordRow cells = entered;
+    velmo::LedgerRecord cells = entered;
     if (correcting) {
         velmo::RecordEdits edits;
         edits.date = date_chosen_;
@@ -287,15 +287,7 @@ void TForm2::Button1Click() {
             f.StringGrid5->move_rows(row, edit - 1, 1);
         }
     }
-    f.StringGrid1->clear_row(row);
-    f.StringGrid1->set_cell(0, row, cells.date);
-    f.StringGrid1->set_cell(f.hall_col, row, cells.hall);
-    f.StringGrid1->set_cell(f.machine_col, row, cells.machines);
-    f.StringGrid1->set_cell(f.balance_col, row, cells.balance);
-    if (f.has_extra == 1) f.StringGrid1->set_cell(f.extra_col, row, cells.extra);
-    f.StringGrid5->set_cell(0, row, cells.detail);
-    f.StringGrid5->set_cell(1, row, cells.totals);
-    f.StringGrid5->set_cell(2, row, cells.comment);
+    f.put_record(row, cells);
     f.Memo1->setPlainText(from_cp932(cells.comment));
 
     f.refresh_after_change();

@@ -60,8 +60,8 @@ RecordCells build_record(const std::vector<MachineEntry>& machines, int month, i
     return rec;
 }
 
-RecordRow corrected_record(const RecordRow& entered, const RecordRow& stored, const RecordEdits& edits) {
-    RecordRow row = stored;
+LedgerRecord corrected_record(const LedgerRecord& entered, const LedgerRecord& stored, const RecordEdits& edits) {
+    LedgerRecord row = stored;
     if (edits.date) row.date = entered.date;
     if (edits.hall) row.hall = entered.hall;
     if (edits.machines) {

@@ -10,6 +10,7 @@
 
 #include <QString>
 
+#include "ledger/ledger_codec.h"
 #include "ledger/record_fields.h"
 
 namespace velmo {
@@ -51,17 +52,6 @@ struct RecordCells {
 };
 RecordCells build_record(const std::vector<MachineEntry>& machines, int month, int day);
 
-// One play record's cells as the grids hold them.
-struct RecordRow {
-    std::string date;      // year list: date text
-    std::string hall;      //            hall
-    std::string machines;  //            machines
-    std::string balance;   //            balance
-    std::string extra;     //            extra value (when the ledger has the column)
-    std::string detail;    // hidden: machine_detail
-    std::string totals;    //         day_totals
-    std::string comment;   //         comment
-};
 
 // The parts of a record the user changed while correcting it. The machines part
 // covers the machines text, the balance, machine_detail and day_totals.
@@ -75,7 +65,7 @@ struct RecordEdits {
 
 // The row a correction writes: what the user changed comes from the dialog,
 // everything else keeps its stored bytes.
-RecordRow corrected_record(const RecordRow& entered, const RecordRow& stored, const RecordEdits& edits);
+LedgerRecord corrected_record(const LedgerRecord& entered, const LedgerRecord& stored, const RecordEdits& edits);
 
 // True when the record's investment sum, payout sum and balance all fit the
 // signed 32 bits every view computes with; a record that does not is refused.

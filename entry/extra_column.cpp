@@ -159,6 +159,7 @@ void TForm7::Button2Click() {
     f.apply_width_step();  // the entry dialog's value group follows the column
     f.compute_extra_summary();
     close7();
+    f.ledger_changed();
 }
 
 void TForm7::Button6Click() {
@@ -182,4 +183,5 @@ void TForm7::Button6Click() {
     list_count = 0;
     f.apply_width_step();
     close7();
+    f.ledger_changed();
 }

@@ -84,7 +84,7 @@ public:
 
     // Called once the dialog shows the record being corrected: what it shows now
     // is what the user has not changed, and those fields keep the stored bytes.
-    void remember_correction(const velmo::RecordRow& stored);
+    void remember_correction(const velmo::LedgerRecord& stored);
 
     // Showing makes the date calendar and the drop-downs' edit fields, once.
     void setVisible(bool visible) override;
@@ -98,7 +98,7 @@ private:
     // The machine names and amounts of rows 1..9 (cells 1..3).
     using MachineCells = std::array<std::array<std::string, 3>, 9>;
     struct Correction {
-        velmo::RecordRow stored;
+        velmo::LedgerRecord stored;
         QString hall;
         QString extra;
         QString comment;

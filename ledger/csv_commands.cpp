@@ -87,16 +87,5 @@ void TForm1::csv_import_command() {
 }
 
 void TForm1::put_records(const std::vector<velmo::LedgerRecord>& records) {
-    for (int j = 1; j <= static_cast<int>(records.size()); ++j) {
-        const velmo::LedgerRecord& r = records[static_cast<std::size_t>(j - 1)];
-        StringGrid1->clear_row(j);
-        StringGrid1->set_cell(0, j, r.date);
-        StringGrid1->set_cell(hall_col, j, r.hall);
-        StringGrid1->set_cell(machine_col, j, r.machines);
-        StringGrid1->set_cell(balance_col, j, r.balance);
-        if (has_extra == 1) StringGrid1->set_cell(extra_col, j, r.extra);
-        StringGrid5->set_cell(0, j, r.detail);
-        StringGrid5->set_cell(1, j, r.totals);
-        StringGrid5->set_cell(2, j, r.comment);
-    }
+    for (int j = 1; j <= static_cast<int>(records.size()); ++j) put_record(j, records[static_cast<std::size_t>(j - 1)]);
 }

@@ -255,31 +255,54 @@ void TForm1::size_for_records(int records) {
     StringGrid5->set_row_count(records + 1);
     StringGrid1->set_row_count(records <= 10 ? 18 : records + 8);
 }
+std::optional<velmo::ExtraColumnBlock> TForm1::extra_block() const {
+    if (has_extra != 1) return std::nullopt;
+    velmo::ExtraColumnBlock x;
+    x.name = Form7->extra_name();
+    x.width_text = std::to_string(Form7->extra_width);
+    x.col = extra_col;
+    x.align = static_cast<std::uint8_t>(Form7->extra_align);
+    x.pos_index = static_cast<std::uint8_t>(Form7->extra_pos_index);
+    if (Form7->CheckBox1->isChecked())
+        for (int i = 0; i < Form7->ComboBox2->count(); ++i) x.list.push_back(velmo::cp932_lossy(Form7->ComboBox2->itemText(i)));
+    return x;
+}
+
+velmo::LedgerRecord TForm1::record(int row) const {
+    velmo::LedgerRecord r;
+    r.date = StringGrid1->cell(0, row);
+    if (has_extra == 1) r.extra = StringGrid1->cell(extra_col, row);
+    r.hall = StringGrid1->cell(hall_col, row);
+    r.machines = StringGrid1->cell(machine_col, row);
+    r.detail = StringGrid5->cell(0, row);
+    r.totals = StringGrid5->cell(1, row);
+    r.balance = StringGrid1->cell(balance_col, row);
+    r.comment = StringGrid5->cell(2, row);
+    return r;
+}
+
+void TForm1::put_record(int row, const velmo::LedgerRecord& rec) {
+    // Every other cell of the year list's row is emptied, as the whole row is replaced.
+    for (int c = 0; c < StringGrid1->col_count(); ++c) {
+        const std::string* text = nullptr;
+        if (c == 0) text = &rec.date;
+        else if (c == hall_col) text = &rec.hall;
+        else if (c == machine_col) text = &rec.machines;
+        else if (c == balance_col) text = &rec.balance;
+        else if (has_extra == 1 && c == extra_col) text = &rec.extra;
+        StringGrid1->change_cell(c, row, text ? std::string_view(*text) : std::string_view());
+    }
+    StringGrid5->change_cell(0, row, rec.detail);
+    StringGrid5->change_cell(1, row, rec.totals);
+    StringGrid5->change_cell(2, row, rec.comment);
+}
+
 velmo::LedgerImage TForm1::ledger_image() const {
     velmo::LedgerImage image;
     image.year = year_text;
-    if (has_extra == 1) {
-        velmo::ExtraColumnBlock x;
-        x.name = Form7->extra_name();
-        x.width_text = std::to_string(Form7->extra_width);
-        x.col = extra_col;
-        x.align = static_cast<std::uint8_t>(Form7->extra_align);
-        x.pos_index = static_cast<std::uint8_t>(Form7->extra_pos_index);
-        if (Form7->CheckBox1->isChecked())
-            for (int i = 0; i < Form7->ComboBox2->count(); ++i)
-                x.list.push_back(velmo::cp932_lossy(Form7->ComboBox2->itemText(i)));
-        image.extra = std::move(x);
-    }
+    image.extra = extra_block();
     for (int j = 1; j <= rec_count; ++j) {
-        velmo::LedgerRecord r;
-        r.date = StringGrid1->cell(0, j);
-        if (has_extra == 1) r.extra = StringGrid1->cell(extra_col, j);
-        r.hall = StringGrid1->cell(hall_col, j);
-        r.machines = StringGrid1->cell(machine_col, j);
-        r.detail = StringGrid5->cell(0, j);
-        r.totals = StringGrid5->cell(1, j);
-        r.balance = StringGrid1->cell(balance_col, j);
-        r.comment = StringGrid5->cell(2, j);
+        velmo::LedgerRecord r = record(j);
         r.mark = row_mark[static_cast<size_t>(j)];
         image.records.push_back(std::move(r));
     }

@@ -23,6 +23,7 @@
 #include "framework/draw.h"
 #include "framework/runtime.h"
 #include "framework/widgets.h"
+#include "shell/ledger_view_adapter.h"
 
 using velmo::StringGrid;
 
@@ -73,6 +74,7 @@ TForm1::TForm1() {
     setup_graph_tab();
     build_calendar();
     setAcceptDrops(true);
+    ledger_view_ = new velmo::YearWindowLedger(*this);
 }
 
 TForm1::~TForm1() {

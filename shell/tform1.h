@@ -9,11 +9,14 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "framework/runtime.h"
 #include "framework/string_grid.h"
+#include "ledger/ledger_view.h"
 #include "views/ledger_figures.h"
 
 class QAction;
@@ -103,6 +106,13 @@ public:
     void size_for_records(int records);
     // The ledger as it is written to its file.
     velmo::LedgerImage ledger_image() const;
+    // The extra column's block as the file holds it, when the ledger has the column.
+    std::optional<velmo::ExtraColumnBlock> extra_block() const;
+    // Record row (1..rec_count) as the file holds it, its year-list mark aside.
+    velmo::LedgerRecord record(int row) const;
+    // Writes rec into row of both grids; a cell that already holds its text is not
+    // written again, so putting a record back unchanged changes no cell.
+    void put_record(int row, const velmo::LedgerRecord& rec);
     // Set when a file of the wrong format made the window close.
     bool closed_by_format_error = false;
     // A file that cannot be a ledger: the window closes once the running handler returns.
@@ -180,6 +190,14 @@ public:
     void refresh_after_change();
     // Its part after the totals pass.
     void refresh_summaries_after_change();
+    // Called once per change of the ledger, after the views above show it: the one
+    // place where code beyond the year window learns of changes (see ledger_view.h).
+    std::function<void()> on_ledger_changed;
+    void ledger_changed();
+    // The ledger as code beyond the specified windows reads it.
+    velmo::LedgerView& ledger_view() { return *ledger_view_; }
+    velmo::LedgerView* ledger_view_ = nullptr;  // a child of the window
+    bool refreshing_change_ = false;  // refresh_after_load runs inside a change's refresh
 
     // Summaries: monthly, weekday, extra value, per hall (views/).
     std::int64_t hall_scale = 0;  // full scale of the hall bars, a multiple of 20000

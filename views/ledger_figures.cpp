@@ -78,6 +78,21 @@ std::vector<Group> LedgerFigures::machines_played() const {
     return played;
 }
 
+RecordFigures figures_of(std::span<const LedgerRecord> records) {
+    RecordFigures out;
+    out.rows.resize(records.size());
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const LedgerRecord& rec = records[i];
+        RowFigures& row = out.rows[i];
+        row.month = static_cast<std::uint8_t>(date_text_month(rec.date));
+        row.day = static_cast<std::uint8_t>(date_text_day(rec.date));
+        row.balance = figure(cell_amount(rec.balance));
+        read_day_figures(rec.totals, row);
+        read_machine_figures(rec.detail, out.names, row);
+    }
+    return out;
+}
+
 void LedgerFigures::sync(const StringGrid& list, int balance_col, const StringGrid& hidden, int rec_count) {
     const auto count = static_cast<std::size_t>(std::clamp(rec_count, 0, std::max(0, list.row_count() - 1)));
     // A column none of whose cells was written since the last sync needs no look,

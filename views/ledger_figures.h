@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ledger/ledger_codec.h"
 #include "views/name_index.h"
 #include "views/summary_calc.h"
 
@@ -62,6 +63,14 @@ void read_day_figures(std::string_view packed, RowFigures& out);
 // index (element 0 is record 1): the records with exactly its text. 0 when
 // index is past either.
 std::int64_t key_balance(std::span<const std::uint32_t> keys, std::span<const RowFigures> records, std::size_t index);
+
+// The figures of records read from elsewhere (another year's file), read as
+// LedgerFigures reads the open year's cells: the same record gives the same figures.
+struct RecordFigures {
+    std::vector<RowFigures> rows;  // element 0 is the first record
+    NameNumbers names;             // the machine names, numbered in order of reading
+};
+RecordFigures figures_of(std::span<const LedgerRecord> records);
 
 class LedgerFigures {
 public:

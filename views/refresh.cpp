@@ -14,11 +14,14 @@ void TForm1::refresh_after_load() {
     compute_extra_summary();
     // A machine table on screen is not left showing the old figures.
     update_machine_tab();
+    if (!refreshing_change_) ledger_changed();
 }
 
 void TForm1::refresh_summaries_after_change() {
     // After an entry or a delete the per-attribute table follows the four summaries.
+    refreshing_change_ = true;
     refresh_after_load();
+    refreshing_change_ = false;
     compute_attribute_summary();
     // The lifetime tables take the open year's new state.
     if (Form5) {
@@ -27,6 +30,11 @@ void TForm1::refresh_summaries_after_change() {
     }
     // A chart on screen is redrawn for the new figures once the change is done.
     if (PageControl1->currentWidget() == TabSheet7) QTimer::singleShot(0, this, [this] { update_graph_tab(); });
+    ledger_changed();
+}
+
+void TForm1::ledger_changed() {
+    if (on_ledger_changed) on_ledger_changed();
 }
 
 void TForm1::refresh_after_change() {

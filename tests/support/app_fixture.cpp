@@ -65,14 +65,16 @@ int AppFixture::append_record(const TestRecord& record) {
     const int r = ++f.rec_count;
     if (f.StringGrid1->row_count() <= r + 1) f.StringGrid1->set_row_count(r + 8);
     if (f.StringGrid5->row_count() <= r) f.StringGrid5->set_row_count(r + 1);
-    f.StringGrid1->set_cell(0, r, record.date);
-    f.StringGrid1->set_cell(f.hall_col, r, record.hall);
-    f.StringGrid1->set_cell(f.machine_col, r, record.machines);
-    f.StringGrid1->set_cell(f.balance_col, r, std::to_string(record.payout - record.investment));
-    if (f.has_extra == 1) f.StringGrid1->set_cell(f.extra_col, r, record.extra);
-    f.StringGrid5->set_cell(0, r, record.detail);
-    f.StringGrid5->set_cell(1, r, pack_day_totals({std::to_string(record.investment), std::to_string(record.payout)}));
-    f.StringGrid5->set_cell(2, r, record.comment);
+    LedgerRecord cells;
+    cells.date = record.date;
+    cells.hall = record.hall;
+    cells.machines = record.machines;
+    cells.balance = std::to_string(record.payout - record.investment);
+    cells.extra = record.extra;
+    cells.detail = record.detail;
+    cells.totals = pack_day_totals({std::to_string(record.investment), std::to_string(record.payout)});
+    cells.comment = record.comment;
+    f.put_record(r, cells);
     return r;
 }
 

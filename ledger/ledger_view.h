@@ -1,0 +1,42 @@
+#pragma once
+// The open year's ledger as code beyond the year window reads it: its year, its
+// records as typed values, its extra column, a revision that moves whenever a
+// record changes, and a signal once the windows have taken a change. Nothing here
+// writes the ledger; the one implementation reads the year window's grids.
+#include <QObject>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "ledger/ledger_codec.h"
+
+namespace velmo {
+
+class LedgerView : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    virtual std::string year_text() const = 0;
+    virtual int record_count() const = 0;
+    // Record row, 1..record_count(), as the ledger file would hold it.
+    virtual LedgerRecord record(int row) const = 0;
+    // The extra column's block when the ledger has the column.
+    virtual std::optional<ExtraColumnBlock> extra_column() const = 0;
+    // Moves whenever a cell of a record changes (a write of the same text does
+    // not count); equal revisions mean equal records.
+    virtual std::uint64_t revision() const = 0;
+
+Q_SIGNALS:
+    // Once per user action that changed the ledger (entry, correction, deletion,
+    // extra column, CSV import, load, New, Open, drop), after the year window and
+    // its summaries show the change.
+    void changed();
+};
+
+// The year, the extra column and every record, as a ledger file holds them (the
+// attribute table and the year list's marks are the window's own).
+LedgerImage snapshot(const LedgerView& view);
+
+}  // namespace velmo

@@ -1,0 +1,32 @@
+#include "shell/ledger_view_adapter.h"
+
+#include <algorithm>
+
+#include "framework/string_grid.h"
+#include "shell/tform1.h"
+
+namespace velmo {
+
+YearWindowLedger::YearWindowLedger(TForm1& form) : LedgerView(&form), form_(form) {
+    form_.on_ledger_changed = [this] { Q_EMIT changed(); };
+}
+
+std::string YearWindowLedger::year_text() const { return form_.year_text; }
+
+int YearWindowLedger::record_count() const { return form_.rec_count; }
+
+LedgerRecord YearWindowLedger::record(int row) const { return form_.record(row); }
+
+std::optional<ExtraColumnBlock> YearWindowLedger::extra_column() const { return form_.extra_block(); }
+
+std::uint64_t YearWindowLedger::revision() const {
+    // Stamps only grow, so the latest write to a column holding record texts (the
+    // running totals are figures of them) tells whether any record changed.
+    std::uint64_t latest = 0;
+    for (int c = 0; c < form_.StringGrid1->col_count(); ++c)
+        if (c != form_.total_col) latest = std::max(latest, form_.StringGrid1->column_stamp(c));
+    for (int c = 0; c < form_.StringGrid5->col_count(); ++c) latest = std::max(latest, form_.StringGrid5->column_stamp(c));
+    return latest;
+}
+
+}  // namespace velmo

@@ -1,0 +1,25 @@
+#pragma once
+// The year window's grids seen as a LedgerView: the one place that knows both.
+#include "ledger/ledger_view.h"
+
+class TForm1;
+
+namespace velmo {
+
+class YearWindowLedger : public LedgerView {
+    Q_OBJECT
+public:
+    // Emits changed() whenever form reports a change of its ledger.
+    explicit YearWindowLedger(TForm1& form);
+
+    std::string year_text() const override;
+    int record_count() const override;
+    LedgerRecord record(int row) const override;
+    std::optional<ExtraColumnBlock> extra_column() const override;
+    std::uint64_t revision() const override;
+
+private:
+    TForm1& form_;
+};
+
+}  // namespace velmo

@@ -6,6 +6,8 @@
 #include <QMessageBox>
 #include <QPointer>
 
+#include "framework/number_edit.h"
+
 namespace velmo {
 
 namespace {
@@ -33,6 +35,19 @@ QString qt_file_filter(const QString& filter) {
 
 namespace {
 
+// An input box as QInputDialog::getText makes it, its edit field taking numbers when asked.
+std::optional<QString> ask_text(const QString& caption, const QString& prompt, const QString& initial, bool number) {
+    QInputDialog dialog(g_parent);
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(initial);
+    dialog.setTextEchoMode(QLineEdit::Normal);
+    if (number)
+        if (auto* edit = dialog.findChild<QLineEdit*>()) take_numbers(*edit);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.textValue();
+}
+
 class RealDialogs : public Dialogs {
 public:
     void message(const QString& text) override {
@@ -45,10 +60,11 @@ public:
         return box.exec() == QMessageBox::Yes;
     }
     std::optional<QString> input(const QString& caption, const QString& prompt, const QString& initial) override {
-        bool ok = false;
-        QString text = QInputDialog::getText(g_parent, caption, prompt, QLineEdit::Normal, initial, &ok);
-        if (!ok) return std::nullopt;
-        return text;
+        return ask_text(caption, prompt, initial, false);
+    }
+    std::optional<QString> input_number(const QString& caption, const QString& prompt,
+                                        const QString& initial) override {
+        return ask_text(caption, prompt, initial, true);
     }
     std::optional<QString> open_file(const QString& filter) override {
         QFileDialog dialog(g_parent, QString::fromUtf8(u8"開く"), QString(), qt_file_filter(filter));
@@ -107,8 +123,8 @@ bool ScriptedDialogs::question(const QString& text) {
     return a;
 }
 
-std::optional<QString> ScriptedDialogs::input(const QString& caption, const QString& prompt, const QString&) {
-    shown.push_back({QStringLiteral("input"), prompt, caption});
+std::optional<QString> ScriptedDialogs::next_input(const QString& kind, const QString& caption, const QString& prompt) {
+    shown.push_back({kind, prompt, caption});
     if (inputs.empty()) {
         ++unexpected;
         return std::nullopt;
@@ -116,6 +132,15 @@ std::optional<QString> ScriptedDialogs::input(const QString& caption, const QStr
     auto a = inputs.front();
     inputs.pop_front();
     return a;
+}
+
+std::optional<QString> ScriptedDialogs::input(const QString& caption, const QString& prompt, const QString&) {
+    return next_input(QStringLiteral("input"), caption, prompt);
+}
+
+std::optional<QString> ScriptedDialogs::input_number(const QString& caption, const QString& prompt,
+                                                     const QString&) {
+    return next_input(QStringLiteral("number"), caption, prompt);
 }
 
 std::optional<QString> ScriptedDialogs::open_file(const QString& filter) {

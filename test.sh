@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the tests with AddressSanitizer and
-# UndefinedBehaviorSanitizer under build-test/ and runs them with ctest.
+# Installs what is missing (the program's packages and the tests' own), builds the
+# tests with AddressSanitizer and UndefinedBehaviorSanitizer under build-test/ and
+# runs them with ctest.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./deps.sh
+tests/test_deps.sh  # the real input method and the locale its tests type in
 echo "test: configuring and building build-test/ (sanitizers)"
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMO_TESTS=ON -DVELMO_SANITIZE=ON >/dev/null
 cmake --build build-test

@@ -15,6 +15,7 @@
 
 #include "framework/cp932.h"
 #include "framework/draw.h"
+#include "framework/number_edit.h"
 #include "framework/runtime.h"
 #include "framework/text_guard.h"
 #include "framework/widgets.h"
@@ -55,12 +56,12 @@ void TForm2::build() {
     ComboBox2->setGeometry(246, 76, 166, 22);
     auto* l3 = new QLabel(u("投資金額"), this);
     l3->setGeometry(246, 106, 80, 16);
-    Edit1 = new QLineEdit(this);
+    Edit1 = new velmo::NumberEdit(this);
     Edit1->setGeometry(246, 122, 80, 22);
     Edit1->setProperty("Tag", 0);
     auto* l4 = new QLabel(u("回収金額"), this);
     l4->setGeometry(332, 106, 80, 16);
-    Edit2 = new QLineEdit(this);
+    Edit2 = new velmo::NumberEdit(this);
     Edit2->setGeometry(332, 122, 80, 22);
     Edit2->setProperty("Tag", 1);
 
@@ -100,11 +101,9 @@ void TForm2::build() {
     StringGrid1->set_row(1);
     date_ = velmo::today();
 
-    // Amounts take no input method; texts stay storable within their fields.
-    for (QLineEdit* e : {Edit1, Edit2}) {
-        e->setAttribute(Qt::WA_InputMethodEnabled, false);
-        e->installEventFilter(this);
-    }
+    // Amounts are checked key by key (they take no input method, being NumberEdits);
+    // texts stay storable within their fields.
+    for (QLineEdit* e : {Edit1, Edit2}) e->installEventFilter(this);
     velmo::guard_text(Memo1, 2000);
 
     StringGrid1->on_draw_cell = [this](int col, int row, const QRect& rect, velmo::DrawState state) {

@@ -10,6 +10,7 @@
 
 #include "framework/cp932.h"
 #include "framework/draw.h"
+#include "framework/number_edit.h"
 #include "framework/text_guard.h"
 #include "framework/widgets.h"
 #include "ledger/ledger_codec.h"
@@ -114,7 +115,8 @@ void TForm7::build() {
 
 void TForm7::setVisible(bool visible) {
     if (visible) {
-        velmo::make_editable(*ComboBox3);
+        // The width is a number: its edit field takes no input method.
+        if (velmo::make_editable(*ComboBox3)) velmo::give_number_edit(*ComboBox3);
         // Preset values are stored as one-byte-length texts.
         if (velmo::make_editable(*ComboBox2)) velmo::guard_text(ComboBox2, velmo::kShortTextMax);
     }

@@ -6,6 +6,8 @@
 #include <QMessageBox>
 #include <QPointer>
 
+#include "framework/number_edit.h"
+
 namespace velmo {
 
 namespace {
@@ -33,22 +35,47 @@ QString qt_file_filter(const QString& filter) {
 
 namespace {
 
+// Runs a box modally. Closing it gives the keyboard back to the window that had
+// it: without a window manager nobody else does, and until a window has the
+// keyboard again the input method stays detached from the field that had the
+// focus, so that a name typed on after a message arrives as plain letters.
+int run_box(QDialog& box) {
+    const QPointer<QWidget> before = QApplication::activeWindow();
+    const int result = box.exec();
+    if (before && before->isVisible() && before != QApplication::activeWindow()) before->activateWindow();
+    return result;
+}
+
+// An input box as QInputDialog::getText makes it, its edit field taking numbers when asked.
+std::optional<QString> ask_text(const QString& caption, const QString& prompt, const QString& initial, bool number) {
+    QInputDialog dialog(g_parent);
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(initial);
+    dialog.setTextEchoMode(QLineEdit::Normal);
+    if (number)
+        if (auto* edit = dialog.findChild<QLineEdit*>()) take_numbers(*edit);
+    if (run_box(dialog) != QDialog::Accepted) return std::nullopt;
+    return dialog.textValue();
+}
+
 class RealDialogs : public Dialogs {
 public:
     void message(const QString& text) override {
         QMessageBox box(QMessageBox::NoIcon, kCaption, text, QMessageBox::Ok, g_parent);
-        box.exec();
+        run_box(box);
     }
     bool question(const QString& text) override {
         QMessageBox box(QMessageBox::Question, kCaption, text, QMessageBox::Yes | QMessageBox::No, g_parent);
         box.setDefaultButton(QMessageBox::Yes);
-        return box.exec() == QMessageBox::Yes;
+        return run_box(box) == QMessageBox::Yes;
     }
     std::optional<QString> input(const QString& caption, const QString& prompt, const QString& initial) override {
-        bool ok = false;
-        QString text = QInputDialog::getText(g_parent, caption, prompt, QLineEdit::Normal, initial, &ok);
-        if (!ok) return std::nullopt;
-        return text;
+        return ask_text(caption, prompt, initial, false);
+    }
+    std::optional<QString> input_number(const QString& caption, const QString& prompt,
+                                        const QString& initial) override {
+        return ask_text(caption, prompt, initial, true);
     }
     std::optional<QString> open_file(const QString& filter) override {
         QFileDialog dialog(g_parent, QString::fromUtf8(u8"開く"), QString(), qt_file_filter(filter));
@@ -57,7 +84,7 @@ public:
         // The list of names: the detail view's file types and dates follow the
         // system's locale rather than the program's Japanese.
         dialog.setViewMode(QFileDialog::List);
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+        if (run_box(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
         return dialog.selectedFiles().constFirst();
     }
     std::optional<QString> save_file(const QString& filter, const QString& initial) override {
@@ -65,12 +92,12 @@ public:
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setViewMode(QFileDialog::List);  // as the open dialog
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+        if (run_box(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
         return dialog.selectedFiles().constFirst();
     }
     void error(const QString& text) override {
         QMessageBox box(QMessageBox::Critical, kCaption, text, QMessageBox::Ok, g_parent);
-        box.exec();
+        run_box(box);
     }
 };
 
@@ -107,8 +134,8 @@ bool ScriptedDialogs::question(const QString& text) {
     return a;
 }
 
-std::optional<QString> ScriptedDialogs::input(const QString& caption, const QString& prompt, const QString&) {
-    shown.push_back({QStringLiteral("input"), prompt, caption});
+std::optional<QString> ScriptedDialogs::next_input(const QString& kind, const QString& caption, const QString& prompt) {
+    shown.push_back({kind, prompt, caption});
     if (inputs.empty()) {
         ++unexpected;
         return std::nullopt;
@@ -116,6 +143,15 @@ std::optional<QString> ScriptedDialogs::input(const QString& caption, const QStr
     auto a = inputs.front();
     inputs.pop_front();
     return a;
+}
+
+std::optional<QString> ScriptedDialogs::input(const QString& caption, const QString& prompt, const QString&) {
+    return next_input(QStringLiteral("input"), caption, prompt);
+}
+
+std::optional<QString> ScriptedDialogs::input_number(const QString& caption, const QString& prompt,
+                                                     const QString&) {
+    return next_input(QStringLiteral("number"), caption, prompt);
 }
 
 std::optional<QString> ScriptedDialogs::open_file(const QString& filter) {

@@ -23,6 +23,10 @@ public:
     // A one-line input box; nullopt when cancelled.
     virtual std::optional<QString> input(const QString& caption, const QString& prompt,
                                          const QString& initial) = 0;
+    // The same box for a number: its edit field takes no input method, and
+    // full-width digits typed or pasted into it become ASCII digits.
+    virtual std::optional<QString> input_number(const QString& caption, const QString& prompt,
+                                                const QString& initial) = 0;
     // A file-open dialog; filter in the form "description|*.ext"; nullopt when cancelled.
     virtual std::optional<QString> open_file(const QString& filter) = 0;
     // A file-save dialog starting at initial (a path); same filter form; nullopt when cancelled.
@@ -45,7 +49,7 @@ void set_dialog_parent(QWidget* parent);
 class ScriptedDialogs : public Dialogs {
 public:
     struct Shown {
-        QString kind;  // "message", "question", "input", "open", "save", "error"
+        QString kind;  // "message", "question", "input", "number", "open", "save", "error"
         QString text;  // the message, question or prompt; the filter for "open" and "save"
         QString caption;  // the caption of an input box; the initial path of "save"
     };
@@ -55,7 +59,7 @@ public:
 
     // Answers, used in order. A question with no answer left counts as unexpected and answers No.
     std::deque<bool> answers;
-    std::deque<std::optional<QString>> inputs;
+    std::deque<std::optional<QString>> inputs;  // for input and input_number
     std::deque<std::optional<QString>> files;
     std::deque<std::optional<QString>> save_files;
 
@@ -68,9 +72,14 @@ public:
     void message(const QString& text) override;
     bool question(const QString& text) override;
     std::optional<QString> input(const QString& caption, const QString& prompt, const QString& initial) override;
+    std::optional<QString> input_number(const QString& caption, const QString& prompt,
+                                        const QString& initial) override;
     std::optional<QString> open_file(const QString& filter) override;
     std::optional<QString> save_file(const QString& filter, const QString& initial) override;
     void error(const QString& text) override;
+
+private:
+    std::optional<QString> next_input(const QString& kind, const QString& caption, const QString& prompt);
 };
 
 }  // namespace velmo

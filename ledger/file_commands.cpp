@@ -52,7 +52,7 @@ void TForm1::New1Click() {
     if (!save_ledger()) return;
     std::optional<std::string> year;
     while (!year) {
-        const auto text = velmo::dialogs().input(u("収支ファイル新規作成"), u("半角で年を入力してください"), QString());
+        const auto text = velmo::dialogs().input_number(u("収支ファイル新規作成"), u("半角で年を入力してください"), QString());
         if (!text) return;
         year = velmo::ledger_year_text(text->toStdString());
         if (!year) velmo::dialogs().message(*text + u(" は年ではありません"));

@@ -1,7 +1,10 @@
 // The entry dialog driven as a player drives it: keys typed into the amount
 // edits, machine names chosen, rows clicked, the commit button pressed.
+#include <QApplication>
 #include <QCalendarWidget>
+#include <QClipboard>
 #include <QFileInfo>
+#include <QInputMethodEvent>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -129,6 +132,26 @@ TEST_F(EntryDialog, WrongKeysAndTooLargeAmountsAreRefusedWithTheMessage) {
     QTest::keyClick(form2->Edit2, Qt::Key_0);  // one digit too many for 32 bits
     EXPECT_EQ(dialogs.texts(), std::vector<QString>{u("数値を入力して下さい")});
     EXPECT_EQ(form2->Edit2->text(), QString());
+}
+
+TEST_F(EntryDialog, FullWidthDigitsInAnAmountBoxCountAsTheirDigits) {
+    form1->SpeedButton1Click();
+    grid().set_row(1);
+    form2->ComboBox2->setEditText(u("北斗"));
+    // A conversion committed with Enter, as an input method would send it.
+    QInputMethodEvent commit;
+    commit.setCommitString(u("１０００"));
+    QApplication::sendEvent(form2->Edit1, &commit);
+    QTest::keyRelease(form2->Edit1, Qt::Key_Return);
+    // Digits pasted from the context menu, counted at the next key.
+    QApplication::clipboard()->setText(u("３５００"));
+    form2->Edit2->paste();
+    QTest::keyRelease(form2->Edit2, Qt::Key_Left);
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(form2->Edit1->text(), QStringLiteral("1000"));
+    EXPECT_EQ(grid().cell(2, 1), "1000");
+    EXPECT_EQ(grid().cell(3, 1), "3500");
+    EXPECT_EQ(grid().cell(4, 1), "2500");
 }
 
 TEST_F(EntryDialog, CommitValidatesMachineRows) {

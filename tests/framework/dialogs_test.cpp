@@ -5,10 +5,15 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QImage>
 #include <QInputDialog>
+#include <QInputMethodQueryEvent>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -32,6 +37,16 @@ void when_shown(std::function<void(QWidget*)> look) {
         look(modal);
     });
     timer->start(10);
+}
+
+// Types text key by key, whatever characters it holds.
+void type_text(QWidget* w, const QString& text) {
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &release);
+    }
 }
 
 // The visible texts of a dialog's buttons, without the mnemonic marks.
@@ -63,9 +78,60 @@ TEST(RealDialogs, QuestionAndYearBoxButtonsReadJapanese) {
         input_buttons = button_texts(w);
         qobject_cast<QDialog*>(w)->reject();
     });
-    EXPECT_FALSE(dialogs().input(u("収支ファイル新規作成"), u("半角で年を入力してください"), QString()).has_value());
+    EXPECT_FALSE(
+        dialogs().input_number(u("収支ファイル新規作成"), u("半角で年を入力してください"), QString()).has_value());
     EXPECT_EQ(caption, u("収支ファイル新規作成"));
     EXPECT_EQ(input_buttons, (QStringList{u("OK"), u("キャンセル")}));
+}
+
+TEST(RealDialogs, TheYearBoxTakesNoInputMethodAndAsciiDigits) {
+    // For each box: whether its edit field lets an input method in, and what it returns for keys typed.
+    const struct {
+        bool number;
+        bool takes_input_method;
+        const char* typed;
+        const char* returned;
+    } boxes[] = {{true, false, "２００５", "2005"}, {false, true, "２００５", "２００５"}};
+    for (const auto& b : boxes) {
+        std::optional<bool> enabled;
+        when_shown([&](QWidget* w) {
+            auto* edit = w->findChild<QLineEdit*>();
+            ASSERT_NE(edit, nullptr);
+            QInputMethodQueryEvent query(Qt::ImEnabled);
+            QApplication::sendEvent(edit, &query);
+            enabled = query.value(Qt::ImEnabled).toBool();
+            type_text(edit, u(b.typed));
+            qobject_cast<QDialog*>(w)->accept();
+        });
+        const auto caption = u("収支ファイル新規作成");
+        const auto prompt = u("半角で年を入力してください");
+        const std::optional<QString> answer = b.number ? dialogs().input_number(caption, prompt, QString())
+                                                       : dialogs().input(caption, prompt, QString());
+        EXPECT_EQ(enabled, b.takes_input_method) << b.number;
+        EXPECT_EQ(answer, u(b.returned)) << b.number;
+    }
+}
+
+TEST(RealDialogs, TheYearBoxLooksLikeQtsOwnInputBox) {
+    const int flash = QApplication::cursorFlashTime();
+    QApplication::setCursorFlashTime(0);  // a steady cursor: both pictures show it
+    QImage pictures[2];
+    auto take = [](QImage& picture) {
+        when_shown([&picture](QWidget* w) {
+            (void)QTest::qWaitForWindowActive(w);  // both with the focused edit field's frame
+            picture = w->grab().toImage();
+            qobject_cast<QDialog*>(w)->reject();
+        });
+    };
+    const auto caption = u("収支ファイル新規作成");
+    const auto prompt = u("半角で年を入力してください");
+    take(pictures[0]);
+    (void)QInputDialog::getText(nullptr, caption, prompt);
+    take(pictures[1]);
+    (void)dialogs().input_number(caption, prompt, QString());
+    QApplication::setCursorFlashTime(flash);
+    ASSERT_FALSE(pictures[0].isNull());
+    EXPECT_EQ(pictures[0], pictures[1]);
 }
 
 TEST(RealDialogs, OpenDialogIsCaptionedOpenAndShowsTheFilterOnce) {

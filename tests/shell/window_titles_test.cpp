@@ -121,7 +121,7 @@ TEST_F(WindowSystem, StandardDialogsCarryTheProgramsCaptions) {
     const std::pair<std::function<void()>, const char*> cases[] = {
         {[] { velmo::dialogs().question(u("削除しますか？")); }, "Velmorant"},
         {[] { velmo::dialogs().message(u("機種名が記入されていません")); }, "Velmorant"},
-        {[] { velmo::dialogs().input(u("収支ファイル新規作成"), u("半角で年を入力してください"), QString()); },
+        {[] { velmo::dialogs().input_number(u("収支ファイル新規作成"), u("半角で年を入力してください"), QString()); },
          "収支ファイル新規作成"},
         {[] { velmo::dialogs().open_file(u("収支ﾌｧｲﾙ(*.vqd)|*.vqd")); }, "開く"},
     };

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian packages only the tests need, when any is missing: a real
+# input method (fcitx5 with mozc and its Qt 6 module) for the typing tests, the
+# tools that drive it, a CJK font for its candidates, and the ja_JP.UTF-8 locale.
+set -euo pipefail
+packages=(fcitx5 fcitx5-mozc fcitx5-frontend-qt6 xdotool dbus-x11 fonts-noto-cjk locales)
+if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "test-deps: installing ${missing[*]}"
+  $SUDO apt-get update
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+else
+  echo "test-deps: all packages present"
+fi
+if locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
+  echo "test-deps: locale ja_JP.UTF-8 present"
+else
+  echo "test-deps: generating locale ja_JP.UTF-8"
+  if grep -q '^# *ja_JP.UTF-8 UTF-8' /etc/locale.gen; then
+    $SUDO sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  elif ! grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen; then
+    echo 'ja_JP.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+  fi
+  $SUDO locale-gen
+fi

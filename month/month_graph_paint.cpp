@@ -78,7 +78,8 @@ void draw_month_chart(QImage& image, const MonthChart& chart) {
     }
     c.set_pen(line_colour);
     c.line_to(363, y0 - static_cast<int>(a / u));
-    c.polyline(Qt::black, {{45, y0}, {363, y0}});
+    // The axis is a whole chart pixel high, covering the bars' edges on it.
+    c.fill_rect(45, y0, 363, y0 + 1, Qt::black);
 }
 
 }  // namespace velmo

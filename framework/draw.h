@@ -6,6 +6,8 @@
 #include <QRect>
 #include <QString>
 
+#include <limits>
+
 class QPainter;
 
 namespace velmo {
@@ -16,6 +18,24 @@ QFont ui_font(int pixel_height);
 // The largest pixel height, at most pixel_height (and at least 1), at which
 // font shows text in no more than width pixels.
 int fitting_pixel_height(QFont font, int pixel_height, const QString& text, int width);
+
+// The room one line of owner-drawn text has: its width, the height of its line
+// (ascent and descent), and the height above the baseline for figures that stand
+// on an edge right under it. A limit left unset does not apply.
+struct TextSlot {
+    static constexpr int kAny = std::numeric_limits<int>::max();
+    int width = kAny;
+    int height = kAny;
+    int ascent = kAny;
+};
+// The largest pixel height, at most pixel_height (and at least 1), at which font
+// shows text within slot. Fonts differ in line height at one pixel height
+// (IPAGothic's line is 16 pixels at 15, Noto Sans CJK JP's 21), so text drawn
+// into a fixed slot is fitted to it in height as in width.
+int fitting_pixel_height(QFont font, int pixel_height, const QString& text, const TextSlot& slot);
+// The interface font at the largest pixel height up to pixel_height at which
+// text fits slot.
+QFont fitted_ui_font(int pixel_height, const TextSlot& slot, const QString& text = QString());
 
 // Draws one line of text inside rect with the given alignment, clipped to rect.
 void draw_text_in_rect(QPainter& painter, const QRect& rect, const QString& text, Qt::Alignment align);

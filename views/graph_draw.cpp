@@ -26,17 +26,18 @@ bool YearChart::draw_static() {
     image_.fill(button_face_color());
     c.fill_rect(graph::plot_left(h), graph::plot_top(), graph::plot_right(h), graph::plot_bottom(v), Qt::white);
 
-    // Month labels.
-    c.set_font(ui_font(13 + data_.font_step));
+    // Month labels and axis titles in the strip under the plot, down to the image's bottom edge.
+    const int caption_y = 17 * v + 330;
+    c.set_font(fitted_ui_font(13 + data_.font_step, {.height = graph::image_height(v) - caption_y}));
     for (int m = 1; m <= 12; ++m) {
         const QString& t = data_.month_labels[static_cast<size_t>(m - 1)];
         const int w = c.text_width(t);
-        c.text_out(m * (h + 45) + (h + 45 - w) / 2 + 8, 17 * v + 330, t);
+        c.text_out(m * (h + 45) + (h + 45 - w) / 2 + 8, caption_y, t);
     }
-    // Axis titles.
-    c.set_font(ui_font(data_.font_step / 2 + 11));
-    c.text_out(4, 17 * v + 332, QString::fromUtf8("月間収支"));
-    c.text_out(13 * h + 595, 17 * v + 332, QString::fromUtf8("年間収支"));
+    const int title_y = 17 * v + 332;
+    c.set_font(fitted_ui_font(data_.font_step / 2 + 11, {.height = graph::image_height(v) - title_y}));
+    c.text_out(4, title_y, QString::fromUtf8("月間収支"));
+    c.text_out(13 * h + 595, title_y, QString::fromUtf8("年間収支"));
 
     // Frames.
     c.polyline(kGrayText, {{2, 18 * v + 343}, {2, 17 * v + 329}, {14 * h + 638, 17 * v + 329}});
@@ -95,6 +96,9 @@ bool YearChart::draw_static() {
 
     points_ = graph::total_points(h, data_.rows, data_.peak_row);
     lh_ = font_height - 2;
+    // The bars' figures and the peak's: their digits stand on the bar's top edge
+    // (or the callout frame's bottom), lh + 1 pixels under the top of the text.
+    c.set_font(fitted_ui_font(font_height, {.ascent = lh_ + 1}));
     g_ = ph_ = ticks_ = 0;
     next_point_ = 0;
     line_done_ = false;

@@ -1,5 +1,5 @@
 // The two charts on scaled screens, drawn at the device pixel ratio with lines one
-// image pixel wide.
+// image pixel wide, and their figures kept inside their slots whatever the font.
 #include <QTabWidget>
 #include <QTest>
 #include <QtMath>
@@ -15,6 +15,18 @@ using namespace velmo::testing;
 namespace g = velmo::graph;
 
 namespace {
+
+// Pixels of text: anti-aliased glyphs are dark but rarely pure black.
+int count_dark(const QImage& img, QRect area) {
+    int n = 0;
+    area = area.intersected(img.rect());
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor c = img.pixelColor(x, y);
+            if (c.red() < 110 && c.green() < 110 && c.blue() < 110) ++n;
+        }
+    return n;
+}
 
 class ChartImages : public AppFixture {
 protected:
@@ -73,6 +85,23 @@ TEST_F(ChartImages, LinesAreOneImagePixelWideAtRatioTwo) {
     // The bars are filled in whole chart pixels.
     EXPECT_EQ(year.pixelColor(2 * 150 + 1, 2 * (zero_ - 1) + 1), kBarUp);
     EXPECT_EQ(month.pixelColor(2 * 60 + 1, 2 * 23 + 1), kBarUp);
+}
+
+// Run again with Noto Sans CJK JP as the only font (ctest velmo_tests_graph_with_noto),
+// whose lines are taller than IPAGothic's at the same pixel height.
+TEST_F(ChartImages, FiguresStayInsideTheirSlots) {
+    // Month captions and axis titles end with the year chart's image.
+    const QImage year = year_chart(1, 10);
+    EXPECT_EQ(count_dark(year, QRect(0, 346, year.width(), 10)), 0);
+    // March's figure stands on its bar: no ink in the bar's 3 rows.
+    EXPECT_GT(count_dark(year, QRect(149, zero_ - 13, 34, 10)), 3);
+    EXPECT_EQ(count_dark(year, QRect(149, zero_ - 3, 34, 3)), 0);
+    // The day numbers end with the month chart's image; "MAX +4000" with its frame (y 4..14)
+    // drawn from x 60 over day 2.
+    const QImage month = month_chart(1, 10);
+    EXPECT_EQ(count_dark(month, QRect(0, 255, 410, 10)), 0);
+    EXPECT_GT(count_dark(month, QRect(62, 5, 50, 10)), 20);
+    EXPECT_EQ(count_dark(month, QRect(62, 15, 50, 3)), 0);
 }
 
 // Also run on a screen scaled by 2 (ctest velmo_tests_graph_scaled).

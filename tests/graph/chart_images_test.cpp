@@ -1,5 +1,6 @@
 // The two charts on scaled screens, drawn at the device pixel ratio with lines one
 // image pixel wide, and their figures kept inside their slots whatever the font.
+#include <QCoreApplication>
 #include <QTabWidget>
 #include <QTest>
 #include <QtMath>
@@ -121,6 +122,17 @@ TEST_F(ChartImages, WindowsDrawAtTheirScreensRatioInTheirOwnCoordinates) {
     EXPECT_EQ(form6->image.size(), QSize(qCeil(410 * ratio), qCeil(255 * ratio)));
     form6->mouse_down(10 * 2 + 37);
     EXPECT_EQ(form6->hint_text, u(" 3/2 +4000"));
+    // After a move from a screen of another ratio both are drawn again at their window's.
+    form1->graph_image.setDevicePixelRatio(ratio + 1);
+    form6->image.setDevicePixelRatio(ratio + 1);
+    const int run = form1->graph_run;
+    QEvent moved(QEvent::ScreenChangeInternal);
+    QCoreApplication::sendEvent(form1->Image2, &moved);
+    QCoreApplication::sendEvent(form6.get(), &moved);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form1->graph_run, run + 1);
+    EXPECT_EQ(form1->graph_image.devicePixelRatio(), ratio);
+    EXPECT_EQ(form6->image.devicePixelRatio(), ratio);
     form6->close();
     form1->hide();
 }

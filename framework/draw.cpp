@@ -5,6 +5,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <utility>
 
 #include <fontconfig/fontconfig.h>
 
@@ -65,12 +66,23 @@ QFont ui_font(int pixel_height) {
 }
 
 int fitting_pixel_height(QFont font, int pixel_height, const QString& text, int width) {
+    return fitting_pixel_height(std::move(font), pixel_height, text, TextSlot{.width = width});
+}
+
+int fitting_pixel_height(QFont font, int pixel_height, const QString& text, const TextSlot& slot) {
     int height = std::max(1, pixel_height);
     for (; height > 1; --height) {
         font.setPixelSize(height);
-        if (QFontMetrics(font).horizontalAdvance(text) <= width) break;
+        const QFontMetrics metrics(font);
+        if (metrics.height() <= slot.height && metrics.ascent() <= slot.ascent &&
+            (slot.width == TextSlot::kAny || metrics.horizontalAdvance(text) <= slot.width))
+            break;
     }
     return height;
+}
+
+QFont fitted_ui_font(int pixel_height, const TextSlot& slot, const QString& text) {
+    return ui_font(fitting_pixel_height(ui_font(pixel_height), pixel_height, text, slot));
 }
 
 int em_ascent(int pixel_height) { return (pixel_height * 88 + 50) / 100; }

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <functional>
+#include <limits>
 
 class QPainter;
 
@@ -21,6 +22,25 @@ QString ui_family();
 // The largest pixel height, at most pixel_height (and at least 1), at which
 // font shows text in no more than width pixels.
 int fitting_pixel_height(QFont font, int pixel_height, const QString& text, int width);
+
+// The room one line of owner-drawn text has: its width, the height of its line
+// (ascent and descent), and the height above the baseline for figures that stand
+// on an edge right under it. A limit left unset does not apply.
+struct TextSlot {
+    static constexpr int kAny = std::numeric_limits<int>::max();
+    int width = kAny;
+    int height = kAny;
+    int ascent = kAny;
+};
+// The largest pixel height, at most pixel_height (and at least 1), at which font
+// shows text within slot. Fonts differ in line height at one pixel height
+// (IPAGothic's line is 16 pixels at 15, Noto Sans CJK JP's 21), so text drawn
+// into a fixed slot is fitted to it in height as in width.
+int fitting_pixel_height(QFont font, int pixel_height, const QString& text, const TextSlot& slot);
+// The interface font at the largest pixel height up to pixel_height at which
+// text fits slot.
+QFont fitted_ui_font(int pixel_height, const TextSlot& slot, const QString& text = QString());
+
 
 // How far the top of a Japanese font's em square lies above its baseline, at a
 // pixel height: 0.88 em, rounded. IPAGothic and Noto Sans CJK JP design every

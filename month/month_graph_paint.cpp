@@ -8,6 +8,12 @@ namespace velmo {
 
 using namespace chart_color;
 
+namespace {
+
+constexpr int kDayY = 245;  // top of the day numbers
+
+}  // namespace
+
 void draw_month_chart(QImage& image, const MonthChart& chart) {
     namespace mg = month_graph;
     GraphCanvas c(image);
@@ -24,11 +30,11 @@ void draw_month_chart(QImage& image, const MonthChart& chart) {
     for (int i = 1; i <= 23; ++i) c.polyline(kGrid, {{45, 10 * i + 3}, {363, 10 * i + 3}});
     c.set_dotted(false);
 
-    // Day numbers under the plot.
-    c.set_font(ui_font(10));
+    // Day numbers under the plot, standing on the image's bottom edge.
+    c.set_font(fitted_ui_font(10, {.ascent = kMonthChartHeight - kDayY}));
     const std::pair<const char*, int> day_labels[] = {{"1", 49},  {"5", 89},  {"10", 136}, {"15", 187},
                                                       {"20", 237}, {"25", 287}, {"30", 337}};
-    for (const auto& [text, x] : day_labels) c.text_out(x, 245, QString::fromLatin1(text));
+    for (const auto& [text, x] : day_labels) c.text_out(x, kDayY, QString::fromLatin1(text));
     c.set_font(ui_font(11));
 
     if (!chart.has_data) return;
@@ -62,6 +68,8 @@ void draw_month_chart(QImage& image, const MonthChart& chart) {
         c.set_pen(line_colour);
         c.line_to(x1 + 3, ly);
         if (d.last_row == e.peak_row) {
+            // The figure stands on the frame's bottom edge (y 14), the text's top at y 5.
+            c.set_font(fitted_ui_font(11, {.ascent = 15 - 5}));
             const QString text = QStringLiteral("MAX +") + QString::number(a);
             const int w = c.text_width(text);
             c.set_pen(Qt::black);
@@ -78,7 +86,8 @@ void draw_month_chart(QImage& image, const MonthChart& chart) {
     }
     c.set_pen(line_colour);
     c.line_to(363, y0 - static_cast<int>(a / u));
-    c.polyline(Qt::black, {{45, y0}, {363, y0}});
+    // The axis is a whole chart pixel high, covering the bars' edges on it.
+    c.fill_rect(45, y0, 363, y0 + 1, Qt::black);
 }
 
 }  // namespace velmo

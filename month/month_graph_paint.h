@@ -9,6 +9,10 @@
 
 namespace velmo {
 
+// The chart's size in chart pixels (the image's at device pixel ratio 1).
+inline constexpr int kMonthChartWidth = 410;
+inline constexpr int kMonthChartHeight = 255;
+
 struct MonthChart {
     bool has_data = false;  // the monthly table has data for the month
     std::vector<month_graph::PlayDay> days;
@@ -17,6 +21,7 @@ struct MonthChart {
 };
 
 // Frame, grid and day labels always; scale, bars and line when the month has data.
+// The image may be made at a device pixel ratio (chart_image); it is drawn in chart pixels.
 void draw_month_chart(QImage& image, const MonthChart& chart);
 
 }  // namespace velmo

@@ -13,6 +13,7 @@
 #include "month/month_graph_calc.h"
 #include "month/month_graph_paint.h"
 #include "shell/tform1.h"
+#include "views/graph_canvas.h"
 
 TForm6* Form6 = nullptr;
 
@@ -22,10 +23,9 @@ TForm6::TForm6() : QWidget(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHin
     setFont(velmo::ui_font(12));
     setFixedSize(410, 265);
 
-    image = QImage(410, 255, QImage::Format_RGB32);
     clear_image();
     Image1 = new velmo::PaintBox(this);
-    Image1->setGeometry(0, 0, 410, 255);
+    Image1->setGeometry(0, 0, velmo::kMonthChartWidth, velmo::kMonthChartHeight);
     Image1->on_paint = [this](QPainter& p) { p.drawImage(0, 0, image); };
     Image1->on_mouse_down = [this](Qt::MouseButton, QPoint pos) { mouse_down(pos.x()); };
 
@@ -41,7 +41,12 @@ TForm6::~TForm6() {
     if (Form6 == this) Form6 = nullptr;
 }
 
-void TForm6::clear_image() { image.fill(velmo::button_face_color()); }
+void TForm6::clear_image() {
+    const qreal ratio = devicePixelRatioF();
+    if (image.isNull() || image.devicePixelRatio() != ratio)
+        image = velmo::chart_image(QSize(velmo::kMonthChartWidth, velmo::kMonthChartHeight), ratio);
+    image.fill(velmo::button_face_color());
+}
 
 void TForm6::hint_off() {
     hint_on = false;
@@ -134,6 +139,16 @@ void TForm6::close6() {
 void TForm6::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     open6();
+}
+
+bool TForm6::event(QEvent* event) {
+    // Moved to a screen of another device pixel ratio: the chart is drawn again at the new one.
+    if (event->type() == QEvent::ScreenChangeInternal && isVisible() &&
+        image.devicePixelRatio() != devicePixelRatioF()) {
+        clear_image();
+        draw_month_graph(graph_month);
+    }
+    return QWidget::event(event);
 }
 
 void TForm6::closeEvent(QCloseEvent* event) {

@@ -21,7 +21,7 @@ public:
     velmo::PaintBox* Image1 = nullptr;  // 410 x 255, shows `image`
     QPushButton* Button1 = nullptr;     // "<<"
     QPushButton* Button2 = nullptr;     // ">>"
-    QImage image;                       // the drawing surface of Image1
+    QImage image;                       // the drawing surface of Image1, at the window's device pixel ratio
 
     int graph_month = 1;
     int graph_first_row = 0;
@@ -35,10 +35,12 @@ public:
     void mouse_down(int x);
     void open6();
     void close6();
-    // Fills the whole image with the button face colour.
+    // Fills the whole image with the button face colour, making it anew at the
+    // window's device pixel ratio when that has changed.
     void clear_image();
 
 protected:
+    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 

@@ -242,6 +242,9 @@ public:
     void update_graph_tab();
     // After a change of the enlargement steps: redraw when the tab is shown, else mark it stale.
     void redraw_graph_for_layout();
+    // After a move to a screen of another device pixel ratio: the finished chart is drawn
+    // again at the new ratio when the tab is shown, else marked stale.
+    void redraw_graph_at_screen_ratio();
 
     // Per-attribute summary (views/attribute_summary.cpp): rows 1..16 of StringGrid10.
     void setup_attribute_grid();  // sizes, headers and painter of StringGrid10

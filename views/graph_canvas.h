@@ -3,12 +3,25 @@
 // stop one pixel short of their end point, solid or dotted; rectangles whose
 // right and bottom edges are exclusive; and text placed by its top-left corner
 // on a transparent background. The charts give every coordinate in pixels of
-// the image, so the drawing is done here pixel by pixel instead of through
+// the chart, so the drawing is done here pixel by pixel instead of through
 // Qt's anti-aliased paths.
+//
+// An image made at a device pixel ratio above 1 (a scaled screen) keeps the
+// chart's coordinates: chart pixel (x, y) covers the image pixels from
+// device(x) to device(x + 1) - 1 across and device(y) to device(y + 1) - 1 down,
+// the first of them being its anchor. Fills cover whole chart pixels and text
+// is drawn at the image's full resolution, but the pen stays one image pixel
+// wide: a level or upright line runs along the whole chart pixels it passes at
+// their anchor row or column, and where a polyline turns it meets the next line
+// at the corner's anchor, so that frames close without gaps or spurs; a slanted
+// line runs from anchor to anchor. A rectangle's frame is the outermost image
+// pixels of its area. At ratio 1 chart and image pixels are the same.
 #include <QColor>
 #include <QFont>
 #include <QImage>
 #include <QPoint>
+#include <QRect>
+#include <QSize>
 #include <QString>
 
 #include <initializer_list>
@@ -25,9 +38,13 @@ inline const QColor kBlue(0, 0, 255);
 inline const QColor kRed(255, 0, 0);
 }  // namespace chart_color
 
+// An image for a chart of the given size in chart pixels at a device pixel
+// ratio: its pixel size rounded up, the ratio set.
+QImage chart_image(QSize size, qreal ratio);
+
 class GraphCanvas {
 public:
-    explicit GraphCanvas(QImage& image) : image_(image) {}
+    explicit GraphCanvas(QImage& image) : image_(image), ratio_(image.devicePixelRatio()) {}
 
     QImage& image() { return image_; }
 
@@ -38,11 +55,13 @@ public:
     void move_to(int x, int y) { pos_ = QPoint(x, y); }
     QPoint pen_pos() const { return pos_; }
     // A line from the pen position to (x, y), the end pixel left out; the pen moves there.
-    // A dotted line sets every other pixel, starting with its first.
+    // A dotted line sets every other pixel, starting with its first (at a ratio
+    // above 1: the image pixels of every other chart pixel along the line).
     void line_to(int x, int y);
-    // Lines in the pen colour through the points, in order.
+    // Lines in the pen colour through the points, in order; the last point is left out.
     void polyline(const QColor& pen, std::initializer_list<QPoint> points);
-    // One pixel in the pen's colour; points outside the image are ignored.
+    // The pen's point at (x, y), where a line ending there stops; points outside
+    // the image are ignored.
     void pixel(int x, int y, const QColor& color);
 
     // Fills left..right-1, top..bottom-1.
@@ -59,7 +78,16 @@ public:
     void text_out(int x, int y, const QString& text);
 
 private:
+    // The first image pixel of chart coordinate v.
+    int device(int v) const;
+    // Image pixels of the rectangle r, clipped to the image.
+    void fill_device(const QRect& r, const QColor& color);
+    // line_to for a piece of a polyline: turns_at_start when a line of it ends at
+    // the pen position, turns_at_end when one starts at (x, y).
+    void segment_to(int x, int y, bool turns_at_start, bool turns_at_end);
+
     QImage& image_;
+    qreal ratio_ = 1;
     QColor pen_ = Qt::black;
     bool dotted_ = false;
     QPoint pos_;

@@ -26,17 +26,18 @@ bool YearChart::draw_static() {
     image_.fill(button_face_color());
     c.fill_rect(graph::plot_left(h), graph::plot_top(), graph::plot_right(h), graph::plot_bottom(v), Qt::white);
 
-    // Month labels.
-    c.set_font(ui_font(13 + data_.font_step));
+    // Month labels and axis titles in the strip under the plot, down to the image's bottom edge.
+    const int caption_y = 17 * v + 330;
+    c.set_font(fitted_ui_font(13 + data_.font_step, {.height = graph::image_height(v) - caption_y}));
     for (int m = 1; m <= 12; ++m) {
         const QString& t = data_.month_labels[static_cast<size_t>(m - 1)];
         const int w = c.text_width(t);
-        c.text_out(m * (h + 45) + (h + 45 - w) / 2 + 8, 17 * v + 330, t);
+        c.text_out(m * (h + 45) + (h + 45 - w) / 2 + 8, caption_y, t);
     }
-    // Axis titles.
-    c.set_font(ui_font(data_.font_step / 2 + 11));
-    c.text_out(4, 17 * v + 332, QString::fromUtf8("月間収支"));
-    c.text_out(13 * h + 595, 17 * v + 332, QString::fromUtf8("年間収支"));
+    const int title_y = 17 * v + 332;
+    c.set_font(fitted_ui_font(data_.font_step / 2 + 11, {.height = graph::image_height(v) - title_y}));
+    c.text_out(4, title_y, QString::fromUtf8("月間収支"));
+    c.text_out(13 * h + 595, title_y, QString::fromUtf8("年間収支"));
 
     // Frames.
     c.polyline(kGrayText, {{2, 18 * v + 343}, {2, 17 * v + 329}, {14 * h + 638, 17 * v + 329}});
@@ -45,7 +46,7 @@ bool YearChart::draw_static() {
     c.polyline(button_face_color(), {{h + 51, 17 * v + 325}, {h + 51, 4}, {13 * h + 592, 4}});
     c.polyline(Qt::white, {{h + 51, 17 * v + 326}, {13 * h + 593, 17 * v + 326}, {13 * h + 593, 3}});
 
-    // Month separators and the dotted grid.
+    // Month separators and the dotted grid: lines of one image pixel at any device pixel ratio.
     for (int i = 1; i <= 11; ++i) {
         const int x = graph::separator_x(h, i);
         c.polyline(kSeparator, {{x, graph::plot_top()}, {x, graph::plot_bottom(v)}});
@@ -70,7 +71,8 @@ bool YearChart::draw_static() {
     const std::int64_t mn = std::min<std::int64_t>(0, *std::min_element(balance.begin(), balance.end()));
     monthly_ = graph::monthly_scale(mx, mn);
     zero_ = lowest - monthly_.down * s_;
-    c.polyline(kZero, {{graph::plot_left(h), zero_}, {graph::plot_right(h), zero_}});
+    // The zero lines are a whole chart pixel high, so that the bars meet them from both sides.
+    c.fill_rect(graph::plot_left(h), zero_, graph::plot_right(h), zero_ + 1, kZero);
 
     const int font_height = std::min(11 + data_.font_step, 16);
     c.set_font(ui_font(font_height));
@@ -85,7 +87,7 @@ bool YearChart::draw_static() {
     // Running-total scale on the right.
     total_ = graph::total_scale(data_.peak_total, data_.trough_total);
     zero2_ = total_.up * s_ + s_ + 5;
-    c.polyline(kZero, {{graph::plot_left(h), zero2_}, {graph::plot_right(h), zero2_}});
+    c.fill_rect(graph::plot_left(h), zero2_, graph::plot_right(h), zero2_ + 1, kZero);
     for (int j = -total_.down; j <= total_.up; ++j) {
         const QString text = QString::number(static_cast<std::int64_t>(j) * total_.unit);
         c.text_out(13 * h + 596, zero2_ - half - j * s_, text);
@@ -94,6 +96,9 @@ bool YearChart::draw_static() {
 
     points_ = graph::total_points(h, data_.rows, data_.peak_row);
     lh_ = font_height - 2;
+    // The bars' figures and the peak's: their digits stand on the bar's top edge
+    // (or the callout frame's bottom), lh + 1 pixels under the top of the text.
+    c.set_font(fitted_ui_font(font_height, {.ascent = lh_ + 1}));
     g_ = ph_ = ticks_ = 0;
     next_point_ = 0;
     line_done_ = false;
@@ -135,7 +140,8 @@ bool YearChart::tick() {
             if (p == 0) {
                 ++finished;
             } else if (p > 0) {
-                if (g != 1) c.polyline(kBarUp, {{q, zero_ - g + 1}, {q + 33, zero_ - g + 1}});
+                // The bars grow a row of whole chart pixels a tick.
+                if (g != 1) c.fill_rect(q, zero_ - g + 1, q + 33, zero_ - g + 2, kBarUp);
                 if (--p == 0) {
                     const QString label = from_cp932(text);
                     c.text_out(q + (data_.h + 45 - c.text_width(label)) / 2 - data_.h / 2 - 6, zero_ - g - lh_, label);
@@ -144,7 +150,8 @@ bool YearChart::tick() {
                                  {{q, zero_ - 1}, {q, zero_ - g + 1}, {q + 33, zero_ - g + 1}, {q + 33, zero_}});
                 }
             } else {
-                c.polyline(kBarDown, {{q, zero_ + g}, {q + 33, zero_ + g}});
+                // The last row is the frame's bottom edge, drawn in place of the fill.
+                if (p != -1) c.fill_rect(q, zero_ + g, q + 33, zero_ + g + 1, kBarDown);
                 if (++p == 0) {
                     const QString label = from_cp932(text);
                     c.text_out(q + (data_.h + 45 - c.text_width(label)) / 2 - data_.h / 2 - 6, zero_ + g + 1, label);

@@ -21,14 +21,19 @@
 
 namespace {
 
-// Mouse-down and click of the chart.
-class GraphMouse : public QObject {
+// Mouse-down and click of the chart, and its move to a screen of another device pixel ratio.
+class GraphEvents : public QObject {
 public:
-    GraphMouse(QObject* parent, TForm1* form) : QObject(parent), form_(form) {}
+    GraphEvents(QObject* parent, TForm1* form) : QObject(parent), form_(form) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::MouseButtonPress) {
+        if (event->type() == QEvent::ScreenChangeInternal) {
+            // Drawn again at the new ratio, after the move is handled (and without the animation).
+            if (form_->graph_ok && form_->graph_image.devicePixelRatio() != form_->Image2->devicePixelRatioF())
+                QMetaObject::invokeMethod(form_, [form = form_] { form->redraw_graph_at_screen_ratio(); },
+                                          Qt::QueuedConnection);
+        } else if (event->type() == QEvent::MouseButtonPress) {
             auto* me = static_cast<QMouseEvent*>(event);
             form_->get_x(me->position().toPoint().x());
             pressed_ = me->button() == Qt::LeftButton;
@@ -52,7 +57,7 @@ private:
 
 void TForm1::setup_graph_tab() {
     Image2->on_paint = [this](QPainter& p) { p.drawImage(0, 0, graph_image); };
-    Image2->installEventFilter(new GraphMouse(Image2, this));
+    Image2->installEventFilter(new GraphEvents(Image2, this));
 }
 
 velmo::YearChartData TForm1::graph_data() const {
@@ -79,8 +84,10 @@ void TForm1::draw_graph() {
     const int run = ++graph_run;
     const int h = hsize_level, v = vsize_level;
     const velmo::YearChartData chart_data = graph_data();
-    graph_image = QImage(velmo::graph::image_width(h), velmo::graph::image_height(v), QImage::Format_RGB32);
-    Image2->resize(graph_image.size());
+    // The chart's pixels are the widget's; the image has the screen's device pixel ratio.
+    const QSize size(velmo::graph::image_width(h), velmo::graph::image_height(v));
+    graph_image = velmo::chart_image(size, Image2->devicePixelRatioF());
+    Image2->resize(size);
     velmo::YearChart chart(graph_image, chart_data);
     const auto show_image = [this] { Image2->update(); };
 
@@ -133,6 +140,18 @@ void TForm1::mouth_graph() {
 
 void TForm1::update_graph_tab() {
     if (PageControl1->currentWidget() == TabSheet7 && graph_ok == 0) draw_graph();
+}
+
+void TForm1::redraw_graph_at_screen_ratio() {
+    if (graph_image.devicePixelRatio() == Image2->devicePixelRatioF()) return;
+    if (PageControl1->currentWidget() != TabSheet7) {
+        graph_ok = 0;
+        return;
+    }
+    const bool animate = graph_animate;
+    graph_animate = false;
+    draw_graph();
+    graph_animate = animate;
 }
 
 void TForm1::redraw_graph_for_layout() {

@@ -19,7 +19,7 @@
 #include "shell/tform1.h"
 
 namespace {
-QString u(const char* utf8) { return QString::fromUtf8(utf8); }
+using velmo::u;
 }  // namespace
 
 void TForm1::setup_editing_commands() {
@@ -48,7 +48,7 @@ void TForm1::SpeedButton1Click() {
     }
     Form2->Button1->setText(u("登　　録"));
     Form2->StringGrid1->set_row(1);
-    if (view_flags & 1) {
+    if (view_flags & TForm1::kCalendarShown) {
         // The calendar's selected day.
         const QDate day(velmo::year_text_value(year_text), sel_month, sel_day);
         if (day.isValid()) Form2->set_calendar_date(day);
@@ -62,7 +62,7 @@ void TForm1::InputInComeClick() { SpeedButton1Click(); }
 
 void TForm1::correction() {
     // Calendar view: the line chosen in the selected day's list.
-    const int r = (view_flags & 1) ? calendar_selected_row() : StringGrid1->row();
+    const int r = (view_flags & TForm1::kCalendarShown) ? calendar_selected_row() : StringGrid1->row();
     if (r < 1 || r > rec_count) return;
     edit_row = r;
     Form2->show();
@@ -112,7 +112,7 @@ void TForm1::correction() {
 void TForm1::InComeTeiseiClick() { correction(); }
 
 void TForm1::Delete1Click() {
-    const bool calendar = (view_flags & 1) != 0;
+    const bool calendar = (view_flags & TForm1::kCalendarShown) != 0;
     // Calendar view: nothing to delete unless a line of the selected day's list holds a record.
     if (calendar && calendar_selected_row() == 0) return;
     if (velmo::dialogs().question(u("削除しますか？"))) {
@@ -122,7 +122,7 @@ void TForm1::Delete1Click() {
             StringGrid5->move_rows(r + 1, rec_count + 1, -1);
             if (rec_count + 1 >= StringGrid1->row_count()) StringGrid1->clear_row(rec_count);
             if (rec_count + 1 >= StringGrid5->row_count()) StringGrid5->clear_row(rec_count);
-            dirty |= 1;
+            dirty |= TForm1::kLedgerChanged;
             row_mark[static_cast<size_t>(rec_count)] = 0;
             rec_count -= 1;
             recompute_totals();
@@ -148,7 +148,7 @@ void TForm1::StringGrid1DblClick() {
 }
 
 void TForm1::Edit1Click() {
-    if (view_flags & 1) return;
+    if (view_flags & TForm1::kCalendarShown) return;
     const bool on = rec_count > 0 && StringGrid1->row() <= rec_count;
     InComeTeisei->setEnabled(on);
     InComeDelete1->setEnabled(on);
@@ -156,7 +156,7 @@ void TForm1::Edit1Click() {
 
 void TForm1::PopupMenu1Popup() {
     pop_calen->setEnabled(rec_count > 0);
-    if (view_flags & 1) return;
+    if (view_flags & TForm1::kCalendarShown) return;
     const bool on = rec_count > 0 && StringGrid1->row() <= rec_count;
     N2->setEnabled(on);
     Delete1->setEnabled(on);

@@ -12,8 +12,6 @@
 #include <QTabWidget>
 
 #include "entry/entry_rules.h"
-#include "entry/placement.h"
-#include "ledger/record_fields.h"
 #include "entry/tform2.h"
 #include "framework/cp932.h"
 #include "framework/dialogs.h"
@@ -22,6 +20,9 @@
 #include "framework/runtime.h"
 #include "framework/string_grid.h"
 #include "ledger/ledger_model.h"
+#include "ledger/packed_fields.h"
+#include "ledger/placement.h"
+#include "ledger/record_fields.h"
 #include "shell/tform1.h"
 #include "views/header_shading.h"
 #include "views/palette.h"
@@ -29,7 +30,7 @@
 using velmo::from_cp932;
 
 namespace {
-QString u(const char* utf8) { return QString::fromUtf8(utf8); }
+using velmo::u;
 }  // namespace
 
 void TForm2::showEvent(QShowEvent* event) {
@@ -86,7 +87,7 @@ void TForm2::chknum(QLineEdit* sender, int key) {
     const long long investment = value_of(Edit1);
     const long long payout = value_of(Edit2);
     velmo::MachineAmounts amounts;
-    for (int r = 1; r <= 9; ++r) {
+    for (int r = 1; r <= velmo::kMachinesPerRecord; ++r) {
         amounts.investment[static_cast<size_t>(r - 1)] = StringGrid1->cell(2, r);
         amounts.payout[static_cast<size_t>(r - 1)] = StringGrid1->cell(3, r);
     }
@@ -118,7 +119,7 @@ void TForm2::sgClick() {
 
 TForm2::MachineCells TForm2::machine_cells() const {
     MachineCells cells;
-    for (int r = 1; r <= 9; ++r)
+    for (int r = 1; r <= velmo::kMachinesPerRecord; ++r)
         for (int c = 1; c <= 3; ++c)
             cells[static_cast<size_t>(r - 1)][static_cast<size_t>(c - 1)] = StringGrid1->cell(c, r);
     return cells;
@@ -180,7 +181,7 @@ void TForm2::Button1Click() {
     const bool machines_edited = !correction_ || machine_cells() != correction_->machines;
     // Validation: every row with an amount needs a machine; a named row without amounts is 0 / 0.
     std::vector<velmo::MachineEntry> machines;
-    for (int r = 1; r <= 9; ++r) {
+    for (int r = 1; r <= velmo::kMachinesPerRecord; ++r) {
         const std::string& name = StringGrid1->cell(1, r);
         const bool amounts = !StringGrid1->cell(2, r).empty() || !StringGrid1->cell(3, r).empty();
         if (name.empty()) {
@@ -195,7 +196,7 @@ void TForm2::Button1Click() {
             StringGrid1->set_cell(3, r, "0");
         }
     }
-    for (int r = 1; r <= 9; ++r) {
+    for (int r = 1; r <= velmo::kMachinesPerRecord; ++r) {
         const std::string& name = StringGrid1->cell(1, r);
         if (name.empty()) continue;
         auto amount = [&](int c) {
@@ -253,7 +254,7 @@ void TForm2::Button1Click() {
     const int month = velmo::date_text_month(cells.date);
     const int day = velmo::date_text_day(cells.date);
 
-    f.dirty |= 1;
+    f.dirty |= TForm1::kLedgerChanged;
     f.Memo1->clear();
     f.scratch_bet = rec.investment;
     f.scratch_payout = rec.payout;
@@ -292,7 +293,7 @@ void TForm2::Button1Click() {
 
     f.refresh_after_change();
     end_editing();
-    if (f.view_flags & 1) {
+    if (f.view_flags & TForm1::kCalendarShown) {
         // The calendar moves to the record's month and keeps its selected day; the
         // status bar and the comment box show the record just committed.
         f.cal_month = static_cast<std::int8_t>(std::clamp(month, 1, 12));

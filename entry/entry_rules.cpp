@@ -26,13 +26,13 @@ std::optional<long long> amount_value(std::string_view text) {
 
 AmountUpdate update_amounts(MachineAmounts amounts, int r, long long investment, long long payout) {
     AmountUpdate out;
-    const bool in_rows = r >= 1 && r <= 9;
+    const bool in_rows = r >= 1 && r <= kMachinesPerRecord;
     if (in_rows) {
         amounts.investment[static_cast<size_t>(r - 1)] = std::to_string(investment);
         amounts.payout[static_cast<size_t>(r - 1)] = std::to_string(payout);
     }
     long long sum_bet = 0, sum_pay = 0;
-    for (size_t i = 0; i < 9; ++i) {
+    for (size_t i = 0; i < amounts.investment.size(); ++i) {
         sum_bet += cell_number(amounts.investment[i]);
         sum_pay += cell_number(amounts.payout[i]);
     }
@@ -43,22 +43,6 @@ AmountUpdate update_amounts(MachineAmounts amounts, int r, long long investment,
 }
 
 const std::string& totals_label() { return SJ(u8"      合    計"); }
-
-RecordCells build_record(const std::vector<MachineEntry>& machines, int month, int day) {
-    RecordCells rec;
-    rec.date = make_date_text(month, day);
-    for (const auto& m : machines) {
-        if (!rec.machines.empty()) rec.machines += SJ(u8"、");
-        rec.machines += m.name;
-        rec.investment += cell_number(m.investment);
-        rec.payout += cell_number(m.payout);
-    }
-    rec.machines = truncate_cp932(rec.machines, kMachinesTextMax);
-    rec.detail = pack_machine_detail(machines);
-    rec.totals = pack_day_totals({std::to_string(rec.investment), std::to_string(rec.payout)});
-    rec.balance = rec.payout - rec.investment;
-    return rec;
-}
 
 LedgerRecord corrected_record(const LedgerRecord& entered, const LedgerRecord& stored, const RecordEdits& edits) {
     LedgerRecord row = stored;

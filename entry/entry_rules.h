@@ -11,11 +11,12 @@
 #include <QString>
 
 #include "ledger/ledger_codec.h"
+#include "ledger/packed_fields.h"
+#include "ledger/record_build.h"
 #include "ledger/record_fields.h"
 
 namespace velmo {
 
-inline constexpr std::size_t kMachinesTextMax = 100;  // bytes of the year list's machines cell
 
 // Keys an amount edit accepts: digits of both keyboards, editing and moving keys.
 bool is_amount_key(int virtual_key);
@@ -25,8 +26,8 @@ std::optional<long long> amount_value(std::string_view text);
 
 // The machines grid's amount cells: investment and payout of rows 1..9 (index 0 = row 1).
 struct MachineAmounts {
-    std::array<std::string, 9> investment;
-    std::array<std::string, 9> payout;
+    std::array<std::string, kMachinesPerRecord> investment;
+    std::array<std::string, kMachinesPerRecord> payout;
 };
 
 // Cells 2..4 of the edited row r and of the totals row after the row's amounts
@@ -40,17 +41,6 @@ AmountUpdate update_amounts(MachineAmounts amounts, int r, long long investment,
 // "      合    計", shown in the totals row once an amount was typed.
 const std::string& totals_label();
 
-// What one committed record writes into the year list and the hidden grid.
-struct RecordCells {
-    std::string date;      // date text
-    std::string machines;  // names joined by "、", at most 100 bytes
-    std::string detail;    // packed machine_detail
-    std::string totals;    // packed day_totals
-    long long investment = 0;
-    long long payout = 0;
-    long long balance = 0;
-};
-RecordCells build_record(const std::vector<MachineEntry>& machines, int month, int day);
 
 
 // The parts of a record the user changed while correcting it. The machines part

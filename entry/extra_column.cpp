@@ -32,7 +32,7 @@ ColumnRoles roles_with_extra_at(int extra_col) {
 }  // namespace velmo
 
 namespace {
-QString u(const char* utf8) { return QString::fromUtf8(utf8); }
+using velmo::u;
 
 void set_roles(TForm1& f, const velmo::ColumnRoles& roles) {
     f.hall_col = roles[0];
@@ -126,7 +126,7 @@ void TForm7::Button2Click() {
     else extra_align = 0;
     extra_pos_index = ComboBox1->currentIndex();
     list_count = ComboBox2->count();
-    f.dirty |= 1;
+    f.dirty |= TForm1::kLedgerChanged;
     const int new_index = ComboBox1->currentText().toInt() - 1;
     f.extra_col = static_cast<std::uint8_t>(new_index);
     f.graph_ok = 0;
@@ -166,7 +166,7 @@ void TForm7::Button6Click() {
     TForm1& f = *Form1;
     const QString header = velmo::from_cp932(f.StringGrid1->cell(f.extra_col, 0));
     if (!velmo::dialogs().question(u("項目 「") + header + u("」を削除します"))) return;
-    f.dirty |= 1;
+    f.dirty |= TForm1::kLedgerChanged;
     f.StringGrid1->move_column(f.extra_col, 6, 0, f.StringGrid1->row_count() - 1);
     for (int r = 0; r <= f.rec_count; ++r) f.StringGrid1->set_cell(6, r, std::string());
     set_roles(f, velmo::kDefaultRoles);

@@ -21,11 +21,12 @@
 #include "framework/widgets.h"
 #include "ledger/ledger_codec.h"
 #include "framework/string_grid.h"
+#include "ledger/packed_fields.h"
 
 TForm2* Form2 = nullptr;
 
 namespace {
-QString u(const char* utf8) { return QString::fromUtf8(utf8); }
+using velmo::u;
 }  // namespace
 
 TForm2::TForm2() : QWidget(nullptr, Qt::Dialog) {
@@ -97,7 +98,7 @@ void TForm2::build() {
     // Grid headers and row numbers.
     const char* headers[5] = {"", " プレイ機種名", "投資額 ", "回収額 ", "収　支 "};
     for (int c = 0; c < 5; ++c) StringGrid1->set_cell(c, 0, velmo::cp932_literal(headers[c]));
-    for (int r = 1; r <= 9; ++r) StringGrid1->set_cell(0, r, std::to_string(r));
+    for (int r = 1; r <= velmo::kMachinesPerRecord; ++r) StringGrid1->set_cell(0, r, std::to_string(r));
     StringGrid1->set_row(1);
     date_ = velmo::today();
 

@@ -28,7 +28,7 @@ TForm3* Form3 = nullptr;
 
 namespace {
 
-QString u(const char* utf8) { return QString::fromUtf8(utf8); }
+using velmo::u;
 
 constexpr int kClientWidth = 480;
 constexpr int kClientHeight = 440;

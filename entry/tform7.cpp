@@ -22,7 +22,7 @@
 TForm7* Form7 = nullptr;
 
 namespace {
-QString u(const char* utf8) { return QString::fromUtf8(utf8); }
+using velmo::u;
 }  // namespace
 
 TForm7::TForm7() : QWidget(nullptr, Qt::Dialog) {

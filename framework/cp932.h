@@ -21,6 +21,9 @@ std::string cp932_lossy(const QString& text);
 // CP932 bytes -> Unicode. Bytes that do not form a character decode as U+FFFD.
 QString from_cp932(std::string_view bytes);
 
+// A UTF-8 literal of the source as a widget text.
+inline QString u(const char* utf8) { return QString::fromUtf8(utf8); }
+
 // A UTF-8 literal of the source converted to CP932 (done once per call site
 // through a static, see the macro below).
 std::string cp932_literal(const char* utf8);

@@ -1,3 +1,4 @@
+#include "framework/cp932.h"
 #include "framework/printer_setup.h"
 
 #include <QComboBox>
@@ -14,7 +15,7 @@
 namespace velmo {
 
 namespace {
-QString u(const char* utf8) { return QString::fromUtf8(utf8); }
+using velmo::u;
 constexpr int kCustomItem = -1;
 }  // namespace
 

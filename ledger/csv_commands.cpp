@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "framework/dialogs.h"
+#include "framework/cp932.h"
 #include "framework/runtime.h"
 #include "ledger/ledger_codec.h"
 #include "ledger/ledger_csv.h"
@@ -14,7 +15,7 @@
 #include "shell/tform1.h"
 
 namespace {
-QString u(const char* utf8) { return QString::fromUtf8(utf8); }
+using velmo::u;
 const char* const kCsvFilter = "CSVファイル|*.csv";
 }  // namespace
 
@@ -32,7 +33,7 @@ void TForm1::csv_export_command() {
         velmo::dialogs().message(u("開いている収支ファイルには書き出せません"));
         return;
     }
-    if (!velmo::write_file_atomic(*chosen, velmo::export_csv(ledger_image()))) {
+    if (!velmo::write_file_atomic(*chosen, velmo::export_csv(velmo::snapshot(ledger_view())))) {
         velmo::dialogs().message(*chosen + u(" に書き出せませんでした"));
         return;
     }
@@ -70,12 +71,12 @@ void TForm1::csv_import_command() {
     StringGrid1->set_row_count(std::max(list_rows, rec_count + 1));
     StringGrid5->set_row_count(std::max(StringGrid5->row_count() + added, rec_count + 1));
     put_records(merged.records);
-    dirty |= 1;
+    dirty |= TForm1::kLedgerChanged;
     refresh_after_change();
 
     // Show the earliest of the added records.
     const int row = *std::min_element(merged.added_rows.begin(), merged.added_rows.end());
-    if (view_flags & 1) {
+    if (view_flags & TForm1::kCalendarShown) {
         cal_month = static_cast<std::int8_t>(velmo::date_text_month(StringGrid1->cell(0, row)));
         compute_calendar();
         StringGrid1->set_row(row);

@@ -8,6 +8,7 @@
 
 #include "assets/glyphs.h"
 #include "entry/tform2.h"
+#include "framework/cp932.h"
 #include "framework/dialogs.h"
 #include "framework/file_association.h"
 #include "framework/runtime.h"
@@ -15,7 +16,7 @@
 #include "shell/tform1.h"
 
 namespace {
-QString u(const char* utf8) { return QString::fromUtf8(utf8); }
+using velmo::u;
 }  // namespace
 
 void TForm1::setup_file_commands() {
@@ -36,7 +37,7 @@ void TForm1::SpeedButton3Click() {
     load_ledger();
     if (closed_by_format_error) return;
     PageControl1->setCurrentWidget(TabSheet1);
-    if (view_flags & 1) redraw_calendar_after_load();
+    if (view_flags & TForm1::kCalendarShown) redraw_calendar_after_load();
     else StringGrid1Click();  // the details of the ledger just opened
 }
 
@@ -67,7 +68,7 @@ void TForm1::New1Click() {
     if (closed_by_format_error) return;
     PageControl1->setCurrentWidget(TabSheet1);
     Form2->set_calendar_date(velmo::calendar_date_in_year(year_text, velmo::today()));
-    if (view_flags & 1) redraw_calendar_after_load();
+    if (view_flags & TForm1::kCalendarShown) redraw_calendar_after_load();
     else StringGrid1Click();
 }
 

@@ -13,7 +13,7 @@ namespace velmo {
 
 inline constexpr std::size_t kShortTextMax = 127;  // one length byte, read as signed by older readers
 inline constexpr std::size_t kLongTextMax = 2025;  // longest long text a reader keeps
-inline constexpr int kMaxRecordNumber = 1023;
+inline constexpr int kMaxRecordNumber = 1023;  // records a year holds at most
 
 enum LedgerTag : std::uint8_t {
     kTagDate = 0x00,

@@ -9,18 +9,19 @@
 #include <climits>
 #include <set>
 
-#include "entry/entry_rules.h"
-#include "entry/placement.h"
 #include "framework/cp932.h"
 #include "framework/runtime.h"
 #include "ledger/ledger_model.h"
+#include "ledger/packed_fields.h"
+#include "ledger/placement.h"
+#include "ledger/record_build.h"
 #include "ledger/record_fields.h"
 
 namespace velmo {
 
 namespace {
 
-QString u(const char* utf8) { return QString::fromUtf8(utf8); }
+using velmo::u;
 
 // The columns in the order they are written; the extra column, if any, comes last.
 enum Column { kNumber, kDate, kWeekday, kHall, kMachine, kInvestment, kPayout, kBalance, kComment, kExtra, kColumns };
@@ -34,7 +35,6 @@ bool is_required(int c) { return c == kNumber || c == kDate || c == kMachine || 
 // Byte limits of the texts a record holds, as the entry dialog keeps them.
 constexpr std::size_t kNameBytes = kShortTextMax;  // hall, machine name, extra value
 constexpr std::size_t kCommentBytes = 2000;
-constexpr int kMaxMachines = 9;
 
 QString join_line(const std::vector<QString>& cells) {
     QString line;
@@ -430,7 +430,7 @@ CsvImport read_csv_import(std::string_view bytes, const CsvImportTarget& target)
             const std::optional<std::int64_t> b = parse_number(balance.toStdString());
             if (!balance.isEmpty() && (!b || *b != pay - bet)) problem(line, u("収支が 回収 − 投資 と合いません"));
         }
-        if (static_cast<int>(rec.machines.size()) >= kMaxMachines) {
+        if (static_cast<int>(rec.machines.size()) >= kMachinesPerRecord) {
             problem(line, u("1つの記録の機種は9つまでです"));
             continue;
         }

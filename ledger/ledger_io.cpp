@@ -26,7 +26,7 @@ using velmo::from_cp932;
 
 namespace {
 
-QString u(const char* utf8) { return QString::fromUtf8(utf8); }
+using velmo::u;
 
 std::int64_t to_int(const std::string& text) { return velmo::cell_number(text); }
 
@@ -319,7 +319,7 @@ velmo::LedgerImage TForm1::ledger_image() const {
 
 bool TForm1::save_ledger() {
     bool keep_changed = false;  // a failed write leaves the changes marked
-    if (dirty & 1) {
+    if (dirty & TForm1::kLedgerChanged) {
         if (velmo::dialogs().question(u("収支を保存しますか？"))) {
             // Another program rewrote the file since it was read: overwrite only when told to.
             // A file that is gone (moved, deleted, its folder renamed) is simply written again.
@@ -341,10 +341,10 @@ bool TForm1::save_ledger() {
             Form5->restore_saved_state();
         }
     }
-    std::uint8_t still_changed = keep_changed ? 1 : 0;
+    std::uint8_t still_changed = keep_changed ? TForm1::kLedgerChanged : 0;
     // The registry holds only the window's steps here (the registry dialog saves
     // its lists itself); a failure is reported and does not hold up the action.
-    if ((dirty & 2) && !velmo::save_registry_file()) still_changed |= 2;
+    if ((dirty & TForm1::kStepsChanged) && !velmo::save_registry_file()) still_changed |= TForm1::kStepsChanged;
     dirty = still_changed;
     return !keep_changed;
 }

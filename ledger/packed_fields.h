@@ -6,6 +6,8 @@
 
 namespace velmo {
 
+inline constexpr int kMachinesPerRecord = 9;  // machines a play record holds at most
+
 // Reads one length-prefixed field at pos into out (a view into packed) and moves
 // pos past it; a length running past the end reads what is there. False when the
 // value has already ended.
@@ -33,7 +35,7 @@ void for_each_machine_entry(std::string_view packed, Fn&& fn) {
     if (packed.empty()) return;
     const int count = static_cast<unsigned char>(packed[0]);
     std::size_t pos = 1;
-    for (int i = 0; i < count && i < 9; ++i) {
+    for (int i = 0; i < count && i < kMachinesPerRecord; ++i) {
         MachineEntryView m;
         if (!take_packed_field(packed, pos, m.name) || !take_packed_field(packed, pos, m.investment) ||
             !take_packed_field(packed, pos, m.payout))

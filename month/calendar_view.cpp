@@ -22,7 +22,7 @@
 
 namespace {
 
-QString u(const char* utf8) { return QString::fromUtf8(utf8); }
+using velmo::u;
 
 // Gives the picture the size of its control, keeping what it shows and filling
 // new room with the button face.
@@ -126,7 +126,7 @@ void TForm1::paint_month(QPainter& painter) { painter.drawImage(0, 0, velmo::cal
 void TForm1::pop_calenClick() { Change_scrn(); }
 
 void TForm1::Change_scrn() {
-    if (view_flags & 1) {
+    if (view_flags & TForm1::kCalendarShown) {
         hide_calendar();
         StringGrid1Click();
         return;
@@ -140,7 +140,7 @@ void TForm1::Change_scrn() {
     Panel2->show();
     Bevel2->show();
     Image3->show();
-    view_flags |= 1;
+    view_flags |= TForm1::kCalendarShown;
 
     // The month and day of the year list's selected record.
     const int r = std::clamp(StringGrid1->row(), 1, rec_count);
@@ -170,7 +170,7 @@ void TForm1::hide_calendar() {
     Splitter1->setEnabled(true);
     Splitter1->show();
     input_cal->setVisible(false);
-    view_flags &= static_cast<std::uint8_t>(~1u);
+    view_flags &= static_cast<std::uint8_t>(~TForm1::kCalendarShown);
     for (QAction* item : {InComeDelete1, InComeTeisei, N2, Delete1}) item->setEnabled(true);
     layout_year_tab();
 }
@@ -223,7 +223,7 @@ void TForm1::draw_day_cell(int w1, int i) {
 
 void TForm1::draw_weekday_header() {
     weekday_header_due = true;
-    if (view_flags & 1) draw_due_weekday_header();
+    if (view_flags & TForm1::kCalendarShown) draw_due_weekday_header();
 }
 
 void TForm1::draw_due_weekday_header() {
@@ -342,7 +342,7 @@ void TForm1::show_hall_total(const std::string& hall) {
 }
 
 int TForm1::calendar_selected_row() const {
-    if (!(view_flags & 1) || sel_index < 0 || sel_index > 30) return 0;
+    if (!(view_flags & TForm1::kCalendarShown) || sel_index < 0 || sel_index > 30) return 0;
     const int line = StringGrid8->row();
     if (line < 1 || StringGrid8->cell(1, line).empty()) return 0;
     const auto i = static_cast<std::size_t>(sel_index + 1);

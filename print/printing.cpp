@@ -12,7 +12,7 @@
 #include "views/year_list_paint.h"
 
 namespace {
-QString u(const char* utf8) { return QString::fromUtf8(utf8); }
+using velmo::u;
 }  // namespace
 
 void TForm1::setup_print_commands() {

@@ -3,13 +3,14 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include "framework/cp932.h"
 #include "framework/draw.h"
 
 namespace velmo {
 
 namespace {
 
-QString u(const char* utf8) { return QString::fromUtf8(utf8); }
+using velmo::u;
 
 class PageDrawer {
 public:

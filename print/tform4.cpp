@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 
+#include "framework/cp932.h"
 #include "framework/draw.h"
 #include "framework/printer.h"
 #include "print/report_paint.h"
@@ -14,7 +15,7 @@
 TForm4* Form4 = nullptr;
 
 namespace {
-QString u(const char* utf8) { return QString::fromUtf8(utf8); }
+using velmo::u;
 }  // namespace
 
 TForm4::TForm4() : QWidget(nullptr, Qt::Window | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint) {

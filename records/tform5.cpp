@@ -21,7 +21,7 @@ TForm5* Form5 = nullptr;
 
 namespace {
 
-QString u(const char* utf8) { return QString::fromUtf8(utf8); }
+using velmo::u;
 
 constexpr int kMonthlyTotalRow = 13;
 

@@ -59,7 +59,7 @@ void TForm1::setup_layout_commands() {
 void TForm1::ResizeButtonClick(QPushButton* sender) {
     Button4->setEnabled(hsize_level >= 0);
     Button3->setEnabled(hsize_level + extra_steps <= 21);
-    dirty |= 2;
+    dirty |= TForm1::kStepsChanged;
     hsize_level = static_cast<std::int8_t>(hsize_level + sender->property("Tag").toInt());
     apply_width_step();
 }
@@ -67,7 +67,7 @@ void TForm1::ResizeButtonClick(QPushButton* sender) {
 void TForm1::VResizeButton(QPushButton* sender) {
     Button5->setEnabled(vsize_level >= 0);
     Button6->setEnabled(vsize_level <= 15);
-    dirty |= 2;
+    dirty |= TForm1::kStepsChanged;
     vsize_level = static_cast<std::int8_t>(vsize_level + sender->property("Tag").toInt());
     apply_height_step();
 }
@@ -84,7 +84,7 @@ void TForm1::fit_window() {
 void TForm1::layout_year_tab() {
     // The splitter and the comment area follow the year list's height.
     // The calendar view's spacer takes the year list's place.
-    const int top = (view_flags & 1) ? Label3->height() - 2 : StringGrid1->geometry().bottom() + 1;
+    const int top = (view_flags & TForm1::kCalendarShown) ? Label3->height() - 2 : StringGrid1->geometry().bottom() + 1;
     Splitter1->setGeometry(0, top, StringGrid1->width(), 3);
     const int memo_top = top + 3;
     const int memo_height = std::max(0, StatusBar1->y() - memo_top);
@@ -147,7 +147,7 @@ void TForm1::apply_width_step() {
     fit_window();
     layout_year_tab();
     draw_weekday_header();
-    if (view_flags & 1) compute_calendar();
+    if (view_flags & TForm1::kCalendarShown) compute_calendar();
 
     // The graph is drawn again for the new size now when it is shown, else when its tab is next shown.
     redraw_graph_for_layout();
@@ -206,10 +206,10 @@ void TForm1::apply_height_step() {
     }
     Bevel2->resize(Bevel2->width(), 13 * v + 234);
     Image3->resize(Image3->width(), 13 * v + 230);
-    if (view_flags & 1) Label3->resize(Label3->width(), 13 * v + 253);
+    if (view_flags & TForm1::kCalendarShown) Label3->resize(Label3->width(), 13 * v + 253);
     fit_window();
     layout_year_tab();
-    if (view_flags & 1) compute_calendar();
+    if (view_flags & TForm1::kCalendarShown) compute_calendar();
     redraw_graph_for_layout();
 }
 

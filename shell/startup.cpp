@@ -40,7 +40,7 @@ void TForm1::open_dropped_file(const QString& path) {
     if (closed_by_format_error) return;
     PageControl1->setCurrentWidget(TabSheet1);
     // The details of the new ledger, never those of the one before.
-    if (view_flags & 1) redraw_calendar_after_load();
+    if (view_flags & TForm1::kCalendarShown) redraw_calendar_after_load();
     else StringGrid1Click();
 }
 

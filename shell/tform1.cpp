@@ -42,7 +42,7 @@ constexpr int kClientHeight = 428;
 constexpr int kTabBarHeight = 28;
 constexpr int kMenuBarHeight = 18;
 
-QString u(const char* utf8) { return QString::fromUtf8(utf8); }
+using velmo::u;
 
 StringGrid* make_grid(QWidget* parent, QRect geometry, int cols, int rows, int row_height) {
     auto* g = new StringGrid(parent);

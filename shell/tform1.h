@@ -47,7 +47,7 @@ struct YearChartData;
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
-    static constexpr int kMaxRecords = 1023;
+    static constexpr int kMaxRecords = velmo::kMaxRecordNumber;
     static constexpr int kMarkRows = 1025;  // row_mark entries 0..1024
 
     TForm1();
@@ -60,7 +60,9 @@ public:
     std::array<std::int8_t, kMarkRows> row_mark{};
     std::string year_text;   // four characters, CP932/ASCII
     QString file_name;       // path of the ledger file
-    std::uint8_t dirty = 0;  // bit 0 ledger changed, bit 1 registry or steps changed
+    std::uint8_t dirty = 0;  // the bits below
+    static constexpr std::uint8_t kLedgerChanged = 1;  // dirty: the ledger changed since loaded or saved
+    static constexpr std::uint8_t kStepsChanged = 2;   // dirty: the registry or the enlargement steps changed
     std::uint8_t has_extra = 0;
     std::uint8_t creating_new = 0;
     std::uint8_t graph_ok = 0;
@@ -71,7 +73,8 @@ public:
     bool registry_refused = false;         // velmo.lst was too large to read: it is never written
     std::int8_t hsize_level = 0;
     std::int8_t vsize_level = 0;
-    std::uint8_t view_flags = 0;  // bit 0: calendar view shown
+    std::uint8_t view_flags = 0;  // the bit below
+    static constexpr std::uint8_t kCalendarShown = 1;  // view_flags: the year list's calendar view is shown
     int font_step = 0;
     int width_step = 0;
     int extra_steps = 0;  // the extra column's width in steps of 14 pixels

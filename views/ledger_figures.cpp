@@ -14,7 +14,7 @@ namespace {
 // Texts numbered before a table starts over: every record of a year holding nine
 // different machine names, twice over (the texts of earlier ledgers of the
 // session keep their numbers until then).
-constexpr std::size_t kNamesBeforeRestart = 2 * 1023 * kMachinesPerRecord;
+constexpr std::size_t kNamesBeforeRestart = 2 * kMaxRecordNumber * kMachinesPerRecord;
 
 constexpr std::uint64_t kUnread = ~std::uint64_t{0};  // a stamp no cell has
 

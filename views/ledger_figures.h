@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "ledger/ledger_codec.h"
+#include "ledger/packed_fields.h"
 #include "views/name_index.h"
 #include "views/summary_calc.h"
 
@@ -39,8 +40,6 @@ struct MachineFigure {
     std::int32_t investment = 0;
     std::int32_t payout = 0;
 };
-
-inline constexpr int kMachinesPerRecord = 9;
 
 struct RowFigures {
     std::uint8_t month = 0;       // the year list's date, as date_text_month and

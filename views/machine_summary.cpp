@@ -81,7 +81,7 @@ void TForm1::setup_machine_grid() {
 void TForm1::compute_machine_summary() {
     const velmo::LedgerFigures& figures = ledger_figures(true);
     const auto ranked =
-        velmo::rank_groups(velmo::collect_machine_groups(figures.rows(), figures.names(), velmo::kMaxMachines));
+        velmo::rank_groups(velmo::collect_machine_groups(figures.rows(), figures.names(), velmo::kMaxMachineRows));
     const int sb = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     velmo::fill_ranked_grid(*StringGrid7, ranked, 3 * width_step + 153, sb);
 

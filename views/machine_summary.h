@@ -14,7 +14,7 @@ class NameNumbers;
 struct RowFigures;
 
 // Machines summed at most; the entry that brings the last one is still counted.
-inline constexpr std::size_t kMaxMachines = 200;
+inline constexpr std::size_t kMaxMachineRows = 200;
 
 // Groups the machine entries by name in order of first appearance. Each entry
 // adds its investment and payout (an empty or unreadable amount counts as 0)

@@ -14,12 +14,12 @@
 #include <gtest/gtest.h>
 
 #include "entry/entry_rules.h"
-#include "entry/placement.h"
-#include "ledger/record_fields.h"
 #include "framework/cp932.h"
 #include "framework/widgets.h"
 #include "ledger/ledger_codec.h"
 #include "ledger/ledger_model.h"
+#include "ledger/placement.h"
+#include "ledger/record_fields.h"
 #include "ledger/registry_file.h"
 #include "tests/support/app_fixture.h"
 #include "tests/support/figures_check.h"

@@ -19,12 +19,11 @@
 
 #include <functional>
 
+#include "framework/cp932.h"
 #include "framework/dialogs.h"
 
 namespace velmo {
 namespace {
-
-QString u(const char* utf8) { return QString::fromUtf8(utf8); }
 
 // Runs look(dialog) once a modal dialog is up; look must close it.
 void when_shown(std::function<void(QWidget*)> look) {

@@ -10,13 +10,12 @@
 
 #include <memory>
 
+#include "framework/cp932.h"
 #include "framework/draw.h"
 #include "framework/number_edit.h"
 
 namespace velmo {
 namespace {
-
-QString u(const char* utf8) { return QString::fromUtf8(utf8); }
 
 TEST(AsciiDigits, OnlyFullWidthDigitsChange) {
     const struct {

@@ -41,7 +41,7 @@ const velmo::Group* find(const std::vector<velmo::Group>& groups, const std::str
     return nullptr;
 }
 
-std::vector<velmo::Group> collect(const std::vector<std::string>& packed, std::size_t limit = velmo::kMaxMachines) {
+std::vector<velmo::Group> collect(const std::vector<std::string>& packed, std::size_t limit = velmo::kMaxMachineRows) {
     velmo::NameNumbers names;
     std::vector<velmo::RowFigures> records(packed.size());
     for (std::size_t i = 0; i < packed.size(); ++i) velmo::read_machine_figures(packed[i], names, records[i]);

@@ -1,4 +1,4 @@
-#include "entry/placement.h"
+#include "ledger/placement.h"
 
 #include <cstddef>
 

@@ -11,6 +11,27 @@
 
 namespace velmo {
 
+FontMatch fontconfig_match(const char* family) {
+    FontMatch out;
+    FcPattern* pattern = FcPatternCreate();
+    if (!pattern) return out;
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcPatternDestroy(pattern);
+    if (!match) return out;
+    FcChar8* text = nullptr;
+    for (int i = 0; FcPatternGetString(match, FC_FAMILY, i, &text) == FcResultMatch; ++i)
+        out.families.push_back(QString::fromUtf8(reinterpret_cast<const char*>(text)));
+    if (FcPatternGetString(match, FC_FILE, 0, &text) == FcResultMatch)
+        out.file = QString::fromUtf8(reinterpret_cast<const char*>(text));
+    FcPatternDestroy(match);
+    out.is_family = out.families.contains(QString::fromUtf8(family), Qt::CaseInsensitive);
+    return out;
+}
+
 namespace {
 
 // The name Qt's font database gives the font that fontconfig chooses for
@@ -18,22 +39,9 @@ namespace {
 // is not installed). The font's names are compared, not Qt's: under a Japanese
 // locale Qt knows IPAGothic only by its Japanese name "IPAゴシック".
 QString installed_family(const char* family) {
-    FcPattern* pattern = FcPatternCreate();
-    if (!pattern) return {};
-    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-    FcPatternDestroy(pattern);
-    if (!match) return {};
-    QStringList names;
-    FcChar8* name = nullptr;
-    for (int i = 0; FcPatternGetString(match, FC_FAMILY, i, &name) == FcResultMatch; ++i)
-        names.push_back(QString::fromUtf8(reinterpret_cast<const char*>(name)));
-    FcPatternDestroy(match);
-    if (!names.contains(QString::fromUtf8(family), Qt::CaseInsensitive)) return {};
-    for (const QString& n : names)
+    const FontMatch match = fontconfig_match(family);
+    if (!match.is_family) return {};
+    for (const QString& n : match.families)
         if (QFontDatabase::hasFamily(n)) return n;
     return {};
 }

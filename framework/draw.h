@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <limits>
@@ -18,6 +19,16 @@ namespace velmo {
 QFont ui_font(int pixel_height);
 // The interface font's family as Qt's font database names it.
 QString ui_family();
+
+// The font fontconfig gives for a family name: all its family names (in every
+// language it has them), its file, and whether it is that family at all or a
+// stand-in for a family that is not installed.
+struct FontMatch {
+    QStringList families;
+    QString file;
+    bool is_family = false;
+};
+FontMatch fontconfig_match(const char* family);
 
 // The largest pixel height, at most pixel_height (and at least 1), at which
 // font shows text in no more than width pixels.

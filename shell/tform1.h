@@ -189,6 +189,8 @@ public:
     void setup_year_list_painter();
     // The summaries after a load, in refresh order (each part that exists).
     void refresh_after_load();
+    // Those summaries alone, without telling of the change.
+    void refresh_summaries();
     // The whole refresh sequence after an entry or a delete.
     void refresh_after_change();
     // Its part after the totals pass.
@@ -200,7 +202,6 @@ public:
     // The ledger as code beyond the specified windows reads it.
     velmo::LedgerView& ledger_view() { return *ledger_view_; }
     velmo::LedgerView* ledger_view_ = nullptr;  // a child of the window
-    bool refreshing_change_ = false;  // refresh_after_load runs inside a change's refresh
 
     // Summaries: monthly, weekday, extra value, per hall (views/).
     std::int64_t hall_scale = 0;  // full scale of the hall bars, a multiple of 20000

@@ -6,6 +6,11 @@
 #include "shell/tform1.h"
 
 void TForm1::refresh_after_load() {
+    refresh_summaries();
+    ledger_changed();
+}
+
+void TForm1::refresh_summaries() {
     // recompute_totals has run in the loader; the summaries follow in their order.
     // The weekday pass writes the monthly TOTAL win rate, which the monthly pass clears.
     compute_monthly();
@@ -14,14 +19,11 @@ void TForm1::refresh_after_load() {
     compute_extra_summary();
     // A machine table on screen is not left showing the old figures.
     update_machine_tab();
-    if (!refreshing_change_) ledger_changed();
 }
 
 void TForm1::refresh_summaries_after_change() {
     // After an entry or a delete the per-attribute table follows the four summaries.
-    refreshing_change_ = true;
-    refresh_after_load();
-    refreshing_change_ = false;
+    refresh_summaries();
     compute_attribute_summary();
     // The lifetime tables take the open year's new state.
     if (Form5) {

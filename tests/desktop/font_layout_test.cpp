@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -21,8 +22,6 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
-
-#include <fontconfig/fontconfig.h>
 
 #include "bench/ledger_gen.h"
 #include "framework/draw.h"
@@ -216,25 +215,8 @@ TEST(TextShift, MovesAnEmSquareIntoItsRectangle) {
 
 // The folder of the font file fontconfig finds for family, when it finds that family.
 QString font_folder(const char* family) {
-    FcPattern* pattern = FcPatternCreate();
-    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-    FcPatternDestroy(pattern);
-    QString folder;
-    FcChar8* name = nullptr;
-    FcChar8* file = nullptr;
-    if (match && FcPatternGetString(match, FC_FAMILY, 0, &name) == FcResultMatch &&
-        FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) {
-        bool named = false;
-        for (int i = 0; FcPatternGetString(match, FC_FAMILY, i, &name) == FcResultMatch; ++i)
-            named = named || QString::fromUtf8(reinterpret_cast<const char*>(name)) == QString::fromUtf8(family);
-        if (named) folder = QFileInfo(QString::fromUtf8(reinterpret_cast<const char*>(file))).absolutePath();
-    }
-    if (match) FcPatternDestroy(match);
-    return folder;
+    const FontMatch match = fontconfig_match(family);
+    return match.is_family ? QFileInfo(match.file).absolutePath() : QString();
 }
 
 TEST(FontSetups, EveryWindowFitsUnderAJapaneseLocaleWithEachFont) {

@@ -21,6 +21,7 @@
 
 #include "framework/cp932.h"
 #include "framework/dialogs.h"
+#include "tests/support/typing.h"
 
 namespace velmo {
 namespace {
@@ -38,15 +39,7 @@ void when_shown(std::function<void(QWidget*)> look) {
     timer->start(10);
 }
 
-// Types text key by key, whatever characters it holds.
-void type_text(QWidget* w, const QString& text) {
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w, &press);
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w, &release);
-    }
-}
+using testing::type_text;
 
 // The visible texts of a dialog's buttons, without the mnemonic marks.
 QStringList button_texts(QWidget* dialog) {

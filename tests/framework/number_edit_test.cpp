@@ -13,6 +13,7 @@
 #include "framework/cp932.h"
 #include "framework/draw.h"
 #include "framework/number_edit.h"
+#include "tests/support/typing.h"
 
 namespace velmo {
 namespace {
@@ -29,15 +30,7 @@ TEST(AsciiDigits, OnlyFullWidthDigitsChange) {
     for (const auto& c : cases) EXPECT_EQ(ascii_digits(u(c.text)), u(c.ascii)) << c.text;
 }
 
-// Types text key by key, whatever characters it holds.
-void type_text(QWidget* w, const QString& text) {
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w, &press);
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w, &release);
-    }
-}
+using testing::type_text;
 
 // What Qt's input context learns from the widget that has the focus.
 QVariant asked(QWidget* focused, Qt::InputMethodQuery query) {

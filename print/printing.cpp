@@ -21,7 +21,7 @@ void TForm1::setup_print_commands() {
     connect(Print1, &QAction::triggered, this, [this] { Print1Click(); });
 }
 
-velmo::ReportData TForm1::report_data() const {
+velmo::ReportData TForm1::report_data() {
     velmo::ReportData report;
     report.year = velmo::from_cp932(year_text);
     const int year = velmo::year_text_value(year_text);
@@ -37,10 +37,9 @@ velmo::ReportData TForm1::report_data() const {
         row.total = velmo::from_cp932(StringGrid1->cell(total_col, r));
         report.rows.push_back(std::move(row));
     }
-    for (int k = 1; k <= 13; ++k)
-        for (int c = 1; c <= 5; ++c)
-            report.monthly[static_cast<std::size_t>(k - 1)][static_cast<std::size_t>(c - 1)] =
-                velmo::from_cp932(StringGrid2->cell(c, k));
+    const velmo::MonthlyTexts monthly = monthly_texts();
+    for (std::size_t k = 0; k < monthly.size(); ++k)
+        for (std::size_t c = 0; c < monthly[k].size(); ++c) report.monthly[k][c] = velmo::from_cp932(monthly[k][c]);
     report.year_total = year_total;
     return report;
 }

@@ -51,6 +51,12 @@ protected:
         for (std::size_t i = 0; i < held.records.size(); ++i)
             ASSERT_EQ(texts_of(shown.records[i]), texts_of(held.records[i])) << "record " << i + 1;
         EXPECT_EQ(shown.extra.has_value(), file.extra.has_value());
+        // The monthly texts the records window and the printout read are the table's.
+        const MonthlyTexts monthly = form1->monthly_texts();
+        for (int r = 1; r <= TForm1::kMonthlyTotalRow; ++r)
+            for (int c = 1; c <= 5; ++c)
+                EXPECT_EQ(monthly[static_cast<std::size_t>(r - 1)][static_cast<std::size_t>(c - 1)],
+                          form1->StringGrid2->cell(c, r)) << "row " << r << " column " << c;
         const RecordFigures figures = figures_of(shown.records);
         const auto kept = form1->ledger_figures(true).rows();
         ASSERT_EQ(figures.rows.size(), kept.size());

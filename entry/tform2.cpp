@@ -83,6 +83,8 @@ void TForm2::build() {
     GroupBox4->setGeometry(8, 428, 300, 58);
     Memo1 = new QPlainTextEdit(GroupBox4);
     Memo1->setGeometry(6, 16, 288, 36);
+    // Tab moves on, as everywhere else in the dialog; a comment holds no tab.
+    Memo1->setTabChangesFocus(true);
 
     GroupBox5 = new QGroupBox(this);
     GroupBox5->setGeometry(8, 488, 300, 60);

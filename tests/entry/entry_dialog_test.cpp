@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -637,6 +638,33 @@ TEST_F(AppFixture, TheEntryCalendarIsMadeOnFirstShowWithTheDaySetBefore) {
         EXPECT_EQ(other.MonthCalendar1()->selectedDate(), reference.selectedDate());
     }
     Form2 = form2.get();
+}
+
+// Tab walks the dialog from the date to 登録 and never types into the comment.
+TEST_F(EntryDialog, TabGoesFromTheDateThroughEveryFieldToTheCommitButton) {
+    form1->SpeedButton1Click();
+    QApplication::setActiveWindow(form2.get());
+    form2->MonthCalendar1()->findChild<QTableView*>(QStringLiteral("qt_calendar_calendarview"))->setFocus();
+    const std::vector<QWidget*> fields = {form2->ComboBox1, form2->ComboBox2, form2->Edit1, form2->Edit2,
+                                          form2->StringGrid1, form2->Memo1, form2->Button1};
+    const auto field_of = [&](QWidget* w) -> QWidget* {
+        for (QWidget* f : fields)
+            if (w == f || f->isAncestorOf(w)) return f;
+        return nullptr;
+    };
+    std::vector<QWidget*> visited;
+    for (int i = 0; i < 20 && field_of(QApplication::focusWidget()) != form2->Button1; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget* f = field_of(QApplication::focusWidget());
+        if (f && (visited.empty() || visited.back() != f)) visited.push_back(f);
+    }
+    EXPECT_EQ(visited, fields);
+    EXPECT_TRUE(form2->Memo1->toPlainText().isEmpty());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    EXPECT_EQ(field_of(QApplication::focusWidget()), form2->Memo1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    EXPECT_EQ(field_of(QApplication::focusWidget()), form2->StringGrid1);
+    EXPECT_TRUE(form2->Memo1->toPlainText().isEmpty());
 }
 
 }  // namespace

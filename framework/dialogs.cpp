@@ -39,10 +39,15 @@ namespace {
 // it: without a window manager nobody else does, and until a window has the
 // keyboard again the input method stays detached from the field that had the
 // focus, so that a name typed on after a message arrives as plain letters.
+// Within that window the keyboard goes back to the field that had it (the one
+// whose input the box is about), so the user types on there.
 int run_box(QDialog& box) {
     const QPointer<QWidget> before = QApplication::activeWindow();
+    const QPointer<QWidget> field = QApplication::focusWidget();
     const int result = box.exec();
     if (before && before->isVisible() && before != QApplication::activeWindow()) before->activateWindow();
+    if (before && field && field->window() == before && field->isVisible() && field->isEnabled())
+        field->setFocus(Qt::OtherFocusReason);
     return result;
 }
 

@@ -21,6 +21,7 @@
 
 #include "framework/cp932.h"
 #include "framework/dialogs.h"
+#include "framework/text_guard.h"
 #include "tests/support/typing.h"
 
 namespace velmo {
@@ -150,6 +151,36 @@ TEST(RealDialogs, FiltersInQtsForm) {
     EXPECT_EQ(qt_file_filter(u("表|*.csv;*.txt|全て|*.*")), u("表 (*.csv *.txt);;全て (*.*)"));
     // The patterns in the description must be the same ones to count as shown.
     EXPECT_EQ(qt_file_filter(u("収支(*.vqd)|*.vqx")), u("収支(*.vqd) (*.vqx)"));
+}
+
+// After a refusal the keyboard is back in the field that caused it, the
+// first time and the second, so the user types on there.
+TEST(RealDialogs, ARefusalGivesTheKeyboardBackToItsField) {
+    QWidget window;
+    auto* first = new QLineEdit(&window);
+    auto* field = new QLineEdit(&window);
+    field->move(0, 40);
+    guard_text(field, 40);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    for (int round = 0; round < 2; ++round) {
+        field->clear();
+        field->setFocus();
+        int boxes = 0;
+        when_shown([&](QWidget* w) {
+            ++boxes;
+            first->setFocus();  // the box's own closing may leave the keyboard anywhere
+            qobject_cast<QDialog*>(w)->accept();
+        });
+        QTest::keyClicks(field, QStringLiteral("a"));
+        QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString::fromUtf8("\U0001F363"));
+        QApplication::sendEvent(field, &key);  // returns once the box is closed
+        EXPECT_EQ(boxes, 1);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+        EXPECT_EQ(QApplication::focusWidget(), field) << "round " << round;
+        EXPECT_EQ(field->text(), QStringLiteral("a"));
+    }
 }
 
 }  // namespace

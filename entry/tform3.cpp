@@ -14,6 +14,7 @@
 #include <QTabWidget>
 
 #include <functional>
+#include <map>
 #include <vector>
 
 #include "entry/registry_dialog.h"
@@ -287,12 +288,31 @@ void TForm3::Button3Click() {
     if (tag == 1 && Form1) velmo::remove_mask(Form1->attr_mask, static_cast<std::size_t>(row), count);
 }
 
+namespace {
+
+// Gives the rows new names in order; the bytes a name came with from the file
+// go with it to its new row.
+void rename_rows(QListWidget& list, const std::vector<QString>& names) {
+    std::multimap<QString, QVariant> held;
+    for (int i = 0; i < list.count(); ++i) held.emplace(list.item(i)->text(), list.item(i)->data(velmo::kNameBytesRole));
+    for (int i = 0; i < list.count(); ++i) {
+        QListWidgetItem* item = list.item(i);
+        const QString& name = names[static_cast<std::size_t>(i)];
+        item->setText(name);
+        const auto found = held.find(name);
+        item->setData(velmo::kNameBytesRole, found != held.end() ? found->second : QVariant());
+        if (found != held.end()) held.erase(found);
+    }
+}
+
+}  // namespace
+
 void TForm3::Button5Click() {
     if (page_tag() == 0) {
         std::vector<QString> names;
         for (int i = 0; i < ListBox1->count(); ++i) names.push_back(ListBox1->item(i)->text());
         names = velmo::sorted_names(std::move(names));
-        for (int i = 0; i < ListBox1->count(); ++i) ListBox1->item(i)->setText(names[static_cast<std::size_t>(i)]);
+        rename_rows(*ListBox1, names);
         // The rows now hold other names: nothing stays selected, so a rename cannot hit the wrong hall.
         ListBox1->clearSelection();
         ListBox1->setCurrentRow(-1);
@@ -306,10 +326,12 @@ void TForm3::Button5Click() {
         machines.push_back({ListBox2->item(static_cast<int>(i))->text(), masks[i]});
     machines = velmo::sorted_machines(std::move(machines));
     std::vector<std::uint16_t> sorted(count, 0);
+    std::vector<QString> names(count);
     for (std::size_t i = 0; i < count; ++i) {
-        ListBox2->item(static_cast<int>(i))->setText(machines[i].name);
+        names[i] = machines[i].name;
         sorted[i] = machines[i].mask;
     }
+    rename_rows(*ListBox2, names);
     if (Form1) {
         Form1->attr_mask = std::move(sorted);
         Form1->attr_mask_present = true;

@@ -20,6 +20,24 @@ namespace {
 
 std::string widget_text(const QString& text) { return cp932_lossy(text); }
 
+// A list item's name: the bytes the file gave it while the item still shows them.
+std::string name_bytes(const QListWidgetItem& item) {
+    const QVariant held = item.data(kNameBytesRole);
+    if (held.isValid()) {
+        const QByteArray bytes = held.toByteArray();
+        const std::string name(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        if (from_cp932(name) == item.text()) return name;
+    }
+    return widget_text(item.text());
+}
+
+void add_names(QListWidget& list, const std::vector<std::string>& names) {
+    for (const auto& name : names) {
+        auto* item = new QListWidgetItem(from_cp932(name), &list);
+        item->setData(kNameBytesRole, QByteArray::fromStdString(name));
+    }
+}
+
 }  // namespace
 
 QString registry_path() { return program_dir() + QStringLiteral("velmo.lst"); }
@@ -27,8 +45,8 @@ QString registry_path() { return program_dir() + QStringLiteral("velmo.lst"); }
 Registry registry_from_windows() {
     Registry reg;
     if (Form3) {
-        for (int i = 0; i < Form3->ListBox1->count(); ++i) reg.halls.push_back(widget_text(Form3->ListBox1->item(i)->text()));
-        for (int i = 0; i < Form3->ListBox2->count(); ++i) reg.machines.push_back(widget_text(Form3->ListBox2->item(i)->text()));
+        for (int i = 0; i < Form3->ListBox1->count(); ++i) reg.halls.push_back(name_bytes(*Form3->ListBox1->item(i)));
+        for (int i = 0; i < Form3->ListBox2->count(); ++i) reg.machines.push_back(name_bytes(*Form3->ListBox2->item(i)));
         for (int i = 0; i < kAttributeCount; ++i)
             reg.attribute_names[static_cast<std::size_t>(i)] = widget_text(Form3->attribute_edit(i)->text());
     }
@@ -55,9 +73,9 @@ void refill_combo(QComboBox* combo, const std::vector<std::string>& names) {
 void registry_to_windows(const Registry& reg) {
     if (Form3) {
         Form3->ListBox1->clear();
-        for (const auto& hall : reg.halls) Form3->ListBox1->addItem(from_cp932(hall));
+        add_names(*Form3->ListBox1, reg.halls);
         Form3->ListBox2->clear();
-        for (const auto& machine : reg.machines) Form3->ListBox2->addItem(from_cp932(machine));
+        add_names(*Form3->ListBox2, reg.machines);
         // Setting a name runs the box's change handler, which enables its check box.
         for (int i = 0; i < kAttributeCount; ++i)
             Form3->attribute_edit(i)->setText(from_cp932(reg.attribute_names[static_cast<std::size_t>(i)]));

@@ -69,6 +69,12 @@ bool save_registry_file();
 // is enabled and shown and the registry dialog hidden.
 void write_registry();
 
+// The role of a registry list item that holds its name's bytes as the file gave
+// them (Qt::UserRole + 1). A name the file held in bytes that are no valid CP932
+// is shown with replacement characters but written back with its own bytes for
+// as long as the item shows it unchanged.
+inline constexpr int kNameBytesRole = 0x0100 + 1;
+
 // The registry as the windows hold it now / put into the windows.
 Registry registry_from_windows();
 void registry_to_windows(const Registry& registry);

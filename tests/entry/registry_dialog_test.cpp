@@ -344,5 +344,33 @@ TEST(RegistryLists, MachinesSortByNameThenMaskDigits) {
     EXPECT_EQ(got, (std::vector<std::pair<std::string, int>>{{"a", 0}, {"A", 1}, {"A", 12}, {"A", 3}, {"B", 3}}));
 }
 
+// Names the file holds in bytes that are no CP932 are written back byte for
+// byte through an added hall and a sort; a renamed one takes its new name.
+TEST_F(RegistryDialog, NamesTheFileHeldInOtherBytesAreWrittenBackUnchanged) {
+    const std::string odd_hall("A\x85\x40" "B", 4), odd_machine("\xef\x40m", 3);
+    Registry file;
+    file.halls = {"Zoo", odd_hall, "Good"};
+    file.machines = {odd_machine, "M2"};
+    write_bytes(QStringLiteral("velmo.lst"), encode_registry(file));
+    read_registry();
+    halls_page();
+    d().Edit1->setText(QStringLiteral("New"));
+    click(d().Button1);
+    click(d().Button5);  // sorted: every name moves to another row
+    ASSERT_TRUE(save_registry_file());
+    Registry saved = decode_registry(read_bytes(QStringLiteral("velmo.lst")));
+    std::sort(saved.halls.begin(), saved.halls.end());
+    EXPECT_EQ(saved.halls, (Names{odd_hall, "Good", "New", "Zoo"}));
+    EXPECT_EQ(saved.machines, (Names{odd_machine, "M2"}));
+
+    machines_page();
+    d().ListBox2->setCurrentRow(0);
+    d().selitem(1);
+    d().Edit2->setText(QStringLiteral("Renamed"));
+    click(d().Button2);
+    ASSERT_TRUE(save_registry_file());
+    EXPECT_EQ(decode_registry(read_bytes(QStringLiteral("velmo.lst"))).machines, (Names{"Renamed", "M2"}));
+}
+
 }  // namespace
 }  // namespace velmo::testing

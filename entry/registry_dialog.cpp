@@ -58,9 +58,9 @@ std::vector<MachineWithMask> sorted_machines(std::vector<MachineWithMask> machin
     return out;
 }
 
-NameKeyAction name_key_action(std::size_t byte_length, std::size_t remembered_length, bool enter) {
+NameKeyAction name_key_action(std::size_t byte_length, std::size_t remembered_length, bool enter, bool committed) {
     if (byte_length == 0) return NameKeyAction::kNothing;
-    if (byte_length != remembered_length) return NameKeyAction::kRemember;
+    if (byte_length != remembered_length || committed) return NameKeyAction::kRemember;
     return enter ? NameKeyAction::kAdd : NameKeyAction::kNothing;
 }
 

@@ -55,10 +55,13 @@ QString machine_sort_key(const MachineWithMask& machine);
 std::vector<MachineWithMask> sorted_machines(std::vector<MachineWithMask> machines);
 
 // What a key released in a name box does. An empty box does nothing; a text
-// whose byte length changed since the previous release is remembered; an Enter
-// with the text unchanged adds the name. So the Enter that commits an input
-// method's conversion (which changes the text) does not add it, a second one does.
+// whose byte length changed since the previous release, or that an input method
+// committed since then (committed), is remembered; an Enter with the text
+// unchanged adds the name. So the Enter that commits an input method's
+// conversion does not add it, even when the new name is as long as the one it
+// replaced; a second one does.
 enum class NameKeyAction { kNothing, kRemember, kAdd };
-NameKeyAction name_key_action(std::size_t byte_length, std::size_t remembered_length, bool enter);
+NameKeyAction name_key_action(std::size_t byte_length, std::size_t remembered_length, bool enter,
+                              bool committed = false);
 
 }  // namespace velmo

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QGuiApplication>
@@ -14,6 +15,7 @@
 #include <QTabWidget>
 
 #include <functional>
+#include <utility>
 #include <map>
 #include <vector>
 
@@ -343,7 +345,8 @@ void TForm3::chkstr(int tag, int key) {
     const QLineEdit* edit = name_edit(tag);
     const std::size_t length = byte_length(edit->text());
     const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
-    switch (velmo::name_key_action(length, remembered_length, enter)) {
+    const bool committed = std::exchange(input_method_committed, false);
+    switch (velmo::name_key_action(length, remembered_length, enter, committed)) {
     case velmo::NameKeyAction::kNothing: break;
     case velmo::NameKeyAction::kRemember: remembered_length = length; break;
     case velmo::NameKeyAction::kAdd: add(tag); break;
@@ -387,6 +390,10 @@ void TForm3::ListBox1MM(int tag) {
 void TForm3::ListBox1MU(int) { dragging = false; }
 
 bool TForm3::eventFilter(QObject* watched, QEvent* event) {
+    // The key released next is the one that made the input method commit.
+    if (event->type() == QEvent::InputMethod && (watched == Edit1 || watched == Edit2) &&
+        !static_cast<QInputMethodEvent*>(event)->commitString().isEmpty())
+        input_method_committed = true;
     if (event->type() == QEvent::KeyRelease && (watched == Edit1 || watched == Edit2)) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (!key->isAutoRepeat()) chkstr(watched == Edit1 ? 0 : 1, key->key());

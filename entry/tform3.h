@@ -83,6 +83,7 @@ public:
     int drag_index = -1;
     // Byte length of the name box's text at the previous key release.
     std::size_t remembered_length = 0;
+    bool input_method_committed = false;  // since the last key released in a name box
 
     // Showing gives the attribute name boxes their background, once.
     void setVisible(bool visible) override;

@@ -113,6 +113,18 @@ TEST_F(RegistryDialog, EnterCommittingAConversionDoesNotAddTheName) {
     // Enter in an empty box adds nothing.
     QTest::keyClick(e, Qt::Key_Return);
     EXPECT_EQ(d().ListBox1->count(), 1);
+
+    // A conversion committed over a name of the same byte length is not added by its own Enter either.
+    for (const char* name : {"さくら", "つばき"}) {
+        e->selectAll();
+        QInputMethodEvent conversion;
+        conversion.setCommitString(u(name));
+        QApplication::sendEvent(e, &conversion);
+        QTest::keyRelease(e, Qt::Key_Return);
+        EXPECT_EQ(d().ListBox1->count(), 1) << name;
+    }
+    QTest::keyClick(e, Qt::Key_Return);
+    EXPECT_EQ(items(d().ListBox1), (Names{"つばき", "新宿"}));
 }
 
 TEST_F(RegistryDialog, MachinesCarryTheirMasksThroughAddDeleteAndRename) {

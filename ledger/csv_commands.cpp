@@ -60,7 +60,7 @@ void TForm1::csv_import_command() {
         return;
     }
     const int added = static_cast<int>(read.records.size());
-    if (!velmo::dialogs().question(QString::number(added) + u(" 件の記録を追加します。よろしいですか？"))) return;
+    if (!velmo::dialogs().question(velmo::csv_import_question(read))) return;
 
     const velmo::MergedRecords merged = velmo::merge_in_date_order(std::move(image.records), read.records);
     // The grids grow as they would for the same records entered one by one.

@@ -29,8 +29,9 @@ enum Column { kNumber, kDate, kWeekday, kHall, kMachine, kInvestment, kPayout, k
 const std::array<const char*, kExtra> kHeaders = {"記録番号", "日付", "曜日", "ホール名", "機種",
                                                   "投資", "回収", "収支", "コメント"};
 
-// Without these a line cannot become a machine entry of a dated record.
-bool is_required(int c) { return c == kNumber || c == kDate || c == kMachine || c == kInvestment || c == kPayout; }
+// Without these a line cannot become a machine entry of a dated record. Without
+// 記録番号 the lines of one visit are told apart by their date and hall.
+bool is_required(int c) { return c == kDate || c == kMachine || c == kInvestment || c == kPayout; }
 
 // Byte limits of the texts a record holds, as the entry dialog keeps them.
 constexpr std::size_t kNameBytes = kShortTextMax;  // hall, machine name, extra value
@@ -196,6 +197,15 @@ std::vector<CsvRow> parse_csv(const QString& text) {
 
 namespace {
 
+// The text with every line break (LF, CR LF or a lone CR) made CR LF.
+QString crlf_lines(QString text) {
+    if (!text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r'))) return text;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return text;
+}
+
 // A cell's text as the ledger stores it, or the reason it cannot be stored.
 QString stored_text(const QString& value, const QString& what, std::size_t max_bytes, bool multi_line,
                     std::string& out) {
@@ -213,14 +223,43 @@ QString stored_text(const QString& value, const QString& what, std::size_t max_b
     return QString();
 }
 
-// An amount cell: empty is 0; else half-width digits worth at most INT_MAX.
+}  // namespace
+
+std::optional<QString> amount_digits(const QString& cell) {
+    QString t = cell.trimmed();
+    // A yen sign before the figure: full-width, half-width, or the backslash that
+    // the CP932 yen byte reads as; 円 after it.
+    if (!t.isEmpty() && (t.front() == QChar(0xFFE5) || t.front() == QChar(0x00A5) || t.front() == QLatin1Char('\\')))
+        t = t.mid(1).trimmed();
+    if (t.endsWith(QChar(0x5186))) t = t.chopped(1).trimmed();
+    QString digits;
+    int group = -1;  // digits since the last separator; -1 before the first one
+    for (QChar c : t) {
+        if (c >= QChar(0xFF10) && c <= QChar(0xFF19)) c = QChar(c.unicode() - 0xFF10 + '0');
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
+            digits += c;
+            if (group >= 0) ++group;
+        } else if (c == QLatin1Char(',') || c == QChar(0xFF0C)) {
+            // Thousands separators, each after one to three digits and then every third.
+            if (digits.isEmpty() || (group >= 0 && group != 3) || (group < 0 && digits.size() > 3)) return std::nullopt;
+            group = 0;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (group >= 0 && group != 3) return std::nullopt;
+    return digits;
+}
+
+namespace {
+
+// An amount cell: empty is 0; else a whole number as amount_digits reads it, at most INT_MAX.
 QString amount(const QString& cell, const QString& what, long long& value) {
-    const QString t = cell.trimmed();
     value = 0;
-    if (t.isEmpty()) return QString();
-    for (QChar c : t)
-        if (c < QLatin1Char('0') || c > QLatin1Char('9')) return what + u("が0以上の整数（半角数字）ではありません");
-    const QByteArray digits = t.toLatin1();
+    if (cell.trimmed().isEmpty()) return QString();
+    const std::optional<QString> t = amount_digits(cell);
+    if (!t || t->isEmpty()) return what + u("が0以上の整数（半角数字）ではありません");
+    const QByteArray digits = t->toLatin1();
     const char* end = digits.constData() + digits.size();
     auto [stop, ec] = std::from_chars(digits.constData(), end, value);
     if (ec != std::errc() || stop != end || value > INT_MAX) {
@@ -230,9 +269,39 @@ QString amount(const QString& cell, const QString& what, long long& value) {
     return QString();
 }
 
-// "2004-03-15" or "2004/3/15": year, month and day; false for anything else.
-bool read_date(const QString& cell, int& year, int& month, int& day) {
-    const QString t = cell.trimmed();
+}  // namespace
+
+bool read_date(const QString& cell, int ledger_year, int& year, int& month, int& day) {
+    QString t = cell.trimmed();
+    const auto digits_only = [](const QString& p) {
+        if (p.isEmpty() || p.size() > 4) return false;
+        for (QChar c : p)
+            if (c < QLatin1Char('0') || c > QLatin1Char('9')) return false;
+        return true;
+    };
+    // "2004年3月5日" and "3月5日".
+    if (t.endsWith(QChar(0x65E5)) && t.contains(QChar(0x6708))) {
+        t.chop(1);
+        const qsizetype nen = t.indexOf(QChar(0x5E74));
+        const QString y = nen >= 0 ? t.left(nen) : QString::number(ledger_year);
+        const QStringList md = t.mid(nen + 1).split(QChar(0x6708));
+        if (md.size() != 2 || y.size() != 4 || !digits_only(y) || !digits_only(md[0]) || md[0].size() > 2 ||
+            !digits_only(md[1]) || md[1].size() > 2)
+            return false;
+        year = y.toInt();
+        month = md[0].toInt();
+        day = md[1].toInt();
+        return true;
+    }
+    // "3/5" in the ledger's year.
+    const QStringList short_form = t.split(QLatin1Char('/'));
+    if (short_form.size() == 2 && short_form[0].size() <= 2 && short_form[1].size() <= 2 && digits_only(short_form[0]) &&
+        digits_only(short_form[1])) {
+        year = ledger_year;
+        month = short_form[0].toInt();
+        day = short_form[1].toInt();
+        return true;
+    }
     const QChar sep = t.size() > 4 ? t.at(4) : QChar();
     if (sep != QLatin1Char('-') && sep != QLatin1Char('/')) return false;
     const QStringList parts = t.split(sep);
@@ -248,10 +317,12 @@ bool read_date(const QString& cell, int& year, int& month, int& day) {
     return true;
 }
 
+namespace {
+
 // Which field of a line holds each column: each header name takes the first column of
 // that name not yet taken, so the order is free; -1 for a column the file lacks.
 std::vector<CsvProblem> map_header(const CsvRow& head, const std::vector<QString>& names,
-                                   std::array<int, kColumns>& col) {
+                                   std::array<int, kColumns>& col, std::vector<QString>& ignored) {
     std::vector<CsvProblem> problems;
     col.fill(-1);
     if (!head.error.isEmpty()) problems.push_back({head.number, head.error});
@@ -268,9 +339,9 @@ std::vector<CsvProblem> map_header(const CsvRow& head, const std::vector<QString
                 break;
             }
         }
-        if (!taken)
-            problems.push_back({head.number, known ? u("列「") + name + u("」が2つ以上あります")
-                                                   : u("列「") + name + u("」はこの収支表にない項目です")});
+        // A column the ledger has no place for (台番号, another ledger's extra column) is left out.
+        if (!known && std::find(ignored.begin(), ignored.end(), name) == ignored.end()) ignored.push_back(name);
+        if (!taken && known) problems.push_back({head.number, u("列「") + name + u("」が2つ以上あります")});
     }
     for (int c = 0; c < kExtra; ++c)
         if (is_required(c) && col[static_cast<std::size_t>(c)] < 0)
@@ -315,12 +386,12 @@ CsvImport read_csv_import(std::string_view bytes, const CsvImportTarget& target)
     if (target.has_extra) names.push_back(from_cp932(target.extra_name).trimmed());
     const CsvRow& head = rows.front();
     std::array<int, kColumns> col{};
-    result.problems = map_header(head, names, col);
+    result.problems = map_header(head, names, col, result.ignored_columns);
     if (!result.problems.empty()) return result;
 
+    // Columns with a name, known or not, may hold values.
     std::vector<bool> named(head.fields.size(), false);
-    for (int c : col)
-        if (c >= 0) named[static_cast<std::size_t>(c)] = true;
+    for (std::size_t h = 0; h < head.fields.size(); ++h) named[h] = !head.fields[h].trimmed().isEmpty();
 
     const int year = year_text_value(target.year);
     const QString extra_name = target.has_extra ? names[kExtra] : QString();
@@ -344,13 +415,28 @@ CsvImport read_csv_import(std::string_view bytes, const CsvImportTarget& target)
                 break;
             }
 
+        const QString date_cell = cell(kDate);
+        int y = 0, m = 0, d = 0;
+        const bool date_read = read_date(date_cell, year, y, m, d);
+
         // The record the line belongs to: lines of one record follow each other.
-        const std::optional<std::int64_t> number = parse_number(cell(kNumber).trimmed().toStdString());
-        if (!number || *number < 1) {
-            problem(line, u("記録番号が1以上の整数ではありません"));
-            continue;
+        std::optional<std::int64_t> number;
+        bool continues = false;
+        if (col[kNumber] >= 0) {
+            number = parse_number(cell(kNumber).trimmed().toStdString());
+            if (!number || *number < 1) {
+                problem(line, u("記録番号が1以上の整数ではありません"));
+                continue;
+            }
+            continues = !records.empty() && records.back().number == *number;
+        } else {
+            // Without record numbers a visit is the lines of one date and hall, nine machines at most.
+            const PendingRecord* last = records.empty() ? nullptr : &records.back();
+            continues = last && date_read && last->dated && last->month == m && last->day == d &&
+                        last->hall_cell.trimmed() == cell(kHall).trimmed() &&
+                        static_cast<int>(last->machines.size()) < kMachinesPerRecord;
+            number = continues ? last->number : static_cast<std::int64_t>(records.size()) + 1;
         }
-        const bool continues = !records.empty() && records.back().number == *number;
         if (!continues) {
             if (!numbers.insert(*number).second) {
                 problem(line, u("記録番号 ") + QString::number(*number) +
@@ -365,10 +451,8 @@ CsvImport read_csv_import(std::string_view bytes, const CsvImportTarget& target)
         PendingRecord& rec = records.back();
 
         // Date, hall, comment and extra value belong to the record: a later line may leave them empty.
-        const QString date_cell = cell(kDate);
         if (!continues || !date_cell.trimmed().isEmpty()) {
-            int y = 0, m = 0, d = 0;
-            if (!read_date(date_cell, y, m, d)) {
+            if (!date_read) {
                 problem(line, u("日付が読めません（2004-03-15 の形で書いてください）"));
             } else if (y != year) {
                 problem(line, u("日付が") + from_cp932(target.year) + u("年ではありません"));
@@ -397,7 +481,9 @@ CsvImport read_csv_import(std::string_view bytes, const CsvImportTarget& target)
         if (target.has_extra)
             shared.push_back({kExtra, extra_name, kNameBytes, false, &PendingRecord::extra_cell, &PendingRecord::extra});
         for (const Shared& s : shared) {
-            const QString value = cell(s.column);
+            QString value = cell(s.column);
+            // Line breaks are stored as the entry dialog stores them: CR LF.
+            if (s.multi_line) value = crlf_lines(value);
             if (!continues) {
                 const QString reason = stored_text(value, s.what, s.max_bytes, s.multi_line, rec.*(s.value));
                 if (!reason.isEmpty()) problem(line, reason);
@@ -471,6 +557,15 @@ CsvImport read_csv_import(std::string_view bytes, const CsvImportTarget& target)
         result.records.push_back(std::move(r));
     }
     return result;
+}
+
+QString csv_import_question(const CsvImport& import) {
+    QString text;
+    if (!import.ignored_columns.empty()) {
+        QStringList names(import.ignored_columns.begin(), import.ignored_columns.end());
+        text = u("次の列は読み込みません: ") + names.join(QStringLiteral(", ")) + QLatin1Char('\n');
+    }
+    return text + QString::number(import.records.size()) + u(" 件の記録を追加します。よろしいですか？");
 }
 
 QString csv_problems_message(const std::vector<CsvProblem>& problems) {

@@ -5,6 +5,7 @@
 // anything is taken from it; nothing here touches a window.
 #include <QString>
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -65,7 +66,21 @@ struct CsvProblem {
 struct CsvImport {
     std::vector<LedgerRecord> records;  // in file order, as the entry dialog builds them
     std::vector<CsvProblem> problems;   // in line order; nothing is imported when any
+    std::vector<QString> ignored_columns;  // header names the ledger has no column for, once each
 };
+
+// The question before an import adds its records, naming the columns left out.
+QString csv_import_question(const CsvImport& import);
+
+// An amount as players' sheets write it, reduced to its digits: surrounding
+// spaces, one leading yen sign (￥, ¥ or the backslash the CP932 yen byte reads
+// as), a trailing 円, full-width digits and thousands separators ("," or "，",
+// grouped by three) are taken; nullopt for anything else.
+std::optional<QString> amount_digits(const QString& cell);
+
+// A date cell: "2004-03-15", "2004/3/15", "2004年3月5日", or, in ledger_year,
+// "3月5日" and "3/5". False for anything else (the date itself is not checked).
+bool read_date(const QString& cell, int ledger_year, int& year, int& month, int& day);
 
 // Reads and checks a whole file for the target ledger.
 CsvImport read_csv_import(std::string_view bytes, const CsvImportTarget& target);

@@ -120,8 +120,9 @@ TEST(LedgerCsv, ImportTakesColumnsInAnyOrderAndEveryEncodingAndDateForm) {
     const CsvImport r = read_csv_import(file, t);
     ASSERT_EQ(reasons(r), std::vector<QString>{});
     ASSERT_EQ(r.records.size(), 2u);
+    // The comment's line break is stored as the entry dialog stores it.
     LedgerRecord first = record(3, 5, sj("ホールＡ"), {{sj("海"), "1000", "3000"}, {sj("山"), "0", "0"}},
-                                sj("一行目\n二行目"), sj("雨"));
+                                sj("一行目\r\n二行目"), sj("雨"));
     EXPECT_EQ(r.records[0].date, " 3/5");
     EXPECT_EQ(encode_ledger({"2004", std::nullopt, {r.records[0]}, {}}),
               encode_ledger({"2004", std::nullopt, {first}, {}}));
@@ -157,11 +158,10 @@ TEST(LedgerCsv, ImportRefusesTheWholeFileAndNamesTheLinesThatFail) {
         {"", {"0: ファイルが空です"}},
         {head, {"0: 読み込む記録がありません"}},
         {"a,\x82,\xFF\xFF\r\n", {"0: 文字コードを判別できません（UTF-8 か Shift_JIS で保存したファイルを選んでください）"}},
-        {utf8("記録番号,日付,機種,投資,台番\r\n"),
-         {"1: 列「台番」はこの収支表にない項目です", "1: 列「回収」がありません"}},
+        {utf8("記録番号,日付,機種,投資,台番\r\n"), {"1: 列「回収」がありません"}},
         {utf8("記録番号,日付,機種,投資,回収,投資\r\n"), {"1: 列「投資」が2つ以上あります"}},
         {head + utf8("1,2004-03-15,,H,M,1,2,,\r\n1,2004-03-16,,H,N,1,2,,\r\n2,2004-02-30,,H,M,1,2,,\r\n"
-                     "3,3/15,,H,M,1,2,,\r\n4,2003-03-15,,H,M,1,2,,\r\n"),
+                     "3,3-15,,H,M,1,2,,\r\n4,2003-03-15,,H,M,1,2,,\r\n"),
          {"3: 同じ記録番号の行で日付が違います", "4: 日付 2004-02-30 はありません",
           "5: 日付が読めません（2004-03-15 の形で書いてください）", "6: 日付が2004年ではありません"}},
         {head + utf8("1,2004-03-15,,") + long_hall + utf8(",M,1,2,,\r\n2,2004-03-15,,H,😀,1,2,,\r\n"
@@ -191,6 +191,51 @@ TEST(LedgerCsv, ImportRefusesTheWholeFileAndNamesTheLinesThatFail) {
         EXPECT_EQ(reasons(r), expected) << c.file;
         EXPECT_TRUE(r.records.empty());
     }
+}
+
+// What players' own sheets hold: amounts with separators, yen signs and full-width
+// digits, columns of their own, no record numbers, dates in Japanese forms.
+TEST(LedgerCsv, ImportTakesWhatPlayersSheetsHold) {
+    struct Amount {
+        const char* cell;
+        long long value;  // -1: refused
+    };
+    const Amount amounts[] = {
+        {"\"10,000\"", 10000}, {"\"￥10,000\"", 10000}, {"\"¥1,234,567\"", 1234567}, {"\"10,000円\"", 10000},
+        {"１０００", 1000},      {" 1，000 ", 1000},  {"\\500", 500},         {"\"1,00\"", -1},
+        {"\"10,0000\"", -1},    {"1.5", -1},          {"-5", -1},              {"￥", -1},
+        {"円", -1},              {"\",100\"", -1},     {"1000円円", -1},
+    };
+    const std::string head = utf8("日付,ホール名,機種,投資,回収\r\n");
+    for (const Amount& a : amounts) {
+        const CsvImport r = read_csv_import(head + utf8("2004-03-05,H,M,") + utf8(a.cell) + ",0\r\n", target_2004());
+        SCOPED_TRACE(a.cell);
+        if (a.value < 0) {
+            ASSERT_EQ(reasons(r), std::vector<QString>{u("2: 投資が0以上の整数（半角数字）ではありません")});
+        } else {
+            ASSERT_EQ(r.records.size(), 1u) << reasons(r).front().toStdString();
+            EXPECT_EQ(r.records[0].balance, std::to_string(-a.value));
+        }
+    }
+    // The CP932 yen byte (a backslash) in a Shift_JIS file.
+    EXPECT_EQ(read_csv_import(sj("日付,ホール名,機種,投資,回収\r\n2004/3/5,店,台,\"\\3,000\",0\r\n"), target_2004())
+                  .records.at(0).balance, "-3000");
+
+    // No record numbers: one date and hall make a visit, up to nine machines; dates in every form;
+    // columns the ledger lacks (another ledger's extra column too) are named in the question.
+    std::string file = utf8("台番号,日付,ホール名,機種,投資,回収,出玉,天気\r\n");
+    const char* dates[] = {"2004年3月5日", "3月5日", "3/5", "2004/03/05"};
+    for (int i = 0; i < 11; ++i) file += utf8("123,") + utf8(dates[i % 4]) + ",H,M" + std::to_string(i) + ",1,0,4500,x\r\n";
+    file += utf8("5,3/5,G,M,1,0,,\r\n5,3/5,H,M,1,0,,\r\n");
+    const CsvImport r = read_csv_import(file, target_2004());
+    ASSERT_EQ(reasons(r), std::vector<QString>{});
+    std::vector<std::pair<std::string, std::size_t>> visits;
+    for (const LedgerRecord& rec : r.records) {
+        EXPECT_EQ(rec.date, " 3/5");
+        visits.emplace_back(rec.hall, unpack_machine_detail(rec.detail).size());
+    }
+    EXPECT_EQ(visits, (std::vector<std::pair<std::string, std::size_t>>{{"H", 9}, {"H", 2}, {"G", 1}, {"H", 1}}));
+    EXPECT_EQ(csv_import_question(r), u("次の列は読み込みません: 台番号, 出玉, 天気\n4 件の記録を追加します。よろしいですか？"));
 }
 
 TEST(LedgerCsv, TenthMachineOfARecordIsRefused) {

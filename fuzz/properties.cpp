@@ -7,7 +7,11 @@
 #include <type_traits>
 
 #include "framework/cp932.h"
+#include "framework/runtime.h"
+#include "ledger/ledger_csv.h"
 #include "ledger/ledger_model.h"
+#include "ledger/packed_fields.h"
+#include "ledger/record_fields.h"
 #include "ledger/registry_file.h"
 #include "records/records_codec.h"
 
@@ -174,6 +178,76 @@ std::string check_registry(std::string_view bytes) {
     compare(why, [] { return "height step"; }, read.vsize_level.value_or(0), again.vsize_level.value_or(0));
     if (std::string w = why.str(); !w.empty()) return w;
     return second_save(first, encode_registry(again));
+}
+
+namespace {
+
+// Why an imported record does not fit the ledger; empty when it does.
+std::string record_out_of_limits(const LedgerRecord& r, int year) {
+    const int month = date_text_month(r.date), day = date_text_day(r.date);
+    if (!is_valid_date(year, month, day)) return "date " + quoted(r.date);
+    if (r.hall.size() > kShortTextMax || r.extra.size() > kShortTextMax) return "text longer than a field holds";
+    if (r.comment.size() > 2000) return "comment longer than 2000 bytes";
+    const std::vector<MachineEntry> machines = unpack_machine_detail(r.detail);
+    if (machines.empty() || machines.size() > static_cast<std::size_t>(kMachinesPerRecord)) return "machine count";
+    long long investment = 0, payout = 0;
+    for (const MachineEntry& m : machines) {
+        if (m.name.empty() || m.name.size() > kShortTextMax) return "machine name " + quoted(m.name);
+        const auto bet = parse_number(m.investment), pay = parse_number(m.payout);
+        if (!bet || !pay || *bet < 0 || *pay < 0 || *bet > INT32_MAX || *pay > INT32_MAX) return "machine amounts";
+        investment += *bet;
+        payout += *pay;
+    }
+    if (investment > INT32_MAX || payout > INT32_MAX) return "record sums";
+    if (r.balance != std::to_string(payout - investment)) return "balance " + quoted(r.balance);
+    return {};
+}
+
+}  // namespace
+
+std::string check_csv(std::string_view bytes) {
+    for (const bool with_extra : {false, true}) {
+        CsvImportTarget target;
+        target.year = "2004";
+        target.has_extra = with_extra;
+        if (with_extra) target.extra_name = cp932_literal("天気");
+        const CsvImport first = read_csv_import(bytes, target);
+        if (!first.problems.empty()) {
+            if (!first.records.empty()) return "records given with problems";
+            continue;
+        }
+        const std::string extra = with_extra ? " (extra column)" : "";
+        if (first.records.empty() || first.records.size() > static_cast<std::size_t>(kMaxRecordNumber))
+            return "record count " + std::to_string(first.records.size()) + extra;
+        for (std::size_t i = 0; i < first.records.size(); ++i)
+            if (std::string why = record_out_of_limits(first.records[i], 2004); !why.empty())
+                return "record " + std::to_string(i + 1) + extra + ": " + why;
+        LedgerImage image;
+        image.year = "2004";
+        if (with_extra) image.extra = ExtraColumnBlock{target.extra_name, "14", 2, 0, 0, {}};
+        image.records = first.records;
+        const CsvImport again = read_csv_import(export_csv(image), target);
+        if (!again.problems.empty()) return "export refused on import" + extra + ": " + again.problems.front().reason.toStdString();
+        std::ostringstream why;
+        compare(why, [&] { return "record count" + extra; }, first.records.size(), again.records.size());
+        for (std::size_t i = 0; i < first.records.size() && i < again.records.size(); ++i) {
+            const LedgerRecord& a = first.records[i];
+            const LedgerRecord& b = again.records[i];
+            const auto field = [&](const char* name, const std::string& x, const std::string& y) {
+                compare(why, [&] { return "record " + std::to_string(i + 1) + " " + name + extra; }, x, y);
+            };
+            field("date", a.date, b.date);
+            field("extra", a.extra, b.extra);
+            field("hall", a.hall, b.hall);
+            field("machines", a.machines, b.machines);
+            field("detail", a.detail, b.detail);
+            field("totals", a.totals, b.totals);
+            field("balance", a.balance, b.balance);
+            field("comment", a.comment, b.comment);
+        }
+        if (std::string w = why.str(); !w.empty()) return w;
+    }
+    return {};
 }
 
 std::string check_records(std::string_view bytes) {

@@ -14,6 +14,10 @@ namespace velmo::fuzz {
 std::string check_ledger(std::string_view bytes);
 std::string check_registry(std::string_view bytes);
 std::string check_records(std::string_view bytes);
+// The CSV import into an empty 2004 ledger, without and with an extra column: a
+// file it accepts gives records within the ledger's limits, and those records,
+// written by the CSV export and imported again, come back the same.
+std::string check_csv(std::string_view bytes);
 
 // The image the year window writes when a decoded ledger is saved unchanged
 // right after loading it, texts kept as bytes and marks left 0: the marks are

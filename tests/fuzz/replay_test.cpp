@@ -62,7 +62,7 @@ TEST_P(FuzzReplay, SeedsAndPastFailuresKeepTheRoundTrip) {
 
 INSTANTIATE_TEST_SUITE_P(Readers, FuzzReplay,
                          ::testing::Values(Target{"ledger", fuzz::check_ledger}, Target{"registry", fuzz::check_registry},
-                                           Target{"records", fuzz::check_records}),
+                                           Target{"records", fuzz::check_records}, Target{"csv", fuzz::check_csv}),
                          [](const auto& param_info) { return std::string(param_info.param.name); });
 
 class FuzzSeedsInWindows : public AppFixture {};

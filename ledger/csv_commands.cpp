@@ -56,7 +56,7 @@ void TForm1::csv_import_command() {
     target.rec_count = rec_count;
     const velmo::CsvImport read = velmo::read_csv_import(*bytes, target);
     if (!read.problems.empty()) {
-        velmo::dialogs().message(velmo::csv_problems_message(read.problems));
+        velmo::dialogs().message(velmo::csv_problems_message(read.problems, read.problem_count));
         return;
     }
     const int added = static_cast<int>(read.records.size());

@@ -122,77 +122,122 @@ bool same_file(const QString& a, const QString& b) {
     return !real_a.isEmpty() && real_a == QFileInfo(b).canonicalFilePath();
 }
 
-bool decode_csv_text(std::string_view bytes, QString& text, CsvEncoding& encoding) {
-    constexpr std::string_view kBom = "\xEF\xBB\xBF";
-    const bool bom = bytes.substr(0, kBom.size()) == kBom;
-    const std::string_view body = bom ? bytes.substr(kBom.size()) : bytes;
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString decoded = utf8.decode(QByteArrayView(body.data(), static_cast<qsizetype>(body.size())));
-    if (!utf8.hasError()) {
-        text = decoded;
-        encoding = bom ? CsvEncoding::Utf8Bom : CsvEncoding::Utf8;
-        return true;
+namespace {
+
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+constexpr std::size_t kChunk = 1 << 20;
+
+// Whether the bytes read as text of the encoding, checked a piece at a time so
+// that a large file is never held as text whole. A piece ends after a byte below
+// 0x40, which in neither encoding continues a character.
+bool readable_as(std::string_view body, CsvEncoding encoding) {
+    std::size_t at = 0;
+    while (at < body.size()) {
+        std::size_t end = std::min(body.size(), at + kChunk);
+        while (end < body.size() && static_cast<unsigned char>(body[end - 1]) >= 0x40) ++end;
+        const std::string_view piece = body.substr(at, end - at);
+        if (encoding == CsvEncoding::Cp932) {
+            // CP932 maps no byte sequence to U+FFFD: a replacement character means bytes it cannot read.
+            if (from_cp932(piece).contains(QChar(0xFFFD))) return false;
+        } else {
+            QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+            // The decoding runs when its result is taken.
+            const QString decoded = utf8.decode(QByteArrayView(piece.data(), static_cast<qsizetype>(piece.size())));
+            if (utf8.hasError()) return false;
+        }
+        at = end;
     }
-    if (bom) return false;  // marked as UTF-8, and it is not
-    // CP932 maps no byte sequence to U+FFFD: a replacement character means bytes it cannot read.
-    decoded = from_cp932(body);
-    if (decoded.contains(QChar(0xFFFD))) return false;
-    text = decoded;
-    encoding = CsvEncoding::Cp932;
     return true;
 }
 
-std::vector<CsvRow> parse_csv(const QString& text) {
-    std::vector<CsvRow> rows;
-    const qsizetype n = text.size();
-    auto line_end = [&](qsizetype i) { return text.at(i) == QLatin1Char('\r') || text.at(i) == QLatin1Char('\n'); };
-    qsizetype i = 0;
-    int number = 0;
+}  // namespace
+
+bool csv_encoding(std::string_view bytes, std::string_view& body, CsvEncoding& encoding) {
+    const bool bom = bytes.substr(0, kBom.size()) == kBom;
+    body = bom ? bytes.substr(kBom.size()) : bytes;
+    encoding = bom ? CsvEncoding::Utf8Bom : CsvEncoding::Utf8;
+    if (readable_as(body, encoding)) return true;
+    if (bom) return false;  // marked as UTF-8, and it is not
+    encoding = CsvEncoding::Cp932;
+    return readable_as(body, encoding);
+}
+
+CsvLineReader::CsvLineReader(std::string_view body, CsvEncoding encoding) : body_(body), encoding_(encoding) {}
+
+QString CsvLineReader::text(std::string_view field) const {
+    if (encoding_ == CsvEncoding::Cp932) return from_cp932(field);
+    return QString::fromUtf8(field.data(), static_cast<qsizetype>(field.size()));
+}
+
+bool CsvLineReader::next(CsvRow& row) {
+    const std::string_view t = body_;
+    const std::size_t n = t.size();
+    std::size_t& i = at_;
+    auto line_end = [&](std::size_t k) { return t[k] == '\r' || t[k] == '\n'; };
+    std::string field;
     while (i < n) {
-        CsvRow row;
-        row.number = ++number;
+        row = CsvRow{};
+        row.number = ++number_;
+        bool blank = true;
+        std::size_t count = 0;
         while (true) {
-            QString field;
-            if (i < n && text.at(i) == QLatin1Char('"')) {
+            field.clear();
+            bool too_long = false;
+            const auto keep = [&](std::string_view part) {
+                if (field.size() + part.size() > kMaxFieldBytes) too_long = true;
+                else field.append(part);
+            };
+            if (i < n && t[i] == '"') {
                 ++i;
                 bool closed = false;
                 while (i < n) {
-                    if (text.at(i) == QLatin1Char('"')) {
-                        if (i + 1 < n && text.at(i + 1) == QLatin1Char('"')) {
-                            field += QLatin1Char('"');
-                            i += 2;
-                            continue;
-                        }
-                        ++i;
-                        closed = true;
+                    const std::size_t quote = t.find('"', i);
+                    if (quote == std::string_view::npos) {
+                        keep(t.substr(i));
+                        i = n;
                         break;
                     }
-                    field += text.at(i++);
+                    keep(t.substr(i, quote - i));
+                    i = quote + 1;
+                    if (i < n && t[i] == '"') {
+                        keep("\"");
+                        ++i;
+                        continue;
+                    }
+                    closed = true;
+                    break;
                 }
                 if (!closed) {
                     // The rest of the file is inside the quotes: nothing after it can be read.
                     row.error = u("引用符（\"）が閉じていません");
-                } else if (i < n && text.at(i) != QLatin1Char(',') && !line_end(i)) {
+                } else if (i < n && t[i] != ',' && !line_end(i)) {
                     row.error = u("引用符（\"）で囲んだ値の後に文字があります");
                     while (i < n && !line_end(i)) ++i;
                 }
             } else {
-                while (i < n && text.at(i) != QLatin1Char(',') && !line_end(i)) field += text.at(i++);
+                const std::size_t start = i;
+                while (i < n && t[i] != ',' && !line_end(i)) ++i;
+                keep(t.substr(start, i - start));
             }
-            row.fields.push_back(field);
-            if (i < n && text.at(i) == QLatin1Char(',')) {
+            if (too_long && row.error.isEmpty())
+                row.error = u("値が") + QString::number(kMaxFieldBytes) + u("バイトを超えます");
+            if (!field.empty()) blank = false;
+            // Fields past the kept ones are only looked at for a value.
+            if (count < kMaxFields) row.fields.push_back(text(field));
+            else if (!field.empty() && row.error.isEmpty()) row.error = u("列が") + QString::number(kMaxFields) + u("を超えます");
+            ++count;
+            if (i < n && t[i] == ',') {
                 ++i;
                 continue;
             }
-            if (i < n && text.at(i) == QLatin1Char('\r')) ++i;
-            if (i < n && text.at(i) == QLatin1Char('\n')) ++i;
+            if (i < n && t[i] == '\r') ++i;
+            if (i < n && t[i] == '\n') ++i;
             break;
         }
-        const bool blank = std::all_of(row.fields.begin(), row.fields.end(), [](const QString& f) { return f.isEmpty(); });
         if (blank && row.error.isEmpty()) continue;
-        rows.push_back(std::move(row));
+        return true;
     }
-    return rows;
+    return false;
 }
 
 namespace {
@@ -366,16 +411,28 @@ struct PendingRecord {
 
 CsvImport read_csv_import(std::string_view bytes, const CsvImportTarget& target) {
     CsvImport result;
-    auto problem = [&result](int line, const QString& reason) { result.problems.push_back({line, reason}); };
+    // Only the first problems by line are kept (the message shows 20); the rest are counted.
+    const auto by_line = [](const CsvProblem& a, const CsvProblem& b) { return a.line < b.line; };
+    const auto keep_first = [&] {
+        std::stable_sort(result.problems.begin(), result.problems.end(), by_line);
+        if (result.problems.size() > static_cast<std::size_t>(kMaxListedProblems))
+            result.problems.resize(static_cast<std::size_t>(kMaxListedProblems));
+    };
+    auto problem = [&](int line, const QString& reason) {
+        ++result.problem_count;
+        result.problems.push_back({line, reason});
+        if (result.problems.size() >= 8 * static_cast<std::size_t>(kMaxListedProblems)) keep_first();
+    };
 
-    QString text;
+    std::string_view body;
     CsvEncoding encoding = CsvEncoding::Utf8;
-    if (!decode_csv_text(bytes, text, encoding)) {
+    if (!csv_encoding(bytes, body, encoding)) {
         problem(0, u("文字コードを判別できません（UTF-8 か Shift_JIS で保存したファイルを選んでください）"));
         return result;
     }
-    const std::vector<CsvRow> rows = parse_csv(text);
-    if (rows.empty()) {
+    CsvLineReader reader(body, encoding);
+    CsvRow head;
+    if (!reader.next(head)) {
         problem(0, u("ファイルが空です"));
         return result;
     }
@@ -384,10 +441,12 @@ CsvImport read_csv_import(std::string_view bytes, const CsvImportTarget& target)
     std::vector<QString> names;
     for (const char* h : kHeaders) names.push_back(u(h));
     if (target.has_extra) names.push_back(from_cp932(target.extra_name).trimmed());
-    const CsvRow& head = rows.front();
     std::array<int, kColumns> col{};
-    result.problems = map_header(head, names, col, result.ignored_columns);
-    if (!result.problems.empty()) return result;
+    for (const CsvProblem& p : map_header(head, names, col, result.ignored_columns)) problem(p.line, p.reason);
+    if (!result.problems.empty()) {
+        keep_first();
+        return result;
+    }
 
     // Columns with a name, known or not, may hold values.
     std::vector<bool> named(head.fields.size(), false);
@@ -397,8 +456,11 @@ CsvImport read_csv_import(std::string_view bytes, const CsvImportTarget& target)
     const QString extra_name = target.has_extra ? names[kExtra] : QString();
     std::vector<PendingRecord> records;
     std::set<std::int64_t> numbers;
-    for (std::size_t k = 1; k < rows.size(); ++k) {
-        const CsvRow& row = rows[k];
+    // A file with more records than the year has room for is refused at the first one too many.
+    const int room = std::max(0, kMaxRecordNumber - target.rec_count);
+    bool full = false;
+    CsvRow row;
+    while (!full && reader.next(row)) {
         const int line = row.number;
         if (!row.error.isEmpty()) {
             problem(line, row.error);
@@ -441,6 +503,12 @@ CsvImport read_csv_import(std::string_view bytes, const CsvImportTarget& target)
             if (!numbers.insert(*number).second) {
                 problem(line, u("記録番号 ") + QString::number(*number) +
                                   u(" の行が続いていません（1つの記録の行は続けて並べてください）"));
+                continue;
+            }
+            if (static_cast<int>(records.size()) == room) {
+                problem(line, u("記録が") + QString::number(kMaxRecordNumber) + u("件を超えます（この収支表には今 ") +
+                                  QString::number(target.rec_count) + u(" 件あります）"));
+                full = true;
                 continue;
             }
             PendingRecord fresh;
@@ -530,17 +598,10 @@ CsvImport read_csv_import(std::string_view bytes, const CsvImportTarget& target)
         rec.machines.push_back(std::move(entry));
     }
 
-    const int room = std::max(0, kMaxRecordNumber - target.rec_count);
-    for (std::size_t k = 0; k < records.size(); ++k) {
-        if (records[k].machines.empty() && !records[k].unnamed) problem(records[k].first_line, u("機種名が記入されていません"));
-        if (static_cast<int>(k) == room)
-            problem(records[k].first_line, u("記録が") + QString::number(kMaxRecordNumber) +
-                                               u("件を超えます（この収支表には今 ") + QString::number(target.rec_count) +
-                                               u(" 件あります）"));
-    }
+    for (const PendingRecord& p : records)
+        if (p.machines.empty() && !p.unnamed) problem(p.first_line, u("機種名が記入されていません"));
     if (records.empty() && result.problems.empty()) problem(0, u("読み込む記録がありません"));
-    std::stable_sort(result.problems.begin(), result.problems.end(),
-                     [](const CsvProblem& a, const CsvProblem& b) { return a.line < b.line; });
+    keep_first();
     if (!result.problems.empty()) return result;
 
     for (const PendingRecord& p : records) {
@@ -568,7 +629,8 @@ QString csv_import_question(const CsvImport& import) {
     return text + QString::number(import.records.size()) + u(" 件の記録を追加します。よろしいですか？");
 }
 
-QString csv_problems_message(const std::vector<CsvProblem>& problems) {
+QString csv_problems_message(const std::vector<CsvProblem>& problems, std::size_t count) {
+    count = std::max(count, problems.size());
     QString out = u("CSVファイルを読み込めません。収支表は変更していません。");
     const std::size_t shown = std::min<std::size_t>(problems.size(), kMaxListedProblems);
     for (std::size_t i = 0; i < shown; ++i) {
@@ -576,7 +638,7 @@ QString csv_problems_message(const std::vector<CsvProblem>& problems) {
         if (problems[i].line > 0) out += QString::number(problems[i].line) + u("行目: ");
         out += problems[i].reason;
     }
-    if (problems.size() > shown) out += u("\nほか ") + QString::number(problems.size() - shown) + u(" 件");
+    if (count > shown) out += u("\nほか ") + QString::number(count - shown) + u(" 件");
     return out;
 }
 

@@ -36,9 +36,10 @@ bool same_file(const QString& a, const QString& b);
 
 enum class CsvEncoding { Utf8Bom, Utf8, Cp932 };
 
-// The text of a file in UTF-8 with a byte-order mark, UTF-8 without one, or
-// CP932, tried in that order; false when the bytes are none of them.
-bool decode_csv_text(std::string_view bytes, QString& text, CsvEncoding& encoding);
+// The encoding of a file, UTF-8 with a byte-order mark, UTF-8 without one, or
+// CP932, tried in that order, and its text's bytes (body, without the mark);
+// false when the bytes are none of them.
+bool csv_encoding(std::string_view bytes, std::string_view& body, CsvEncoding& encoding);
 
 // One line of a CSV text (a quoted field may span several lines of the file).
 struct CsvRow {
@@ -47,8 +48,28 @@ struct CsvRow {
     QString error;  // why the line could not be read; empty when it was
 };
 
-// The lines of a text; lines whose fields are all empty are left out.
-std::vector<CsvRow> parse_csv(const QString& text);
+// The lines of a file's text, one at a time, straight from its bytes (the
+// characters that shape a line are ASCII in both encodings), so that memory
+// stays bounded whatever the file: a line keeps at most kMaxFields fields (a
+// value past them is an error of the line) and a field at most kMaxFieldBytes
+// bytes (a longer one is an error of the line).
+class CsvLineReader {
+public:
+    static constexpr std::size_t kMaxFields = 4096;
+    static constexpr std::size_t kMaxFieldBytes = 1 << 20;
+
+    CsvLineReader(std::string_view body, CsvEncoding encoding);
+    // The next line that holds a value or an error; false after the last.
+    bool next(CsvRow& row);
+
+private:
+    QString text(std::string_view field) const;
+
+    std::string_view body_;
+    CsvEncoding encoding_;
+    std::size_t at_ = 0;
+    int number_ = 0;
+};
 
 // The open ledger an import goes into.
 struct CsvImportTarget {
@@ -65,7 +86,8 @@ struct CsvProblem {
 
 struct CsvImport {
     std::vector<LedgerRecord> records;  // in file order, as the entry dialog builds them
-    std::vector<CsvProblem> problems;   // in line order; nothing is imported when any
+    std::vector<CsvProblem> problems;   // in line order, the first ones; nothing is imported when any
+    std::size_t problem_count = 0;      // all problems found, problems.size() or more
     std::vector<QString> ignored_columns;  // header names the ledger has no column for, once each
 };
 
@@ -85,9 +107,10 @@ bool read_date(const QString& cell, int ledger_year, int& year, int& month, int&
 // Reads and checks a whole file for the target ledger.
 CsvImport read_csv_import(std::string_view bytes, const CsvImportTarget& target);
 
-// The one message for a refused file: the first kMaxListedProblems problems, one a line.
+// The one message for a refused file: the first kMaxListedProblems problems, one
+// a line, and how many more of count there are.
 inline constexpr int kMaxListedProblems = 20;
-QString csv_problems_message(const std::vector<CsvProblem>& problems);
+QString csv_problems_message(const std::vector<CsvProblem>& problems, std::size_t count = 0);
 
 // The records after adding each of `added`, in order, after the last record whose
 // date is not later than its own, as a new entry is placed.

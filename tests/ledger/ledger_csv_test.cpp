@@ -36,6 +36,23 @@ std::vector<QString> reasons(const CsvImport& r) {
     return out;
 }
 
+// The lines of a UTF-8 text as the import's reader gives them.
+std::vector<CsvRow> parse_csv(const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    CsvLineReader reader(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), CsvEncoding::Utf8);
+    std::vector<CsvRow> rows;
+    for (CsvRow row; reader.next(row);) rows.push_back(row);
+    return rows;
+}
+
+bool decode_csv_text(std::string_view bytes, QString& text, CsvEncoding& encoding) {
+    std::string_view body;
+    if (!csv_encoding(bytes, body, encoding)) return false;
+    text = encoding == CsvEncoding::Cp932 ? from_cp932(body)
+                                          : QString::fromUtf8(body.data(), static_cast<qsizetype>(body.size()));
+    return true;
+}
+
 TEST(LedgerCsv, FieldsAreQuotedOnlyWhenTheyMustAndReadBackUnchanged) {
     EXPECT_EQ(csv_field(u("海物語")), u("海物語"));
     EXPECT_EQ(csv_field(u("a,b")), u("\"a,b\""));
@@ -236,6 +253,33 @@ TEST(LedgerCsv, ImportTakesWhatPlayersSheetsHold) {
     }
     EXPECT_EQ(visits, (std::vector<std::pair<std::string, std::size_t>>{{"H", 9}, {"H", 2}, {"G", 1}, {"H", 1}}));
     EXPECT_EQ(csv_import_question(r), u("次の列は読み込みません: 台番号, 出玉, 天気\n4 件の記録を追加します。よろしいですか？"));
+}
+
+// However large the file, the import keeps a bounded part of it: a line's fields
+// and a field's bytes up to their limits, records up to the year's room, and the
+// problems the message shows, counting the rest.
+TEST(LedgerCsv, ImportKeepsWithinBoundsWhateverTheFile) {
+    const std::string head = utf8(kHeader) + "\r\n";
+    const std::string long_field = head + "1,2004-03-05,,\"" + std::string(CsvLineReader::kMaxFieldBytes + 1, 'h') + "\",M,1,2,,\r\n";
+    EXPECT_EQ(reasons(read_csv_import(long_field, target_2004())),
+              std::vector<QString>{u("2: 値が1048576バイトを超えます")});
+    EXPECT_EQ(reasons(read_csv_import(head + std::string(100000, ',') + "x\r\n", target_2004())),
+              std::vector<QString>{u("2: 列が4096を超えます")});
+    EXPECT_TRUE(read_csv_import(head + "1,2004-03-05,,H,M,1,2,," + std::string(100000, ',') + "\r\n", target_2004())
+                    .problems.empty());
+
+    std::string many = head;
+    for (int r = 1; r <= 1500; ++r) many += std::to_string(r) + ",2004-03-05,,H,M,1,2,,\r\n";
+    const CsvImport full = read_csv_import(many, target_2004(3));
+    EXPECT_EQ(reasons(full), std::vector<QString>{u("1022: 記録が1023件を超えます（この収支表には今 3 件あります）")});
+
+    std::string bad = head;
+    for (int r = 1; r <= 500; ++r) bad += std::to_string(r) + ",2004-03-05,,H,M,x,2,,\r\n";
+    const CsvImport refused = read_csv_import(bad, target_2004());
+    EXPECT_EQ(refused.problems.size(), 20u);
+    EXPECT_EQ(refused.problem_count, 500u);
+    EXPECT_EQ(refused.problems.back().line, 21);
+    EXPECT_TRUE(csv_problems_message(refused.problems, refused.problem_count).endsWith(u("\nほか 480 件")));
 }
 
 TEST(LedgerCsv, TenthMachineOfARecordIsRefused) {

@@ -145,7 +145,9 @@ TEST_F(UserFiles, AnUnprivilegedUserOfAFolderItCannotWriteSavesInItsDataFolder) 
     EXPECT_EQ(WEXITSTATUS(status), 0) << "10 setuid, 11 folder taken as own, 12 wrong place, 13 write failed";
     EXPECT_FALSE(QFileInfo::exists(program + lst));
     EXPECT_EQ(read_file(data_dir() + lst).value_or(std::string()), "registry");
-    if (as_root) EXPECT_EQ(QFileInfo(data_dir() + lst).ownerId(), 65534u);
+    if (as_root) {
+        EXPECT_EQ(QFileInfo(data_dir() + lst).ownerId(), 65534u);
+    }
     ::chmod(QFile::encodeName(program).constData(), 0755);
 }
 

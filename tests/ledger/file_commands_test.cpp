@@ -158,6 +158,7 @@ TEST_F(Association, AnInstalledProgramOnlyMakesThePackagesEntryTheDefault) {
     ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("usr/bin"))));
     write_bytes(QStringLiteral("usr/share/applications/velmorant.desktop"), "[Desktop Entry]\n");
     set_program_dir(path(QStringLiteral("usr/bin")));
+    ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("config"))));
     write_bytes(QStringLiteral("config/mimeapps.list"), "[Default Applications]\ntext/plain=editor.desktop\n");
     dialogs.answers = {true};
     form1->kanrenClick();

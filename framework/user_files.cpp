@@ -50,7 +50,7 @@ UserFilePlaces user_file_places(const UserFileFacts& facts) {
 
 QString user_data_dir() {
     QString base = qEnvironmentVariable("XDG_DATA_HOME");
-    // The base directory specification ignores a relative path here.
+    // Only an absolute path counts; a relative one is ignored, as desktops do.
     if (base.isEmpty() || !QDir::isAbsolutePath(base)) base = QDir::homePath() + QStringLiteral("/.local/share");
     if (!base.endsWith(QLatin1Char('/'))) base += QLatin1Char('/');
     return base + QStringLiteral("velmorant/");

@@ -8,6 +8,7 @@
 #include "framework/instance_lock.h"
 #include "framework/runtime.h"
 #include "ledger/csv_cli.h"
+#include "shell/command_line.h"
 #include "shell/program_start.h"
 
 int main(int argc, char** argv) {
@@ -15,6 +16,8 @@ int main(int argc, char** argv) {
     velmo::ignore_file_size_signal();
     // The CSV export from the command line needs no window, no display and no lock.
     if (argc >= 2 && std::strcmp(argv[1], "--export-csv") == 0) return velmo::export_csv_command(argc - 2, argv + 2);
+    // --help, --version, and an option the program does not know.
+    if (const auto status = velmo::run_option(argc - 1, argv + 1)) return *status;
 
     // One instance at a time: a second start ends at once, showing nothing.
     velmo::InstanceLock lock;

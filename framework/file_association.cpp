@@ -114,6 +114,12 @@ bool register_association(const Association& a, const QIcon& icon) {
                                 "Terminal=false\n")
                                 .arg(a.app_name, desktop_exec_value(a.program), a.desktop_name, a.mime_type);
     const QString desktop_file = a.desktop_name + QStringLiteral(".desktop");
+    const QString mimeapps_path = config + QStringLiteral("/mimeapps.list");
+    const auto set_default = [&] {
+        const QString old = QString::fromUtf8(QByteArray::fromStdString(read_file(mimeapps_path).value_or(std::string())));
+        return write_text(mimeapps_path, with_default_application(old, a.mime_type, desktop_file));
+    };
+    if (a.installed) return set_default();
     if (!write_text(data + QStringLiteral("/mime/packages/") + a.desktop_name + QStringLiteral(".xml"), mime_xml))
         return false;
     if (!write_text(data + QStringLiteral("/applications/") + desktop_file, desktop)) return false;
@@ -121,9 +127,7 @@ bool register_association(const Association& a, const QIcon& icon) {
     write_icon(data + QStringLiteral("/icons/hicolor/64x64/apps/") + a.desktop_name + QStringLiteral(".png"), icon);
     write_icon(data + QStringLiteral("/icons/hicolor/64x64/mimetypes/") + icon_name + QStringLiteral(".png"), icon);
 
-    const QString mimeapps_path = config + QStringLiteral("/mimeapps.list");
-    const QString old = QString::fromUtf8(QByteArray::fromStdString(read_file(mimeapps_path).value_or(std::string())));
-    return write_text(mimeapps_path, with_default_application(old, a.mime_type, desktop_file));
+    return set_default();
 }
 
 void refresh_desktop_databases() {

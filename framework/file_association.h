@@ -15,11 +15,15 @@ struct Association {
     QString desktop_name;  // e.g. "velmorant" (file velmorant.desktop)
     QString app_name;      // Name= of the desktop entry
     QString program;       // full path of the program
+    // The program was installed by its package, which registered the type, the
+    // desktop entry and the icons system-wide: only the default is set then, so
+    // that no entry of the user's hides the package's (or outlives it).
+    bool installed = false;
 };
 
 // Writes the MIME package, the desktop entry, the icons and the default
 // application under $XDG_DATA_HOME and $XDG_CONFIG_HOME (or their usual
-// places). Writing again replaces the same files and lines. False when a file
+// places); for an installed program the default application alone. Writing again replaces the same files and lines. False when a file
 // or folder cannot be written.
 bool register_association(const Association& a, const QIcon& icon);
 

@@ -11,6 +11,7 @@
 #include "framework/cp932.h"
 #include "framework/dialogs.h"
 #include "framework/file_association.h"
+#include "framework/user_files.h"
 #include "framework/runtime.h"
 #include "ledger/ledger_model.h"
 #include "shell/tform1.h"
@@ -81,6 +82,7 @@ void TForm1::kanrenClick() {
     a.desktop_name = QStringLiteral("velmorant");
     a.app_name = QStringLiteral("Velmorant");
     a.program = QCoreApplication::applicationFilePath();
+    a.installed = velmo::program_is_installed();
     if (!velmo::register_association(a, velmo::app_icon())) {
         velmo::dialogs().error(u(".vqd ファイルの関連付けができません。"));
         return;

@@ -11,6 +11,7 @@
 #include "framework/cp932.h"
 #include "framework/dialogs.h"
 #include "framework/runtime.h"
+#include "framework/user_files.h"
 #include "framework/widgets.h"
 #include "shell/tform1.h"
 
@@ -40,7 +41,7 @@ void add_names(QListWidget& list, const std::vector<std::string>& names) {
 
 }  // namespace
 
-QString registry_path() { return program_dir() + QStringLiteral("velmo.lst"); }
+QString registry_path() { return user_file_write_path(QStringLiteral("velmo.lst")); }
 
 Registry registry_from_windows() {
     Registry reg;
@@ -97,9 +98,10 @@ void registry_to_windows(const Registry& reg) {
 }
 
 void read_registry() {
-    const FileRead read = read_input_file(registry_path());
+    const QString path = user_file_read_path(QStringLiteral("velmo.lst"));
+    const FileRead read = read_input_file(path);
     if (read.status == ReadStatus::TooLarge) {
-        dialogs().message(too_large_message(registry_path()));
+        dialogs().message(too_large_message(path));
         if (Form1) Form1->registry_refused = true;
     }
     if (read.status != ReadStatus::Ok) return;  // no file yet: empty lists, no masks
@@ -108,7 +110,7 @@ void read_registry() {
 
 bool save_registry_file() {
     const Registry reg = registry_from_windows();
-    const QString path = registry_path();
+    const QString path = user_file_write_path(QStringLiteral("velmo.lst"), true);
     const bool ok = (Form1 && Form1->registry_refused) || write_file_atomic(path, encode_registry(reg));
     // The entry dialog offers the lists as they are now, whether or not the file was written.
     if (Form2) {

@@ -1,5 +1,5 @@
 #pragma once
-// The name registry "velmo.lst" beside the program: registered halls and
+// The name registry "velmo.lst" (framework/user_files.h says where): registered halls and
 // machines, the sixteen attribute names, one attribute mask per machine and the
 // window's two enlargement steps.
 //
@@ -53,7 +53,7 @@ Registry decode_registry(std::string_view bytes);
 // (0 when absent) and the end byte.
 std::string encode_registry(const Registry& registry);
 
-// Path of the registry: the program's directory + "velmo.lst".
+// Where the registry is written: beside the program or in the data folder (framework/user_files.h).
 QString registry_path();
 
 // Fills the registry dialog's lists and attribute names, the entry dialog's

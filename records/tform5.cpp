@@ -12,6 +12,7 @@
 #include "framework/dialogs.h"
 #include "framework/draw.h"
 #include "framework/runtime.h"
+#include "framework/user_files.h"
 #include "framework/widgets.h"
 #include "records/records_paint.h"
 #include "shell/tform1.h"
@@ -70,7 +71,7 @@ velmo::StringGrid* TForm5::grid(int tag) const {
     }
 }
 
-QString TForm5::records_path() { return velmo::program_dir() + QStringLiteral("velmo.rcd"); }
+QString TForm5::records_path() { return velmo::user_file_write_path(QStringLiteral("velmo.rcd")); }
 
 void TForm5::build() {
     setFont(velmo::ui_font(12));
@@ -170,9 +171,10 @@ void TForm5::read_records() {
     for (int tag = 1; tag <= 4; ++tag)
         for (int r = 1; r <= static_cast<int>(velmo::kRanks); ++r) grid(tag)->set_cell(0, r, std::to_string(r));
 
-    const velmo::FileRead read = velmo::read_input_file(records_path());
+    const QString path = velmo::user_file_read_path(QStringLiteral("velmo.rcd"));
+    const velmo::FileRead read = velmo::read_input_file(path);
     if (read.status == velmo::ReadStatus::TooLarge) {
-        velmo::dialogs().message(velmo::too_large_message(records_path()));
+        velmo::dialogs().message(velmo::too_large_message(path));
         file_refused = true;
     }
     if (read.status == velmo::ReadStatus::Ok) {
@@ -314,7 +316,7 @@ velmo::RecordsImage TForm5::records_image() const {
 }
 
 void TForm5::write_records() {
-    const QString path = records_path();
+    const QString path = velmo::user_file_write_path(QStringLiteral("velmo.rcd"), true);
     // The ledger was saved: these tables are what the saved ledgers say, also
     // when the record file itself cannot be written.
     saved_state_ = records_image();

@@ -1,7 +1,7 @@
 #pragma once
 // The records window: the lifetime tables in five grids on five tabs, the
 // lifetime balance and the TOTAL bar under the per-year table. The tables are
-// read from "velmo.rcd" beside the program when the window is created, updated
+// read from "velmo.rcd" (framework/user_files.h says where) when the window is created, updated
 // from the open ledger after every change, and written when the ledger is saved.
 #include <QWidget>
 
@@ -43,7 +43,7 @@ public:
 
     // The grid of a table by its Tag (0..4).
     velmo::StringGrid* grid(int tag) const;
-    // Path of the record file: the program directory + "velmo.rcd".
+    // Where the record file is written: beside the program or in the data folder.
     static QString records_path();
 
     // Loads the file into the tables; runs once, from the constructor.

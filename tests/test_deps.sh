@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages only the tests need, when any is missing: a real
 # input method (fcitx5 with mozc and its Qt 6 module) for the typing tests, the
-# tools that drive it, a CJK font for its candidates, and the ja_JP.UTF-8 locale.
+# tools that drive it, a CJK font for its candidates, the ja_JP.UTF-8 locale, and
+# the validators and desktop tools the checks of the installed files run.
 set -euo pipefail
-packages=(fcitx5 fcitx5-mozc fcitx5-frontend-qt6 xdotool dbus-x11 fonts-noto-cjk locales)
+packages=(fcitx5 fcitx5-mozc fcitx5-frontend-qt6 xdotool dbus-x11 fonts-noto-cjk locales
+          desktop-file-utils appstream libxml2-utils man-db groff-base shared-mime-info
+          xdg-utils libfile-mimeinfo-perl file util-linux)
 if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
 missing=()
 for p in "${packages[@]}"; do

@@ -1,6 +1,7 @@
 // The File menu: open, new, close, and the association of ledger files.
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTabWidget>
 #include <QIcon>
 #include <QProcess>
@@ -145,6 +146,26 @@ TEST_F(Association, WritesTheDesktopFilesOnceHoweverOftenItRuns) {
     EXPECT_TRUE(QFile::exists(path(QStringLiteral("data/icons/hicolor/64x64/apps/velmorant.png"))));
     EXPECT_EQ(read_bytes(QStringLiteral("config/mimeapps.list")),
               "[Default Applications]\napplication/x-velmorant-ledger=velmorant.desktop\n");
+    qputenv("PATH", saved_path);
+}
+
+// Installed by its package (prefix/bin beside prefix/share/applications), the
+// program only makes the package's entry the default: no entry of the user's
+// hides the package's Japanese one or outlives the package.
+TEST_F(Association, AnInstalledProgramOnlyMakesThePackagesEntryTheDefault) {
+    const QByteArray saved_path = qgetenv("PATH");
+    ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("usr/share/applications"))));
+    ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("usr/bin"))));
+    write_bytes(QStringLiteral("usr/share/applications/velmorant.desktop"), "[Desktop Entry]\n");
+    set_program_dir(path(QStringLiteral("usr/bin")));
+    ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("config"))));
+    write_bytes(QStringLiteral("config/mimeapps.list"), "[Default Applications]\ntext/plain=editor.desktop\n");
+    dialogs.answers = {true};
+    form1->kanrenClick();
+    EXPECT_EQ(dialogs.shown.back().text, u("関連付けました"));
+    EXPECT_EQ(read_bytes(QStringLiteral("config/mimeapps.list")),
+              "[Default Applications]\ntext/plain=editor.desktop\napplication/x-velmorant-ledger=velmorant.desktop\n");
+    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("data"))));
     qputenv("PATH", saved_path);
 }
 

@@ -273,6 +273,30 @@ TEST_F(RegistryWindows, FailedWriteKeepsTheOldFileAndSaysSo) {
     EXPECT_EQ(decode_registry(file()).halls, (std::vector<std::string>{"A", "B"}));
 }
 
+// An installed program (its folder prefix/bin beside prefix/share/applications)
+// reads a registry left beside it, and saves into the user's data folder.
+TEST_F(RegistryWindows, AnInstalledProgramSavesTheRegistryInTheUsersDataFolder) {
+    ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("usr/share/applications"))));
+    write_bytes(QStringLiteral("usr/share/applications/velmorant.desktop"), "[Desktop Entry]\n");
+    ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("usr/bin"))));
+    set_program_dir(path(QStringLiteral("usr/bin")));
+    const std::string only_a = bytes({0x00, 1}) + "A" + bytes({0xFF});
+    write_bytes(QStringLiteral("usr/bin/velmo.lst"), only_a);
+    read_registry();
+    ASSERT_EQ(Form3->ListBox1->count(), 1);
+    Form3->ListBox1->addItem(QStringLiteral("B"));
+    EXPECT_TRUE(save_registry_file());
+    const QString saved = path(QStringLiteral("user-data/velmorant/velmo.lst"));
+    EXPECT_EQ(registry_path(), saved);
+    EXPECT_EQ(decode_registry(read_file(saved).value_or(std::string())).halls, (std::vector<std::string>{"A", "B"}));
+    EXPECT_EQ(read_bytes(QStringLiteral("usr/bin/velmo.lst")), only_a);
+    // From now on the data folder's registry is the one read.
+    Form3->ListBox1->clear();
+    read_registry();
+    EXPECT_EQ(Form3->ListBox1->count(), 2);
+    EXPECT_TRUE(dialogs.texts().empty());
+}
+
 TEST_F(RegistryWindows, ClosingTheDialogWritesAndReturnsToTheMainWindow) {
     Form3->ListBox1->addItem(QStringLiteral("A"));
     Form3->show();

@@ -8,9 +8,16 @@
 
 namespace velmo::testing {
 
+namespace {
+QByteArray saved_data_home_;  // the XDG_DATA_HOME of the test run, put back after each test
+}  // namespace
+
 void AppFixture::SetUp() {
     ASSERT_TRUE(dir.isValid());
     set_program_dir(dir.path());
+    // The user's data folder too, so that no file of the machine's own user is read.
+    saved_data_home_ = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", path(QStringLiteral("user-data")).toLocal8Bit());
     set_today(QDate(2004, 3, 20));
     form1 = std::make_unique<TForm1>();
     form1->init_done = true;  // tests load their own files; showing the window must not start up
@@ -31,6 +38,8 @@ void AppFixture::TearDown() {
     form2.reset();
     form1.reset();
     set_program_dir(QString());
+    if (saved_data_home_.isEmpty()) qunsetenv("XDG_DATA_HOME");
+    else qputenv("XDG_DATA_HOME", saved_data_home_);
     set_today(std::nullopt);
     set_write_fault(std::nullopt);
 }

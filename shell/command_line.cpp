@@ -1,0 +1,53 @@
+#include "shell/command_line.h"
+
+#include <cstdio>
+#include <string_view>
+
+#ifndef VELMO_VERSION
+#error "VELMO_VERSION comes from the project's version in CMakeLists.txt"
+#endif
+
+namespace velmo {
+
+std::string usage_text() {
+    return "使い方: velmorant [収支ファイル.vqd]\n"
+           "       velmorant --export-csv 収支ファイル.vqd [書き出し先.csv]\n"
+           "       velmorant --help | --version\n"
+           "\n"
+           "パチンコ・パチスロの収支を記録する年間収支帳です。\n"
+           "収支ファイルを指定しないときは、現在のフォルダの vq<年>.vqd を開きます。\n"
+           "\n"
+           "  --export-csv  収支ファイルを CSV に書き出します（書き出し先がなければ標準出力へ）。\n"
+           "                画面を使わず、起動中のプログラムとも同時に使えます。\n"
+           "  --help        この説明を表示して終了します。\n"
+           "  --version     版番号を表示して終了します。\n"
+           "\n"
+           "登録データ velmo.lst と生涯成績 velmo.rcd は、プログラムのフォルダに書き込めるときは\n"
+           "そこに、インストールされたプログラムでは $XDG_DATA_HOME/velmorant/\n"
+           "（未設定なら ~/.local/share/velmorant/）に置きます。\n"
+           "\n"
+           "終了コード: 0 正常、1 エラー（入力ファイルの誤りなど）、2 コマンドラインの誤り。\n"
+           "詳しくは man velmorant を参照してください。\n";
+}
+
+std::string version_text() { return "velmorant " VELMO_VERSION "\n"; }
+
+std::optional<int> run_option(int argc, const char* const* args) {
+    if (argc < 1) return std::nullopt;
+    const std::string_view first = args[0];
+    if (first == "--help") {
+        std::fputs(usage_text().c_str(), stdout);
+        return 0;
+    }
+    if (first == "--version") {
+        std::fputs(version_text().c_str(), stdout);
+        return 0;
+    }
+    if (first.starts_with("--")) {
+        std::fprintf(stderr, "velmorant: 不明なオプション %s（velmorant --help で使い方を表示します）\n", args[0]);
+        return 2;
+    }
+    return std::nullopt;
+}
+
+}  // namespace velmo

@@ -1,0 +1,59 @@
+// The program's own options: answered at once, without a display and while
+// another instance holds the lock; an unknown option is refused with exit 2.
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "framework/instance_lock.h"
+
+namespace {
+
+TEST(CommandLine, HelpVersionAndUnknownOptions) {
+    QTemporaryDir runtime;
+    ASSERT_TRUE(runtime.isValid());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    // A platform that does not exist: reaching the windows would end the program with an abort.
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("no-such-platform"));
+    env.remove(QStringLiteral("DISPLAY"));
+    // The running instance's lock, which a start of the program would stop at.
+    const QByteArray saved_runtime = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    velmo::InstanceLock running;
+    ASSERT_EQ(running.acquire(QStringLiteral("Velmorant")), velmo::LockResult::Acquired);
+
+    struct Case {
+        QStringList args;
+        int status;
+        const char* out;  // a pattern the whole standard output matches
+        const char* err;  // the same for standard error
+    };
+    const Case cases[] = {
+        {{QStringLiteral("--help")}, 0,
+         "使い方: velmorant \\[収支ファイル\\.vqd\\]\n(.*\n)*.*--export-csv.*\n(.*\n)*終了コード.*\n(.*\n)*", ""},
+        {{QStringLiteral("--version")}, 0, "velmorant [0-9]+(\\.[0-9]+)+\n", ""},
+        {{QStringLiteral("--help"), QStringLiteral("vq2004.vqd")}, 0, "使い方.*\n(.*\n)*", ""},
+        {{QStringLiteral("--no-such-option")}, 2, "", "velmorant: 不明なオプション --no-such-option.*velmorant --help.*\n"},
+        {{QStringLiteral("--")}, 2, "", "velmorant: 不明なオプション --（.*\n"},
+    };
+    for (const Case& c : cases) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(VELMO_EXE), c.args);
+        ASSERT_TRUE(p.waitForFinished(20000)) << c.args.join(QLatin1Char(' ')).toStdString();
+        const QString out = QString::fromUtf8(p.readAllStandardOutput());
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        const std::string label = c.args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit) << label;
+        EXPECT_EQ(p.exitCode(), c.status) << label << "\n" << err.toStdString();
+        const QRegularExpression out_re(QRegularExpression::anchoredPattern(QString::fromUtf8(c.out)));
+        const QRegularExpression err_re(QRegularExpression::anchoredPattern(QString::fromUtf8(c.err)));
+        EXPECT_TRUE(out_re.match(out).hasMatch()) << label << " printed:\n" << out.toStdString();
+        EXPECT_TRUE(err_re.match(err).hasMatch()) << label << " said:\n" << err.toStdString();
+    }
+    qputenv("XDG_RUNTIME_DIR", saved_runtime);
+}
+
+}  // namespace

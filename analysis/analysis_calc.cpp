@@ -244,6 +244,24 @@ std::vector<std::int64_t> running_totals(std::span<const Visit> visits) {
     return totals;
 }
 
+DrawdownSpan max_drawdown_span(std::span<const std::int64_t> running) {
+    // The same walk as compute_overview's, by index.
+    DrawdownSpan span;
+    std::int64_t peak = 0;
+    int peak_index = -1;
+    std::int64_t largest = 0;
+    for (std::size_t i = 0; i < running.size(); ++i) {
+        if (running[i] > peak) {
+            peak = running[i];
+            peak_index = static_cast<int>(i);
+        } else if (peak - running[i] > largest) {
+            largest = peak - running[i];
+            span = DrawdownSpan{peak_index, static_cast<int>(i)};
+        }
+    }
+    return span;
+}
+
 std::optional<std::string> payout_rate_text(std::int64_t investment, std::int64_t payout) {
     if (investment == 0) return std::nullopt;
     // Tenths of a percent: payout x 1000 / investment, in integers so that
@@ -254,6 +272,8 @@ std::optional<std::string> payout_rate_text(std::int64_t investment, std::int64_
                                std::to_string(static_cast<unsigned>(size % 10));
     return tenths < 0 ? "-" + digits : digits;
 }
+
+std::int64_t rounded_mean(std::int64_t total, std::int64_t count) { return to_int64(round_div(total, count)); }
 
 std::string yen_text(std::int64_t yen) {
     // The size as unsigned, so that the most negative figure has one too.
@@ -274,7 +294,7 @@ std::string yen_text(std::int64_t yen) {
 std::vector<std::string> overview_lines(const Overview& o) {
     const auto count = [](std::int64_t v) { return std::to_string(v); };
     std::string mean = kUndefined;
-    if (o.visits > 0) mean = count(to_int64(round_div(o.balance, o.visits)));
+    if (o.visits > 0) mean = count(rounded_mean(o.balance, o.visits));
     std::string lower = kUndefined, upper = kUndefined;
     if (o.interval) {
         lower = yen_or_undefined(o.interval->lower);

@@ -1,0 +1,62 @@
+#include "analysis/year_files.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <algorithm>
+
+#include "analysis/analysis_slice.h"
+#include "framework/runtime.h"
+
+namespace velmo::analysis {
+
+YearFileRead read_year_file(const QString& path) {
+    YearFileRead out;
+    const std::optional<std::string> bytes = read_file(path);
+    if (!bytes) {
+        out.fault = YearFileFault::Unreadable;
+        return out;
+    }
+    DecodedLedger decoded;
+    if (decode_ledger(*bytes, decoded) == DecodeResult::WrongFormat) {
+        out.fault = YearFileFault::WrongFormat;
+        return out;
+    }
+    if (decoded.damaged()) {
+        out.fault = YearFileFault::Damaged;
+        return out;
+    }
+    out.file.path = path;
+    out.file.year = year_of(decoded.year);
+    out.file.has_extra = decoded.extra.has_value();
+    if (decoded.extra) out.file.extra_name = decoded.extra->name;
+    out.file.records = held_ledger(std::move(decoded)).records;
+    return out;
+}
+
+std::string fault_message(const QString& path, YearFileFault fault) {
+    switch (fault) {
+        case YearFileFault::None: break;
+        case YearFileFault::Unreadable: return path.toStdString() + " を開けません";
+        case YearFileFault::WrongFormat: return path.toStdString() + " は収支ファイルではありません（ファイル形式が違います）";
+        case YearFileFault::Damaged: return path.toStdString() + " は壊れています（一部を読み込めません）";
+    }
+    return {};
+}
+
+int year_of_file_name(const QString& path) {
+    static const QRegularExpression pattern(QStringLiteral("^vq([0-9]{4})\\.vqd$"));
+    const QRegularExpressionMatch m = pattern.match(QFileInfo(path).fileName());
+    return m.hasMatch() ? m.captured(1).toInt() : 0;
+}
+
+std::vector<QString> year_files_in(const QString& folder) {
+    std::vector<QString> out;
+    const QDir dir(folder);
+    for (const QString& name : dir.entryList({QStringLiteral("vq*.vqd")}, QDir::Files, QDir::Name))
+        if (year_of_file_name(name) != 0) out.push_back(dir.filePath(name));
+    return out;
+}
+
+}  // namespace velmo::analysis

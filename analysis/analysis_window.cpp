@@ -1,6 +1,5 @@
 #include "analysis/analysis_window.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -112,12 +111,16 @@ FiguresTable::FiguresTable(QWidget* parent) : QTableWidget(parent) {
     // Unsorted until a header is clicked: rows in the order of their keys.
     horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     horizontalHeader()->setSortIndicatorShown(true);
-    // The table copies itself whole, whatever is selected.
-    auto* copy = new QAction(this);
-    copy->setShortcut(QKeySequence::Copy);
-    copy->setShortcutContext(Qt::WidgetShortcut);
-    connect(copy, &QAction::triggered, this, &FiguresTable::copy_to_clipboard);
-    addAction(copy);
+}
+
+void FiguresTable::keyPressEvent(QKeyEvent* event) {
+    // Ctrl+C copies the whole table, whatever is selected.
+    if (event->matches(QKeySequence::Copy)) {
+        copy_to_clipboard();
+        event->accept();
+        return;
+    }
+    QTableWidget::keyPressEvent(event);
 }
 
 QString FiguresTable::tsv() const {

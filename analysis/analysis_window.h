@@ -31,6 +31,9 @@ public:
     // The header and every row in the order shown, tab-separated, lines ending in CR LF.
     QString tsv() const;
     void copy_to_clipboard() const;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 class AnalysisWindow : public QWidget {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace velmo::analysis {
@@ -23,7 +24,7 @@ struct Date {
 // so sums over any slice of visits fit 64 bits.
 struct Visit {
     Date date;
-    std::string hall;              // as the ledger holds it
+    std::string_view hall;         // as the ledger holds it; the text outlives the visit
     std::int64_t balance = 0;      // payout - investment
     std::int64_t investment = 0;
     std::int64_t payout = 0;

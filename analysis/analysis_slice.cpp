@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <tuple>
 
 #include "framework/runtime.h"
@@ -125,6 +126,8 @@ std::vector<TableRow> table_rows(const AnalysisLedger& ledger, const Slice& slic
         case TableKey::Extra: keys = ledger.extras.size(); break;
     }
     std::vector<TableRow> rows(keys);
+    // The visit a machine's row last counted, so that a machine twice in a record counts once.
+    std::vector<std::size_t> counted_in(key == TableKey::Machine ? keys : 0, SIZE_MAX);
     const auto add = [&](std::size_t k, std::int64_t investment, std::int64_t payout) {
         if (k >= rows.size()) return;
         rows[k].visits += 1;
@@ -144,14 +147,16 @@ std::vector<TableRow> table_rows(const AnalysisLedger& ledger, const Slice& slic
                     add(*filter.machine, visit.investment, visit.payout);
                     break;
                 }
-                // Each machine of the record once, with its entries summed.
+                // Each machine of the record counts one visit, with its entries summed.
                 for (std::uint32_t i = 0; i < r.play_count; ++i) {
-                    const std::uint32_t m = ledger.plays[r.first_play + i].machine;
-                    bool seen = false;
-                    for (std::uint32_t j = 0; j < i && !seen; ++j) seen = ledger.plays[r.first_play + j].machine == m;
-                    if (seen) continue;
-                    const MachinePlay sum = *machine_amounts(ledger, r, m);
-                    add(m, sum.investment, sum.payout);
+                    const MachinePlay& p = ledger.plays[r.first_play + i];
+                    if (p.machine >= rows.size()) continue;
+                    if (counted_in[p.machine] != v) {
+                        counted_in[p.machine] = v;
+                        rows[p.machine].visits += 1;
+                    }
+                    rows[p.machine].investment += p.investment;
+                    rows[p.machine].payout += p.payout;
                 }
                 break;
         }

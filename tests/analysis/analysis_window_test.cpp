@@ -16,6 +16,7 @@
 
 #include "analysis/analysis_calc.h"
 #include "analysis/analysis_window.h"
+#include "analysis/distribution_chart.h"
 #include "bench/ledger_gen.h"
 #include "ledger/ledger_codec.h"
 #include "ledger/ledger_model.h"
@@ -125,6 +126,7 @@ TEST_F(AnalysisWindowTest, OpensFromTheMenuAndFollowsEveryChange) {
     EXPECT_EQ(w->size(), QSize(680, 520));
     EXPECT_TRUE(form1->isEnabled()) << "the window is not modal";
     expect_current(w, "opened");
+    EXPECT_EQ(w->chart->data().running.size(), static_cast<std::size_t>(form1->ledger_view().record_count()));
     const int computed = w->computations();
 
     enter(5, "新しい店", "海物語", "10000", "25000");
@@ -231,6 +233,38 @@ TEST_F(AnalysisWindowTest, FiltersByHallAndMachineOnRecordsWithSeveralMachines) 
             EXPECT_GT(by_machine->rowCount(), 1);
         }
     }
+}
+
+TEST_F(AnalysisWindowTest, ExtraValueFilterAndAllYearsWithTheOpenYearAsInMemory) {
+    write_bytes(QStringLiteral("vq2002.vqd"), "not a ledger");
+    const std::string before_2003 = read_bytes(QStringLiteral("vq2003.vqd"));
+    AnalysisWindow* w = open_window();
+    ASSERT_NE(w, nullptr);
+    // The extra column's values, as the ledger holds them.
+    const std::string extra = snapshot(form1->ledger_view()).records[0].extra;
+    EXPECT_FALSE(w->extra_box->isHidden());
+    EXPECT_EQ(w->extra_label->text(), from_cp932(form1->ledger_view().extra_column()->name));
+    pick(w->extra_box, from_cp932(extra));
+    EXPECT_EQ(w->figures().overview.visits, sums([&](const LedgerRecord& r, long long&, long long&) {
+                                                return r.extra == extra;
+                                            }).visits);
+    pick(w->extra_box, u("すべて"));
+
+    enter(5, "ホールA", "海物語", "1000", "0");  // not saved
+    pick(w->range_box, u("全年"));
+    const int open_year = form1->ledger_view().record_count();
+    EXPECT_EQ(w->figures().overview.visits, open_year + 45);
+    EXPECT_EQ(w->figures().slice.visits.front().date.year, 2003);
+    EXPECT_EQ(w->figures().slice.visits.back().date.year, 2004);
+    EXPECT_EQ(w->note_label->text(), u("対象: 2003年、2004年　読めないため除いたファイル: vq2002.vqd"));
+    EXPECT_EQ(read_bytes(QStringLiteral("vq2003.vqd")), before_2003);
+    // The open year's changes show under 全年 too.
+    form1->StringGrid1->set_row(2);
+    dialogs.answers = {true};
+    form1->Delete1Click();
+    EXPECT_EQ(w->figures().overview.visits, open_year - 1 + 45);
+    pick(w->range_box, u("この年"));
+    expect_current(w, "back to this year");
 }
 
 class AnalysisVerdicts : public AppFixture {

@@ -8,8 +8,10 @@
 
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "analysis/year_files.h"
 #include "bench/ledger_gen.h"
 #include "framework/cp932.h"
 #include "framework/runtime.h"
@@ -187,6 +189,30 @@ TEST_F(AnalyzeCommand, RefusesWhatItCannotUse) {
         EXPECT_EQ(run.status, row.status);
         EXPECT_TRUE(run.out.empty()) << run.out;
         EXPECT_FALSE(run.err.empty());
+    }
+}
+
+TEST_F(AnalyzeCommand, YearFilesHoldTheTextsTheWindowHoldsAfterALoad) {
+    // A record the file leaves empty between others.
+    LedgerImage image = images[2003];
+    image.records.resize(6);
+    image.records[3] = LedgerRecord{};
+    std::string bytes = encode_ledger(image);
+    DecodedLedger decoded;
+    ASSERT_EQ(decode_ledger(bytes, decoded), DecodeResult::Ok);
+    const HeldLedger held = held_ledger(decoded);
+    write_file_atomic(dir.filePath(QStringLiteral("vq2010.vqd")), bytes);
+    const analysis::YearFileRead read = analysis::read_year_file(dir.filePath(QStringLiteral("vq2010.vqd")));
+    ASSERT_EQ(read.fault, analysis::YearFileFault::None);
+    EXPECT_EQ(read.file.year, 2003);
+    EXPECT_TRUE(read.file.has_extra);
+    ASSERT_EQ(read.file.records.size(), held.records.size());
+    for (std::size_t i = 0; i < held.records.size(); ++i) {
+        const LedgerRecord& a = read.file.records[i];
+        const LedgerRecord& b = held.records[i];
+        EXPECT_EQ(std::tie(a.date, a.hall, a.extra, a.detail, a.totals, a.balance),
+                  std::tie(b.date, b.hall, b.extra, b.detail, b.totals, b.balance))
+            << i;
     }
 }
 

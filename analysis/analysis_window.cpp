@@ -73,7 +73,7 @@ QTableWidgetItem* item(const QString& text, const QVariant& number, Qt::Alignmen
 
 QTableWidgetItem* amount_item(std::int64_t v) {
     QTableWidgetItem* it = item(yen(v), QVariant::fromValue(static_cast<qlonglong>(v)), Qt::AlignRight);
-    if (v < 0) it->setForeground(palette::loss());
+    if (v < 0) it->setForeground(palette::loss_ink());
     return it;
 }
 
@@ -212,13 +212,14 @@ AnalysisWindow::AnalysisWindow(LedgerView& ledger, QWidget* parent) : QWidget(pa
     int row = 0;
     for (const char* name : left) add_overview_row(row++, 0, u(name));
     row = 0;
-    for (const char* name : right) add_overview_row(row++, 2, u(name));
+    for (const char* name : right) add_overview_row(row++, 3, u(name));
     overview_grid_->setColumnStretch(1, 1);
-    overview_grid_->setColumnStretch(3, 1);
+    overview_grid_->setColumnMinimumWidth(2, 16);  // between the two halves
+    overview_grid_->setColumnStretch(4, 1);
     verdict_label = new QLabel(overview);
     verdict_label->setFont(ui_font(kFontHeight + 2));
     verdict_label->setWordWrap(true);
-    overview_grid_->addWidget(verdict_label, static_cast<int>(std::size(left)), 0, 1, 4);
+    overview_grid_->addWidget(verdict_label, static_cast<int>(std::size(left)), 0, 1, 5);
     overview_grid_->setRowStretch(static_cast<int>(std::size(left)) + 1, 1);
     pages->addTab(overview, u("概要"));
 
@@ -342,7 +343,7 @@ void AnalysisWindow::fill_overview() {
         for (const auto& [n, label] : overview_values_) {
             if (n != u(name)) continue;
             label->setText(text);
-            set_ink(label, negative ? palette::loss() : palette::neutral());
+            set_ink(label, negative ? palette::loss_ink() : QColor(Qt::black));
         }
     };
     const auto amount = [&](const char* name, std::int64_t v) { set(name, yen(v), v < 0); };
@@ -384,15 +385,15 @@ void AnalysisWindow::fill_overview() {
     amount("現在のドローダウン", o.current_drawdown);
 
     QString verdict;
-    QColor ink = palette::neutral();
+    QColor ink(Qt::black);
     if (!o.verdict) {
         verdict = u("判定には2回以上の来店が要ります");
     } else if (*o.verdict == Verdict::Plus) {
         verdict = u("プラスと言えます（95%）");
-        ink = palette::win_strong();
+        ink = palette::win_ink();
     } else if (*o.verdict == Verdict::Minus) {
         verdict = u("マイナスと言えます（95%）");
-        ink = palette::loss();
+        ink = palette::loss_ink();
     } else {
         verdict = u("まだ偶然の範囲です");
         if (o.visits_needed) {
@@ -448,7 +449,7 @@ void AnalysisWindow::fill_tables() {
                 for (int c = 0; c < kColumnCount; ++c) {
                     QTableWidgetItem* it = table->item(row, c);
                     it->setBackground(few_back);
-                    if (it->foreground().color() != palette::loss()) it->setForeground(few_ink);
+                    if (it->foreground().color() != palette::loss_ink()) it->setForeground(few_ink);
                 }
             }
         }

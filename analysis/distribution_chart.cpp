@@ -27,7 +27,7 @@ double scale(double v, double lo, double hi, double from, double to) {
 
 void paint_histogram(QPainter& p, const QRect& area, const ChartData& data) {
     const Histogram& h = data.histogram;
-    p.setPen(palette::neutral());
+    p.setPen(QColor(Qt::black));
     p.drawText(QRect(area.left(), area.top(), area.width(), kLineHeight), Qt::AlignLeft | Qt::AlignVCenter,
                u("1回あたりの収支（幅 ") + yen(h.width) + u("円）"));
     const QRect plot(area.left() + kLabelWidth, area.top() + kLineHeight * 2, area.width() - kLabelWidth - 12,
@@ -45,9 +45,9 @@ void paint_histogram(QPainter& p, const QRect& area, const ChartData& data) {
         const double x1 = x_of(static_cast<double>(b.lower) + static_cast<double>(h.width));
         const double top = scale(b.count, 0, most, plot.bottom() + 1, plot.top());
         p.fillRect(QRectF(x0, top, std::max(1.0, x1 - x0 - 1), plot.bottom() + 1 - top),
-                   b.lower < 0 ? palette::loss() : palette::win());
+                   b.lower < 0 ? palette::loss_strong() : palette::win_strong());
     }
-    p.setPen(palette::neutral());
+    p.setPen(QColor(Qt::black));
     p.drawLine(plot.bottomLeft(), plot.bottomRight());
     p.drawLine(plot.bottomLeft(), plot.topLeft());
     // The count scale.
@@ -64,14 +64,14 @@ void paint_histogram(QPainter& p, const QRect& area, const ChartData& data) {
     // The zero line and the mean.
     if (lo <= 0 && hi >= 0) {
         const double x0 = x_of(0);
-        p.setPen(QPen(palette::neutral(), 1));
+        p.setPen(QPen(QColor(Qt::black), 1));
         p.drawLine(QPointF(x0, plot.top()), QPointF(x0, plot.bottom()));
         if (x0 - plot.left() > label_w / 2 + 8 && plot.right() - x0 > label_w / 2 + 8)
             p.drawText(QRectF(x0 - 20, label_top, 40, kLineHeight), Qt::AlignCenter, QStringLiteral("0"));
     }
     if (data.mean) {
         const double xm = x_of(*data.mean);
-        const QColor ink = *data.mean < 0 ? palette::loss_strong() : palette::win_strong();
+        const QColor ink = *data.mean < 0 ? palette::loss_ink() : palette::win_ink();
         p.setPen(QPen(ink, 2, Qt::DashLine));
         p.drawLine(QPointF(xm, plot.top()), QPointF(xm, plot.bottom()));
         const QString text = u("平均 ") + yen(std::llround(*data.mean));
@@ -83,7 +83,7 @@ void paint_histogram(QPainter& p, const QRect& area, const ChartData& data) {
 }
 
 void paint_running(QPainter& p, const QRect& area, const ChartData& data) {
-    p.setPen(palette::neutral());
+    p.setPen(QColor(Qt::black));
     p.drawText(QRect(area.left(), area.top(), area.width(), kLineHeight), Qt::AlignLeft | Qt::AlignVCenter,
                u("累計収支（日付順、網掛けは最大ドローダウン）"));
     const QRect plot(area.left() + kLabelWidth, area.top() + kLineHeight + 8, area.width() - kLabelWidth - 12,
@@ -108,22 +108,22 @@ void paint_running(QPainter& p, const QRect& area, const ChartData& data) {
     if (span.trough >= 0) {
         const auto from = static_cast<std::size_t>(span.peak + 1);
         const auto to = static_cast<std::size_t>(span.trough + 1);
-        QColor shade = palette::loss();
-        shade.setAlpha(70);
+        QColor shade = palette::loss_strong();
+        shade.setAlpha(140);
         p.fillRect(QRectF(QPointF(x_of(from), y_of(value(from))), QPointF(x_of(to), y_of(value(to)))), shade);
     }
-    p.setPen(palette::neutral());
+    p.setPen(QColor(Qt::black));
     p.drawLine(QPointF(plot.left(), y_of(0)), QPointF(plot.right(), y_of(0)));
     p.drawLine(plot.bottomLeft(), plot.topLeft());
     QPainterPath path(QPointF(x_of(0), y_of(0)));
     for (std::size_t i = 1; i < points; ++i) path.lineTo(x_of(i), y_of(value(i)));
     p.setRenderHint(QPainter::Antialiasing, true);
-    p.strokePath(path, QPen(palette::win_strong(), 1.5));
+    p.strokePath(path, QPen(palette::win_ink(), 1.5));
     p.setRenderHint(QPainter::Antialiasing, false);
     // The scale: highest, 0 and lowest, each in the loss colour when below 0.
     const auto label = [&](std::int64_t v) {
         double y = std::clamp(y_of(v), plot.top() + kLineHeight / 2.0, plot.bottom() - kLineHeight / 2.0);
-        p.setPen(v < 0 ? palette::loss() : palette::neutral());
+        p.setPen(v < 0 ? palette::loss_ink() : QColor(Qt::black));
         p.drawText(QRectF(area.left(), y - kLineHeight / 2.0, kLabelWidth - 6, kLineHeight),
                    Qt::AlignRight | Qt::AlignVCenter, yen(v));
     };
@@ -139,7 +139,7 @@ void paint_distribution(QPainter& painter, const QRect& rect, const ChartData& d
     painter.fillRect(rect, Qt::white);
     painter.setFont(ui_font(kFontHeight));
     if (data.running.empty()) {
-        painter.setPen(palette::neutral());
+        painter.setPen(QColor(Qt::black));
         painter.drawText(rect, Qt::AlignCenter, u("条件に合う来店がありません"));
         painter.restore();
         return;

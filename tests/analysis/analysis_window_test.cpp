@@ -343,7 +343,7 @@ TEST_F(AnalysisVerdicts, TablesSortByAHeaderClickAndCopyAsTabSeparatedText) {
     EXPECT_TRUE(std::is_sorted(shown.rbegin(), shown.rend()));
     EXPECT_EQ(table->item(0, 0)->text(), u("勝つ店"));
     EXPECT_EQ(table->item(0, balance_column)->text(), u("258,000"));
-    EXPECT_EQ(table->item(2, balance_column)->foreground().color(), palette::loss());
+    EXPECT_EQ(table->item(2, balance_column)->foreground().color(), palette::loss_ink());
 
     table->setFocus();
     QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);

@@ -12,6 +12,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace velmo {
 
 namespace {
@@ -67,6 +69,7 @@ PrinterSetupDialog::PrinterSetupDialog(const PrinterSettings& current, const QSt
     fill_papers(current.paper);
     connect(printer_box, &QComboBox::currentIndexChanged, this, [this] { fill_papers(settings().paper); });
     connect(paper_box, &QComboBox::currentIndexChanged, this, [this] { update_custom(); });
+    connect(landscape, &QRadioButton::toggled, this, [this] { update_custom(); });
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
@@ -83,14 +86,13 @@ void PrinterSetupDialog::fill_papers(const QPageSize& wanted) {
         if (selected < 0 && wanted.isValid() && shown_.papers[i].isEquivalentTo(wanted)) selected = i;
     }
     const QSizeF wanted_mm = wanted.isValid() ? wanted.size(QPageSize::Millimeter) : QSizeF(210, 297);
+    showing_custom_ = false;
     if (shown_.custom) {
         paper_box->addItem(u("ユーザー定義サイズ"), kCustomItem);
-        const QSizeF low = shown_.min_mm.isValid() ? shown_.min_mm : QSizeF(1, 1);
-        const QSizeF high = shown_.max_mm.isValid() && !shown_.max_mm.isEmpty() ? shown_.max_mm : QSizeF(10000, 10000);
-        custom_width->setRange(low.width(), high.width());
-        custom_height->setRange(low.height(), high.height());
-        custom_width->setValue(wanted_mm.width());
-        custom_height->setValue(wanted_mm.height());
+        custom_low_ = shown_.min_mm.isValid() ? shown_.min_mm : QSizeF(1, 1);
+        custom_high_ = shown_.max_mm.isValid() && !shown_.max_mm.isEmpty() ? shown_.max_mm : QSizeF(10000, 10000);
+        custom_mm_ = QSizeF(std::clamp(wanted_mm.width(), custom_low_.width(), custom_high_.width()),
+                            std::clamp(wanted_mm.height(), custom_low_.height(), custom_high_.height()));
         if (selected < 0 && wanted.isValid()) selected = paper_box->count() - 1;
     }
     paper_box->setCurrentIndex(selected >= 0 ? selected : 0);
@@ -99,6 +101,27 @@ void PrinterSetupDialog::fill_papers(const QPageSize& wanted) {
 
 void PrinterSetupDialog::update_custom() {
     const bool custom = paper_box->currentData().toInt() == kCustomItem && paper_box->count() > 0;
+    // The user's custom size is kept while another paper is shown.
+    if (showing_custom_) custom_mm_ = QSizeF(custom_width->value(), custom_height->value());
+    showing_custom_ = custom;
+    const QSignalBlocker block_width(custom_width);
+    const QSignalBlocker block_height(custom_height);
+    if (custom) {
+        custom_width->setRange(custom_low_.width(), custom_high_.width());
+        custom_height->setRange(custom_low_.height(), custom_high_.height());
+        custom_width->setValue(custom_mm_.width());
+        custom_height->setValue(custom_mm_.height());
+    } else {
+        // A named paper's size, greyed, as it lies in the chosen orientation.
+        QSizeF size;
+        const int item = paper_box->currentData().toInt();
+        if (paper_box->count() > 0 && item >= 0 && item < shown_.papers.size())
+            size = shown_.papers[item].size(QPageSize::Millimeter);
+        if (landscape->isChecked()) size.transpose();
+        for (QDoubleSpinBox* box : {custom_width, custom_height}) box->setRange(0, 100000);
+        custom_width->setValue(size.isValid() ? size.width() : 0);
+        custom_height->setValue(size.isValid() ? size.height() : 0);
+    }
     custom_width->setEnabled(custom);
     custom_height->setEnabled(custom);
 }

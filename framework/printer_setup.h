@@ -44,6 +44,9 @@ private:
 
     PapersOf papers_of_;
     QueuePapers shown_;
+    QSizeF custom_mm_{210, 297};  // the custom size, kept while another paper is shown
+    QSizeF custom_low_{1, 1}, custom_high_{10000, 10000};
+    bool showing_custom_ = false;  // the boxes hold the custom size
 };
 
 // The papers of a CUPS queue, as Qt reads them.

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -205,6 +207,85 @@ std::optional<std::string> resolve_save_target(const std::string& path) {
     return std::nullopt;  // a loop of links
 }
 
+namespace {
+
+// Writes bytes to fd from its start (at most limit of them, the test hook's
+// failure), then cuts the file there and syncs it. False on any failure.
+bool write_all(int fd, std::string_view bytes) {
+    const std::size_t limit = g_write_fault ? std::min(*g_write_fault, bytes.size()) : bytes.size();
+    std::size_t done = 0;
+    while (done < limit) {
+        const ssize_t n = ::pwrite(fd, bytes.data() + done, limit - done, static_cast<off_t>(done));
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    if (g_write_fault) return false;
+    return ::ftruncate(fd, static_cast<off_t>(limit)) == 0 && ::fsync(fd) == 0;
+}
+
+bool read_all(const std::string& file, std::string& out) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    out.clear();
+    char buffer[65536];
+    ssize_t n = 0;
+    while ((n = ::read(fd, buffer, sizeof buffer)) > 0) out.append(buffer, static_cast<std::size_t>(n));
+    ::close(fd);
+    return n == 0;
+}
+
+// A new file (mode 0600) beside target holding bytes, synced; its name, or
+// nothing when it cannot be made.
+std::optional<std::string> write_beside(const std::string& folder, const std::string& name, const char* kind,
+                                        std::string_view bytes) {
+    std::string file = folder + "." + name + kind + "XXXXXX";
+    const int fd = mkstemp(file.data());
+    if (fd < 0) return std::nullopt;
+    const bool ok = write_all(fd, bytes);
+    if (::close(fd) != 0 || !ok) {
+        ::unlink(file.c_str());
+        return std::nullopt;
+    }
+    return file;
+}
+
+// Rewrites target where it is, so that every name it has (hard links) and its
+// owner and group stay: a copy of the old bytes is made beside it first and
+// removed once the new bytes are written and synced. When the write fails the
+// old bytes are put back; the copy stays only when even that fails.
+bool write_in_place(const std::string& folder, const std::string& name, const std::string& target,
+                    std::string_view bytes) {
+    std::string old;
+    if (!read_all(target, old)) return false;
+    const std::optional<std::string> backup = [&] {
+        const auto fault = g_write_fault;  // the copy is not the write under test
+        g_write_fault.reset();
+        auto made = write_beside(folder, name, ".backup.", old);
+        g_write_fault = fault;
+        return made;
+    }();
+    if (!backup) return false;
+    const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) {
+        ::unlink(backup->c_str());
+        return false;
+    }
+    bool ok = write_all(fd, bytes);
+    if (!ok) {
+        const auto fault = g_write_fault;
+        g_write_fault.reset();
+        const bool restored = write_all(fd, old);
+        g_write_fault = fault;
+        if (::close(fd) == 0 && restored) ::unlink(backup->c_str());
+        return false;
+    }
+    if (::close(fd) != 0) return false;  // the copy stays: the file may not be whole
+    ::unlink(backup->c_str());
+    return true;
+}
+
+}  // namespace
+
 bool write_file_atomic(const QString& path, std::string_view bytes) {
     // The path is used as the system reads it: no cleaning of ".." past a link.
     const std::optional<std::string> resolved = resolve_save_target(QFile::encodeName(path).toStdString());
@@ -213,24 +294,31 @@ bool write_file_atomic(const QString& path, std::string_view bytes) {
     const std::size_t slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::string temp = folder + "." + name + ".XXXXXX";
     ignore_file_size_signal();
+    struct stat st {};
+    const bool replacing = ::stat(target.c_str(), &st) == 0;
+    // A file with other names would lose them to a rename: it is written in place.
+    if (replacing && S_ISREG(st.st_mode) && st.st_nlink > 1) return write_in_place(folder, name, target, bytes);
+    std::string temp = folder + "." + name + ".XXXXXX";
     int fd = mkstemp(temp.data());
     if (fd < 0) return false;
-    // Keep the permissions of the file being replaced, else the usual ones.
-    struct stat st {};
-    if (::stat(target.c_str(), &st) == 0) fchmod(fd, st.st_mode & 07777);
-    else fchmod(fd, 0644);
-    size_t limit = g_write_fault ? std::min(*g_write_fault, bytes.size()) : bytes.size();
-    size_t done = 0;
-    bool ok = true;
-    while (done < limit) {
-        ssize_t n = ::write(fd, bytes.data() + done, limit - done);
-        if (n <= 0) { ok = false; break; }
-        done += static_cast<size_t>(n);
+    if (replacing) {
+        // The new file takes the old one's owner and group where this user may
+        // give them, else its group alone; then its permission bits (a change
+        // of owner clears the set-id bits).
+        if (::fchown(fd, st.st_uid, st.st_gid) != 0) (void)::fchown(fd, static_cast<uid_t>(-1), st.st_gid);
+        fchmod(fd, st.st_mode & 07777);
+        struct stat made {};
+        if (S_ISREG(st.st_mode) && (::fstat(fd, &made) != 0 || made.st_uid != st.st_uid || made.st_gid != st.st_gid)) {
+            // Owner or group cannot be kept: the file is written where it is instead.
+            ::close(fd);
+            ::unlink(temp.c_str());
+            return write_in_place(folder, name, target, bytes);
+        }
+    } else {
+        fchmod(fd, 0644);
     }
-    if (g_write_fault) ok = false;
-    if (ok && ::fsync(fd) != 0) ok = false;
+    bool ok = write_all(fd, bytes);
     if (::close(fd) != 0) ok = false;
     if (ok && std::rename(temp.c_str(), target.c_str()) != 0) ok = false;
     if (!ok) ::unlink(temp.c_str());

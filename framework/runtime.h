@@ -59,8 +59,11 @@ std::optional<std::string> resolve_save_target(const std::string& path);
 
 // Writes bytes to a temporary file beside the file path names (through any
 // symbolic links) and renames it over that file, so the old file stays whole
-// when anything fails; the new file keeps the old one's permission bits.
-// False on failure.
+// when anything fails; the new file keeps the old one's permission bits, owner
+// and group. A file with more than one name (hard links), or whose owner or
+// group this user cannot give a new file, is written in place instead, after a
+// copy of its old bytes is made beside it (".<name>.backup.XXXXXX"), removed
+// once the write is complete and synced. False on failure.
 bool write_file_atomic(const QString& path, std::string_view bytes);
 
 // Size and modification time of a file, to tell whether another program

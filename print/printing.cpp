@@ -9,6 +9,7 @@
 #include "print/report_paint.h"
 #include "print/tform4.h"
 #include "shell/tform1.h"
+#include "views/totals.h"
 #include "views/year_list_paint.h"
 
 namespace {
@@ -21,26 +22,31 @@ void TForm1::setup_print_commands() {
     connect(Print1, &QAction::triggered, this, [this] { Print1Click(); });
 }
 
-velmo::ReportData TForm1::report_data() const {
+velmo::ReportData TForm1::report_data() {
     velmo::ReportData report;
     report.year = velmo::from_cp932(year_text);
     const int year = velmo::year_text_value(year_text);
-    for (int r = 1; r <= rec_count; ++r) {
+    // The running totals are the year list's, computed from the kept balances.
+    std::vector<int> balances;
+    for (const velmo::RowFigures& figures : ledger_figures().rows()) balances.push_back(figures.balance);
+    const std::vector<int> running = velmo::compute_totals(balances).running;
+    const velmo::LedgerView& ledger = ledger_view();
+    for (int r = 1; r <= ledger.record_count(); ++r) {
+        const velmo::LedgerRecord record = ledger.record(r);
         velmo::ReportRow row;
-        const std::string& date = StringGrid1->cell(0, r);
-        row.month = velmo::date_text_month(date);
-        row.weekday = velmo::from_cp932(velmo::weekday_letter(year, row.month, velmo::date_text_day(date)));
-        row.date = velmo::from_cp932(date);
-        row.hall = velmo::from_cp932(StringGrid1->cell(hall_col, r));
-        row.machines = velmo::from_cp932(StringGrid1->cell(machine_col, r));
-        row.balance = velmo::from_cp932(StringGrid1->cell(balance_col, r));
-        row.total = velmo::from_cp932(StringGrid1->cell(total_col, r));
+        row.month = velmo::date_text_month(record.date);
+        row.weekday = velmo::from_cp932(velmo::weekday_letter(year, row.month, velmo::date_text_day(record.date)));
+        row.date = velmo::from_cp932(record.date);
+        row.hall = velmo::from_cp932(record.hall);
+        row.machines = velmo::from_cp932(record.machines);
+        row.balance = velmo::from_cp932(record.balance);
+        const auto i = static_cast<std::size_t>(r - 1);
+        if (i < running.size()) row.total = QString::number(running[i]);
         report.rows.push_back(std::move(row));
     }
-    for (int k = 1; k <= 13; ++k)
-        for (int c = 1; c <= 5; ++c)
-            report.monthly[static_cast<std::size_t>(k - 1)][static_cast<std::size_t>(c - 1)] =
-                velmo::from_cp932(StringGrid2->cell(c, k));
+    const velmo::MonthlyTexts monthly = monthly_texts();
+    for (std::size_t k = 0; k < monthly.size(); ++k)
+        for (std::size_t c = 0; c < monthly[k].size(); ++c) report.monthly[k][c] = velmo::from_cp932(monthly[k][c]);
     report.year_total = year_total;
     return report;
 }

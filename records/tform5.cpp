@@ -23,7 +23,6 @@ namespace {
 
 using velmo::u;
 
-constexpr int kMonthlyTotalRow = 13;
 
 void set_widths(velmo::StringGrid* grid, std::initializer_list<int> widths) {
     int c = 0;
@@ -261,11 +260,10 @@ void TForm5::update_year_table() {
     if (f.rec_count == 0) {
         velmo::remove_year_row(rows, f.year_text);
     } else {
-        const velmo::StringGrid& m = *f.StringGrid2;
-        const std::size_t at = velmo::place_year_row(
-            rows, f.year_text,
-            velmo::year_row(f.year_text, m.cell(1, kMonthlyTotalRow), m.cell(2, kMonthlyTotalRow),
-                            m.cell(4, kMonthlyTotalRow), m.cell(5, kMonthlyTotalRow)));
+        const velmo::MonthlyTexts months = Form1->monthly_texts();
+        const auto& total = months[TForm1::kMonthlyTotalRow - 1];
+        const std::size_t at = velmo::place_year_row(rows, f.year_text,
+                                                     velmo::year_row(f.year_text, total[0], total[1], total[3], total[4]));
         if (static_cast<int>(rows.size()) + 1 > old_count) {
             StringGrid1->set_row_count(static_cast<int>(rows.size()) + 1);
             // A year after every other one, with no empty row left for it.
@@ -287,16 +285,18 @@ void TForm5::update_rankings() {
     std::vector<std::int64_t> balances;
     balances.reserve(figures.size());
     for (const velmo::RowFigures& record : figures) balances.push_back(record.balance);
-    const auto record_at = [&f](std::size_t i) {
-        const int r = static_cast<int>(i) + 1;
-        return velmo::RecordTexts{f.StringGrid1->cell(0, r), f.StringGrid1->cell(f.hall_col, r),
-                                  f.StringGrid1->cell(f.machine_col, r), f.StringGrid5->cell(1, r),
-                                  f.StringGrid1->cell(f.balance_col, r)};
+    const velmo::LedgerView& ledger = Form1->ledger_view();
+    velmo::LedgerRecord held;  // the record the texts of the last call point into
+    const auto record_at = [&ledger, &held](std::size_t i) {
+        held = ledger.record(static_cast<int>(i) + 1);
+        return velmo::RecordTexts{held.date, held.hall, held.machines, held.totals, held.balance};
     };
     std::vector<velmo::MonthTexts> months;
-    const velmo::StringGrid& m = *f.StringGrid2;
-    for (int r = 1; r <= 12 && !m.cell(1, r).empty(); ++r)
-        months.push_back(velmo::MonthTexts{m.cell(0, r), m.cell(1, r), m.cell(2, r), m.cell(3, r), m.cell(5, r)});
+    const velmo::MonthlyTexts texts = Form1->monthly_texts();
+    for (int m = 1; m <= 12 && !texts[static_cast<std::size_t>(m - 1)][0].empty(); ++m) {
+        const auto& t = texts[static_cast<std::size_t>(m - 1)];
+        months.push_back(velmo::MonthTexts{velmo::month_label(m), t[0], t[1], t[2], t[4]});
+    }
     velmo::update_rankings(rankings, f.year_text, balances, record_at, months);
     put_rank_rows(1, rankings.best_records);
     put_rank_rows(2, rankings.worst_records);

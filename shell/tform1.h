@@ -49,6 +49,7 @@ class TForm1 : public QMainWindow {
 public:
     static constexpr int kMaxRecords = velmo::kMaxRecordNumber;
     static constexpr int kMarkRows = 1025;  // row_mark entries 0..1024
+    static constexpr int kMonthlyTotalRow = 13;  // StringGrid2: the year's TOTAL under the twelve months
 
     TForm1();
     ~TForm1() override;
@@ -147,7 +148,7 @@ public:
     void PrintSetClick();
     void Print1Click();
     void PrintPreview1Click();
-    velmo::ReportData report_data() const;
+    velmo::ReportData report_data();
     // False, after saying why, when a page of this size (printer pixels) holds no report.
     bool page_fits_report(const QSize& page, int scale);
 
@@ -208,6 +209,9 @@ public:
     std::uint8_t wheel_dir = 0;   // 0 none since the last tab change, 1 down, 2 up
     void setup_summary_grids();   // sizes, headers and painters of StringGrid2/3/4/6
     void compute_monthly();
+    // The monthly table's texts as its grid shows them once the summaries ran,
+    // computed from the records' figures (the TOTAL row's win rate included).
+    velmo::MonthlyTexts monthly_texts();
     void monthcolor(int col, int row, const QRect& rect, velmo::DrawState state);
     void compute_weekday();
     void weekcolor(int col, int row, const QRect& rect, velmo::DrawState state);

@@ -7,7 +7,7 @@
 #include "shell/tform1.h"
 #include "views/header_shading.h"
 #include "views/palette.h"
-#include "views/summary_calc.h"
+#include "views/summary_grid.h"
 #include "views/win_rate.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include "framework/cp932.h"
 #include "shell/tform1.h"
-#include "views/summary_calc.h"
+#include "views/summary_grid.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include "ledger/ledger_model.h"
 #include "ledger/number_text.h"
 #include "ledger/packed_fields.h"
+#include "ledger/record_fields.h"
 
 namespace velmo {
 
@@ -42,9 +43,9 @@ void read_machine_figures(std::string_view packed, NameNumbers& names, RowFigure
 }
 
 void read_day_figures(std::string_view packed, RowFigures& out) {
-    const Amounts sums = unpack_day_totals(packed);
-    out.investment = figure(sums.investment);
-    out.payout = figure(sums.payout);
+    const DayTotals sums = day_totals_texts(packed);
+    out.investment = figure(cell_amount(sums.investment));
+    out.payout = figure(cell_amount(sums.payout));
 }
 
 void LedgerFigures::count_machines(const RowFigures& row, int sign) {

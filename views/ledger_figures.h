@@ -55,7 +55,8 @@ struct RowFigures {
 // The machine entries of a packed machine_detail, as for_each_machine_entry reads
 // them (a damaged value gives the entries read so far).
 void read_machine_figures(std::string_view packed, NameNumbers& names, RowFigures& out);
-// The day_totals sums of a packed value, as unpack_day_totals reads them.
+// The day_totals sums of a packed value, as day_totals_texts reads them and
+// cell_amount reads each (a damaged value gives what can be read, the rest 0).
 void read_day_figures(std::string_view packed, RowFigures& out);
 
 // The sum of the balances of the records whose key number is that of record

@@ -18,6 +18,7 @@
 #include "ledger/record_fields.h"
 #include "shell/tform1.h"
 #include "views/ledger_figures.h"
+#include "views/summary_grid.h"
 
 namespace velmo {
 

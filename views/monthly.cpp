@@ -11,12 +11,10 @@
 #include "shell/tform1.h"
 #include "views/header_shading.h"
 #include "views/palette.h"
-#include "views/summary_calc.h"
+#include "views/summary_grid.h"
 #include "views/win_rate.h"
 
 namespace {
-
-constexpr int kTotalRow = 13;
 
 void set_widths(velmo::StringGrid* grid, std::initializer_list<int> widths) {
     int c = 0;
@@ -53,10 +51,8 @@ void TForm1::setup_summary_grids() {
     set_widths(StringGrid2, {g + 60, 2 * g + 99, 2 * g + 99, 2 * g + 99, 2 * g + 99, 5 * g + 178});
     StringGrid2->set_cell(0, 0, year_header);
     set_headers(StringGrid2, 1, {&invest, &payout, &balance, &SJ(u8"合　計 "), &rate});
-    set_column_texts(StringGrid2, 0, 1,
-                  {&SJ(u8"１月"), &SJ(u8"２月"), &SJ(u8"３月"), &SJ(u8"４月"), &SJ(u8"５月"), &SJ(u8"６月"),
-                   &SJ(u8"７月"), &SJ(u8"８月"), &SJ(u8"９月"), &SJ(u8"１０月"), &SJ(u8"１１月"), &SJ(u8"１２月")});
-    StringGrid2->set_cell(0, kTotalRow, "TOTAL");
+    for (int m = 1; m <= 12; ++m) StringGrid2->set_cell(0, m, velmo::month_label(m));
+    StringGrid2->set_cell(0, kMonthlyTotalRow, "TOTAL");
     StringGrid2->on_draw_cell = [this](int col, int row, const QRect& rect, velmo::DrawState state) {
         monthcolor(col, row, rect, state);
     };
@@ -116,7 +112,7 @@ void TForm1::setup_summary_grids() {
 }
 
 void TForm1::compute_monthly() {
-    for (int r = 1; r <= kTotalRow; ++r)
+    for (int r = 1; r <= kMonthlyTotalRow; ++r)
         for (int c = 1; c <= 5; ++c) StringGrid2->change_cell(c, r, {});
     if (rec_count <= 0) {
         // No month to average: the caption loses the figure of a ledger shown before.
@@ -126,19 +122,19 @@ void TForm1::compute_monthly() {
 
     const auto rows = velmo::ledger_rows(*StringGrid1, ledger_figures().rows(), row_mark, -1);
     const velmo::MonthlySummary sum = velmo::summarize_months(rows);
-    for (int m = 1; m <= sum.months; ++m) {
-        const auto i = static_cast<std::size_t>(m - 1);
-        const velmo::SummaryLine& line = sum.lines[i];
-        StringGrid2->change_cell(1, m, std::to_string(line.investment));
-        StringGrid2->change_cell(2, m, std::to_string(line.payout));
-        StringGrid2->change_cell(3, m, std::to_string(line.balance()));
-        StringGrid2->change_cell(4, m, std::to_string(sum.running[i]));
-        StringGrid2->change_cell(5, m, velmo::format_win_rate(line.counts.wins, line.counts.losses, line.counts.draws));
-    }
-    StringGrid2->change_cell(1, kTotalRow, std::to_string(sum.year_investment));
-    StringGrid2->change_cell(2, kTotalRow, std::to_string(sum.year_payout));
-    StringGrid2->change_cell(4, kTotalRow, std::to_string(sum.year_balance));
+    // The TOTAL row's win rate is the weekday table's, written with it.
+    const velmo::MonthlyTexts texts = velmo::monthly_texts(sum, {});
+    for (int r = 1; r <= kMonthlyTotalRow; ++r)
+        for (int c = 1; c <= (r == kMonthlyTotalRow ? 4 : 5); ++c)
+            StringGrid2->change_cell(c, r, texts[static_cast<std::size_t>(r - 1)][static_cast<std::size_t>(c - 1)]);
     Label4->setText(velmo::from_cp932(SJ(u8"月間平均　") + std::to_string(sum.average)));
+}
+
+velmo::MonthlyTexts TForm1::monthly_texts() {
+    if (rec_count <= 0) return {};
+    const auto rows = velmo::ledger_rows(*StringGrid1, ledger_figures().rows(), row_mark, -1);
+    const int year = static_cast<int>(velmo::cell_number(year_text));
+    return velmo::monthly_texts(velmo::summarize_months(rows), velmo::summarize_weekdays(rows, year).total.counts);
 }
 
 void TForm1::monthcolor(int col, int row, const QRect& rect, velmo::DrawState) {
@@ -156,7 +152,7 @@ void TForm1::monthcolor(int col, int row, const QRect& rect, velmo::DrawState) {
         p.fillRect(rect, velmo::palette::empty());
         return;
     }
-    const bool strong = row == kTotalRow;
+    const bool strong = row == kMonthlyTotalRow;
     int sign = 0;
     if (col == 4 || col == 5) {
         const std::int64_t running = velmo::cell_number(StringGrid2->cell(4, row));

@@ -2,9 +2,6 @@
 // Arithmetic of the summary tables: monthly, weekday, per-hall and per-value
 // groups, the bar scale and the geometry of a bar piece. Everything here works
 // on plain values read from the ledger rows, so it can be checked without windows.
-#include <QColor>
-#include <QRect>
-
 #include <array>
 #include <cstdint>
 #include <span>
@@ -12,24 +9,14 @@
 #include <string_view>
 #include <vector>
 
-class QPainter;
-
 namespace velmo {
 
-class StringGrid;
-struct RowFigures;
 
-// ---- Reading ledger cells ----
-
-
-// Investment and payout of a play record, as packed in its day_totals cell:
-// a length byte and the investment digits, then a length byte and the payout
-// digits. A damaged cell gives what can be read, the rest 0.
+// Investment and payout of a play record or a play day.
 struct Amounts {
     std::int64_t investment = 0;
     std::int64_t payout = 0;
 };
-Amounts unpack_day_totals(std::string_view packed);
 
 // ---- Counting ----
 
@@ -74,13 +61,6 @@ struct SummaryLine {
     std::int64_t balance() const { return payout - investment; }
 };
 
-// The records of the year list (element 0 is row 1) with their day sums from
-// the records' figures and their marks; key_col < 0 leaves the key empty. The
-// views point into the list's cells and stay valid while it is not changed.
-// key_numbers numbers the keys (element 0 is row 1); empty, every row's is 0.
-std::vector<SummaryRow> ledger_rows(const StringGrid& list, std::span<const RowFigures> records,
-                                    std::span<const std::int8_t> marks, int key_col,
-                                    std::span<const std::uint32_t> key_numbers = {});
 
 // ---- Monthly table ----
 
@@ -98,6 +78,17 @@ struct MonthlySummary {
 // with the same date text; it is won, lost or drawn by its summed amounts.
 // A row whose month is outside 1..12 ends the reading, as the end of the ledger does.
 MonthlySummary summarize_months(std::span<const SummaryRow> rows);
+
+// The texts of the monthly table by row (0: January .. 11: December, 12: the
+// year's TOTAL) and column (0: investment, 1: payout, 2: balance, 3: running
+// balance, 4: win rate): the months January up to the last filled; the TOTAL
+// row with the year's investment, payout and balance (under the running
+// balance) and the win rate of year_play_days. Empty where the table is empty.
+using MonthlyTexts = std::array<std::array<std::string, 5>, 13>;
+MonthlyTexts monthly_texts(const MonthlySummary& months, const WinCounts& year_play_days);
+
+// The label of a month in the monthly table: "１月" .. "１２月".
+const std::string& month_label(int month);
 
 // ---- Weekday table ----
 
@@ -149,18 +140,7 @@ struct BarPiece {
 // including this one; cell_width; cell_right: exclusive right edge of the cell.
 BarPiece bar_piece(int length, int covered, int cell_width, int cell_right);
 
-struct BarColors {
-    QColor dark;
-    QColor medium;
-    QColor light;
-};
-BarColors bar_colors(std::int64_t value);  // blue for a gain, red for a loss
-
-// Paints the piece of a bar in a cell: a dark frame, a medium frame inside it
-// and a light fill, with the rounded end on the end piece.
-void draw_bar_piece(QPainter& painter, const QRect& cell, const BarPiece& piece, const BarColors& colors);
-
-// ---- Ranked tables with bars (halls, machines) ----
+// ---- Ranked tables (halls, machines) ----
 // Columns: 0 rank, 1 name, 2 investment, 3 payout, 4 balance, 5 win rate.
 
 inline constexpr int kRankedShownRows = 16;  // ranks that fit without scrolling
@@ -168,28 +148,7 @@ inline constexpr int kRankedShownRows = 16;  // ranks that fit without scrolling
 // Row count of a ranked grid for n groups: 17 up to 16 groups, else n + 1.
 int ranked_row_count(std::size_t groups);
 
-// Writes the ranked groups from row 1, blanks columns 1-5 of the rows up to 16
-// that have no group, and sets the row count. The last column gets last_width,
-// less scroll_bar_width while the grid has more rows than fit.
-void fill_ranked_grid(StringGrid& grid, std::span<const Group> ranked, int last_width, int scroll_bar_width);
-
 // The captions of the four scale labels: the quarter values of the full scale.
 std::array<std::string, 4> scale_captions(std::int64_t scale);
-
-struct RankedPaint {
-    bool has_data = false;  // the row holds a group (row 0 counts, it holds the headers)
-    bool graph = true;      // bars shown; off paints the balance column strong
-    std::int64_t scale = 0;
-    int font_height = 15;
-};
-
-// Paints one cell of a ranked grid: shaded headers and rank column, result
-// backgrounds, the balance bar across columns 2-5, and the text over it.
-void paint_ranked_cell(StringGrid& grid, int col, int row, const QRect& rect, const RankedPaint& how);
-
-// The first wheel step in a new direction puts the current row on the last
-// (down) or first (up) visible row, so the grid's own step scrolls at once.
-// wheel_dir: 0 none since the last tab change, 1 down, 2 up.
-void ranked_wheel_step(StringGrid& grid, std::uint8_t& wheel_dir, bool up);
 
 }  // namespace velmo

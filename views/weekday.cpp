@@ -7,13 +7,12 @@
 #include "shell/tform1.h"
 #include "views/header_shading.h"
 #include "views/palette.h"
-#include "views/summary_calc.h"
+#include "views/summary_grid.h"
 #include "views/win_rate.h"
 
 namespace {
 
 constexpr int kTotalRow = 8;
-constexpr int kMonthlyTotalRow = 13;
 
 std::string rate_text(const velmo::WinCounts& c) { return velmo::format_win_rate(c.wins, c.losses, c.draws); }
 

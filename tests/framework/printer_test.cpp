@@ -72,6 +72,33 @@ TEST(PrinterSetup, ShowsAndReturnsPrinterPaperAndOrientation) {
     EXPECT_EQ(dialog.paper_box->currentIndex(), 0);
 }
 
+// The greyed width and height show the chosen paper as it lies; the custom size
+// the user typed comes back when the custom paper is chosen again.
+TEST(PrinterSetup, WidthAndHeightShowTheChosenPaper) {
+    PrinterSettings current{QStringLiteral("A"), QPageSize(QPageSize::A3), QPageLayout::Landscape};
+    PrinterSetupDialog dialog(current, {QStringLiteral("A"), QStringLiteral("B")}, papers_of);
+    const auto shown = [&] { return QSizeF(dialog.custom_width->value(), dialog.custom_height->value()); };
+    const auto choose = [&](const QString& name) { dialog.paper_box->setCurrentIndex(dialog.paper_box->findText(name)); };
+    EXPECT_EQ(shown(), QSizeF(420, 297));  // A3 lying on its side
+    dialog.portrait->setChecked(true);
+    EXPECT_EQ(shown(), QSizeF(297, 420));
+    dialog.printer_box->setCurrentIndex(1);
+    choose(QPageSize(QPageSize::EnvelopeMonarch).name());
+    EXPECT_NEAR(shown().width(), 98.4, 0.1);
+    EXPECT_NEAR(shown().height(), 190.5, 0.1);
+    EXPECT_FALSE(dialog.custom_width->isEnabled());
+    choose(QStringLiteral("ユーザー定義サイズ"));
+    EXPECT_TRUE(dialog.custom_height->isEnabled());
+    dialog.custom_width->setValue(250);
+    dialog.custom_height->setValue(300);
+    choose(QPageSize(QPageSize::A4).name());
+    EXPECT_EQ(shown(), QSizeF(210, 297));
+    EXPECT_TRUE(dialog.settings().paper.isEquivalentTo(QPageSize(QPageSize::A4)));
+    choose(QStringLiteral("ユーザー定義サイズ"));
+    EXPECT_EQ(shown(), QSizeF(250, 300));
+    EXPECT_NEAR(dialog.settings().paper.size(QPageSize::Millimeter).width(), 250, 0.01);
+}
+
 TEST(PrinterSetup, AQueueThatIsGoneGivesWayToTheFirst) {
     PrinterSettings current{QStringLiteral("gone"), QPageSize(QPageSize::Letter), QPageLayout::Portrait};
     PrinterSetupDialog dialog(current, {QStringLiteral("A"), QStringLiteral("B")}, papers_of);

@@ -12,6 +12,8 @@
 #include "ledger/ledger_codec.h"
 #include "ledger/ledger_csv.h"
 #include "ledger/ledger_view.h"
+#include "framework/cp932.h"
+#include "print/report_paint.h"
 #include "tests/support/app_fixture.h"
 
 namespace velmo::testing {
@@ -51,6 +53,17 @@ protected:
         for (std::size_t i = 0; i < held.records.size(); ++i)
             ASSERT_EQ(texts_of(shown.records[i]), texts_of(held.records[i])) << "record " << i + 1;
         EXPECT_EQ(shown.extra.has_value(), file.extra.has_value());
+        // The monthly texts the records window and the printout read are the table's.
+        const MonthlyTexts monthly = form1->monthly_texts();
+        for (int r = 1; r <= TForm1::kMonthlyTotalRow; ++r)
+            for (int c = 1; c <= 5; ++c)
+                EXPECT_EQ(monthly[static_cast<std::size_t>(r - 1)][static_cast<std::size_t>(c - 1)],
+                          form1->StringGrid2->cell(c, r)) << "row " << r << " column " << c;
+        const ReportData report = form1->report_data();
+        ASSERT_EQ(report.rows.size(), static_cast<std::size_t>(form1->rec_count));
+        for (int r = 1; r <= form1->rec_count; ++r)
+            EXPECT_EQ(report.rows[static_cast<std::size_t>(r - 1)].total,
+                      from_cp932(form1->StringGrid1->cell(form1->total_col, r))) << "running total " << r;
         const RecordFigures figures = figures_of(shown.records);
         const auto kept = form1->ledger_figures(true).rows();
         ASSERT_EQ(figures.rows.size(), kept.size());

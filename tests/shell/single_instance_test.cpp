@@ -1,5 +1,6 @@
 // The program runs once: a second start ends with code 1 while the first runs.
 #include <QDir>
+#include <QDirIterator>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -114,8 +115,11 @@ TEST(SingleInstance, AnotherUsersLockInTheSharedFolderDoesNotBlockTheStart) {
     program.start(QStringLiteral(VELMO_EXE), {work.path() + QStringLiteral("/none.vqd")});
     ASSERT_TRUE(program.waitForStarted(10000));
     auto holds_own_lock = [&] {
-        for (const QFileInfo& f : QDir(shared.path()).entryInfoList(QDir::Files | QDir::Hidden))
-            if (f.absoluteFilePath() != foreign && lock_is_held(f.absoluteFilePath())) return true;
+        QDirIterator it(shared.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString f = it.next();
+            if (f != foreign && lock_is_held(f)) return true;
+        }
         return false;
     };
     bool held = false;
@@ -132,6 +136,58 @@ TEST(SingleInstance, AnotherUsersLockInTheSharedFolderDoesNotBlockTheStart) {
     if (saved_tmpdir.isNull()) qunsetenv("TMPDIR");
     else qputenv("TMPDIR", saved_tmpdir);
     if (!saved_runtime.isNull()) qputenv("XDG_RUNTIME_DIR", saved_runtime);
+}
+
+// Every start of a user finds the same lock folder, with the session's variable
+// or without it, and never one another user could have made or can write.
+TEST(SingleInstance, EveryStartOfAUserFindsTheSameLockFolder) {
+    QTemporaryDir base;
+    ASSERT_TRUE(base.isValid());
+    const QString run_user = base.path() + QStringLiteral("/run");
+    const QString temp = base.path() + QStringLiteral("/tmp");
+    const uid_t me = ::getuid();
+    const QString session = run_user + QLatin1Char('/') + QString::number(me);
+    const QString fallback = temp + QStringLiteral("/velmorant-") + QString::number(me);
+    ASSERT_TRUE(QDir().mkpath(temp));
+    const auto folder = [&](const QString& runtime) {
+        return velmo::lock_folder(me, QFile::encodeName(runtime), run_user, temp);
+    };
+
+    // No session folder: with the variable unset or naming another user's folder, the own temporary folder.
+    EXPECT_EQ(folder({}), fallback);
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(fallback).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    ASSERT_TRUE(QDir().mkpath(base.path() + QStringLiteral("/other")));
+    ASSERT_EQ(::chown(QFile::encodeName(base.path() + QStringLiteral("/other")).constData(), me + 1, me + 1), 0);
+    EXPECT_EQ(folder(base.path() + QStringLiteral("/other")), fallback);
+    // With a session folder, a start from the desktop (the variable names it) and one from a console
+    // (no variable) meet there; another user's start goes elsewhere.
+    ASSERT_TRUE(QDir().mkpath(session));
+    ASSERT_EQ(::chmod(QFile::encodeName(session).constData(), 0700), 0);
+    EXPECT_EQ(folder(session), session);
+    EXPECT_EQ(folder({}), session);
+    EXPECT_NE(velmo::lock_folder(me + 1, {}, run_user, temp), session);
+    QDir(session).removeRecursively();
+
+    // A temporary folder of that name that is not the user's own is never used.
+    const struct {
+        const char* what;
+        void (*spoil)(const QByteArray& path);
+    } spoiled[] = {
+        {"written by others", [](const QByteArray& p) { ::chmod(p.constData(), 0777); }},
+        {"another user's", [](const QByteArray& p) { (void)::chown(p.constData(), 65534, 65534); }},
+        {"a link", [](const QByteArray& p) { ::rmdir(p.constData()); (void)::symlink("/tmp", p.constData()); }},
+    };
+    for (const auto& s : spoiled) {
+        SCOPED_TRACE(s.what);
+        const QByteArray path = QFile::encodeName(fallback);
+        ::unlink(path.constData());
+        ::rmdir(path.constData());
+        ASSERT_EQ(folder({}), fallback);
+        s.spoil(path);
+        EXPECT_EQ(folder({}), QString());
+    }
 }
 
 }  // namespace

@@ -8,7 +8,9 @@
 
 #include "ledger/ledger_model.h"
 #include "ledger/number_text.h"
+#include "views/ledger_figures.h"
 #include "views/summary_calc.h"
+#include "views/summary_grid.h"
 
 using namespace velmo;
 
@@ -51,14 +53,15 @@ struct Rows {
 }  // namespace
 
 TEST(SummaryCells, PackedTotalsAreReadSafely) {
-    Amounts a = unpack_day_totals(packed(3000, 12500));
+    RowFigures a;
+    read_day_figures(packed(3000, 12500), a);
     EXPECT_EQ(a.investment, 3000);
     EXPECT_EQ(a.payout, 12500);
     // A length byte running past the end reads what is there; a missing field is 0.
-    a = unpack_day_totals(std::string("\x04" "100", 4));
+    read_day_figures(std::string("\x04" "100", 4), a);
     EXPECT_EQ(a.investment, 100);
     EXPECT_EQ(a.payout, 0);
-    a = unpack_day_totals("");
+    read_day_figures("", a);
     EXPECT_EQ(a.investment, 0);
     EXPECT_EQ(cell_number("-41000"), -41000);
     EXPECT_EQ(cell_number("12x"), 0);

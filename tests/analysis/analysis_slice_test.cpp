@@ -143,26 +143,6 @@ TEST(AnalysisSlice, TablesByEveryKey) {
     EXPECT_EQ(all.tables[static_cast<std::size_t>(TableKey::Weekday)].size(), 2u);
 }
 
-TEST(AnalysisSlice, SeveralYearsInDateOrderWithTheirNamesMerged) {
-    const std::vector<LedgerRecord> later = {record(1, 3, "A店", {{"海", 1000, 3000}}),
-                                             record(1, 3, "A店", {{"花", 1000, 0}})};
-    const std::vector<LedgerRecord> earlier = {record(12, 30, "B店", {{"海", 5000, 0}}),
-                                               record(12, 31, "A店", {{"海", 1000, 0}})};
-    const YearRecords years[] = {{2005, later}, {2004, earlier}};
-    const AnalysisLedger ledger = analysis_ledger(years);
-    const Slice slice = slice_of(ledger, {});
-    ASSERT_EQ(slice.visits.size(), 4u);
-    const std::vector<std::pair<int, int>> dates = {{2004, 30}, {2004, 31}, {2005, 3}, {2005, 3}};
-    for (std::size_t i = 0; i < dates.size(); ++i)
-        EXPECT_EQ(std::pair(slice.visits[i].date.year, slice.visits[i].date.day), dates[i]) << i;
-    EXPECT_EQ(slice.visits[2].balance, 2000) << "records of one date keep their ledger order";
-    EXPECT_EQ(slice.play_days, 3);
-    EXPECT_EQ(ledger.machines.size(), 2u);
-    EXPECT_EQ(ledger.halls.size(), 2u);
-    const Slice umi = slice_of(ledger, make_filter({}, number_of(ledger.machines, "海")));
-    EXPECT_EQ(umi.visits.size(), 3u);
-}
-
 TEST(AnalysisSlice, NamesTheCommandLineTakes) {
     const struct {
         const char* text;

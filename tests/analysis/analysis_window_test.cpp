@@ -203,13 +203,6 @@ TEST_F(AnalysisWindowTest, FiltersByHallAndMachineOnRecordsWithSeveralMachines) 
         QString machine;
         std::function<bool(const LedgerRecord&, long long&, long long&)> keep;
     } table[] = {
-        {"hall", from_cp932(hall), u("すべて"),
-         [&](const LedgerRecord& r, long long& i, long long& p) {
-             const DayTotals t = day_totals_texts(r.totals);
-             i = std::stoll(t.investment);
-             p = std::stoll(t.payout);
-             return r.hall == hall;
-         }},
         {"machine", u("すべて"), from_cp932(machine), machine_amounts},
         {"hall and machine", from_cp932(hall), from_cp932(machine),
          [&](const LedgerRecord& r, long long& i, long long& p) { return r.hall == hall && machine_amounts(r, i, p); }},

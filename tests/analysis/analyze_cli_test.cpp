@@ -52,6 +52,7 @@ std::map<std::string, std::string> lines_of(const std::string& out) {
 struct Sums {
     long long visits = 0, days = 0, investment = 0, payout = 0, wins = 0, losses = 0, draws = 0;
     long long largest_win = 0, largest_loss = 0;
+    long long win_streak = 0, loss_streak = 0;  // longest runs, in date order
 };
 
 class AnalyzeCommand : public ::testing::Test {
@@ -73,6 +74,7 @@ protected:
     Sums sums(Keep keep) const {
         Sums s;
         std::string last_day;
+        long long wins_run = 0, losses_run = 0;
         for (const auto& [year, image] : images) {
             for (const LedgerRecord& r : image.records) {
                 long long investment = 0, payout = 0;
@@ -85,6 +87,10 @@ protected:
                 s.payout += payout;
                 const long long balance = payout - investment;
                 (balance > 0 ? s.wins : balance < 0 ? s.losses : s.draws) += 1;
+                wins_run = balance > 0 ? wins_run + 1 : 0;
+                losses_run = balance < 0 ? losses_run + 1 : 0;
+                s.win_streak = std::max(s.win_streak, wins_run);
+                s.loss_streak = std::max(s.loss_streak, losses_run);
                 s.largest_win = std::max(s.largest_win, balance);
                 s.largest_loss = std::min(s.largest_loss, balance);
             }
@@ -153,7 +159,8 @@ TEST_F(AnalyzeCommand, FiguresOfSlicesMatchSumsOfTheRecords) {
             {"収支", std::to_string(balance)},           {"勝", std::to_string(s.wins)},
             {"敗", std::to_string(s.losses)},            {"分", std::to_string(s.draws)},
             {"平均", std::to_string(mean)},              {"最大勝ち", std::to_string(s.largest_win)},
-            {"最大負け", std::to_string(s.largest_loss)}};
+            {"最大負け", std::to_string(s.largest_loss)}, {"最長連勝", std::to_string(s.win_streak)},
+            {"最長連敗", std::to_string(s.loss_streak)}};
         for (const auto& [name, value] : expected) EXPECT_EQ(got[name], value) << name;
         EXPECT_TRUE(got["判定"] == "プラス" || got["判定"] == "マイナス" || got["判定"] == "未確定") << got["判定"];
     }

@@ -8,6 +8,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace velmo::analysis {
@@ -23,7 +24,7 @@ struct Date {
 // so sums over any slice of visits fit 64 bits.
 struct Visit {
     Date date;
-    std::string hall;              // as the ledger holds it
+    std::string_view hall;         // as the ledger holds it; the text outlives the visit
     std::int64_t balance = 0;      // payout - investment
     std::int64_t investment = 0;
     std::int64_t payout = 0;
@@ -129,6 +130,15 @@ Histogram balance_histogram(std::span<const Visit> visits);
 // The running total of the balance after each visit, in the visits' order.
 std::vector<std::int64_t> running_totals(std::span<const Visit> visits);
 
+// Where the maximum drawdown lies in running totals (as running_totals gives
+// them): the index of the visit that reached the peak (-1: the start, before the
+// first visit) and of the trough; both -1 when the total never fell.
+struct DrawdownSpan {
+    int peak = -1;
+    int trough = -1;
+};
+DrawdownSpan max_drawdown_span(std::span<const std::int64_t> running);
+
 // ---- Text ----
 
 // The overview as lines "name<TAB>value" in UTF-8, in a fixed order: 来店数,
@@ -142,6 +152,9 @@ std::vector<std::string> overview_lines(const Overview& overview);
 // payout / investment x 100 rounded to one decimal, halves away from zero,
 // from the integers themselves ("104.2"); none when investment is 0.
 std::optional<std::string> payout_rate_text(std::int64_t investment, std::int64_t payout);
+
+// total / count rounded to the yen, halves away from zero (count > 0).
+std::int64_t rounded_mean(std::int64_t total, std::int64_t count);
 
 // Yen with thousands separators: "-12,345", "1,234,567", "0".
 std::string yen_text(std::int64_t yen);

@@ -24,12 +24,16 @@
 //                                       monthly, weekday, hall and machine tabs as
 //                                       DIR/tab1..4.png; with --velmo_hold the machine
 //                                       tab then stays on screen for MS milliseconds
+//   velmo_bench --velmo_shot=DIR --velmo_file=FILE --velmo_analysis=PAGE
+//                                       also opens the analysis window, saves its pages as
+//                                       DIR/analysis1..3.png and leaves page PAGE (0..2) shown
 #include <QApplication>
 #include <QDate>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHeaderView>
 #include <QMainWindow>
+#include <QMenu>
 #include <QProcess>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -43,6 +47,7 @@
 #include <vector>
 
 #include "assets/glyphs.h"
+#include "analysis/analysis_window.h"
 #include "bench/bench_program.h"
 #include "bench/ledger_gen.h"
 #include "entry/tform2.h"
@@ -403,6 +408,20 @@ int main(int argc, char** argv) {
             w.form1->PageControl1->setCurrentIndex(tab);
             for (int i = 0; i < 20; ++i) QApplication::processEvents();
             w.form1->grab().save(QStringLiteral("%1/tab%2.png").arg(QString::fromLocal8Bit(shots)).arg(tab));
+        }
+        if (const char* page = option(argc, argv, "--velmo_analysis")) {
+            // The analysis window from its menu item, its pages saved as analysis1..3.png;
+            // the page given stays shown.
+            w.form1->N1->actions().back()->trigger();
+            auto* analysis = w.form1->findChild<velmo::analysis::AnalysisWindow*>();
+            if (!analysis) return 1;
+            analysis->move(0, 0);
+            for (int i : {0, 1, 2}) {
+                analysis->pages->setCurrentIndex(i);
+                for (int k = 0; k < 20; ++k) QApplication::processEvents();
+                analysis->grab().save(QStringLiteral("%1/analysis%2.png").arg(QString::fromLocal8Bit(shots)).arg(i + 1));
+            }
+            analysis->pages->setCurrentIndex(std::atoi(page));
         }
         if (const char* hold = option(argc, argv, "--velmo_hold")) {
             QElapsedTimer shown;

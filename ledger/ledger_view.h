@@ -4,6 +4,7 @@
 // record changes, and a signal once the windows have taken a change. Nothing here
 // writes the ledger; the one implementation reads the year window's grids.
 #include <QObject>
+#include <QString>
 
 #include <cstdint>
 #include <optional>
@@ -19,6 +20,8 @@ public:
     using QObject::QObject;
 
     virtual std::string year_text() const = 0;
+    // Path of the ledger's file (it may not exist yet: a new ledger lives in memory).
+    virtual QString file_name() const = 0;
     virtual int record_count() const = 0;
     // Record row, 1..record_count(), as the ledger file would hold it.
     virtual LedgerRecord record(int row) const = 0;

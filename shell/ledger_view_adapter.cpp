@@ -13,6 +13,8 @@ YearWindowLedger::YearWindowLedger(TForm1& form) : LedgerView(&form), form_(form
 
 std::string YearWindowLedger::year_text() const { return form_.year_text; }
 
+QString YearWindowLedger::file_name() const { return form_.file_name; }
+
 int YearWindowLedger::record_count() const { return form_.rec_count; }
 
 LedgerRecord YearWindowLedger::record(int row) const { return form_.record(row); }

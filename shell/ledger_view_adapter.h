@@ -13,6 +13,7 @@ public:
     explicit YearWindowLedger(TForm1& form);
 
     std::string year_text() const override;
+    QString file_name() const override;
     int record_count() const override;
     LedgerRecord record(int row) const override;
     std::optional<ExtraColumnBlock> extra_column() const override;

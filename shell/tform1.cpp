@@ -23,6 +23,7 @@
 #include "framework/draw.h"
 #include "framework/runtime.h"
 #include "framework/widgets.h"
+#include "shell/beyond_hooks.h"
 #include "shell/ledger_view_adapter.h"
 
 using velmo::StringGrid;
@@ -75,6 +76,7 @@ TForm1::TForm1() {
     build_calendar();
     setAcceptDrops(true);
     ledger_view_ = new velmo::YearWindowLedger(*this);
+    velmo::install_beyond_hooks(*this);
 }
 
 TForm1::~TForm1() {

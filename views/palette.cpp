@@ -10,6 +10,8 @@ QColor loss() { return QColor(255, 226, 236); }
 QColor win_strong() { return QColor(174, 210, 255); }
 QColor loss_strong() { return QColor(255, 186, 206); }
 QColor empty() { return QColor(255, 255, 255); }
+QColor win_ink() { return QColor(0, 0, 255); }
+QColor loss_ink() { return QColor(255, 0, 0); }
 
 QColor month_band(int month) {
     static constexpr std::array<std::array<int, 3>, 6> kBands{{

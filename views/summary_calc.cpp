@@ -34,7 +34,7 @@ void add(SummaryLine& line, const Amounts& amounts) {
 // Whether two rows have the same date text. Texts of different months or days
 // differ, so only rows of the same month and day compare their texts.
 bool same_date(const SummaryRow& a, const SummaryRow& b) {
-    return a.month == b.month && a.day == b.day && a.date == b.date;
+    return same_play_day(a.month, a.day, a.date, b.month, b.day, b.date);
 }
 
 // Sums the play day (a run of rows with equal date text) that starts at row i

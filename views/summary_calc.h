@@ -35,6 +35,13 @@ inline void count_result(WinCounts& counts, std::int64_t investment, std::int64_
     else ++counts.draws;
 }
 
+// Whether a ledger row belongs to the play day of the row before it: the same
+// date text. Texts of a different month or day differ, so those are compared first.
+inline bool same_play_day(int month, int day, std::string_view date, int prev_month, int prev_day,
+                          std::string_view prev_date) {
+    return month == prev_month && day == prev_day && date == prev_date;
+}
+
 // One ledger row as the summaries see it.
 struct SummaryRow {
     std::string_view date;  // column 0 of the year list

@@ -17,8 +17,8 @@ namespace {
 constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
 constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
 
-Visit visit(int day, std::string hall, std::int64_t investment, std::int64_t payout) {
-    return Visit{Date{2024, 1, day}, std::move(hall), payout - investment, investment, payout};
+Visit visit(int day, std::string_view hall, std::int64_t investment, std::int64_t payout) {
+    return Visit{Date{2024, 1, day}, hall, payout - investment, investment, payout};
 }
 
 // Visits on consecutive days by balance, each with an investment of 10000.

@@ -1,0 +1,210 @@
+#include "analysis/analysis_slice.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <tuple>
+
+#include "framework/runtime.h"
+#include "views/ledger_figures.h"
+#include "views/summary_calc.h"
+
+namespace velmo::analysis {
+
+namespace {
+
+std::vector<std::string> texts_of(const NameNumbers& names) {
+    std::vector<std::string> out;
+    out.reserve(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) out.emplace_back(names.name(static_cast<std::uint32_t>(i)));
+    return out;
+}
+
+bool in_months(const Filter& f, int month) { return month >= f.first_month && month <= f.last_month; }
+
+// The amounts of the filtered machine in a record (its entries of that name summed);
+// none when the record does not hold it.
+std::optional<MachinePlay> machine_amounts(const AnalysisLedger& ledger, const RecordPlay& r, std::uint32_t machine) {
+    std::optional<MachinePlay> out;
+    for (std::uint32_t i = 0; i < r.play_count; ++i) {
+        const MachinePlay& p = ledger.plays[r.first_play + i];
+        if (p.machine != machine) continue;
+        if (!out) out = MachinePlay{machine, 0, 0};
+        out->investment += p.investment;
+        out->payout += p.payout;
+    }
+    return out;
+}
+
+}  // namespace
+
+int year_of(std::string_view year_text) {
+    int year = 0;
+    const auto [end, error] = std::from_chars(year_text.data(), year_text.data() + year_text.size(), year);
+    return error == std::errc() && end == year_text.data() + year_text.size() ? year : 0;
+}
+
+AnalysisLedger analysis_ledger(std::span<const YearRecords> years) {
+    AnalysisLedger out;
+    NameNumbers halls;
+    NameNumbers machines;
+    NameNumbers extras;
+    std::uint32_t play_day = 0;
+    for (const YearRecords& y : years) {
+        out.years.push_back(y.year);
+        const RecordFigures figures = figures_of(y.records);
+        std::vector<std::uint32_t> machine_number(figures.names.size());
+        for (std::size_t i = 0; i < figures.names.size(); ++i)
+            machine_number[i] = machines.number(figures.names.name(static_cast<std::uint32_t>(i)));
+        for (std::size_t i = 0; i < figures.rows.size(); ++i) {
+            const RowFigures& row = figures.rows[i];
+            const LedgerRecord& rec = y.records[i];
+            // A new play day unless the record continues the one before it.
+            if (i == 0 || !same_play_day(row.month, row.day, rec.date, figures.rows[i - 1].month,
+                                         figures.rows[i - 1].day, y.records[i - 1].date))
+                ++play_day;
+            RecordPlay r;
+            r.date = Date{y.year, row.month, row.day};
+            r.weekday = is_valid_date(y.year, row.month, row.day) ? day_of_week(y.year, row.month, row.day) : 0;
+            r.play_day = play_day;
+            r.hall = halls.number(rec.hall);
+            r.extra = extras.number(rec.extra);
+            r.investment = row.investment;
+            r.payout = row.payout;
+            r.first_play = static_cast<std::uint32_t>(out.plays.size());
+            r.play_count = row.machine_count;
+            for (const MachineFigure& m : row.machine_entries())
+                out.plays.push_back(MachinePlay{machine_number[m.name], m.investment, m.payout});
+            out.records.push_back(r);
+        }
+    }
+    // Several years analysed as one, in date order.
+    std::stable_sort(out.records.begin(), out.records.end(), [](const RecordPlay& a, const RecordPlay& b) {
+        return std::tie(a.date.year, a.date.month, a.date.day) < std::tie(b.date.year, b.date.month, b.date.day);
+    });
+    out.halls = texts_of(halls);
+    out.machines = texts_of(machines);
+    out.extras = texts_of(extras);
+    return out;
+}
+
+Slice slice_of(const AnalysisLedger& ledger, const Filter& filter) {
+    Slice out;
+    out.visits.reserve(ledger.records.size());
+    out.records.reserve(ledger.records.size());
+    std::optional<std::uint32_t> last_day;
+    for (std::size_t i = 0; i < ledger.records.size(); ++i) {
+        const RecordPlay& r = ledger.records[i];
+        if (filter.hall && r.hall != *filter.hall) continue;
+        if (filter.extra && r.extra != *filter.extra) continue;
+        if (filter.weekday != 0 && r.weekday != filter.weekday) continue;
+        if (!in_months(filter, r.date.month)) continue;
+        std::int64_t investment = r.investment;
+        std::int64_t payout = r.payout;
+        if (filter.machine) {
+            const std::optional<MachinePlay> played = machine_amounts(ledger, r, *filter.machine);
+            if (!played) continue;
+            investment = played->investment;
+            payout = played->payout;
+        }
+        if (last_day != r.play_day) ++out.play_days;
+        last_day = r.play_day;
+        out.visits.push_back(Visit{r.date, ledger.halls[r.hall], payout - investment, investment, payout});
+        out.records.push_back(static_cast<std::uint32_t>(i));
+    }
+    return out;
+}
+
+std::vector<TableRow> table_rows(const AnalysisLedger& ledger, const Slice& slice, const Filter& filter,
+                                 TableKey key) {
+    std::size_t keys = 0;
+    switch (key) {
+        case TableKey::Month: keys = 13; break;
+        case TableKey::Weekday: keys = 8; break;
+        case TableKey::Hall: keys = ledger.halls.size(); break;
+        case TableKey::Machine: keys = ledger.machines.size(); break;
+        case TableKey::Extra: keys = ledger.extras.size(); break;
+    }
+    std::vector<TableRow> rows(keys);
+    // The visit a machine's row last counted, so that a machine twice in a record counts once.
+    std::vector<std::size_t> counted_in(key == TableKey::Machine ? keys : 0, SIZE_MAX);
+    const auto add = [&](std::size_t k, std::int64_t investment, std::int64_t payout) {
+        if (k >= rows.size()) return;
+        rows[k].visits += 1;
+        rows[k].investment += investment;
+        rows[k].payout += payout;
+    };
+    for (std::size_t v = 0; v < slice.visits.size(); ++v) {
+        const Visit& visit = slice.visits[v];
+        const RecordPlay& r = ledger.records[slice.records[v]];
+        switch (key) {
+            case TableKey::Month: add(static_cast<std::size_t>(r.date.month), visit.investment, visit.payout); break;
+            case TableKey::Weekday: add(static_cast<std::size_t>(r.weekday), visit.investment, visit.payout); break;
+            case TableKey::Hall: add(r.hall, visit.investment, visit.payout); break;
+            case TableKey::Extra: add(r.extra, visit.investment, visit.payout); break;
+            case TableKey::Machine:
+                if (filter.machine) {
+                    add(*filter.machine, visit.investment, visit.payout);
+                    break;
+                }
+                // Each machine of the record counts one visit, with its entries summed.
+                for (std::uint32_t i = 0; i < r.play_count; ++i) {
+                    const MachinePlay& p = ledger.plays[r.first_play + i];
+                    if (p.machine >= rows.size()) continue;
+                    if (counted_in[p.machine] != v) {
+                        counted_in[p.machine] = v;
+                        rows[p.machine].visits += 1;
+                    }
+                    rows[p.machine].investment += p.investment;
+                    rows[p.machine].payout += p.payout;
+                }
+                break;
+        }
+    }
+    std::vector<TableRow> out;
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        if (rows[k].visits == 0) continue;
+        rows[k].key = static_cast<std::uint32_t>(k);
+        out.push_back(rows[k]);
+    }
+    return out;
+}
+
+Figures compute_figures(const AnalysisLedger& ledger, const Filter& filter) {
+    Figures f;
+    f.slice = slice_of(ledger, filter);
+    f.overview = compute_overview(f.slice.visits, f.slice.play_days);
+    f.histogram = balance_histogram(f.slice.visits);
+    f.running = running_totals(f.slice.visits);
+    for (std::size_t t = 0; t < kTableKeys.size(); ++t) f.tables[t] = table_rows(ledger, f.slice, filter, kTableKeys[t]);
+    return f;
+}
+
+int weekday_of_name(std::string_view utf8) {
+    constexpr std::string_view kNames[] = {"日", "月", "火", "水", "木", "金", "土"};
+    for (std::size_t i = 0; i < std::size(kNames); ++i)
+        if (utf8 == kNames[i]) return static_cast<int>(i) + 1;
+    return 0;
+}
+
+std::optional<std::pair<int, int>> month_range(std::string_view text) {
+    const auto number = [](std::string_view t) -> std::optional<int> {
+        int v = 0;
+        const auto [end, error] = std::from_chars(t.data(), t.data() + t.size(), v);
+        if (t.empty() || error != std::errc() || end != t.data() + t.size() || v < 1 || v > 12) return std::nullopt;
+        return v;
+    };
+    const std::size_t dash = text.find('-');
+    const std::optional<int> first = number(text.substr(0, dash));
+    const std::optional<int> last = dash == std::string_view::npos ? first : number(text.substr(dash + 1));
+    if (!first || !last || *first > *last) return std::nullopt;
+    return std::pair{*first, *last};
+}
+
+std::optional<std::uint32_t> name_number(std::span<const std::string> names, std::string_view name) {
+    const auto it = std::find(names.begin(), names.end(), name);
+    if (it == names.end()) return std::nullopt;
+    return static_cast<std::uint32_t>(it - names.begin());
+}
+
+}  // namespace velmo::analysis

@@ -1,0 +1,124 @@
+#pragma once
+// The records of one or more years as the analysis reads them, and the slice
+// of them a filter picks: the visits with their amounts, the play days, and the
+// tables by month, weekday, hall, machine and extra value. The amounts come
+// from the same kept figures the summaries use (figures_of); no widget here.
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "analysis/analysis_calc.h"
+#include "ledger/ledger_codec.h"
+
+namespace velmo::analysis {
+
+// A table row from fewer visits than this is marked as too small to mean much.
+inline constexpr int kFewVisits = 10;
+
+// One machine entry of a record.
+struct MachinePlay {
+    std::uint32_t machine = 0;  // number into AnalysisLedger::machines
+    std::int64_t investment = 0;
+    std::int64_t payout = 0;
+};
+
+// One record, read once.
+struct RecordPlay {
+    Date date;
+    int weekday = 0;               // Sunday = 1 .. Saturday = 7; 0 for a date that does not exist
+    std::uint32_t play_day = 0;    // equal for the records of one play day, as the summaries count them
+    std::uint32_t hall = 0;        // number into AnalysisLedger::halls
+    std::uint32_t extra = 0;       // number into AnalysisLedger::extras
+    std::int64_t investment = 0;   // the record's day sums
+    std::int64_t payout = 0;
+    std::uint32_t first_play = 0;  // its machine entries: plays[first_play, first_play + play_count)
+    std::uint32_t play_count = 0;
+};
+
+// The records of the years read, in date order (a stable order: records of one
+// date keep their ledger order), with the names they hold numbered.
+struct AnalysisLedger {
+    std::vector<RecordPlay> records;
+    std::vector<MachinePlay> plays;
+    std::vector<std::string> halls;     // CP932, numbered in order of first reading
+    std::vector<std::string> machines;  // CP932
+    std::vector<std::string> extras;    // CP932 extra values
+    std::vector<int> years;             // the years read, in the order given
+};
+
+// The records of one ledger with its year.
+struct YearRecords {
+    int year = 0;
+    std::span<const LedgerRecord> records;
+};
+
+AnalysisLedger analysis_ledger(std::span<const YearRecords> years);
+
+// The year of a ledger's year text ("2004"); 0 when it is not a number.
+int year_of(std::string_view year_text);
+
+// Which records count. A record matches a machine filter when one of its
+// machines is that machine; then only that machine's amounts count. The other
+// filters take whole records.
+struct Filter {
+    std::optional<std::uint32_t> hall;
+    std::optional<std::uint32_t> machine;
+    std::optional<std::uint32_t> extra;
+    int weekday = 0;  // Sunday = 1 .. Saturday = 7; 0 any day
+    int first_month = 1;
+    int last_month = 12;
+};
+
+// The visits of the records that match, in date order, with the amounts that count.
+struct Slice {
+    std::vector<Visit> visits;
+    std::vector<std::uint32_t> records;  // index into AnalysisLedger::records of each visit
+    int play_days = 0;                   // play days among the matching records
+};
+Slice slice_of(const AnalysisLedger& ledger, const Filter& filter);
+
+// One row of a table: its key (month 1..12, weekday 1..7, or the number of a
+// hall, machine or extra value) with the sums of its visits.
+struct TableRow {
+    std::uint32_t key = 0;
+    int visits = 0;
+    std::int64_t investment = 0;
+    std::int64_t payout = 0;
+    std::int64_t balance() const { return payout - investment; }
+    bool few() const { return visits < kFewVisits; }
+};
+
+enum class TableKey { Month, Weekday, Hall, Machine, Extra };
+inline constexpr std::array kTableKeys{TableKey::Month, TableKey::Weekday, TableKey::Hall, TableKey::Machine,
+                                       TableKey::Extra};
+
+// The rows of a table over the matching records, keys with visits only, in key
+// order. By machine, each machine a record holds (only the filtered one under a
+// machine filter) counts one visit with that machine's amounts.
+std::vector<TableRow> table_rows(const AnalysisLedger& ledger, const Slice& slice, const Filter& filter,
+                                 TableKey key);
+
+// Everything the window shows for a slice.
+struct Figures {
+    Slice slice;
+    Overview overview;
+    Histogram histogram;
+    std::vector<std::int64_t> running;  // the running total after each visit
+    std::array<std::vector<TableRow>, kTableKeys.size()> tables;  // in the order of kTableKeys
+};
+Figures compute_figures(const AnalysisLedger& ledger, const Filter& filter);
+
+// ---- Names on the command line ----
+
+// "月" .. "日" (UTF-8) as a weekday, Sunday = 1 .. Saturday = 7; 0 for anything else.
+int weekday_of_name(std::string_view utf8);
+// "M-N" (1 <= M <= N <= 12) or "M" as a month range; none for anything else.
+std::optional<std::pair<int, int>> month_range(std::string_view text);
+// The number of a name in names; none when it is not there.
+std::optional<std::uint32_t> name_number(std::span<const std::string> names, std::string_view name);
+
+}  // namespace velmo::analysis

@@ -1,0 +1,460 @@
+#include "analysis/analysis_window.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <tuple>
+
+#include "analysis/distribution_chart.h"
+#include "analysis/year_files.h"
+#include "framework/cp932.h"
+#include "framework/draw.h"
+#include "views/palette.h"
+#include "views/win_rate.h"
+
+namespace velmo::analysis {
+
+namespace {
+
+constexpr int kFontHeight = 13;
+const char* const kUndefinedText = "—";
+const char* const kWeekdayNames[] = {"日", "月", "火", "水", "木", "金", "土"};
+
+enum Column { kKeyColumn, kFewColumn, kVisitsColumn, kInvestmentColumn, kPayoutColumn, kBalanceColumn, kRateColumn,
+              kMeanColumn, kColumnCount };
+
+QString yen(std::int64_t v) { return QString::fromStdString(yen_text(v)); }
+QString yen(double v) { return yen(static_cast<std::int64_t>(std::llround(v))); }
+
+QString date_text(const Date& d) {
+    return QStringLiteral("%1/%2/%3").arg(d.year).arg(d.month).arg(d.day);
+}
+
+QString name_text(const std::string& cp932) {
+    return cp932.empty() ? u("（空欄）") : from_cp932(cp932);
+}
+
+void set_ink(QLabel* label, const QColor& color) {
+    QPalette p = label->palette();
+    p.setColor(QPalette::WindowText, color);
+    label->setPalette(p);
+}
+
+// An item sorted by its number (Qt::UserRole) when it has one, else by its text.
+class FigureItem : public QTableWidgetItem {
+public:
+    using QTableWidgetItem::QTableWidgetItem;
+    bool operator<(const QTableWidgetItem& other) const override {
+        const QVariant a = data(Qt::UserRole);
+        const QVariant b = other.data(Qt::UserRole);
+        if (a.isValid() && b.isValid()) return a.toDouble() < b.toDouble();
+        return text().localeAwareCompare(other.text()) < 0;
+    }
+};
+
+QTableWidgetItem* item(const QString& text, const QVariant& number, Qt::Alignment align) {
+    auto* it = new FigureItem(text);
+    if (number.isValid()) it->setData(Qt::UserRole, number);
+    it->setTextAlignment(align | Qt::AlignVCenter);
+    it->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    return it;
+}
+
+QTableWidgetItem* amount_item(std::int64_t v) {
+    QTableWidgetItem* it = item(yen(v), QVariant::fromValue(static_cast<qlonglong>(v)), Qt::AlignRight);
+    if (v < 0) it->setForeground(palette::loss_ink());
+    return it;
+}
+
+// Fills a combo box with "すべて" and the given names, each with its number,
+// keeping the name chosen before when it is still there.
+void fill_names(QComboBox* box, const std::vector<std::string>& names) {
+    const QString chosen = box->currentIndex() > 0 ? box->currentText() : QString();
+    std::vector<std::pair<QString, std::uint32_t>> items;
+    for (std::size_t i = 0; i < names.size(); ++i) items.emplace_back(name_text(names[i]), static_cast<std::uint32_t>(i));
+    std::sort(items.begin(), items.end(), [](const auto& a, const auto& b) { return a.first.localeAwareCompare(b.first) < 0; });
+    box->clear();
+    box->addItem(u("すべて"));
+    for (const auto& [text, number] : items) box->addItem(text, QVariant::fromValue(number));
+    box->setCurrentIndex(std::max(0, box->findText(chosen)));
+}
+
+std::optional<std::uint32_t> chosen_number(const QComboBox* box) {
+    if (box->currentIndex() <= 0 || !box->currentData().isValid()) return std::nullopt;
+    return box->currentData().toUInt();
+}
+
+}  // namespace
+
+// ---- FiguresTable ----
+
+FiguresTable::FiguresTable(QWidget* parent) : QTableWidget(parent) {
+    setColumnCount(kColumnCount);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSortingEnabled(true);
+    verticalHeader()->hide();
+    verticalHeader()->setDefaultSectionSize(20);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    horizontalHeader()->setSectionResizeMode(kKeyColumn, QHeaderView::Stretch);
+    // Unsorted until a header is clicked: rows in the order of their keys.
+    horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    horizontalHeader()->setSortIndicatorShown(true);
+}
+
+void FiguresTable::keyPressEvent(QKeyEvent* event) {
+    // Ctrl+C copies the whole table, whatever is selected.
+    if (event->matches(QKeySequence::Copy)) {
+        copy_to_clipboard();
+        event->accept();
+        return;
+    }
+    QTableWidget::keyPressEvent(event);
+}
+
+QString FiguresTable::tsv() const {
+    QStringList lines;
+    QStringList cells;
+    for (int c = 0; c < columnCount(); ++c) cells << horizontalHeaderItem(c)->text();
+    lines << cells.join(QLatin1Char('\t'));
+    for (int r = 0; r < rowCount(); ++r) {
+        cells.clear();
+        for (int c = 0; c < columnCount(); ++c) {
+            const QTableWidgetItem* it = item(r, c);
+            if (!it) {
+                cells << QString();
+                continue;
+            }
+            // Amounts as plain numbers, so that a spreadsheet reads them as numbers.
+            const bool plain = c >= kVisitsColumn && c != kRateColumn && it->data(Qt::UserRole).isValid();
+            cells << (plain ? it->data(Qt::UserRole).toString() : it->text());
+        }
+        lines << cells.join(QLatin1Char('\t'));
+    }
+    return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+}
+
+void FiguresTable::copy_to_clipboard() const { QApplication::clipboard()->setText(tsv()); }
+
+// ---- AnalysisWindow ----
+
+AnalysisWindow::AnalysisWindow(LedgerView& ledger, QWidget* parent) : QWidget(parent, Qt::Window), ledger_(ledger) {
+    setWindowTitle(u("収支分析"));
+    setFont(ui_font(kFontHeight));
+    resize(680, 520);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 8, 8, 8);
+    layout->setSpacing(6);
+
+    // The filter bar.
+    auto* bar = new QGridLayout;
+    bar->setHorizontalSpacing(6);
+    bar->setVerticalSpacing(4);
+    const auto box = [&](const char* caption, int row, int column, bool filter = true) {
+        auto* label = new QLabel(u(caption), this);
+        auto* combo = new QComboBox(this);
+        combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        combo->setMinimumContentsLength(6);
+        bar->addWidget(label, row, column);
+        bar->addWidget(combo, row, column + 1);
+        if (filter)
+            connect(combo, &QComboBox::activated, this, [this] {
+                if (!filling_) recompute();
+            });
+        return std::pair{label, combo};
+    };
+    range_box = box("範囲", 0, 0, false).second;
+    range_box->addItems({u("この年"), u("全年")});
+    hall_box = box("ホール", 0, 2).second;
+    machine_box = box("機種", 0, 4).second;
+    weekday_box = box("曜日", 1, 0).second;
+    weekday_box->addItem(u("すべて"));
+    for (int d = 1; d <= 7; ++d) weekday_box->addItem(u(kWeekdayNames[d - 1]) + u("曜"), d);
+    first_month_box = box("月", 1, 2).second;
+    last_month_box = box("〜", 1, 4).second;
+    for (QComboBox* months : {first_month_box, last_month_box}) {
+        months->addItem(u("すべて"));
+        for (int m = 1; m <= 12; ++m) months->addItem(QString::number(m) + u("月"), m);
+    }
+    std::tie(extra_label, extra_box) = box("", 2, 0);
+    bar->setColumnStretch(1, 1);
+    bar->setColumnStretch(3, 2);
+    bar->setColumnStretch(5, 2);
+    layout->addLayout(bar);
+    // A change of range reads other files, or stops reading them.
+    connect(range_box, &QComboBox::activated, this, [this] {
+        read_records();
+        recompute();
+    });
+
+    pages = new QTabWidget(this);
+    layout->addWidget(pages, 1);
+
+    // 概要
+    auto* overview = new QWidget;
+    overview_grid_ = new QGridLayout(overview);
+    overview_grid_->setHorizontalSpacing(12);
+    overview_grid_->setVerticalSpacing(3);
+    const char* left[] = {"来店数", "遊技日数", "投資", "回収", "収支", "回収率", "勝敗", "平均", "中央値", "標準偏差",
+                          "95%信頼区間"};
+    const char* right[] = {"最大勝ち", "最大負け", "最長連勝", "最長連敗", "最大ドローダウン", "現在のドローダウン"};
+    int row = 0;
+    for (const char* name : left) add_overview_row(row++, 0, u(name));
+    row = 0;
+    for (const char* name : right) add_overview_row(row++, 3, u(name));
+    overview_grid_->setColumnStretch(1, 1);
+    overview_grid_->setColumnMinimumWidth(2, 16);  // between the two halves
+    overview_grid_->setColumnStretch(4, 1);
+    verdict_label = new QLabel(overview);
+    verdict_label->setFont(ui_font(kFontHeight + 2));
+    verdict_label->setWordWrap(true);
+    overview_grid_->addWidget(verdict_label, static_cast<int>(std::size(left)), 0, 1, 5);
+    overview_grid_->setRowStretch(static_cast<int>(std::size(left)) + 1, 1);
+    pages->addTab(overview, u("概要"));
+
+    // 表
+    table_pages = new QTabWidget;
+    const char* table_names[] = {"月別", "曜日別", "ホール別", "機種別", "追加項目別"};
+    for (std::size_t t = 0; t < tables.size(); ++t) {
+        tables[t] = new FiguresTable;
+        table_pages->addTab(tables[t], u(table_names[t]));
+    }
+    pages->addTab(table_pages, u("表"));
+
+    // 分布
+    chart = new DistributionChart;
+    pages->addTab(chart, u("分布"));
+
+    note_label = new QLabel(this);
+    note_label->setWordWrap(true);
+    layout->addWidget(note_label);
+
+    connect(&ledger_, &LedgerView::changed, this, &AnalysisWindow::ledger_changed);
+}
+
+void AnalysisWindow::add_overview_row(int row, int column, const QString& name) {
+    auto* caption = new QLabel(name);
+    auto* value = new QLabel;
+    value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    overview_grid_->addWidget(caption, row, column);
+    overview_grid_->addWidget(value, row, column + 1);
+    overview_values_.emplace_back(name, value);
+}
+
+QString AnalysisWindow::overview_text(const QString& name) const {
+    for (const auto& [n, label] : overview_values_)
+        if (n == name) return label->text();
+    return {};
+}
+
+void AnalysisWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!read_revision_ || *read_revision_ != ledger_.revision()) {
+        read_records();
+        recompute();
+    }
+}
+
+void AnalysisWindow::ledger_changed() {
+    // Hidden, the window only notes that it is out of date.
+    read_revision_.reset();
+    if (!isVisible()) return;
+    read_records();
+    recompute();
+}
+
+void AnalysisWindow::read_records() {
+    const LedgerImage open = snapshot(ledger_);
+    const int open_year = year_of(open.year);
+    std::vector<YearFile> others;
+    QStringList refused;
+    if (range_box->currentIndex() == 1) {
+        // Every year file of the ledger's folder, the open year as it stands in memory.
+        const QString folder = QFileInfo(ledger_.file_name()).absolutePath();
+        for (const QString& path : year_files_in(folder)) {
+            if (year_of_file_name(path) == open_year) continue;
+            YearFileRead read = read_year_file(path);
+            if (read.fault == YearFileFault::None) others.push_back(std::move(read.file));
+            else refused << QFileInfo(path).fileName();
+        }
+    }
+    std::vector<YearRecords> years;
+    for (const YearFile& f : others) years.push_back({f.year, f.records});
+    years.push_back({open_year, open.records});
+    std::stable_sort(years.begin(), years.end(), [](const YearRecords& a, const YearRecords& b) { return a.year < b.year; });
+    data_ = analysis_ledger(years);
+    read_revision_ = ledger_.revision();
+
+    filling_ = true;
+    fill_names(hall_box, data_.halls);
+    fill_names(machine_box, data_.machines);
+    fill_names(extra_box, data_.extras);
+    filling_ = false;
+    const bool has_extra = open.extra.has_value();
+    extra_name_ = has_extra ? from_cp932(open.extra->name) : QString();
+    extra_label->setText(extra_name_);
+    extra_label->setVisible(has_extra);
+    extra_box->setVisible(has_extra);
+    if (!has_extra) extra_box->setCurrentIndex(0);
+    table_pages->setTabVisible(static_cast<int>(TableKey::Extra), has_extra);
+    table_pages->setTabText(static_cast<int>(TableKey::Extra), extra_name_ + u("別"));
+
+    QStringList year_texts;
+    for (const int y : data_.years) year_texts << QString::number(y) + u("年");
+    QString note = u("対象: ") + year_texts.join(u("、"));
+    if (!refused.isEmpty()) note += u("　読めないため除いたファイル: ") + refused.join(u("、"));
+    note_label->setText(note);
+}
+
+Filter AnalysisWindow::chosen_filter() const {
+    Filter f;
+    f.hall = chosen_number(hall_box);
+    f.machine = chosen_number(machine_box);
+    if (extra_box->isVisibleTo(this)) f.extra = chosen_number(extra_box);
+    if (weekday_box->currentIndex() > 0) f.weekday = weekday_box->currentData().toInt();
+    if (first_month_box->currentIndex() > 0) f.first_month = first_month_box->currentData().toInt();
+    if (last_month_box->currentIndex() > 0) f.last_month = last_month_box->currentData().toInt();
+    return f;
+}
+
+void AnalysisWindow::recompute() {
+    figures_ = compute_figures(data_, chosen_filter());
+    ++computations_;
+    fill_overview();
+    fill_tables();
+    chart->set_data(ChartData{figures_.histogram, figures_.running, figures_.overview.mean});
+}
+
+void AnalysisWindow::fill_overview() {
+    const Overview& o = figures_.overview;
+    const QString undefined = u(kUndefinedText);
+    const auto set = [&](const char* name, const QString& text, bool negative = false) {
+        for (const auto& [n, label] : overview_values_) {
+            if (n != u(name)) continue;
+            label->setText(text);
+            set_ink(label, negative ? palette::loss_ink() : QColor(Qt::black));
+        }
+    };
+    const auto amount = [&](const char* name, std::int64_t v) { set(name, yen(v), v < 0); };
+    const auto optional_amount = [&](const char* name, const std::optional<double>& v) {
+        if (v) set(name, yen(*v), std::llround(*v) < 0);
+        else set(name, undefined);
+    };
+    set("来店数", QString::number(o.visits) + u("回"));
+    set("遊技日数", QString::number(o.play_days) + u("日"));
+    amount("投資", o.investment);
+    amount("回収", o.payout);
+    amount("収支", o.balance);
+    const std::optional<std::string> rate = payout_rate_text(o.investment, o.payout);
+    set("回収率", rate ? QString::fromStdString(*rate) + u("%") : undefined);
+    set("勝敗", from_cp932(format_win_rate(o.wins, o.losses, o.draws)));
+    if (o.visits > 0) amount("平均", rounded_mean(o.balance, o.visits));
+    else set("平均", undefined);
+    optional_amount("中央値", o.median);
+    optional_amount("標準偏差", o.deviation);
+    if (o.interval) {
+        const bool low = std::llround(o.interval->lower) < 0;
+        set("95%信頼区間", yen(o.interval->lower) + u(" 〜 ") + yen(o.interval->upper), low);
+    } else {
+        set("95%信頼区間", undefined);
+    }
+    const auto extreme = [&](const char* name, const std::optional<Extreme>& e) {
+        if (!e) return set(name, undefined);
+        set(name, yen(e->amount) + u("（") + date_text(e->date) + u(" ") + name_text(e->hall) + u("）"), e->amount < 0);
+    };
+    extreme("最大勝ち", o.largest_win);
+    extreme("最大負け", o.largest_loss);
+    set("最長連勝", QString::number(o.longest_win_streak) + u("回"));
+    set("最長連敗", QString::number(o.longest_loss_streak) + u("回"));
+    QString drawdown = yen(o.max_drawdown.amount);
+    if (o.max_drawdown.trough)
+        drawdown += u("（") + (o.max_drawdown.peak ? date_text(*o.max_drawdown.peak) : u("最初")) + u(" → ") +
+                    date_text(*o.max_drawdown.trough) + u("）");
+    set("最大ドローダウン", drawdown);
+    amount("現在のドローダウン", o.current_drawdown);
+
+    QString verdict;
+    QColor ink(Qt::black);
+    if (!o.verdict) {
+        verdict = u("判定には2回以上の来店が要ります");
+    } else if (*o.verdict == Verdict::Plus) {
+        verdict = u("プラスと言えます（95%）");
+        ink = palette::win_ink();
+    } else if (*o.verdict == Verdict::Minus) {
+        verdict = u("マイナスと言えます（95%）");
+        ink = palette::loss_ink();
+    } else {
+        verdict = u("まだ偶然の範囲です");
+        if (o.visits_needed) {
+            const QString n = *o.visits_needed >= kVisitsNeededMore ? u("99999+") : QString::number(*o.visits_needed);
+            verdict += u("\n同じ成績が続けば、あと約") + n + u("回で判定できます");
+        }
+    }
+    verdict_label->setText(verdict);
+    set_ink(verdict_label, ink);
+}
+
+QString AnalysisWindow::key_text(TableKey key, std::uint32_t number) const {
+    switch (key) {
+        case TableKey::Month: return QString::number(number) + u("月");
+        case TableKey::Weekday: return number >= 1 && number <= 7 ? u(kWeekdayNames[number - 1]) + u("曜") : QString();
+        case TableKey::Hall: return name_text(data_.halls[number]);
+        case TableKey::Machine: return name_text(data_.machines[number]);
+        case TableKey::Extra: return name_text(data_.extras[number]);
+    }
+    return {};
+}
+
+void AnalysisWindow::fill_tables() {
+    const char* key_names[] = {"月", "曜日", "ホール", "機種"};
+    const QColor few_ink(128, 128, 128);
+    const QColor few_back(236, 236, 236);
+    for (std::size_t t = 0; t < tables.size(); ++t) {
+        FiguresTable* table = tables[t];
+        const TableKey key = kTableKeys[t];
+        const QStringList headers = {key == TableKey::Extra ? extra_name_ : u(key_names[t]), u("少"), u("来店数"), u("投資"), u("回収"), u("収支"), u("回収率"), u("平均収支")};
+        table->setHorizontalHeaderLabels(headers);
+        table->setSortingEnabled(false);
+        const std::vector<TableRow>& rows = figures_.tables[t];
+        table->setRowCount(static_cast<int>(rows.size()));
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const TableRow& r = rows[i];
+            const int row = static_cast<int>(i);
+            // Months and weekdays sort in calendar order, names by their text.
+            const QVariant order = key == TableKey::Month || key == TableKey::Weekday ? QVariant(r.key) : QVariant();
+            table->setItem(row, kKeyColumn, item(key_text(key, r.key), order, Qt::AlignLeft));
+            table->setItem(row, kFewColumn, item(r.few() ? u("少") : QString(), r.few() ? 1 : 0, Qt::AlignCenter));
+            table->setItem(row, kVisitsColumn, item(QString::number(r.visits), r.visits, Qt::AlignRight));
+            table->setItem(row, kInvestmentColumn, amount_item(r.investment));
+            table->setItem(row, kPayoutColumn, amount_item(r.payout));
+            table->setItem(row, kBalanceColumn, amount_item(r.balance()));
+            const std::optional<std::string> rate = payout_rate_text(r.investment, r.payout);
+            table->setItem(row, kRateColumn,
+                           item(rate ? QString::fromStdString(*rate) + u("%") : u(kUndefinedText),
+                                rate ? std::stod(*rate) : -1.0, Qt::AlignRight));
+            table->setItem(row, kMeanColumn, amount_item(rounded_mean(r.balance(), r.visits)));
+            if (r.few()) {
+                // Too few visits to mean much: greyed, negative amounts keeping their colour.
+                for (int c = 0; c < kColumnCount; ++c) {
+                    QTableWidgetItem* it = table->item(row, c);
+                    it->setBackground(few_back);
+                    if (it->foreground().color() != palette::loss_ink()) it->setForeground(few_ink);
+                }
+            }
+        }
+        table->setSortingEnabled(true);
+    }
+}
+
+}  // namespace velmo::analysis

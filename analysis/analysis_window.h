@@ -1,0 +1,94 @@
+#pragma once
+// The 収支分析 window: a filter bar over the open year (or every year of its
+// folder) and three pages, 概要, 表 and 分布, computed over the records that
+// match. It reads the ledger only through LedgerView and follows its changed()
+// signal; while hidden it only notes that it is out of date.
+#include <QTableWidget>
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+#include "analysis/analysis_slice.h"
+#include "ledger/ledger_view.h"
+
+class QComboBox;
+class QGridLayout;
+class QLabel;
+class QTabWidget;
+
+namespace velmo::analysis {
+
+class DistributionChart;
+
+// A table of the 表 page: sorts by a click on a header (by the numbers, not the
+// texts) and copies itself as tab-separated text with Ctrl+C.
+class FiguresTable : public QTableWidget {
+    Q_OBJECT
+public:
+    explicit FiguresTable(QWidget* parent = nullptr);
+    // The header and every row in the order shown, tab-separated, lines ending in CR LF.
+    QString tsv() const;
+    void copy_to_clipboard() const;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+class AnalysisWindow : public QWidget {
+    Q_OBJECT
+public:
+    // The window of ledger; parent, when given, is the window it closes with.
+    explicit AnalysisWindow(LedgerView& ledger, QWidget* parent = nullptr);
+
+    // The filter bar. Item 0 of each box is "すべて" (range: この年, 全年).
+    QComboBox* range_box = nullptr;
+    QComboBox* hall_box = nullptr;
+    QComboBox* machine_box = nullptr;
+    QComboBox* weekday_box = nullptr;
+    QComboBox* first_month_box = nullptr;
+    QComboBox* last_month_box = nullptr;
+    QLabel* extra_label = nullptr;
+    QComboBox* extra_box = nullptr;
+    QTabWidget* pages = nullptr;
+    QLabel* verdict_label = nullptr;
+    QLabel* note_label = nullptr;  // years read, and files refused under 全年
+    QTabWidget* table_pages = nullptr;
+    std::array<FiguresTable*, kTableKeys.size()> tables{};  // in the order of kTableKeys
+    DistributionChart* chart = nullptr;
+
+    // The figures shown, and how often they were computed (for the tests).
+    const Figures& figures() const { return figures_; }
+    const AnalysisLedger& ledger_read() const { return data_; }
+    int computations() const { return computations_; }
+    // The value shown for an overview figure by its name ("来店数", "収支" ...).
+    QString overview_text(const QString& name) const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void ledger_changed();
+    // Reads the records again and fills the filter bar, keeping what is chosen.
+    void read_records();
+    // The figures for the filter chosen, on every page.
+    void recompute();
+    Filter chosen_filter() const;
+    void fill_overview();
+    void fill_tables();
+    QString key_text(TableKey key, std::uint32_t number) const;
+    void add_overview_row(int row, int column, const QString& name);
+
+    LedgerView& ledger_;
+    std::optional<std::uint64_t> read_revision_;  // of the records read; none when out of date
+    bool filling_ = false;
+    QString extra_name_;  // the extra column's header; empty without the column
+    AnalysisLedger data_;
+    Figures figures_;
+    int computations_ = 0;
+    QGridLayout* overview_grid_ = nullptr;
+    std::vector<std::pair<QString, QLabel*>> overview_values_;
+};
+
+}  // namespace velmo::analysis

@@ -1,0 +1,43 @@
+#pragma once
+// Year ledger files read for the analysis, read only: one file, or every
+// vqYYYY.vqd of a folder. A damaged file is refused, never half read.
+#include <QString>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ledger/ledger_codec.h"
+
+namespace velmo::analysis {
+
+struct YearFile {
+    QString path;
+    int year = 0;
+    bool has_extra = false;
+    std::string extra_name;  // CP932 header of the extra column
+    // The records as the year window holds them after loading the file, with the
+    // texts the analysis reads: date, hall, extra value, machine entries, day sums
+    // and balance (the machines text and the comment are left empty).
+    std::vector<LedgerRecord> records;
+};
+
+enum class YearFileFault { None, Unreadable, WrongFormat, Damaged };
+
+struct YearFileRead {
+    YearFileFault fault = YearFileFault::None;
+    YearFile file;  // when fault is None
+};
+
+YearFileRead read_year_file(const QString& path);
+
+// The message for a refused file, in UTF-8 ("vq2004.vqd を開けません").
+std::string fault_message(const QString& path, YearFileFault fault);
+
+// The vqYYYY.vqd files of a folder (four digits), in the order of their years.
+std::vector<QString> year_files_in(const QString& folder);
+
+// The year of a file named vqYYYY.vqd; 0 for any other name.
+int year_of_file_name(const QString& path);
+
+}  // namespace velmo::analysis

@@ -24,6 +24,8 @@
 //                                       monthly, weekday, hall and machine tabs as
 //                                       DIR/tab1..4.png; with --velmo_hold the machine
 //                                       tab then stays on screen for MS milliseconds
+//   velmo_bench --velmo_csv_shapes=1   imports files at the read limit, each in a process of its
+//                                       own, and prints their seconds and peak memory
 //   velmo_bench --velmo_shot=DIR --velmo_file=FILE --velmo_analysis=PAGE
 //                                       also opens the analysis window, saves its pages as
 //                                       DIR/analysis1..3.png and leaves page PAGE (0..2) shown
@@ -49,6 +51,7 @@
 #include "assets/glyphs.h"
 #include "analysis/analysis_window.h"
 #include "bench/bench_program.h"
+#include "bench/csv_shapes.h"
 #include "bench/ledger_gen.h"
 #include "entry/tform2.h"
 #include "entry/tform3.h"
@@ -383,6 +386,7 @@ int main(int argc, char** argv) {
     since_main.start();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     if (const char* what = option(argc, argv, "--velmo_first_frame")) return first_frame_child(argc, argv, what, since_main);
+    if (option(argc, argv, "--velmo_csv_shapes")) return velmo::bench::csv_shapes_report();
     QApplication app(argc, argv);
     if (const char* out = option(argc, argv, "--velmo_write")) {
         velmo::bench::LedgerShape shape;

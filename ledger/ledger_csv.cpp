@@ -127,14 +127,31 @@ namespace {
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 constexpr std::size_t kChunk = 1 << 20;
 
+// Where a piece of about kChunk bytes from at ends, on a character boundary:
+// in UTF-8 before a byte that starts a character, in CP932 after a whole
+// character counted from at (itself a boundary).
+std::size_t piece_end(std::string_view body, std::size_t at, CsvEncoding encoding) {
+    if (body.size() - at <= kChunk) return body.size();
+    std::size_t end = at;
+    if (encoding == CsvEncoding::Cp932) {
+        while (end < body.size() && end - at < kChunk) {
+            const auto b = static_cast<unsigned char>(body[end]);
+            end += (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC) ? 2 : 1;
+        }
+        return std::min(end, body.size());
+    }
+    // A character has at most three continuation bytes; more are no UTF-8 anyway.
+    end = at + kChunk;
+    for (int k = 0; k < 3 && end < body.size() && (static_cast<unsigned char>(body[end]) & 0xC0) == 0x80; ++k) ++end;
+    return end;
+}
+
 // Whether the bytes read as text of the encoding, checked a piece at a time so
-// that a large file is never held as text whole. A piece ends after a byte below
-// 0x40, which in neither encoding continues a character.
+// that a large file is never held as text whole.
 bool readable_as(std::string_view body, CsvEncoding encoding) {
     std::size_t at = 0;
     while (at < body.size()) {
-        std::size_t end = std::min(body.size(), at + kChunk);
-        while (end < body.size() && static_cast<unsigned char>(body[end - 1]) >= 0x40) ++end;
+        const std::size_t end = piece_end(body, at, encoding);
         const std::string_view piece = body.substr(at, end - at);
         if (encoding == CsvEncoding::Cp932) {
             // CP932 maps no byte sequence to U+FFFD: a replacement character means bytes it cannot read.
@@ -301,8 +318,12 @@ namespace {
 // An amount cell: empty is 0; else a whole number as amount_digits reads it, at most INT_MAX.
 QString amount(const QString& cell, const QString& what, long long& value) {
     value = 0;
-    if (cell.trimmed().isEmpty()) return QString();
-    const std::optional<QString> t = amount_digits(cell);
+    const QStringView plain = QStringView(cell).trimmed();
+    if (plain.isEmpty()) return QString();
+    // Plain half-width digits, the usual case, are read as they are.
+    const bool digits_only = std::all_of(plain.begin(), plain.end(),
+                                         [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
+    const std::optional<QString> t = digits_only ? std::optional<QString>(plain.toString()) : amount_digits(cell);
     if (!t || t->isEmpty()) return what + u("が0以上の整数（半角数字）ではありません");
     const QByteArray digits = t->toLatin1();
     const char* end = digits.constData() + digits.size();
@@ -317,49 +338,42 @@ QString amount(const QString& cell, const QString& what, long long& value) {
 }  // namespace
 
 bool read_date(const QString& cell, int ledger_year, int& year, int& month, int& day) {
-    QString t = cell.trimmed();
-    const auto digits_only = [](const QString& p) {
-        if (p.isEmpty() || p.size() > 4) return false;
-        for (QChar c : p)
-            if (c < QLatin1Char('0') || c > QLatin1Char('9')) return false;
-        return true;
-    };
-    // "2004年3月5日" and "3月5日".
-    if (t.endsWith(QChar(0x65E5)) && t.contains(QChar(0x6708))) {
-        t.chop(1);
-        const qsizetype nen = t.indexOf(QChar(0x5E74));
-        const QString y = nen >= 0 ? t.left(nen) : QString::number(ledger_year);
-        const QStringList md = t.mid(nen + 1).split(QChar(0x6708));
-        if (md.size() != 2 || y.size() != 4 || !digits_only(y) || !digits_only(md[0]) || md[0].size() > 2 ||
-            !digits_only(md[1]) || md[1].size() > 2)
-            return false;
-        year = y.toInt();
-        month = md[0].toInt();
-        day = md[1].toInt();
+    // The figures of the date and the character after each: at most three groups.
+    const QStringView t = QStringView(cell).trimmed();
+    std::array<int, 3> value{}, digits{};
+    std::array<QChar, 3> after{};
+    int groups = 0;
+    for (qsizetype i = 0; i < t.size(); ++groups) {
+        if (groups == 3) return false;
+        while (i < t.size() && t[i] >= QLatin1Char('0') && t[i] <= QLatin1Char('9')) {
+            if (++digits[static_cast<std::size_t>(groups)] > 4) return false;
+            value[static_cast<std::size_t>(groups)] = value[static_cast<std::size_t>(groups)] * 10 + (t[i].unicode() - '0');
+            ++i;
+        }
+        if (digits[static_cast<std::size_t>(groups)] == 0) return false;
+        if (i < t.size()) after[static_cast<std::size_t>(groups)] = t[i++];
+    }
+    const QChar nen(0x5E74), tsuki(0x6708), hi(0x65E5);
+    const auto short_group = [&](int g) { return digits[static_cast<std::size_t>(g)] <= 2; };
+    if (groups == 3 && digits[0] == 4 && short_group(1) && short_group(2)) {
+        // "2004-03-15", "2004/3/15", "2004年3月15日".
+        const bool dashed = (after[0] == QLatin1Char('-') || after[0] == QLatin1Char('/')) && after[1] == after[0] &&
+                            after[2].isNull();
+        if (!dashed && !(after[0] == nen && after[1] == tsuki && after[2] == hi)) return false;
+        year = value[0];
+        month = value[1];
+        day = value[2];
         return true;
     }
-    // "3/5" in the ledger's year.
-    const QStringList short_form = t.split(QLatin1Char('/'));
-    if (short_form.size() == 2 && short_form[0].size() <= 2 && short_form[1].size() <= 2 && digits_only(short_form[0]) &&
-        digits_only(short_form[1])) {
+    if (groups == 2 && short_group(0) && short_group(1)) {
+        // "3/15" and "3月15日" in the ledger's year.
+        if (!(after[0] == QLatin1Char('/') && after[1].isNull()) && !(after[0] == tsuki && after[1] == hi)) return false;
         year = ledger_year;
-        month = short_form[0].toInt();
-        day = short_form[1].toInt();
+        month = value[0];
+        day = value[1];
         return true;
     }
-    const QChar sep = t.size() > 4 ? t.at(4) : QChar();
-    if (sep != QLatin1Char('-') && sep != QLatin1Char('/')) return false;
-    const QStringList parts = t.split(sep);
-    if (parts.size() != 3 || parts[0].size() != 4 || parts[1].isEmpty() || parts[1].size() > 2 ||
-        parts[2].isEmpty() || parts[2].size() > 2)
-        return false;
-    for (const QString& p : parts)
-        for (QChar c : p)
-            if (c < QLatin1Char('0') || c > QLatin1Char('9')) return false;
-    year = parts[0].toInt();
-    month = parts[1].toInt();
-    day = parts[2].toInt();
-    return true;
+    return false;
 }
 
 namespace {

@@ -273,6 +273,16 @@ TEST(LedgerCsv, ImportKeepsWithinBoundsWhateverTheFile) {
     const CsvImport full = read_csv_import(many, target_2004(3));
     EXPECT_EQ(reasons(full), std::vector<QString>{u("1022: 記録が1023件を超えます（この収支表には今 3 件あります）")});
 
+    // Files larger than the pieces their encoding is checked in read as what they are.
+    for (const bool shift_jis : {false, true}) {
+        const auto text = [&](const char* t) { return shift_jis ? sj(t) : utf8(t); };
+        std::string large = text("記録番号,日付,機種,投資,回収\r\n");
+        for (int r = 1; large.size() < 3'000'000; ++r) large += std::to_string(r) + text(",2004-03-05,海物語ＸＹ,1,2\r\n");
+        EXPECT_EQ(reasons(read_csv_import(large, target_2004())),
+                  std::vector<QString>{u("1025: 記録が1023件を超えます（この収支表には今 0 件あります）")})
+            << shift_jis;
+    }
+
     std::string bad = head;
     for (int r = 1; r <= 500; ++r) bad += std::to_string(r) + ",2004-03-05,,H,M,x,2,,\r\n";
     const CsvImport refused = read_csv_import(bad, target_2004());

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the program need, when any is missing.
+# Installs the Debian packages the build, the tests and the program need, and any
+# packages named as arguments (package.sh and tests/test_deps.sh add theirs), when
+# any is missing.
 set -euo pipefail
-packages=(cmake ninja-build g++ qt6-base-dev libgl-dev xvfb xauth fonts-ipafont-gothic
+packages=("$@"
+          cmake ninja-build g++ qt6-base-dev libgl-dev xvfb xauth fonts-ipafont-gothic
           poppler-utils imagemagick libgtest-dev libbenchmark-dev python3
           libcups2-dev libfontconfig-dev cups printer-driver-cups-pdf qt6-translations-l10n x11-utils
           desktop-file-utils)

@@ -5,18 +5,7 @@
 # no tests, no benchmarks. Also installs lintian, which checks the package.
 set -euo pipefail
 cd "$(dirname "$0")"
-./deps.sh
-packages=(dpkg-dev file lintian)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "package: installing ${missing[*]}"
-  if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
-  $SUDO apt-get update
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+./deps.sh dpkg-dev file lintian
 echo "package: configuring and building build/ (Release)"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMO_TESTS=OFF -DVELMO_BENCH=OFF >/dev/null
 cmake --build build --target velmorant velmo_packaging_files

@@ -27,9 +27,8 @@ velmo::ReportData TForm1::report_data() {
     report.year = velmo::from_cp932(year_text);
     const int year = velmo::year_text_value(year_text);
     // The running totals are the year list's, computed from the kept balances.
-    std::vector<int> balances;
-    for (const velmo::RowFigures& figures : ledger_figures().rows()) balances.push_back(figures.balance);
-    const std::vector<int> running = velmo::compute_totals(balances).running;
+    const auto figures = ledger_figures().rows();
+    const std::vector<int> running = velmo::compute_totals(velmo::balances_of(figures, figures.size())).running;
     const velmo::LedgerView& ledger = ledger_view();
     for (int r = 1; r <= ledger.record_count(); ++r) {
         const velmo::LedgerRecord record = ledger.record(r);

@@ -7,18 +7,8 @@ set -euo pipefail
 packages=(fcitx5 fcitx5-mozc fcitx5-frontend-qt6 xdotool dbus-x11 fonts-noto-cjk locales
           desktop-file-utils appstream libxml2-utils man-db groff-base shared-mime-info
           xdg-utils libfile-mimeinfo-perl file util-linux)
+"$(dirname "$0")/../deps.sh" "${packages[@]}"
 if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "test-deps: installing ${missing[*]}"
-  $SUDO apt-get update
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
-else
-  echo "test-deps: all packages present"
-fi
 if locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
   echo "test-deps: locale ja_JP.UTF-8 present"
 else

@@ -79,6 +79,13 @@ std::vector<Group> LedgerFigures::machines_played() const {
     return played;
 }
 
+std::vector<int> balances_of(std::span<const RowFigures> records, std::size_t count) {
+    std::vector<int> balances;
+    balances.reserve(std::min(count, records.size()));
+    for (std::size_t i = 0; i < count && i < records.size(); ++i) balances.push_back(records[i].balance);
+    return balances;
+}
+
 RecordFigures figures_of(std::span<const LedgerRecord> records) {
     RecordFigures out;
     out.rows.resize(records.size());

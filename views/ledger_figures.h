@@ -64,6 +64,10 @@ void read_day_figures(std::string_view packed, RowFigures& out);
 // index is past either.
 std::int64_t key_balance(std::span<const std::uint32_t> keys, std::span<const RowFigures> records, std::size_t index);
 
+// The balances of the first count records (at most records.size()), as the
+// year list's totals pass reads them.
+std::vector<int> balances_of(std::span<const RowFigures> records, std::size_t count);
+
 // The figures of records read from elsewhere (another year's file), read as
 // LedgerFigures reads the open year's cells: the same record gives the same figures.
 struct RecordFigures {

@@ -80,13 +80,9 @@ void TForm1::recompute_totals() {
     // Rows 1..rec_count hold the records; never look past the grid or row_mark.
     const auto records = ledger_figures().rows();
     const std::size_t rows = std::min<std::size_t>(records.size(), kMarkRows - 1);
-    std::vector<int> balances;
-    balances.reserve(rows);
     // A damaged balance cell counts as 0, a figure beyond 32 bits as the bound of
     // its sign, as in every other sum.
-    for (std::size_t i = 0; i < rows; ++i) balances.push_back(records[i].balance);
-
-    const velmo::Totals t = velmo::compute_totals(balances);
+    const velmo::Totals t = velmo::compute_totals(velmo::balances_of(records, rows));
     machine_summary_ok = 0;
     graph_ok = 0;
     year_total = t.year_total;

@@ -24,6 +24,7 @@
 #include "tests/analysis/test_records.h"
 #include "tests/support/app_fixture.h"
 #include "views/palette.h"
+#include "tests/support/figures_check.h"
 
 namespace velmo::testing {
 namespace {
@@ -96,17 +97,6 @@ protected:
         EXPECT_EQ(w->overview_text(u("収支")), QString::fromStdString(analysis::yen_text(s.payout - s.investment)));
     }
 
-    void enter(int day, const char* hall, const char* machine, const char* bet, const char* pay) {
-        form1->SpeedButton1Click();
-        form2->MonthCalendar1()->setSelectedDate(QDate(2004, 3, day));
-        form2->ComboBox1->setEditText(u(hall));
-        form2->ComboBox2->setEditText(u(machine));
-        for (auto [edit, keys] : {std::pair{form2->Edit1, bet}, std::pair{form2->Edit2, pay}}) {
-            edit->setFocus();
-            QTest::keyClicks(edit, QString::fromLatin1(keys));
-        }
-        QTest::mouseClick(form2->Button1, Qt::LeftButton);
-    }
 
     // Picks the item of box with text as a player would.
     static void pick(QComboBox* box, const QString& text) {
@@ -129,7 +119,7 @@ TEST_F(AnalysisWindowTest, OpensFromTheMenuAndFollowsEveryChange) {
     EXPECT_EQ(w->chart->data().running.size(), static_cast<std::size_t>(form1->ledger_view().record_count()));
     const int computed = w->computations();
 
-    enter(5, "新しい店", "海物語", "10000", "25000");
+    enter_in_march(5, "新しい店", "海物語", "10000", "25000");
     expect_current(w, "entry");
     EXPECT_GE(w->hall_box->findText(u("新しい店")), 1);
     form1->StringGrid1->set_row(3);
@@ -167,7 +157,7 @@ TEST_F(AnalysisWindowTest, HiddenItComputesNothingAndCatchesUpWhenShown) {
     ASSERT_NE(w, nullptr);
     w->hide();
     const int computed = w->computations();
-    enter(9, "ホールA", "海物語", "3000", "0");
+    enter_in_march(9, "ホールA", "海物語", "3000", "0");
     form1->StringGrid1->set_row(2);
     dialogs.answers = {true};
     form1->Delete1Click();
@@ -188,14 +178,7 @@ TEST_F(AnalysisWindowTest, FiltersByHallAndMachineOnRecordsWithSeveralMachines) 
     const std::string hall = image.records[0].hall;
     const std::string machine = unpack_machine_detail(image.records[0].detail)[1].name;
     const auto machine_amounts = [&](const LedgerRecord& r, long long& i, long long& p) {
-        bool held = false;
-        for (const MachineEntry& m : unpack_machine_detail(r.detail)) {
-            if (m.name != machine) continue;
-            held = true;
-            i += std::stoll(m.investment);
-            p += std::stoll(m.payout);
-        }
-        return held;
+        return add_machine_amounts(r, machine, i, p);
     };
     const struct {
         const char* what;
@@ -243,7 +226,7 @@ TEST_F(AnalysisWindowTest, ExtraValueFilterAndAllYearsWithTheOpenYearAsInMemory)
                                             }).visits);
     pick(w->extra_box, u("すべて"));
 
-    enter(5, "ホールA", "海物語", "1000", "0");  // not saved
+    enter_in_march(5, "ホールA", "海物語", "1000", "0");  // not saved
     pick(w->range_box, u("全年"));
     const int open_year = form1->ledger_view().record_count();
     EXPECT_EQ(w->figures().overview.visits, open_year + 45);

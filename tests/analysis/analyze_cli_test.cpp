@@ -18,6 +18,7 @@
 #include "ledger/ledger_codec.h"
 #include "ledger/ledger_model.h"
 #include "ledger/record_fields.h"
+#include "tests/support/figures_check.h"
 
 namespace velmo {
 namespace {
@@ -124,16 +125,7 @@ TEST_F(AnalyzeCommand, FiguresOfSlicesMatchSumsOfTheRecords) {
          [&](int, const LedgerRecord& r, long long& i, long long& p) { return r.hall == hall && whole(r, i, p); }},
         {"one machine: its entries only",
          {QStringLiteral("--machine"), from_cp932(machine)},
-         [&](int, const LedgerRecord& r, long long& i, long long& p) {
-             bool held = false;
-             for (const MachineEntry& m : unpack_machine_detail(r.detail)) {
-                 if (m.name != machine) continue;
-                 held = true;
-                 i += std::stoll(m.investment);
-                 p += std::stoll(m.payout);
-             }
-             return held;
-         }},
+         [&](int, const LedgerRecord& r, long long& i, long long& p) { return add_machine_amounts(r, machine, i, p); }},
         {"Mondays of March to May",
          {QStringLiteral("--weekday"), QStringLiteral("月"), QStringLiteral("--months"), QStringLiteral("3-5")},
          [](int year, const LedgerRecord& r, long long& i, long long& p) {

@@ -78,17 +78,6 @@ protected:
                           form1->ledger_figures(true).names().name(kept[i].machines[m].name));
         }
     }
-    void enter(int day, const char* hall, const char* machine, const char* bet, const char* pay) {
-        form1->SpeedButton1Click();
-        form2->MonthCalendar1()->setSelectedDate(QDate(2004, 3, day));
-        form2->ComboBox1->setEditText(u(hall));
-        form2->ComboBox2->setEditText(u(machine));
-        for (auto [edit, keys] : {std::pair{form2->Edit1, bet}, std::pair{form2->Edit2, pay}}) {
-            edit->setFocus();
-            QTest::keyClicks(edit, QString::fromLatin1(keys));
-        }
-        QTest::mouseClick(form2->Button1, Qt::LeftButton);
-    }
 
     int changes = 0;
     bool total_in_step = false;
@@ -97,7 +86,7 @@ protected:
 TEST_F(LedgerViewTest, ShowsWhatASaveWritesAfterEveryKindOfChange) {
     EXPECT_EQ(changes, 1);
     expect_view_is_the_file("load");
-    enter(5, "ホールA", "海物語", "10000", "25000");
+    enter_in_march(5, "ホールA", "海物語", "10000", "25000");
     expect_view_is_the_file("entry");
     EXPECT_EQ(form1->ledger_view().record_count(), 41);
     form1->StringGrid1->set_row(3);
@@ -128,7 +117,7 @@ TEST_F(LedgerViewTest, ShowsWhatASaveWritesAfterEveryKindOfChange) {
 
 TEST_F(LedgerViewTest, SaysOnceAfterTheWindowsAreCurrentAndNotForAnUntouchedCorrection) {
     changes = 0;
-    enter(6, "ホールA", "海物語", "1000", "0");
+    enter_in_march(6, "ホールA", "海物語", "1000", "0");
     EXPECT_EQ(changes, 1);
     EXPECT_TRUE(total_in_step) << form1->StringGrid2->cell(4, 13);
     const std::uint64_t revision = form1->ledger_view().revision();

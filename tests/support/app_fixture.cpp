@@ -1,6 +1,11 @@
 #include "tests/support/app_fixture.h"
 
+#include <QCalendarWidget>
+#include <QComboBox>
 #include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
 
 #include "framework/cp932.h"
 #include "framework/runtime.h"
@@ -67,6 +72,18 @@ void AppFixture::start_empty_2004_ledger() {
     dialogs.answers = {true};
     load(path(QStringLiteral("vq2004.vqd")));
     dialogs.shown.clear();
+}
+
+void AppFixture::enter_in_march(int day, const char* hall, const char* machine, const char* bet, const char* pay) {
+    form1->SpeedButton1Click();
+    form2->MonthCalendar1()->setSelectedDate(QDate(2004, 3, day));
+    form2->ComboBox1->setEditText(u(hall));
+    form2->ComboBox2->setEditText(u(machine));
+    for (auto [edit, keys] : {std::pair{form2->Edit1, bet}, std::pair{form2->Edit2, pay}}) {
+        edit->setFocus();
+        QTest::keyClicks(edit, QString::fromLatin1(keys));
+    }
+    QTest::mouseClick(form2->Button1, Qt::LeftButton);
 }
 
 int AppFixture::append_record(const TestRecord& record) {

@@ -46,6 +46,9 @@ protected:
     // Starts a new, empty ledger of 2004 (vq2004.vqd, the new-ledger question answered
     // Yes) and forgets the texts shown so far.
     void start_empty_2004_ledger();
+    // Commits a record of one machine through the entry dialog, on that day of
+    // March 2004, the amounts typed key by key.
+    void enter_in_march(int day, const char* hall, const char* machine, const char* bet, const char* pay);
     // Appends a record after the last one, as the grids hold it; returns its row.
     int append_record(const TestRecord& record);
 

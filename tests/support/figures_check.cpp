@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 
+#include "ledger/record_fields.h"
 #include "shell/tform1.h"
 
 namespace velmo::testing {
@@ -78,6 +79,17 @@ void expect_figures_in_step(TForm1& form1) {
     fresh.sync_machines();
     EXPECT_EQ(fresh.rows().size(), static_cast<std::size_t>(form1.rec_count));
     expect_equal(kept, fresh);
+}
+
+bool add_machine_amounts(const LedgerRecord& record, const std::string& name, long long& investment, long long& payout) {
+    bool held = false;
+    for (const MachineEntry& m : unpack_machine_detail(record.detail)) {
+        if (m.name != name) continue;
+        held = true;
+        investment += std::stoll(m.investment);
+        payout += std::stoll(m.payout);
+    }
+    return held;
 }
 
 }  // namespace velmo::testing

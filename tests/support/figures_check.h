@@ -16,4 +16,8 @@ void expect_keys_in_step(LedgerFigures& kept, const StringGrid& list, int col);
 // The same for the figures the main window keeps of its ledger, its hall column included.
 void expect_figures_in_step(TForm1& form1);
 
+// Adds the amounts of the record's entries of machine name, read from its texts;
+// false when the record holds no such entry.
+bool add_machine_amounts(const LedgerRecord& record, const std::string& name, long long& investment, long long& payout);
+
 }  // namespace velmo::testing

@@ -125,7 +125,7 @@ TEST_F(AnalyzeCommand, FiguresOfSlicesMatchSumsOfTheRecords) {
          [&](int, const LedgerRecord& r, long long& i, long long& p) { return r.hall == hall && whole(r, i, p); }},
         {"one machine: its entries only",
          {QStringLiteral("--machine"), from_cp932(machine)},
-         [&](int, const LedgerRecord& r, long long& i, long long& p) { return add_machine_amounts(r, machine, i, p); }},
+         [&](int, const LedgerRecord& r, long long& i, long long& p) { return testing::add_machine_amounts(r, machine, i, p); }},
         {"Mondays of March to May",
          {QStringLiteral("--weekday"), QStringLiteral("月"), QStringLiteral("--months"), QStringLiteral("3-5")},
          [](int year, const LedgerRecord& r, long long& i, long long& p) {

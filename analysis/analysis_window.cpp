@@ -18,6 +18,7 @@
 
 #include "analysis/distribution_chart.h"
 #include "analysis/year_files.h"
+#include "budget/budget.h"
 #include "framework/cp932.h"
 #include "framework/draw.h"
 #include "views/palette.h"
@@ -213,6 +214,7 @@ AnalysisWindow::AnalysisWindow(LedgerView& ledger, QWidget* parent) : QWidget(pa
     for (const char* name : left) add_overview_row(row++, 0, u(name));
     row = 0;
     for (const char* name : right) add_overview_row(row++, 3, u(name));
+    budget_caption_ = add_overview_row(row++, 3, u("予算"));
     overview_grid_->setColumnStretch(1, 1);
     overview_grid_->setColumnMinimumWidth(2, 16);  // between the two halves
     overview_grid_->setColumnStretch(4, 1);
@@ -243,13 +245,14 @@ AnalysisWindow::AnalysisWindow(LedgerView& ledger, QWidget* parent) : QWidget(pa
     connect(&ledger_, &LedgerView::changed, this, &AnalysisWindow::ledger_changed);
 }
 
-void AnalysisWindow::add_overview_row(int row, int column, const QString& name) {
+QLabel* AnalysisWindow::add_overview_row(int row, int column, const QString& name) {
     auto* caption = new QLabel(name);
     auto* value = new QLabel;
     value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     overview_grid_->addWidget(caption, row, column);
     overview_grid_->addWidget(value, row, column + 1);
     overview_values_.emplace_back(name, value);
+    return caption;
 }
 
 QString AnalysisWindow::overview_text(const QString& name) const {
@@ -383,6 +386,21 @@ void AnalysisWindow::fill_overview() {
                     date_text(*o.max_drawdown.trough) + u("）");
     set("最大ドローダウン", drawdown);
     amount("現在のドローダウン", o.current_drawdown);
+    // The budget against the last month of the slice, summed as the slice counts.
+    const std::int64_t budget = budget::setting().monthly;
+    const std::vector<Visit>& visits = figures_.slice.visits;
+    const bool budget_shown = budget > 0 && !visits.empty();
+    budget_caption_->setVisible(budget_shown);
+    for (const auto& [n, label] : overview_values_)
+        if (n == u("予算")) label->setVisible(budget_shown);
+    if (budget_shown) {
+        const Date last = visits.back().date;
+        std::int64_t month = 0;
+        for (const Visit& v : visits)
+            if (v.date.year == last.year && v.date.month == last.month) month += v.balance;
+        budget_caption_->setText(u("予算（") + QString::number(last.month) + u("月）"));
+        set("予算", budget::status_text(budget, month), budget + month < 0);
+    }
 
     QString verdict;
     QColor ink(Qt::black);

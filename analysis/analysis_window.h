@@ -64,6 +64,8 @@ public:
     int computations() const { return computations_; }
     // The value shown for an overview figure by its name ("来店数", "収支" ...).
     QString overview_text(const QString& name) const;
+    // The overview's budget line after the budget was set or changed.
+    void budget_changed() { fill_overview(); }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -78,7 +80,8 @@ private:
     void fill_overview();
     void fill_tables();
     QString key_text(TableKey key, std::uint32_t number) const;
-    void add_overview_row(int row, int column, const QString& name);
+    // The row's caption label.
+    QLabel* add_overview_row(int row, int column, const QString& name);
 
     LedgerView& ledger_;
     std::optional<std::uint64_t> read_revision_;  // of the records read; none when out of date
@@ -89,6 +92,7 @@ private:
     int computations_ = 0;
     QGridLayout* overview_grid_ = nullptr;
     std::vector<std::pair<QString, QLabel*>> overview_values_;
+    QLabel* budget_caption_ = nullptr;  // "予算（12月）", shown while a monthly budget is set
 };
 
 }  // namespace velmo::analysis

@@ -291,7 +291,7 @@ void TForm2::Button1Click() {
     f.put_record(row, cells);
     f.Memo1->setPlainText(from_cp932(cells.comment));
 
-    f.refresh_after_change();
+    f.refresh_after_change({row});
     end_editing();
     if (f.view_flags & TForm1::kCalendarShown) {
         // The calendar moves to the record's month and keeps its selected day; the

@@ -25,6 +25,7 @@ public:
     void set_panel_text(int panel, const QString& text);
     QString panel_text(int panel) const;
     void set_font_height(int pixels);
+    int font_height() const { return font_height_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -72,7 +72,7 @@ void TForm1::csv_import_command() {
     StringGrid5->set_row_count(std::max(StringGrid5->row_count() + added, rec_count + 1));
     put_records(merged.records);
     dirty |= TForm1::kLedgerChanged;
-    refresh_after_change();
+    refresh_after_change(merged.added_rows);
 
     // Show the earliest of the added records.
     const int row = *std::min_element(merged.added_rows.begin(), merged.added_rows.end());

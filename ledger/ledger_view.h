@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "ledger/ledger_codec.h"
 
@@ -30,6 +31,10 @@ public:
     // Moves whenever a cell of a record changes (a write of the same text does
     // not count); equal revisions mean equal records.
     virtual std::uint64_t revision() const = 0;
+    // While changed() is being emitted: the rows of the records the user committed
+    // in this change (an entry or correction from the entry dialog, the records of
+    // a CSV import); empty for every other change (load, New, deletion, extra column).
+    virtual std::vector<int> committed_rows() const = 0;
 
 Q_SIGNALS:
     // Once per user action that changed the ledger (entry, correction, deletion,

@@ -93,6 +93,10 @@ Registry decode_registry(std::string_view bytes) {
         case registry_type::kVsize:
             if (!data->empty()) reg.vsize_level = std::min<int>(static_cast<std::uint8_t>((*data)[0]), kMaxVsizeLevel);
             break;
+        case registry_type::kBudget:
+            // Read from the whole data: a budget is no name and is not cut at 54 bytes.
+            if (const auto budget = budget::decode_record(*data)) reg.budget = *budget;
+            break;
         default:
             break;  // unknown records are skipped
         }
@@ -125,6 +129,11 @@ std::string encode_registry(const Registry& reg) {
     };
     step(registry_type::kHsize, reg.hsize_level);
     step(registry_type::kVsize, reg.vsize_level);
+    if (reg.budget.any()) {
+        out.push_back(static_cast<char>(registry_type::kBudget));
+        out.push_back(8);
+        out += budget::encode_record(reg.budget);
+    }
     out.push_back(static_cast<char>(registry_type::kEnd));
     return out;
 }

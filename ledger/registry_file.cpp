@@ -56,6 +56,7 @@ Registry registry_from_windows() {
         reg.hsize_level = Form1->hsize_level;
         reg.vsize_level = Form1->vsize_level;
     }
+    reg.budget = budget::setting();
     return reg;
 }
 
@@ -95,11 +96,13 @@ void registry_to_windows(const Registry& reg) {
         if (reg.hsize_level) Form1->hsize_level = static_cast<std::int8_t>(*reg.hsize_level);
         if (reg.vsize_level) Form1->vsize_level = static_cast<std::int8_t>(*reg.vsize_level);
     }
+    budget::setting() = reg.budget;
 }
 
 void read_registry() {
     const QString path = user_file_read_path(QStringLiteral("velmo.lst"));
     const FileRead read = read_input_file(path);
+    budget::setting() = {};  // without a readable file no budget is set
     if (read.status == ReadStatus::TooLarge) {
         dialogs().message(too_large_message(path));
         if (Form1) Form1->registry_refused = true;

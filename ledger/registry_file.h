@@ -6,6 +6,7 @@
 // The file is a run of records: a type byte, a length byte L and L data bytes
 // (CP932 text for names), ended by 0xFF. An attribute name is followed by its
 // index byte; the mask record (L = 2, the count) by count big-endian words.
+// The player's budget, when set, is one more record (L = 8) before the end byte.
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -14,6 +15,8 @@
 #include <vector>
 
 #include <QString>
+
+#include "budget/budget.h"
 
 namespace velmo {
 
@@ -29,6 +32,7 @@ inline constexpr std::uint8_t kAttributeName = 0x10;
 inline constexpr std::uint8_t kMasks = 0x20;
 inline constexpr std::uint8_t kHsize = 0x14;
 inline constexpr std::uint8_t kVsize = 0x16;
+inline constexpr std::uint8_t kBudget = 0x40;
 inline constexpr std::uint8_t kEnd = 0xFF;
 }  // namespace registry_type
 
@@ -40,6 +44,7 @@ struct Registry {
     std::optional<std::vector<std::uint16_t>> masks;
     std::optional<int> hsize_level;  // absent when the file did not hold it
     std::optional<int> vsize_level;
+    budget::Budget budget;  // the last budget record of length 8; none: both 0
 };
 
 // Reads registry bytes. Damaged input never reads out of bounds: a truncated
@@ -50,7 +55,7 @@ Registry decode_registry(std::string_view bytes);
 
 // Writes the records in their fixed order: halls, machines, named attributes,
 // the masks (one per machine; a missing mask is written as 0), the two steps
-// (0 when absent) and the end byte.
+// (0 when absent), the budget when either amount is set, and the end byte.
 std::string encode_registry(const Registry& registry);
 
 // Where the registry is written: beside the program or in the data folder (framework/user_files.h).

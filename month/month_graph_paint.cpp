@@ -1,5 +1,6 @@
 #include "month/month_graph_paint.h"
 
+#include "budget/budget_line.h"
 #include "framework/draw.h"
 #include "views/graph_calc.h"
 #include "views/graph_canvas.h"
@@ -86,6 +87,10 @@ void draw_month_chart(QImage& image, const MonthChart& chart) {
     }
     c.set_pen(line_colour);
     c.line_to(363, y0 - static_cast<int>(a / u));
+    if (chart.budget > 0) {
+        const std::int64_t y = y0 + chart.budget / u;
+        budget::draw_budget_line(c, 45, 363, 3, 243, static_cast<int>(std::min<std::int64_t>(y, 1 << 20)));
+    }
     // The axis is a whole chart pixel high, covering the bars' edges on it.
     c.fill_rect(45, y0, 363, y0 + 1, Qt::black);
 }

@@ -1,11 +1,20 @@
 #include "shell/beyond_hooks.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPointer>
 
 #include "analysis/analysis_window.h"
+#include "budget/budget.h"
+#include "budget/budget_dialog.h"
+#include "budget/budget_monitor.h"
 #include "framework/cp932.h"
+#include "framework/string_grid.h"
+#include "framework/widgets.h"
+#include "ledger/ledger_model.h"
+#include "month/tform6.h"
 #include "shell/tform1.h"
 
 namespace velmo {
@@ -22,6 +31,72 @@ void open_window(TForm1& form, QPointer<Window>& window) {
     window->activateWindow();
 }
 
+// The month of the record the year list or the calendar has selected; 0 none.
+int selected_month(const TForm1& form) {
+    if (form.StatusBar1->panel_text(1).isEmpty()) return 0;  // nothing selected
+    if (form.view_flags & TForm1::kCalendarShown) return form.cal_month;
+    const int row = form.StringGrid1->row();
+    if (row < 1 || row > form.rec_count) return 0;
+    return date_text_month(form.StringGrid1->cell(0, row));
+}
+
+// The budget's panel: beside the status bar's own panels, in the free strip between
+// the comment box and the logo, just above the status bar. It follows the status
+// bar's text (every selection and change repaints the status bar) and its layout.
+class BudgetPanel : public QObject {
+public:
+    BudgetPanel(TForm1& form, const budget::BudgetMonitor& monitor)
+        : QObject(&form), form_(form), monitor_(monitor), panel_(new StatusBar(form.StatusBar1->parentWidget())) {
+        panel_->setObjectName(QStringLiteral("budget_panel"));
+        panel_->set_panel_count(1);
+        for (QWidget* w : {static_cast<QWidget*>(form.StatusBar1), static_cast<QWidget*>(form.Memo1),
+                           static_cast<QWidget*>(form.PaintBox1)})
+            w->installEventFilter(this);
+        update();
+    }
+
+    void update() {
+        const std::int64_t budget = budget::setting().monthly;
+        panel_->setVisible(budget > 0);
+        if (budget <= 0) return;
+        const QWidget* bar = form_.StatusBar1;
+        const int left = form_.Memo1->geometry().right() + 4;
+        const int width = std::max(0, form_.PaintBox1->x() - 4 - left);
+        const QRect place(left, bar->y() - bar->height() - 2, width, bar->height());
+        if (panel_->geometry() != place) panel_->setGeometry(place);
+        panel_->set_panel_width(0, width);
+        panel_->set_font_height(form_.StatusBar1->font_height());
+        const int month = selected_month(form_);
+        const QString text = month == 0 ? QString() : budget::status_text(budget, monitor_.month_balance(month));
+        if (panel_->panel_text(0) != text) panel_->set_panel_text(0, text);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const auto type = event->type();
+        if (type == QEvent::Paint || type == QEvent::Move || type == QEvent::Resize) update();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    TForm1& form_;
+    const budget::BudgetMonitor& monitor_;
+    StatusBar* panel_;
+};
+
+// 予算の設定: a changed budget is kept with the registry and shown at once.
+void set_budget(TForm1& form, budget::BudgetMonitor& monitor, BudgetPanel& panel) {
+    budget::BudgetDialog dialog(budget::setting(), &form);
+    if (dialog.exec() != QDialog::Accepted || dialog.value() == budget::setting()) return;
+    budget::setting() = dialog.value();
+    form.dirty |= TForm1::kStepsChanged;
+    monitor.refresh();
+    panel.update();
+    form.redraw_graph_for_layout();
+    if (Form6 && Form6->isVisible()) Form6->draw_month_graph(Form6->graph_month);
+    if (auto* analysis = form.findChild<analysis::AnalysisWindow*>()) analysis->budget_changed();
+}
+
 }  // namespace
 
 void install_beyond_hooks(TForm1& form) {
@@ -32,6 +107,14 @@ void install_beyond_hooks(TForm1& form) {
     QObject::connect(analysis, &QAction::triggered, &form, [&form, window = QPointer<analysis::AnalysisWindow>()]() mutable {
         open_window(form, window);
     });
+
+    auto* monitor = new budget::BudgetMonitor(form.ledger_view(), &form);
+    monitor->setObjectName(QStringLiteral("budget_monitor"));
+    auto* panel = new BudgetPanel(form, *monitor);
+    QObject::connect(monitor, &budget::BudgetMonitor::months_changed, panel, [panel] { panel->update(); });
+    QAction* budget = form.N1->addAction(u("予算の設定..."));
+    budget->setObjectName(QStringLiteral("budget_action"));
+    QObject::connect(budget, &QAction::triggered, &form, [&form, monitor, panel] { set_budget(form, *monitor, *panel); });
 }
 
 }  // namespace velmo

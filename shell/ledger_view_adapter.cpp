@@ -8,7 +8,11 @@
 namespace velmo {
 
 YearWindowLedger::YearWindowLedger(TForm1& form) : LedgerView(&form), form_(form) {
-    form_.on_ledger_changed = [this] { Q_EMIT changed(); };
+    form_.on_ledger_changed = [this](const std::vector<int>& committed) {
+        committed_ = committed;
+        Q_EMIT changed();
+        committed_.clear();
+    };
 }
 
 std::string YearWindowLedger::year_text() const { return form_.year_text; }

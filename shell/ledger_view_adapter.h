@@ -18,9 +18,11 @@ public:
     LedgerRecord record(int row) const override;
     std::optional<ExtraColumnBlock> extra_column() const override;
     std::uint64_t revision() const override;
+    std::vector<int> committed_rows() const override { return committed_; }
 
 private:
     TForm1& form_;
+    std::vector<int> committed_;
 };
 
 }  // namespace velmo

@@ -193,13 +193,15 @@ public:
     // Those summaries alone, without telling of the change.
     void refresh_summaries();
     // The whole refresh sequence after an entry or a delete.
-    void refresh_after_change();
+    // committed_rows: the rows of the records the user just committed (entry dialog,
+    // CSV import), empty for other changes.
+    void refresh_after_change(const std::vector<int>& committed_rows = {});
     // Its part after the totals pass.
-    void refresh_summaries_after_change();
+    void refresh_summaries_after_change(const std::vector<int>& committed_rows = {});
     // Called once per change of the ledger, after the views above show it: the one
     // place where code beyond the year window learns of changes (see ledger_view.h).
-    std::function<void()> on_ledger_changed;
-    void ledger_changed();
+    std::function<void(const std::vector<int>& committed_rows)> on_ledger_changed;
+    void ledger_changed(const std::vector<int>& committed_rows = {});
     // The ledger as code beyond the specified windows reads it.
     velmo::LedgerView& ledger_view() { return *ledger_view_; }
     velmo::LedgerView* ledger_view_ = nullptr;  // a child of the window

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "budget/budget_line.h"
 #include "framework/cp932.h"
 #include "framework/draw.h"
 #include "ledger/ledger_model.h"
@@ -107,7 +108,15 @@ bool YearChart::draw_static() {
     y0_ = y_;
     length_ = dy_ = k_ = 0;
     callout_drawn_ = false;
+    draw_budget();
     return true;
+}
+
+void YearChart::draw_budget() {
+    if (data_.budget <= 0) return;
+    const int y = zero_ + graph::total_pixels(data_.budget, monthly_.unit, s_);
+    budget::draw_budget_line(canvas_, graph::plot_left(data_.h), graph::plot_right(data_.h), graph::plot_top(),
+                             graph::plot_bottom(data_.v), y);
 }
 
 void YearChart::draw_callout(int x1, int y1, std::int64_t total) {
@@ -202,6 +211,8 @@ void YearChart::finish() {
         canvas_.polyline(line_colour_, {{x_ + 1, y_}, {end, y_}});
         canvas_.set_dotted(false);
     }
+    // Over the bars that grew across it.
+    draw_budget();
 }
 
 void YearChart::draw_all() {

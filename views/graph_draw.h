@@ -26,6 +26,7 @@ struct YearChartData {
     int peak_row = 0;                            // last row marked as a new high, 0 none
     std::int64_t peak_total = 0;
     std::int64_t trough_total = 0;
+    std::int64_t budget = 0;  // the monthly budget, drawn as a line at -budget when set
 };
 
 class YearChart {
@@ -53,6 +54,7 @@ public:
 
 private:
     void draw_callout(int x1, int y1, std::int64_t total);
+    void draw_budget();
 
     QImage& image_;
     const YearChartData& data_;

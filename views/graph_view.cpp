@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QTabWidget>
 
+#include "budget/budget.h"
 #include "framework/cp932.h"
 #include "framework/draw.h"
 #include "framework/string_grid.h"
@@ -76,6 +77,7 @@ velmo::YearChartData TForm1::graph_data() const {
     }
     d.peak_total = peak_total;
     d.trough_total = trough_total;
+    d.budget = velmo::budget::setting().monthly;
     return d;
 }
 

@@ -21,7 +21,7 @@ void TForm1::refresh_summaries() {
     update_machine_tab();
 }
 
-void TForm1::refresh_summaries_after_change() {
+void TForm1::refresh_summaries_after_change(const std::vector<int>& committed_rows) {
     // After an entry or a delete the per-attribute table follows the four summaries.
     refresh_summaries();
     compute_attribute_summary();
@@ -32,14 +32,14 @@ void TForm1::refresh_summaries_after_change() {
     }
     // A chart on screen is redrawn for the new figures once the change is done.
     if (PageControl1->currentWidget() == TabSheet7) QTimer::singleShot(0, this, [this] { update_graph_tab(); });
-    ledger_changed();
+    ledger_changed(committed_rows);
 }
 
-void TForm1::ledger_changed() {
-    if (on_ledger_changed) on_ledger_changed();
+void TForm1::ledger_changed(const std::vector<int>& committed_rows) {
+    if (on_ledger_changed) on_ledger_changed(committed_rows);
 }
 
-void TForm1::refresh_after_change() {
+void TForm1::refresh_after_change(const std::vector<int>& committed_rows) {
     recompute_totals();
-    refresh_summaries_after_change();
+    refresh_summaries_after_change(committed_rows);
 }

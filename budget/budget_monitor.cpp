@@ -1,0 +1,102 @@
+#include "budget/budget_monitor.h"
+
+#include <QTimer>
+
+#include <algorithm>
+
+#include "framework/cp932.h"
+#include "framework/dialogs.h"
+#include "ledger/ledger_model.h"
+#include "ledger/ledger_view.h"
+#include "views/ledger_figures.h"
+
+namespace velmo::budget {
+
+namespace {
+
+constexpr std::size_t kLinesShown = 20;
+
+std::vector<RecordFigure> record_figures(const LedgerView& view) {
+    std::vector<LedgerRecord> records;
+    records.reserve(static_cast<std::size_t>(std::max(0, view.record_count())));
+    for (int row = 1; row <= view.record_count(); ++row) records.push_back(view.record(row));
+    const RecordFigures figures = figures_of(records);
+    std::vector<RecordFigure> out;
+    out.reserve(figures.rows.size());
+    for (const RowFigures& r : figures.rows) out.push_back({r.month, r.balance, r.investment});
+    return out;
+}
+
+QString joined(const std::vector<QString>& lines) {
+    QStringList shown;
+    for (std::size_t i = 0; i < lines.size() && i < kLinesShown; ++i) shown.append(lines[i]);
+    if (lines.size() > kLinesShown)
+        shown.append(QStringLiteral("ほか ") + QString::number(lines.size() - kLinesShown) + QStringLiteral(" 件"));
+    return shown.join(QLatin1Char('\n'));
+}
+
+}  // namespace
+
+Notices notices_for(const Budget& budget, const MonthSums& before, const MonthSums& after,
+                    const std::vector<RecordFigure>& committed, const std::vector<QString>& date_labels) {
+    Notices out;
+    std::vector<int> months;
+    for (const RecordFigure& r : committed) months.push_back(r.month);
+    std::vector<QString> lines;
+    for (int m : newly_over(budget.monthly, before, after, months))
+        lines.push_back(month_notice(m, budget.monthly, after[static_cast<std::size_t>(m)]));
+    out.month = joined(lines);
+
+    lines.clear();
+    if (budget.per_visit > 0) {
+        const bool one = committed.size() == 1;
+        for (std::size_t i = 0; i < committed.size(); ++i) {
+            if (committed[i].investment <= budget.per_visit) continue;
+            // Several records at once (an import): each line says which record.
+            const QString which = one || i >= date_labels.size() ? QString() : date_labels[i] + QLatin1Char(' ');
+            lines.push_back(which + visit_notice(budget.per_visit, committed[i].investment));
+        }
+    }
+    out.visit = joined(lines);
+    return out;
+}
+
+BudgetMonitor::BudgetMonitor(const LedgerView& view, QObject* parent) : QObject(parent), view_(view) {
+    // The ledger is empty until its first load, which changed() reports.
+    connect(&view_, &LedgerView::changed, this, &BudgetMonitor::ledger_changed);
+}
+
+void BudgetMonitor::refresh() {
+    sums_ = setting().any() ? month_sums(record_figures(view_)) : MonthSums{};
+    Q_EMIT months_changed();
+}
+
+std::int64_t BudgetMonitor::month_balance(int month) const {
+    return month >= 1 && month <= 12 ? sums_[static_cast<std::size_t>(month)] : 0;
+}
+
+void BudgetMonitor::ledger_changed() {
+    const Budget budget = setting();
+    if (!budget.any()) return;
+    const MonthSums before = sums_;
+    const std::vector<RecordFigure> figures = record_figures(view_);
+    sums_ = month_sums(figures);
+    std::vector<RecordFigure> committed;
+    std::vector<QString> labels;
+    for (int row : view_.committed_rows()) {
+        if (row < 1 || static_cast<std::size_t>(row) > figures.size()) continue;
+        const RecordFigure& r = figures[static_cast<std::size_t>(row - 1)];
+        committed.push_back(r);
+        labels.push_back(from_cp932(view_.record(row).date));
+    }
+    Q_EMIT months_changed();
+    if (committed.empty()) return;
+    const Notices notices = notices_for(budget, before, sums_, committed, labels);
+    // Shown once the action that committed the records is done (the entry dialog closed).
+    QTimer::singleShot(0, this, [notices] {
+        if (!notices.month.isEmpty()) dialogs().message(notices.month);
+        if (!notices.visit.isEmpty()) dialogs().message(notices.visit);
+    });
+}
+
+}  // namespace velmo::budget

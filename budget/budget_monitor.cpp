@@ -87,7 +87,7 @@ void BudgetMonitor::ledger_changed() {
         if (row < 1 || static_cast<std::size_t>(row) > figures.size()) continue;
         const RecordFigure& r = figures[static_cast<std::size_t>(row - 1)];
         committed.push_back(r);
-        labels.push_back(from_cp932(view_.record(row).date));
+        labels.push_back(from_cp932(view_.record(row).date).trimmed());
     }
     Q_EMIT months_changed();
     if (committed.empty()) return;

@@ -128,6 +128,15 @@ void registry_seeds() {
     const std::size_t st = bad_index.find(std::string("\x10\x02ST", 4));
     if (st != std::string::npos) bad_index[st + 4] = 40;
     put("registry", "damaged_attribute_index", bad_index);
+    // The player's budget before the end byte; a record of another length, and
+    // amounts out of range (negative, beyond 99,999,999).
+    Registry with_budget = reg;
+    with_budget.budget = {30000, 20000};
+    const std::string budgeted = encode_registry(with_budget);
+    put("registry", "budget", budgeted);
+    put("registry", "damaged_budget_length", cut(full, full.size() - 1) + std::string("\x40\x04\x00\x00\x75\x30\xFF", 7));
+    put("registry", "damaged_budget_amounts",
+        cut(full, full.size() - 1) + std::string("\x40\x08\xFF\xFF\xFF\xFF\x7F\xFF\xFF\xFF\xFF", 11));
 }
 
 void records_seeds() {

@@ -176,6 +176,18 @@ std::string check_registry(std::string_view bytes) {
         compare(why, [&] { return "mask " + std::to_string(i + 1); }, masks_before[i], masks_after[i]);
     compare(why, [] { return "width step"; }, read.hsize_level.value_or(0), again.hsize_level.value_or(0));
     compare(why, [] { return "height step"; }, read.vsize_level.value_or(0), again.vsize_level.value_or(0));
+    compare(why, [] { return "monthly budget"; }, read.budget.monthly, again.budget.monthly);
+    compare(why, [] { return "per-visit limit"; }, read.budget.per_visit, again.budget.per_visit);
+    for (const std::int64_t amount : {read.budget.monthly, read.budget.per_visit})
+        if (amount < 0 || amount > budget::kMaxAmount) return "a budget amount outside 0..99,999,999 was read";
+    // The budget record is written only when set, as the last record before the end byte.
+    Registry plain = again;
+    plain.budget = {};
+    const std::string without = encode_registry(plain);
+    const std::string expected = read.budget.any() ? without.substr(0, without.size() - 1) + std::string("\x40\x08", 2) +
+                                                         budget::encode_record(read.budget) + std::string("\xFF", 1)
+                                                   : without;
+    if (first != expected) return "the budget record is not where it belongs, or written for no budget";
     if (std::string w = why.str(); !w.empty()) return w;
     return second_save(first, encode_registry(again));
 }

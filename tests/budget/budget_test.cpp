@@ -82,7 +82,12 @@ class BudgetUse : public AppFixture {
 protected:
     void SetUp() override {
         AppFixture::SetUp();
+        budget::setting() = {};
         start_empty_2004_ledger();
+    }
+    void TearDown() override {
+        budget::setting() = {};
+        AppFixture::TearDown();
     }
     QAction* action() { return form1->findChild<QAction*>(QStringLiteral("budget_action")); }
     // Opens 予算の設定 from the menu, types the amounts and presses OK; a bad amount
@@ -181,6 +186,25 @@ TEST_F(BudgetUse, BadAmountKeepsTheDialogOpenAndChangesNothing) {
     }
     EXPECT_EQ(budget::setting(), budget::Budget{});
     EXPECT_EQ(form1->dirty & TForm1::kStepsChanged, 0);
+}
+
+TEST_F(BudgetUse, ImportTellsEachCrossedMonthAndEachRecordOverTheLimitInOneBox) {
+    enter_in_march(2, "A", "M", "10000", "0");
+    set_budget("30000", "20000");
+    write_bytes(QStringLiteral("in.csv"), sj("記録番号,日付,ホール名,機種,投資,回収\r\n"
+                                             "1,2004-03-20,B,N,25000,0\r\n"
+                                             "2,2004-04-01,B,N,40000,0\r\n"
+                                             "3,2004-04-02,B,N,5000,9000\r\n"));
+    dialogs.files = {path(QStringLiteral("in.csv"))};
+    dialogs.answers = {true};
+    form1->csv_import_command();
+    ASSERT_EQ(form1->rec_count, 4);
+    const std::vector<QString> shown = notices();
+    ASSERT_EQ(shown.size(), 4u) << "the file, the question, then two notices";
+    EXPECT_EQ(shown[2], u("3月の損失が予算（30,000円）を超えました（現在 -35,000円）\n"
+                          "4月の損失が予算（30,000円）を超えました（現在 -36,000円）"));
+    EXPECT_EQ(shown[3], u("3/20 1回の投資が上限（20,000円）を超えています（25,000円）\n"
+                          "4/1 1回の投資が上限（20,000円）を超えています（40,000円）"));
 }
 
 // Red pixels of row y between x0 and x1.

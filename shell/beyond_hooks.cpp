@@ -100,14 +100,8 @@ void set_budget(TForm1& form, budget::BudgetMonitor& monitor, BudgetPanel& panel
 }  // namespace
 
 void install_beyond_hooks(TForm1& form) {
-    // Items after the 収支 menu's own.
+    // Items after the 収支 menu's own; 分析... stays the last.
     form.N1->addSeparator();
-    QAction* analysis = form.N1->addAction(u("分析..."));
-    analysis->setObjectName(QStringLiteral("analysis_action"));
-    QObject::connect(analysis, &QAction::triggered, &form, [&form, window = QPointer<analysis::AnalysisWindow>()]() mutable {
-        open_window(form, window);
-    });
-
     auto* monitor = new budget::BudgetMonitor(form.ledger_view(), &form);
     monitor->setObjectName(QStringLiteral("budget_monitor"));
     auto* panel = new BudgetPanel(form, *monitor);
@@ -115,6 +109,11 @@ void install_beyond_hooks(TForm1& form) {
     QAction* budget = form.N1->addAction(u("予算の設定..."));
     budget->setObjectName(QStringLiteral("budget_action"));
     QObject::connect(budget, &QAction::triggered, &form, [&form, monitor, panel] { set_budget(form, *monitor, *panel); });
+    QAction* analysis = form.N1->addAction(u("分析..."));
+    analysis->setObjectName(QStringLiteral("analysis_action"));
+    QObject::connect(analysis, &QAction::triggered, &form, [&form, window = QPointer<analysis::AnalysisWindow>()]() mutable {
+        open_window(form, window);
+    });
 }
 
 }  // namespace velmo

@@ -7,6 +7,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "analysis/analysis_window.h"
 #include "budget/budget.h"
 #include "budget/budget_dialog.h"
 #include "framework/string_grid.h"
@@ -134,6 +135,12 @@ TEST_F(BudgetUse, NoticesAlongAMonthOfEntriesCorrectionsAndDeletion) {
     enter_in_march(3, "A", "M", "15000", "0");  // March -35,000: crossed
     EXPECT_EQ(notices(), std::vector<QString>{u("3月の損失が予算（30,000円）を超えました（現在 -35,000円）")});
     EXPECT_EQ(panel(), u("予算超過 -5,000円"));
+    // The analysis overview: the same figure for the last month of its slice.
+    form1->findChild<QAction*>(QStringLiteral("analysis_action"))->trigger();
+    auto* analysis = form1->findChild<velmo::analysis::AnalysisWindow*>();
+    ASSERT_NE(analysis, nullptr);
+    EXPECT_EQ(analysis->overview_text(u("予算")), u("予算超過 -5,000円"));
+    analysis->close();
     enter_in_march(4, "A", "M", "5000", "0");  // still over: told once only
     EXPECT_TRUE(notices().empty());
 

@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
-#include <clocale>
 #include <locale.h>
 #include <vector>
 #include <xlsxwriter.h>
@@ -18,10 +17,11 @@ namespace velmo {
 namespace {
 
 // The library writes its numbers with printf, which follows the locale's
-// decimal mark: while a workbook is made, this thread reads numbers the C way.
+// decimal mark (a comma in many): while a workbook is made, this thread uses
+// the C locale.
 class CNumbers {
 public:
-    CNumbers() : c_(newlocale(LC_NUMERIC_MASK, "C", duplocale(LC_GLOBAL_LOCALE))) {
+    CNumbers() : c_(newlocale(LC_ALL_MASK, "C", locale_t{})) {
         if (c_) previous_ = uselocale(c_);
     }
     ~CNumbers() {

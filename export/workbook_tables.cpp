@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <span>
-#include <string_view>
 
 #include "framework/cp932.h"
 #include "ledger/ledger_csv.h"

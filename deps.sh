@@ -7,7 +7,7 @@ packages=("$@"
           cmake ninja-build g++ qt6-base-dev libgl-dev xvfb xauth fonts-ipafont-gothic
           poppler-utils imagemagick libgtest-dev libbenchmark-dev python3
           libcups2-dev libfontconfig-dev cups printer-driver-cups-pdf qt6-translations-l10n x11-utils
-          desktop-file-utils)
+          desktop-file-utils libxlsxwriter-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "analysis/analyze_cli.h"
+#include "export/xlsx_cli.h"
 #include "framework/dialogs.h"
 #include "framework/instance_lock.h"
 #include "framework/runtime.h"
@@ -17,7 +18,9 @@ int main(int argc, char** argv) {
     velmo::ignore_file_size_signal();
     // The CSV export from the command line needs no window, no display and no lock.
     if (argc >= 2 && std::strcmp(argv[1], "--export-csv") == 0) return velmo::export_csv_command(argc - 2, argv + 2);
-    // So does the analysis overview.
+    // So does the workbook export.
+    if (argc >= 2 && std::strcmp(argv[1], "--export-xlsx") == 0) return velmo::export_xlsx_command(argc - 2, argv + 2);
+    // And the analysis overview.
     if (argc >= 2 && std::strcmp(argv[1], "--analyze") == 0) return velmo::analyze_command(argc - 2, argv + 2);
     // --help, --version, and an option the program does not know.
     if (const auto status = velmo::run_option(argc - 1, argv + 1)) return *status;

@@ -20,21 +20,32 @@ int fail(const std::string& message) {
 
 }  // namespace
 
+std::optional<LedgerImage> read_ledger_for_export(const char* path) {
+    const std::string ledger = path;
+    const std::optional<std::string> bytes = read_file(QFile::decodeName(path));
+    if (!bytes) {
+        fail(ledger + " を開けません");
+        return std::nullopt;
+    }
+    DecodedLedger file;
+    if (decode_ledger(*bytes, file) == DecodeResult::WrongFormat) {
+        fail(ledger + " は収支ファイルではありません（ファイル形式が違います）");
+        return std::nullopt;
+    }
+    LedgerImage image = ledger_image_of(file);
+    if (file.truncated)
+        std::fprintf(stderr, "velmorant: %s は途中で終わっています。読めた %zu 件の記録を書き出します\n",
+                     ledger.c_str(), image.records.size());
+    return image;
+}
+
 int export_csv_command(int argc, const char* const* args) {
     if (argc < 1 || argc > 2)
         return fail("使い方: velmorant --export-csv 収支ファイル.vqd [書き出すファイル.csv]"
                     "（書き出すファイルがないときは標準出力へ）");
-    const std::string ledger = args[0];
-    const std::optional<std::string> bytes = read_file(QFile::decodeName(args[0]));
-    if (!bytes) return fail(ledger + " を開けません");
-    DecodedLedger file;
-    if (decode_ledger(*bytes, file) == DecodeResult::WrongFormat)
-        return fail(ledger + " は収支ファイルではありません（ファイル形式が違います）");
-    const LedgerImage image = ledger_image_of(file);
-    if (file.truncated)
-        std::fprintf(stderr, "velmorant: %s は途中で終わっています。読めた %zu 件の記録を書き出します\n",
-                     ledger.c_str(), image.records.size());
-    const std::string csv = export_csv(image);
+    const std::optional<LedgerImage> image = read_ledger_for_export(args[0]);
+    if (!image) return 1;
+    const std::string csv = export_csv(*image);
     if (argc == 2) {
         if (same_file(QFile::decodeName(args[1]), QFile::decodeName(args[0])))
             return fail(std::string(args[1]) + " は収支ファイルそのものです。別の名前を指定してください");

@@ -1,8 +1,17 @@
 #pragma once
 // The ledger's CSV written from the command line, without a window or a display:
 //   velmorant --export-csv LEDGER.vqd [OUT.csv]
+#include <optional>
+
+#include "ledger/ledger_codec.h"
 
 namespace velmo {
+
+// The ledger of a file as a command-line export writes it out, as the window
+// would show it; a file that ends early gives the records read, after a notice on
+// standard error. nullopt after a message on standard error for a file that
+// cannot be read or is no ledger.
+std::optional<LedgerImage> read_ledger_for_export(const char* path);
 
 // args: the arguments after "--export-csv". Writes OUT.csv, or standard output when
 // it is missing; returns the exit status: 0, or 1 after a message on standard error.

@@ -66,41 +66,63 @@ QString csv_field(const QString& text) {
     return QLatin1Char('"') + doubled + QLatin1Char('"');
 }
 
-std::string export_csv(const LedgerImage& image) {
+std::vector<QString> export_header(const LedgerImage& image) {
     std::vector<QString> header;
     for (const char* h : kHeaders) header.push_back(u(h));
     if (image.extra) header.push_back(from_cp932(image.extra->name));
-    QString out = join_line(header);
+    return header;
+}
 
+std::vector<ExportLine> export_lines(const LedgerImage& image) {
+    std::vector<ExportLine> lines;
+    lines.reserve(image.records.size());
     const QString weekdays = u("日月火水木金土");
     const int year = year_text_value(image.year);
     for (std::size_t j = 0; j < image.records.size(); ++j) {
         const LedgerRecord& rec = image.records[j];
+        ExportLine first;
+        first.record = static_cast<int>(j + 1);
         const int month = date_text_month(rec.date);
         const int day = date_text_day(rec.date);
-        QString date, weekday;
         if (is_valid_date(year, month, day)) {
-            date = QString::asprintf("%04d-%02d-%02d", year, month, day);
-            weekday = weekdays.at(day_of_week(year, month, day) - 1);
+            first.dated = true;
+            first.year = year;
+            first.month = month;
+            first.day = day;
+            first.date = QString::asprintf("%04d-%02d-%02d", year, month, day);
+            first.weekday = weekdays.at(day_of_week(year, month, day) - 1);
         } else {
-            date = from_cp932(rec.date);  // a damaged date is shown as it is stored
+            first.date = from_cp932(rec.date);  // a damaged date is shown as it is stored
         }
-        const QString number = QString::number(j + 1);
-        const QString hall = from_cp932(rec.hall);
-        auto line = [&](const QString& machine, const QString& bet, const QString& pay, const QString& balance,
-                        bool first) {
-            std::vector<QString> cells = {number, date, weekday, hall, machine, bet, pay, balance,
-                                          first ? from_cp932(rec.comment) : QString()};
-            if (image.extra) cells.push_back(first ? from_cp932(rec.extra) : QString());
-            out += join_line(cells);
-        };
+        first.hall = from_cp932(rec.hall);
+        ExportLine later = first;  // the comment and the extra value stand on the first line only
+        first.comment = from_cp932(rec.comment);
+        if (image.extra) first.extra = from_cp932(rec.extra);
         const std::vector<MachineEntry> machines = unpack_machine_detail(rec.detail);
-        if (machines.empty()) line(QString(), QString(), QString(), from_cp932(rec.balance), true);
+        if (machines.empty()) {
+            first.balance = from_cp932(rec.balance);
+            lines.push_back(std::move(first));
+        }
         for (std::size_t i = 0; i < machines.size(); ++i) {
             const MachineEntry& m = machines[i];
-            line(from_cp932(m.name), from_cp932(m.investment), from_cp932(m.payout),
-                 line_balance(m.investment, m.payout), i == 0);
+            ExportLine line = i == 0 ? first : later;
+            line.machine = from_cp932(m.name);
+            line.investment = from_cp932(m.investment);
+            line.payout = from_cp932(m.payout);
+            line.balance = line_balance(m.investment, m.payout);
+            lines.push_back(std::move(line));
         }
+    }
+    return lines;
+}
+
+std::string export_csv(const LedgerImage& image) {
+    QString out = join_line(export_header(image));
+    for (const ExportLine& l : export_lines(image)) {
+        std::vector<QString> cells = {QString::number(l.record), l.date, l.weekday, l.hall, l.machine,
+                                      l.investment, l.payout, l.balance, l.comment};
+        if (image.extra) cells.push_back(l.extra);
+        out += join_line(cells);
     }
     const QByteArray utf8 = out.toUtf8();
     return std::string("\xEF\xBB\xBF") + std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));

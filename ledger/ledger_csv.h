@@ -16,6 +16,31 @@ namespace velmo {
 
 // ---- Writing ----
 
+// One line of the year as it is exported: a machine entry of a record, or the
+// one line of a record without machine entries. The CSV writes these lines as
+// they are; a spreadsheet writes the same lines with typed cells.
+struct ExportLine {
+    int record = 0;        // the record's number in the year list: the lines of one visit share it
+    bool dated = false;    // the date exists in the ledger's year
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    QString date;          // "YYYY-MM-DD"; a damaged date as it is stored
+    QString weekday;       // 日 .. 土, empty without a date
+    QString hall;
+    QString machine;
+    QString investment;    // the machine's texts as stored
+    QString payout;
+    QString balance;       // payout - investment when both are numbers; the record's balance without machines
+    QString comment;       // on the record's first line only
+    QString extra;         // on the record's first line only, when the ledger has the column
+};
+
+// The header names, the extra column's last when the ledger has one.
+std::vector<QString> export_header(const LedgerImage& image);
+// The lines of every record, in order.
+std::vector<ExportLine> export_lines(const LedgerImage& image);
+
 // One field as it stands in a line: quoted, with quotes doubled, when it holds
 // a comma, a quote, CR or LF; else as it is.
 QString csv_field(const QString& text);

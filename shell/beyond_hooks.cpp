@@ -10,6 +10,7 @@
 #include "budget/budget.h"
 #include "budget/budget_dialog.h"
 #include "budget/budget_monitor.h"
+#include "export/xlsx_command.h"
 #include "framework/cp932.h"
 #include "framework/string_grid.h"
 #include "framework/widgets.h"
@@ -100,6 +101,14 @@ void set_budget(TForm1& form, budget::BudgetMonitor& monitor, BudgetPanel& panel
 }  // namespace
 
 void install_beyond_hooks(TForm1& form) {
+    // The workbook export, right after the File menu's CSV items.
+    QAction* xlsx = new QAction(u("Excelファイルに書き出し..."), form.File1);
+    xlsx->setObjectName(QStringLiteral("export_xlsx_action"));
+    const QList<QAction*> file_items = form.File1->actions();
+    const qsizetype csv_at = file_items.indexOf(form.import_csv_action);
+    form.File1->insertAction(csv_at + 1 < file_items.size() ? file_items[csv_at + 1] : nullptr, xlsx);
+    QObject::connect(xlsx, &QAction::triggered, &form, [&form] { export_xlsx_with_dialog(form.ledger_view()); });
+
     // Items after the 収支 menu's own; 分析... stays the last.
     form.N1->addSeparator();
     auto* monitor = new budget::BudgetMonitor(form.ledger_view(), &form);

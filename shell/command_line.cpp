@@ -12,6 +12,7 @@ namespace velmo {
 std::string usage_text() {
     return "使い方: velmorant [収支ファイル.vqd]\n"
            "       velmorant --export-csv 収支ファイル.vqd [書き出し先.csv]\n"
+           "       velmorant --export-xlsx 収支ファイル.vqd [書き出し先.xlsx]\n"
            "       velmorant --analyze 収支ファイル.vqd [...] [--hall 名前] [--machine 名前]\n"
            "                 [--weekday 月|火|水|木|金|土|日] [--months M-N]\n"
            "       velmorant --help | --version\n"
@@ -21,6 +22,9 @@ std::string usage_text() {
            "\n"
            "  --export-csv  収支ファイルを CSV に書き出します（書き出し先がなければ標準出力へ）。\n"
            "                画面を使わず、起動中のプログラムとも同時に使えます。\n"
+           "  --export-xlsx 収支ファイルを Excel ファイル（.xlsx）に書き出します（書き出し先が\n"
+           "                なければ収支ファイルと同じ名前の .xlsx）。一覧、月間・曜日別・ホール別・\n"
+           "                機種別の集計とグラフを入れます。画面を使わず、起動中でも使えます。\n"
            "  --analyze     収支ファイル（複数可）の絞り込んだ来店の概要を「名前<TAB>値」で\n"
            "                1行ずつ標準出力に書きます。画面を使いません。\n"
            "  --help        この説明を表示して終了します。\n"

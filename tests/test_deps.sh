@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian packages only the tests need, when any is missing: a real
 # input method (fcitx5 with mozc and its Qt 6 module) for the typing tests, the
-# tools that drive it, a CJK font for its candidates, the ja_JP.UTF-8 locale, and
-# the validators and desktop tools the checks of the installed files run.
+# tools that drive it, a CJK font for its candidates, the ja_JP.UTF-8 locale, the
+# validators and desktop tools the checks of the installed files run, and openpyxl,
+# with which the export tests read a workbook back.
 set -euo pipefail
 packages=(fcitx5 fcitx5-mozc fcitx5-frontend-qt6 xdotool dbus-x11 fonts-noto-cjk locales
           desktop-file-utils appstream libxml2-utils man-db groff-base shared-mime-info
-          xdg-utils libfile-mimeinfo-perl file util-linux)
+          xdg-utils libfile-mimeinfo-perl file util-linux python3-openpyxl)
 "$(dirname "$0")/../deps.sh" "${packages[@]}"
 if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
 if locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then

@@ -8,18 +8,12 @@
 #include "shell/tform1.h"
 #include "views/summary_grid.h"
 
-namespace {
-
-constexpr std::size_t kMaxHalls = 100;
-
-}  // namespace
-
 void TForm1::compute_hall_summary() {
     const int key_col = hall_col < StringGrid1->col_count() ? hall_col : -1;
     velmo::LedgerFigures& figures = ledger_figures();
     const auto keys = key_col >= 0 ? figures.keys(key_col) : velmo::LedgerFigures::KeyNumbers{};
     const auto rows = velmo::ledger_rows(*StringGrid1, figures.rows(), row_mark, key_col, keys.numbers);
-    const auto ranked = velmo::rank_groups(velmo::collect_groups(rows, kMaxHalls, false));
+    const auto ranked = velmo::rank_groups(velmo::collect_groups(rows, velmo::kMaxHallRows, false));
     const int sb = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     velmo::fill_ranked_grid(*StringGrid4, ranked, 3 * width_step + 153, sb);
 

@@ -113,6 +113,9 @@ struct Group {
 // skip_empty, rows with an empty key are left out.
 std::vector<Group> collect_groups(std::span<const SummaryRow> rows, std::size_t limit, bool skip_empty);
 
+// Halls the hall table sums at most.
+inline constexpr std::size_t kMaxHallRows = 100;
+
 // Best balance first; of equal balances the group that appeared later first.
 std::vector<Group> rank_groups(std::vector<Group> groups);
 

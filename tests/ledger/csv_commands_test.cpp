@@ -92,12 +92,13 @@ protected:
     }
 };
 
-TEST_F(CsvCommands, FileMenuHoldsBothCommandsBetweenTheFileAndPrintingGroups) {
+TEST_F(CsvCommands, FileMenuHoldsTheExportsAndTheImportBetweenTheFileAndPrintingGroups) {
     std::vector<QString> texts;
     for (QAction* a : form1->File1->actions()) texts.push_back(a->isSeparator() ? QStringLiteral("-") : a->text());
-    texts.resize(7);
+    texts.resize(8);
     EXPECT_EQ(texts, (std::vector<QString>{u("開く"), u("新規作成"), u("-"), u("CSVファイルに書き出し..."),
-                                           u("CSVファイルから読み込み..."), u("-"), u("印刷設定")}));
+                                           u("CSVファイルから読み込み..."), u("Excelファイルに書き出し..."), u("-"),
+                                           u("印刷設定")}));
 }
 
 TEST_F(CsvCommands, AYearGoesOutAndComesBackIntoAnEmptyLedgerByteForByte) {

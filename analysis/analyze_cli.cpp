@@ -13,6 +13,7 @@
 #include "analysis/analysis_slice.h"
 #include "analysis/year_files.h"
 #include "framework/cp932.h"
+#include "framework/runtime.h"
 
 namespace velmo {
 
@@ -21,11 +22,6 @@ namespace {
 constexpr const char* kUsage =
     "使い方: velmorant --analyze 収支ファイル.vqd [収支ファイル.vqd ...] [--hall ホール名] [--machine 機種名] "
     "[--weekday 月|火|水|木|金|土|日] [--months M-N]";
-
-int fail(const std::string& message, int status = 1) {
-    std::fprintf(stderr, "velmorant: %s\n", message.c_str());
-    return status;
-}
 
 struct Options {
     std::vector<QString> files;
@@ -53,8 +49,8 @@ int analyze_command(int argc, const char* const* args) {
             continue;
         }
         if (arg != "--hall" && arg != "--machine" && arg != "--weekday" && arg != "--months")
-            return fail(arg + " は使えないオプションです\n" + kUsage, 2);
-        if (i + 1 >= argc) return fail(arg + " の後に値がありません\n" + kUsage, 2);
+            return command_failure(arg + " は使えないオプションです\n" + kUsage, 2);
+        if (i + 1 >= argc) return command_failure(arg + " の後に値がありません\n" + kUsage, 2);
         const std::string value = args[++i];
         if (arg == "--hall") {
             o.hall = value;
@@ -62,19 +58,19 @@ int analyze_command(int argc, const char* const* args) {
             o.machine = value;
         } else if (arg == "--weekday") {
             o.weekday = analysis::weekday_of_name(value);
-            if (o.weekday == 0) return fail("曜日は 月 火 水 木 金 土 日 のどれかで指定してください: " + value);
+            if (o.weekday == 0) return command_failure("曜日は 月 火 水 木 金 土 日 のどれかで指定してください: " + value);
         } else {
             const auto range = analysis::month_range(value);
-            if (!range) return fail("月は 1-12 のように指定してください: " + value);
+            if (!range) return command_failure("月は 1-12 のように指定してください: " + value);
             o.months = *range;
         }
     }
-    if (o.files.empty()) return fail(kUsage);
+    if (o.files.empty()) return command_failure(kUsage);
 
     std::vector<analysis::YearFile> files;
     for (const QString& path : o.files) {
         analysis::YearFileRead read = analysis::read_year_file(path);
-        if (read.fault != analysis::YearFileFault::None) return fail(analysis::fault_message(path, read.fault));
+        if (read.fault != analysis::YearFileFault::None) return command_failure(analysis::fault_message(path, read.fault));
         files.push_back(std::move(read.file));
     }
     std::vector<analysis::YearRecords> years;
@@ -87,18 +83,18 @@ int analyze_command(int argc, const char* const* args) {
     filter.last_month = o.months.second;
     if (o.hall) {
         filter.hall = find_name(ledger.halls, *o.hall);
-        if (!filter.hall) return fail("ホール「" + *o.hall + "」は記録にありません");
+        if (!filter.hall) return command_failure("ホール「" + *o.hall + "」は記録にありません");
     }
     if (o.machine) {
         filter.machine = find_name(ledger.machines, *o.machine);
-        if (!filter.machine) return fail("機種「" + *o.machine + "」は記録にありません");
+        if (!filter.machine) return command_failure("機種「" + *o.machine + "」は記録にありません");
     }
     const analysis::Slice slice = analysis::slice_of(ledger, filter);
     std::string out;
     for (const std::string& line : analysis::overview_lines(analysis::compute_overview(slice.visits, slice.play_days)))
         out += line + "\n";
     if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size() || std::fflush(stdout) != 0)
-        return fail("標準出力に書き出せません");
+        return command_failure("標準出力に書き出せません");
     return 0;
 }
 

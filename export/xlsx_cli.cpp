@@ -2,11 +2,11 @@
 
 #include <QFile>
 
-#include <cstdio>
 #include <optional>
 #include <string>
 
 #include "export/xlsx_export.h"
+#include "framework/runtime.h"
 #include "ledger/csv_cli.h"
 #include "ledger/ledger_csv.h"
 
@@ -18,29 +18,24 @@ constexpr const char* kUsage =
     "使い方: velmorant --export-xlsx 収支ファイル.vqd [書き出すファイル.xlsx]"
     "（書き出すファイルがないときは収支ファイルと同じ名前の .xlsx へ）";
 
-int fail(const std::string& message, int status = 1) {
-    std::fprintf(stderr, "velmorant: %s\n", message.c_str());
-    return status;
-}
-
 }  // namespace
 
 int export_xlsx_command(int argc, const char* const* args) {
     for (int i = 0; i < argc; ++i) {
         const std::string arg = args[i];
-        if (arg.size() > 1 && arg.front() == '-') return fail(arg + " は使えないオプションです\n" + kUsage, 2);
+        if (arg.size() > 1 && arg.front() == '-') return command_failure(arg + " は使えないオプションです\n" + kUsage, 2);
     }
-    if (argc < 1 || argc > 2) return fail(kUsage);
+    if (argc < 1 || argc > 2) return command_failure(kUsage);
     const std::optional<LedgerImage> image = read_ledger_for_export(args[0]);
     if (!image) return 1;
     const QString ledger = QFile::decodeName(args[0]);
     const QString out = argc == 2 ? QFile::decodeName(args[1]) : default_xlsx_name(ledger);
     const std::string shown = QFile::encodeName(out).toStdString();
-    if (same_file(out, ledger)) return fail(shown + " は収支ファイルそのものです。別の名前を指定してください");
+    if (same_file(out, ledger)) return command_failure(shown + " は収支ファイルそのものです。別の名前を指定してください");
     switch (write_xlsx(*image, out)) {
     case XlsxWrite::Written: return 0;
-    case XlsxWrite::NotMade: return fail("Excelファイルを作れません");
-    case XlsxWrite::NotWritten: return fail(shown + " に書き出せません");
+    case XlsxWrite::NotMade: return command_failure("Excelファイルを作れません");
+    case XlsxWrite::NotWritten: return command_failure(shown + " に書き出せません");
     }
     return 1;
 }

@@ -179,6 +179,11 @@ void ignore_file_size_signal() {
     ::sigaction(SIGXFSZ, &sa, nullptr);
 }
 
+int command_failure(const std::string& message, int status) {
+    std::fprintf(stderr, "velmorant: %s\n", message.c_str());
+    return status;
+}
+
 void set_write_fault(std::optional<std::size_t> fail_after_bytes) { g_write_fault = fail_after_bytes; }
 
 std::optional<std::string> resolve_save_target(const std::string& path) {

@@ -86,6 +86,10 @@ int remove_leftover_temporaries(const QString& path);
 // of ending the process. Safe to call more than once.
 void ignore_file_size_signal();
 
+// For the command-line modes: writes "velmorant: <message>" and a line break to
+// standard error and gives status, the exit status to return.
+int command_failure(const std::string& message, int status = 1);
+
 // Test seam: the next atomic writes fail after this many bytes (nullopt: never).
 void set_write_fault(std::optional<std::size_t> fail_after_bytes);
 

@@ -11,25 +11,16 @@
 
 namespace velmo {
 
-namespace {
-
-int fail(const std::string& message) {
-    std::fprintf(stderr, "velmorant: %s\n", message.c_str());
-    return 1;
-}
-
-}  // namespace
-
 std::optional<LedgerImage> read_ledger_for_export(const char* path) {
     const std::string ledger = path;
     const std::optional<std::string> bytes = read_file(QFile::decodeName(path));
     if (!bytes) {
-        fail(ledger + " を開けません");
+        command_failure(ledger + " を開けません");
         return std::nullopt;
     }
     DecodedLedger file;
     if (decode_ledger(*bytes, file) == DecodeResult::WrongFormat) {
-        fail(ledger + " は収支ファイルではありません（ファイル形式が違います）");
+        command_failure(ledger + " は収支ファイルではありません（ファイル形式が違います）");
         return std::nullopt;
     }
     LedgerImage image = ledger_image_of(file);
@@ -41,19 +32,19 @@ std::optional<LedgerImage> read_ledger_for_export(const char* path) {
 
 int export_csv_command(int argc, const char* const* args) {
     if (argc < 1 || argc > 2)
-        return fail("使い方: velmorant --export-csv 収支ファイル.vqd [書き出すファイル.csv]"
+        return command_failure("使い方: velmorant --export-csv 収支ファイル.vqd [書き出すファイル.csv]"
                     "（書き出すファイルがないときは標準出力へ）");
     const std::optional<LedgerImage> image = read_ledger_for_export(args[0]);
     if (!image) return 1;
     const std::string csv = export_csv(*image);
     if (argc == 2) {
         if (same_file(QFile::decodeName(args[1]), QFile::decodeName(args[0])))
-            return fail(std::string(args[1]) + " は収支ファイルそのものです。別の名前を指定してください");
-        if (!write_file_atomic(QFile::decodeName(args[1]), csv)) return fail(std::string(args[1]) + " に書き出せません");
+            return command_failure(std::string(args[1]) + " は収支ファイルそのものです。別の名前を指定してください");
+        if (!write_file_atomic(QFile::decodeName(args[1]), csv)) return command_failure(std::string(args[1]) + " に書き出せません");
         return 0;
     }
     if (std::fwrite(csv.data(), 1, csv.size(), stdout) != csv.size() || std::fflush(stdout) != 0)
-        return fail("標準出力に書き出せません");
+        return command_failure("標準出力に書き出せません");
     return 0;
 }
 

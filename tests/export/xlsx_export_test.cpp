@@ -307,6 +307,14 @@ TEST_F(XlsxExport, FileMenuWritesTheWindowsTablesAndChangesNothing) {
     dialogs.save_files = {path(QStringLiteral("no/such/dir.xlsx"))};
     item->trigger();
     EXPECT_EQ(dialogs.texts().back(), path(QStringLiteral("no/such/dir.xlsx")) + u(" に書き出せませんでした"));
+    // A cancelled choice tells nothing; the next opening writes the same workbook.
+    dialogs.shown.clear();
+    dialogs.save_files = {std::nullopt, path(QStringLiteral("again.xlsx"))};
+    item->trigger();
+    EXPECT_EQ(dialogs.shown.size(), 1u);
+    item->trigger();
+    EXPECT_EQ(dialogs.texts().back(), u("151 件の記録を書き出しました"));
+    EXPECT_EQ(read_book(path(QStringLiteral("again.xlsx"))).sheets, book.sheets);
     EXPECT_EQ(read_bytes(QStringLiteral("vq2024.vqd")), ledger);
     EXPECT_EQ(dialogs.unexpected, 0);
 }

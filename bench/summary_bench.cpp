@@ -314,11 +314,11 @@ double median(std::vector<double> v) {
 bool write_start_dir(const QString& dir) {
     const bool ledger = velmo::write_file_atomic(
         dir + QStringLiteral("/vq2024.vqd"),
-        velmo::encode_ledger(velmo::bench::generated_ledger("2024", velmo::bench::LedgerShape{})));
+        velmo::encode_ledger(velmo::bench::generated_ledger("2024", velmo::bench::LedgerShape{}))).ok;
     const QString own_dir = velmo::program_dir();
     velmo::set_program_dir(dir);
     const bool registry =
-        velmo::write_file_atomic(velmo::registry_path(), velmo::encode_registry(velmo::bench::generated_registry()));
+        velmo::write_file_atomic(velmo::registry_path(), velmo::encode_registry(velmo::bench::generated_registry())).ok;
     velmo::set_program_dir(own_dir);
     return ledger && registry;
 }

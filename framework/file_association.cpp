@@ -23,7 +23,7 @@ QString home_dir(const char* variable, const QString& fallback) {
 bool write_text(const QString& path, const QString& text) {
     if (!QDir().mkpath(QFileInfo(path).absolutePath())) return false;
     const QByteArray utf8 = text.toUtf8();
-    return write_file_atomic(path, std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
+    return write_file_atomic(path, std::string_view(utf8.constData(), static_cast<size_t>(utf8.size()))).ok;
 }
 
 bool write_icon(const QString& path, const QIcon& icon) {

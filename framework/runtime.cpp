@@ -12,6 +12,7 @@
 #include <climits>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -122,6 +123,14 @@ QString too_large_message(const QString& path) {
     return path + QString::fromUtf8(" は大きすぎるため読み込めません（%1MBまで）。このファイルは変更しません").arg(kMaxInputFileBytes / (1024 * 1024));
 }
 
+QString damaged_file_message(const QString& path) {
+    return path + QString::fromUtf8(" の一部を読み込めませんでした（ファイルが壊れています）");
+}
+
+QString overwrite_damaged_question(const QString& path) {
+    return path + QString::fromUtf8(" は壊れていたため一部しか読み込めていません。読み込めた内容で上書きしますか？");
+}
+
 FileStamp file_stamp(const QString& path) {
     FileStamp s;
     struct stat st {};
@@ -139,12 +148,16 @@ QString changed_on_disk_question(const QString& path) {
 
 namespace {
 
-// ".<name>." followed by the six letters and digits mkstemp puts in.
+// ".<name>." or ".<name>.backup." followed by the six letters and digits mkstemp puts in.
 bool is_temporary_of(std::string_view entry, std::string_view name) {
-    if (entry.size() != name.size() + 8 || entry.front() != '.' || entry.substr(1, name.size()) != name ||
+    if (entry.size() < name.size() + 8 || entry.front() != '.' || entry.substr(1, name.size()) != name ||
         entry[name.size() + 1] != '.')
         return false;
-    for (char c : entry.substr(name.size() + 2))
+    std::string_view rest = entry.substr(name.size() + 2);
+    if (rest.size() == 13 && rest.substr(0, 7) == "backup.") rest.remove_prefix(7);
+    // ".<name>.backup" itself is the copy of an unfinished save, never a temporary.
+    if (rest.size() != 6 || rest == "backup") return false;
+    for (char c : rest)
         if (!std::isalnum(static_cast<unsigned char>(c))) return false;
     return true;
 }
@@ -214,18 +227,55 @@ std::optional<std::string> resolve_save_target(const std::string& path) {
 
 namespace {
 
+SaveSteps* g_steps = nullptr;
+
+// One step of a save that changes the disk, for the test seam: 0, or the
+// error the seam makes the step fail with (it is then not taken).
+int step(const char* what) {
+    if (!g_steps) return 0;
+    g_steps->log.emplace_back(what);
+    const int n = static_cast<int>(g_steps->log.size());
+    if (g_steps->kill_at && n == *g_steps->kill_at) ::raise(SIGKILL);
+    return g_steps->fail_from && n >= *g_steps->fail_from ? EIO : 0;
+}
+
 // Writes bytes to fd from its start (at most limit of them, the test hook's
-// failure), then cuts the file there and syncs it. False on any failure.
-bool write_all(int fd, std::string_view bytes) {
+// failure), then cuts the file there and syncs it. 0, or the errno of the
+// call that failed.
+int write_all(int fd, std::string_view bytes) {
     const std::size_t limit = g_write_fault ? std::min(*g_write_fault, bytes.size()) : bytes.size();
     std::size_t done = 0;
     while (done < limit) {
-        const ssize_t n = ::pwrite(fd, bytes.data() + done, limit - done, static_cast<off_t>(done));
-        if (n <= 0) return false;
+        std::size_t want = limit - done;
+        if (g_steps && g_steps->chunk > 0) want = std::min(want, g_steps->chunk);
+        if (const int err = step("write")) return err;
+        const ssize_t n = ::pwrite(fd, bytes.data() + done, want, static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return errno;
+        if (n == 0) return EIO;
         done += static_cast<std::size_t>(n);
     }
-    if (g_write_fault) return false;
-    return ::ftruncate(fd, static_cast<off_t>(limit)) == 0 && ::fsync(fd) == 0;
+    if (g_write_fault) return ENOSPC;
+    if (const int err = step("truncate")) return err;
+    if (::ftruncate(fd, static_cast<off_t>(limit)) != 0) return errno;
+    if (const int err = step("fsync")) return err;
+    if (::fsync(fd) != 0) return errno;
+    return 0;
+}
+
+// The write_all of a copy that is not the write under test: the fault hook is held back.
+int write_all_unfaulted(int fd, std::string_view bytes) {
+    const auto fault = g_write_fault;
+    g_write_fault.reset();
+    const int err = write_all(fd, bytes);
+    g_write_fault = fault;
+    return err;
+}
+
+int close_file(int fd) {
+    const int err = step("close");
+    if (::close(fd) != 0) return errno;
+    return err;
 }
 
 bool read_all(const std::string& file, std::string& out) {
@@ -239,74 +289,181 @@ bool read_all(const std::string& file, std::string& out) {
     return n == 0;
 }
 
-// A new file (mode 0600) beside target holding bytes, synced; its name, or
-// nothing when it cannot be made.
-std::optional<std::string> write_beside(const std::string& folder, const std::string& name, const char* kind,
-                                        std::string_view bytes) {
-    std::string file = folder + "." + name + kind + "XXXXXX";
-    const int fd = mkstemp(file.data());
-    if (fd < 0) return std::nullopt;
-    const bool ok = write_all(fd, bytes);
-    if (::close(fd) != 0 || !ok) {
-        ::unlink(file.c_str());
+// Makes a rename or removal in folder last through a power cut. Some file
+// systems cannot sync a folder; the save does not fail for that.
+void sync_folder(const std::string& folder) {
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    if (step("fsync-folder") == 0) (void)::fsync(fd);
+    ::close(fd);
+}
+
+void remove_file(const std::string& file) {
+    if (step("unlink") == 0) ::unlink(file.c_str());
+}
+
+// The file a save replaces, split into its folder (with '/', or empty) and name.
+struct Target {
+    std::string path;
+    std::string folder;
+    std::string name;
+    std::string copy() const { return folder + "." + name + ".backup"; }
+};
+
+std::optional<Target> save_target(const QString& path) {
+    // The path is used as the system reads it: no cleaning of ".." past a link.
+    const std::optional<std::string> resolved = resolve_save_target(QFile::encodeName(path).toStdString());
+    if (!resolved || resolved->empty()) return std::nullopt;
+    Target t;
+    t.path = *resolved;
+    const std::size_t slash = t.path.rfind('/');
+    t.folder = slash == std::string::npos ? std::string() : t.path.substr(0, slash + 1);
+    t.name = slash == std::string::npos ? t.path : t.path.substr(slash + 1);
+    return t;
+}
+
+// A new file (mode 0600) beside the target holding bytes, synced and closed;
+// its name, or the errno of the step that failed.
+std::optional<std::string> write_beside(const Target& t, const char* kind, std::string_view bytes, int& err) {
+    std::string file = t.folder + "." + t.name + kind + "XXXXXX";
+    err = step("create");
+    const int fd = err != 0 ? -1 : mkstemp(file.data());
+    if (fd < 0) {
+        if (err == 0) err = errno;
+        return std::nullopt;
+    }
+    err = write_all_unfaulted(fd, bytes);
+    const int closed = close_file(fd);
+    if (err == 0) err = closed;
+    if (err != 0) {
+        remove_file(file);
         return std::nullopt;
     }
     return file;
 }
 
+// Opens the file for writing where it is. A file of this user without a write
+// bit (the user agreed to replace a read-only file) is opened all the same and
+// keeps its mode: the bit is given for the open and taken back at once.
+int open_for_rewrite(const std::string& target, int& err) {
+    int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
+    struct stat st {};
+    if (fd < 0 && errno == EACCES && ::stat(target.c_str(), &st) == 0 && st.st_uid == ::geteuid() &&
+        ::chmod(target.c_str(), (st.st_mode & 07777) | S_IWUSR) == 0) {
+        fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
+        const int saved = errno;
+        (void)::chmod(target.c_str(), st.st_mode & 07777);
+        errno = saved;
+    }
+    err = fd < 0 ? errno : 0;
+    return fd;
+}
+
 // Rewrites target where it is, so that every name it has (hard links) and its
-// owner and group stay: a copy of the old bytes is made beside it first and
-// removed once the new bytes are written and synced. When the write fails the
-// old bytes are put back; the copy stays only when even that fails.
-bool write_in_place(const std::string& folder, const std::string& name, const std::string& target,
-                    std::string_view bytes) {
+// owner and group stay. A complete, synced copy of the old bytes is put beside
+// it under its fixed name before the first byte of the file changes, and
+// removed only once the new bytes are written and synced: a save that dies
+// between leaves the copy for the next start. When the write fails the old
+// bytes are put back; the copy stays only when even that fails, and the result
+// says where it is.
+SaveResult write_in_place(const Target& t, std::string_view bytes) {
+    SaveResult r;
     std::string old;
-    if (!read_all(target, old)) return false;
-    const std::optional<std::string> backup = [&] {
-        const auto fault = g_write_fault;  // the copy is not the write under test
-        g_write_fault.reset();
-        auto made = write_beside(folder, name, ".backup.", old);
-        g_write_fault = fault;
-        return made;
-    }();
-    if (!backup) return false;
-    const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
+    if (!read_all(t.path, old)) {
+        r.error = errno != 0 ? errno : EIO;
+        return r;
+    }
+    remove_leftover_temporaries(QFile::decodeName(QByteArray::fromStdString(t.path)));
+    // A copy an earlier save left (its restore failed too) is older and whole:
+    // it is kept rather than replaced by bytes that may be damaged.
+    struct stat st {};
+    const std::string copy = t.copy();
+    const bool had_copy = ::lstat(copy.c_str(), &st) == 0;
+    if (!had_copy) {
+        const std::optional<std::string> made = write_beside(t, ".backup.", old, r.error);
+        if (!made) return r;
+        r.error = step("rename");
+        if (r.error != 0 || std::rename(made->c_str(), copy.c_str()) != 0) {
+            if (r.error == 0) r.error = errno;
+            remove_file(*made);
+            return r;
+        }
+        sync_folder(t.folder);
+    }
+    const int fd = open_for_rewrite(t.path, r.error);
     if (fd < 0) {
-        ::unlink(backup->c_str());
-        return false;
+        if (!had_copy) {
+            remove_file(copy);
+            sync_folder(t.folder);
+        }
+        return r;
     }
-    bool ok = write_all(fd, bytes);
-    if (!ok) {
-        const auto fault = g_write_fault;
-        g_write_fault.reset();
-        const bool restored = write_all(fd, old);
-        g_write_fault = fault;
-        if (::close(fd) == 0 && restored) ::unlink(backup->c_str());
-        return false;
+    r.error = write_all(fd, bytes);
+    if (r.error != 0) {
+        const bool restored = write_all_unfaulted(fd, old) == 0;
+        if (close_file(fd) == 0 && restored) {
+            if (!had_copy) {
+                remove_file(copy);
+                sync_folder(t.folder);
+            }
+            return r;
+        }
+        r.maybe_damaged = true;
+        r.old_copy = copy;
+        return r;
     }
-    if (::close(fd) != 0) return false;  // the copy stays: the file may not be whole
-    ::unlink(backup->c_str());
-    return true;
+    r.error = close_file(fd);
+    if (r.error != 0) {
+        // Written and synced, but the system did not take the close: the copy stays.
+        r.maybe_damaged = true;
+        r.old_copy = copy;
+        return r;
+    }
+    remove_file(copy);
+    sync_folder(t.folder);
+    r.ok = true;
+    return r;
+}
+
+QString save_cause(int error) {
+    switch (error) {
+    case 0: return {};
+    case ENOSPC:
+    case EDQUOT: return QString::fromUtf8("ディスクの空きが足りません");
+    case EROFS: return QString::fromUtf8("読み取り専用のドライブです");
+    case EACCES:
+    case EPERM: return QString::fromUtf8("書き込む権限がありません");
+    case EFBIG: return QString::fromUtf8("ファイルの大きさの上限を超えます");
+    case ENOENT:
+    case ENOTDIR: return QString::fromUtf8("保存先のフォルダーがありません");
+    case ELOOP: return QString::fromUtf8("リンクをたどれません");
+    case EIO: return QString::fromUtf8("ディスクの読み書きに失敗しました");
+    default: return QString::fromUtf8("システムのエラー %1: %2").arg(error).arg(QString::fromLocal8Bit(std::strerror(error)));
+    }
 }
 
 }  // namespace
 
-bool write_file_atomic(const QString& path, std::string_view bytes) {
-    // The path is used as the system reads it: no cleaning of ".." past a link.
-    const std::optional<std::string> resolved = resolve_save_target(QFile::encodeName(path).toStdString());
-    if (!resolved || resolved->empty()) return false;
-    const std::string& target = *resolved;
-    const std::size_t slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+SaveResult write_file_atomic(const QString& path, std::string_view bytes) {
+    SaveResult r;
+    const std::optional<Target> found = save_target(path);
+    if (!found) {
+        r.error = ELOOP;
+        return r;
+    }
+    const Target& t = *found;
     ignore_file_size_signal();
     struct stat st {};
-    const bool replacing = ::stat(target.c_str(), &st) == 0;
+    const bool replacing = ::stat(t.path.c_str(), &st) == 0;
     // A file with other names would lose them to a rename: it is written in place.
-    if (replacing && S_ISREG(st.st_mode) && st.st_nlink > 1) return write_in_place(folder, name, target, bytes);
-    std::string temp = folder + "." + name + ".XXXXXX";
-    int fd = mkstemp(temp.data());
-    if (fd < 0) return false;
+    if (replacing && S_ISREG(st.st_mode) && st.st_nlink > 1) return write_in_place(t, bytes);
+    std::string temp = t.folder + "." + t.name + ".XXXXXX";
+    r.error = step("create");
+    int fd = r.error != 0 ? -1 : mkstemp(temp.data());
+    if (fd < 0) {
+        if (r.error == 0) r.error = errno;
+        return r;
+    }
     if (replacing) {
         // The new file takes the old one's owner and group where this user may
         // give them, else its group alone; then its permission bits (a change
@@ -318,17 +475,117 @@ bool write_file_atomic(const QString& path, std::string_view bytes) {
             // Owner or group cannot be kept: the file is written where it is instead.
             ::close(fd);
             ::unlink(temp.c_str());
-            return write_in_place(folder, name, target, bytes);
+            return write_in_place(t, bytes);
         }
     } else {
         fchmod(fd, 0644);
     }
-    bool ok = write_all(fd, bytes);
-    if (::close(fd) != 0) ok = false;
-    if (ok && std::rename(temp.c_str(), target.c_str()) != 0) ok = false;
-    if (!ok) ::unlink(temp.c_str());
-    if (ok) remove_leftover_temporaries(QFile::decodeName(QByteArray::fromStdString(target)));
-    return ok;
+    r.error = write_all(fd, bytes);
+    const int closed = close_file(fd);
+    if (r.error == 0) r.error = closed;
+    if (r.error == 0) r.error = step("rename");
+    if (r.error == 0 && std::rename(temp.c_str(), t.path.c_str()) != 0) r.error = errno;
+    if (r.error != 0) {
+        remove_file(temp);
+        return r;
+    }
+    sync_folder(t.folder);
+    r.ok = true;
+    remove_leftover_temporaries(QFile::decodeName(QByteArray::fromStdString(t.path)));
+    // The file is whole now: the copy an earlier unfinished save left is of no more use.
+    if (::lstat(t.copy().c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid()) {
+        remove_file(t.copy());
+        sync_folder(t.folder);
+    }
+    return r;
 }
+
+QString save_failure_message(const QString& path, const SaveResult& result) {
+    QString text = path + QString::fromUtf8(" に保存できませんでした");
+    const QString cause = save_cause(result.error);
+    if (!cause.isEmpty()) text += QString::fromUtf8("（") + cause + QString::fromUtf8("）");
+    if (result.maybe_damaged)
+        text += QString::fromUtf8("。ファイルが壊れている可能性があります。保存前の内容は ") +
+                QFile::decodeName(QByteArray::fromStdString(result.old_copy)) + QString::fromUtf8(" にあります");
+    return text;
+}
+
+bool is_read_only_file(const QString& path) {
+    const std::optional<Target> t = save_target(path);
+    struct stat st {};
+    if (!t || ::stat(t->path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    if (::geteuid() == 0) return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+    return st.st_uid == ::geteuid() && (st.st_mode & S_IWUSR) == 0;
+}
+
+QString interrupted_save_copy(const QString& path) {
+    const std::optional<Target> t = save_target(path);
+    return t ? QFile::decodeName(QByteArray::fromStdString(t->copy())) : QString();
+}
+
+bool has_interrupted_save(const QString& path) {
+    const std::optional<Target> t = save_target(path);
+    struct stat st {};
+    return t && ::lstat(t->copy().c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+           ::stat(t->path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+namespace {
+
+// A new file at kept (which must not exist yet) holding bytes, synced.
+bool write_new_file(const std::string& kept, std::string_view bytes) {
+    if (step("create") != 0) return false;
+    const int fd = ::open(kept.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    const bool ok = write_all_unfaulted(fd, bytes) == 0;
+    if (close_file(fd) != 0 || !ok) {
+        remove_file(kept);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool restore_interrupted_save(const QString& path, const QString& kept_as) {
+    const std::optional<Target> t = save_target(path);
+    std::string copy_bytes, present;
+    if (!t || !has_interrupted_save(path) || !read_all(t->copy(), copy_bytes) || !read_all(t->path, present))
+        return false;
+    if (!write_new_file(QFile::encodeName(kept_as).toStdString(), present)) return false;
+    sync_folder(t->folder);
+    int err = 0;
+    const int fd = open_for_rewrite(t->path, err);
+    if (fd < 0) return false;
+    const bool written = write_all_unfaulted(fd, copy_bytes) == 0;
+    if (close_file(fd) != 0 || !written) return false;  // the copy stays for the next try
+    remove_file(t->copy());
+    sync_folder(t->folder);
+    return true;
+}
+
+bool keep_interrupted_save_copy(const QString& path, const QString& kept_as) {
+    const std::optional<Target> t = save_target(path);
+    if (!t || !has_interrupted_save(path)) return false;
+    const QByteArray kept = QFile::encodeName(kept_as);
+    // A link, not a rename: an existing file of that name is never replaced.
+    if (step("link") != 0 || ::link(t->copy().c_str(), kept.constData()) != 0) return false;
+    remove_file(t->copy());
+    sync_folder(t->folder);
+    return true;
+}
+
+bool drop_interrupted_save_if_unchanged(const QString& path) {
+    const std::optional<Target> t = save_target(path);
+    std::string copy_bytes, present;
+    if (!t || !has_interrupted_save(path) || !read_all(t->copy(), copy_bytes) || !read_all(t->path, present) ||
+        copy_bytes != present)
+        return false;
+    remove_file(t->copy());
+    sync_folder(t->folder);
+    return true;
+}
+
+void set_save_steps(SaveSteps* steps) { g_steps = steps; }
 
 }  // namespace velmo

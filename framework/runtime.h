@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velmo {
 
@@ -50,6 +51,10 @@ std::optional<std::string> read_file(const QString& path);
 
 // The notice for a file refused by its size.
 QString too_large_message(const QString& path);
+// The notice after a file was read in part, and the question before a file
+// read in part is written over.
+QString damaged_file_message(const QString& path);
+QString overwrite_damaged_question(const QString& path);
 
 // The file a save through path replaces: path itself, or, when path is a
 // symbolic link, the file at the end of its chain of links (relative links
@@ -57,14 +62,55 @@ QString too_large_message(const QString& path);
 // longer than the system allows, or a link that cannot be read, gives nullopt.
 std::optional<std::string> resolve_save_target(const std::string& path);
 
+// What a save did: whether the file now holds the new bytes and, when it does
+// not, why (the errno of the call that failed) and whether the file itself may
+// be damaged. Tested as a bool.
+struct SaveResult {
+    bool ok = false;
+    int error = 0;
+    // Only after a failed in-place write whose old bytes could not be put back:
+    // the file may be damaged, and old_copy holds its bytes from before the save.
+    bool maybe_damaged = false;
+    std::string old_copy;
+    explicit operator bool() const { return ok; }
+};
+
 // Writes bytes to a temporary file beside the file path names (through any
 // symbolic links) and renames it over that file, so the old file stays whole
 // when anything fails; the new file keeps the old one's permission bits, owner
-// and group. A file with more than one name (hard links), or whose owner or
-// group this user cannot give a new file, is written in place instead, after a
-// copy of its old bytes is made beside it (".<name>.backup.XXXXXX"), removed
-// once the write is complete and synced. False on failure.
-bool write_file_atomic(const QString& path, std::string_view bytes);
+// and group, and the folder is synced after the rename. A file with more than
+// one name (hard links), or whose owner or group this user cannot give a new
+// file, is written in place instead: first a complete, synced copy of its old
+// bytes is made beside it under the name interrupted_save_copy gives, then the
+// file is rewritten and synced, then the copy is removed. A save that ends
+// before that (a kill, a power cut) leaves the copy, which the next start finds.
+SaveResult write_file_atomic(const QString& path, std::string_view bytes);
+
+// The message for a failed save of path: the plain notice, the cause when it is
+// known, and where the old bytes are when the file may be damaged.
+QString save_failure_message(const QString& path, const SaveResult& result);
+
+// Whether the file a save of path would replace exists and may not be written
+// by its permission bits (no write bit for the user the program runs as, or, for
+// the superuser, no write bit at all), as a text editor calls a file read-only.
+bool is_read_only_file(const QString& path);
+
+// The copy of the old bytes an in-place save of path keeps until the save is
+// complete (".<name>.backup" beside the file path resolves to). Its presence at
+// start means the last save of the file did not finish.
+QString interrupted_save_copy(const QString& path);
+bool has_interrupted_save(const QString& path);
+
+// What a start does with the copy of an interrupted save. Restoring first keeps
+// the file's present bytes under kept_as, then writes the copy back into the
+// file in place (so every name of it stays) and removes the copy. Keeping moves
+// the copy to kept_as (a name without a leading dot) and leaves the file as it
+// is. Both give false, changing nothing more, when a step fails.
+bool restore_interrupted_save(const QString& path, const QString& kept_as);
+bool keep_interrupted_save_copy(const QString& path, const QString& kept_as);
+// When the file still holds exactly the copy's bytes (the save ended before it
+// wrote anything), the copy is removed and true returned.
+bool drop_interrupted_save_if_unchanged(const QString& path);
 
 // Size and modification time of a file, to tell whether another program
 // rewrote it since it was read.
@@ -79,7 +125,8 @@ FileStamp file_stamp(const QString& path);
 QString changed_on_disk_question(const QString& path);
 
 // Removes the temporary files an interrupted write_file_atomic of path left
-// beside it (".<name>.XXXXXX", regular files of this user). Returns how many.
+// beside it (".<name>.XXXXXX" and the unfinished copies ".<name>.backup.XXXXXX",
+// regular files of this user). Returns how many.
 int remove_leftover_temporaries(const QString& path);
 
 // A size limit on files (ulimit -f) then makes a write fail with EFBIG instead
@@ -90,7 +137,22 @@ void ignore_file_size_signal();
 // standard error and gives status, the exit status to return.
 int command_failure(const std::string& message, int status = 1);
 
-// Test seam: the next atomic writes fail after this many bytes (nullopt: never).
+// Test seam: the next atomic writes fail after this many bytes (nullopt: never),
+// as a full disk would (ENOSPC).
 void set_write_fault(std::optional<std::size_t> fail_after_bytes);
+
+// Test seam over the steps of a save that change the disk: each creation, write
+// (of at most chunk bytes when chunk is not 0), truncation, sync, close, rename
+// and removal is one step, named in the log. With kill_at set, the process ends
+// with SIGKILL just before that step (counted from 1); with fail_from set, that
+// step and every later one fail (EIO) without being taken.
+struct SaveSteps {
+    std::optional<int> kill_at;
+    std::optional<int> fail_from;
+    std::size_t chunk = 0;
+    std::vector<std::string> log;
+};
+// Starts counting into steps (nullptr: stops). The object must outlive the saves.
+void set_save_steps(SaveSteps* steps);
 
 }  // namespace velmo

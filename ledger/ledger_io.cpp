@@ -15,6 +15,7 @@
 #include "framework/cp932.h"
 #include "framework/dialogs.h"
 #include "framework/runtime.h"
+#include "framework/save_dialogs.h"
 #include "framework/widgets.h"
 #include "ledger/ledger_codec.h"
 #include "ledger/ledger_model.h"
@@ -127,6 +128,8 @@ void TForm1::reset_for_load() {
 void TForm1::load_ledger() {
     reset_for_load();
 
+    // A save of the file that did not finish is settled before a byte of it is read.
+    velmo::offer_interrupted_save(file_name);
     velmo::FileRead read = velmo::read_input_file(file_name);
     while (read.status == velmo::ReadStatus::Missing) {
         if (creating_new) break;
@@ -134,6 +137,7 @@ void TForm1::load_ledger() {
         auto chosen = velmo::dialogs().open_file(u("収支ﾌｧｲﾙ(*.vqd)|*.vqd"));
         if (!chosen) break;
         file_name = *chosen;
+        velmo::offer_interrupted_save(file_name);
         read = velmo::read_input_file(file_name);
     }
     // What the file was when read, to notice another program rewriting it before a save.
@@ -201,7 +205,7 @@ void TForm1::load_ledger() {
     apply_width_step();
     apply_height_step();
     // Once, after the load: the next save would make the loss permanent unseen.
-    if (damaged) velmo::dialogs().message(file_name + u(" の一部を読み込めませんでした（ファイルが壊れています）"));
+    if (damaged) velmo::dialogs().message(velmo::damaged_file_message(file_name));
 }
 
 void TForm1::close_for_unreadable_file() {
@@ -327,9 +331,9 @@ bool TForm1::save_ledger() {
             if (file_name == stamped_file && now.exists && now != loaded_stamp &&
                 !velmo::dialogs().question(velmo::changed_on_disk_question(file_name)))
                 return false;  // the action that asked for the save is cancelled; the changes stay
-            if (!velmo::write_file_atomic(file_name, velmo::encode_ledger(ledger_image()))) {
-                // The old file is untouched; the changes stay marked so they are offered again.
-                velmo::dialogs().message(file_name + u(" に保存できませんでした"));
+            if (!velmo::save_with_dialogs(file_name, velmo::encode_ledger(ledger_image()))) {
+                // Not written (a read-only file kept, or a failure told with its
+                // cause): the changes stay marked so they are offered again.
                 keep_changed = true;
             } else {
                 stamped_file = file_name;

@@ -53,11 +53,19 @@ Registry decode_registry(std::string_view bytes) {
     ByteReader in(bytes);
     for (;;) {
         const auto type = in.byte();
-        if (!type || *type == registry_type::kEnd) break;
+        // Every file this program writes ends with the end byte and nothing after it.
+        if (!type || *type == registry_type::kEnd) {
+            if (!type || !in.at_end()) reg.damaged = true;
+            break;
+        }
+        // Types from 0x80 up are never written (the end byte aside): the bytes are no record.
+        if (*type >= 0x80) reg.damaged = true;
         const auto length = in.byte();
-        if (!length) break;
-        const auto data = in.take(*length);
-        if (!data) break;  // truncated record: keep what came before it
+        const auto data = length ? in.take(*length) : std::nullopt;
+        if (!data) {  // truncated record: keep what came before it
+            reg.damaged = true;
+            break;
+        }
         // Names longer than the reader holds keep their first 54 bytes.
         const std::string text = truncate_cp932(*data, kRegistryRecordMax);
         switch (*type) {
@@ -69,18 +77,29 @@ Registry decode_registry(std::string_view bytes) {
             break;
         case registry_type::kAttributeName: {
             const auto index = in.byte();
-            if (!index) break;
-            if (*index < kAttributeCount) reg.attribute_names[*index] = text;
+            if (!index || *index >= kAttributeCount) {
+                reg.damaged = true;
+                break;
+            }
+            reg.attribute_names[*index] = text;
             break;
         }
         case registry_type::kMasks: {
-            if (data->size() < 2) break;  // no count to read
+            if (data->size() < 2) {  // no count to read
+                reg.damaged = true;
+                break;
+            }
             const int count = static_cast<std::uint8_t>((*data)[0]) * 256 + static_cast<std::uint8_t>((*data)[1]);
             if (count == 0) break;  // a count of 0 leaves the masks as they were
+            // One mask per machine named before it, as every save writes them.
+            if (static_cast<std::size_t>(count) != reg.machines.size()) reg.damaged = true;
             std::vector<std::uint16_t> masks(static_cast<std::size_t>(count), 0);
             for (auto& m : masks) {
                 const auto word = in.take(2);
-                if (!word) break;  // truncated: the rest stay 0
+                if (!word) {  // truncated: the rest stay 0
+                    reg.damaged = true;
+                    break;
+                }
                 m = static_cast<std::uint16_t>(static_cast<std::uint8_t>((*word)[0]) * 256 +
                                                static_cast<std::uint8_t>((*word)[1]));
             }

@@ -11,6 +11,7 @@
 #include "framework/cp932.h"
 #include "framework/dialogs.h"
 #include "framework/runtime.h"
+#include "framework/save_dialogs.h"
 #include "framework/user_files.h"
 #include "framework/widgets.h"
 #include "shell/tform1.h"
@@ -101,6 +102,8 @@ void registry_to_windows(const Registry& reg) {
 
 void read_registry() {
     const QString path = user_file_read_path(QStringLiteral("velmo.lst"));
+    // A save of the file that did not finish is settled before a byte of it is read.
+    offer_interrupted_save(path);
     const FileRead read = read_input_file(path);
     budget::setting() = {};  // without a readable file no budget is set
     if (read.status == ReadStatus::TooLarge) {
@@ -108,19 +111,29 @@ void read_registry() {
         if (Form1) Form1->registry_refused = true;
     }
     if (read.status != ReadStatus::Ok) return;  // no file yet: empty lists, no masks
-    registry_to_windows(decode_registry(read.bytes));
+    const Registry reg = decode_registry(read.bytes);
+    registry_to_windows(reg);
+    if (reg.damaged) {
+        dialogs().message(damaged_file_message(path));
+        if (Form1) Form1->registry_damaged = true;
+    }
 }
 
 bool save_registry_file() {
     const Registry reg = registry_from_windows();
     const QString path = user_file_write_path(QStringLiteral("velmo.lst"), true);
-    const bool ok = (Form1 && Form1->registry_refused) || write_file_atomic(path, encode_registry(reg));
+    // A file read in part is written over only when the user says so, once;
+    // kept, it is not written again.
+    if (Form1 && Form1->registry_damaged && !Form1->registry_refused) {
+        Form1->registry_damaged = false;
+        if (!dialogs().question(overwrite_damaged_question(path))) Form1->registry_refused = true;
+    }
+    const bool ok = (Form1 && Form1->registry_refused) || save_with_dialogs(path, encode_registry(reg));
     // The entry dialog offers the lists as they are now, whether or not the file was written.
     if (Form2) {
         refill_combo(Form2->ComboBox1, reg.halls);
         refill_combo(Form2->ComboBox2, reg.machines);
     }
-    if (!ok) dialogs().message(path + QString::fromUtf8(" に保存できませんでした"));
     return ok;
 }
 

@@ -45,10 +45,15 @@ struct Registry {
     std::optional<int> hsize_level;  // absent when the file did not hold it
     std::optional<int> vsize_level;
     budget::Budget budget;  // the last budget record of length 8; none: both 0
+    // Read only, never written: the bytes were cut or garbled (no end byte,
+    // bytes after it, a record cut short, a type no save writes, an attribute
+    // index out of range, masks that do not match the machines). What came
+    // before the damage is read as usual.
+    bool damaged = false;
 };
 
-// Reads registry bytes. Damaged input never reads out of bounds: a truncated
-// record ends the reading, data beyond 54 bytes is dropped, an attribute index
+// Reads registry bytes, telling damage in Registry::damaged. Damaged input
+// never reads out of bounds: a truncated record ends the reading, data beyond 54 bytes is dropped, an attribute index
 // outside 0..15 is ignored, steps are limited to their ranges, and the masks
 // are fitted to the machine list (missing ones 0, extra ones dropped).
 Registry decode_registry(std::string_view bytes);

@@ -12,6 +12,7 @@
 #include "framework/dialogs.h"
 #include "framework/draw.h"
 #include "framework/runtime.h"
+#include "framework/save_dialogs.h"
 #include "framework/user_files.h"
 #include "framework/widgets.h"
 #include "records/records_paint.h"
@@ -172,6 +173,8 @@ void TForm5::read_records() {
         for (int r = 1; r <= static_cast<int>(velmo::kRanks); ++r) grid(tag)->set_cell(0, r, std::to_string(r));
 
     const QString path = velmo::user_file_read_path(QStringLiteral("velmo.rcd"));
+    // A save of the file that did not finish is settled before a byte of it is read.
+    velmo::offer_interrupted_save(path);
     const velmo::FileRead read = velmo::read_input_file(path);
     if (read.status == velmo::ReadStatus::TooLarge) {
         velmo::dialogs().message(velmo::too_large_message(path));
@@ -179,7 +182,13 @@ void TForm5::read_records() {
     }
     if (read.status == velmo::ReadStatus::Ok) {
         velmo::DecodedRecords file;
-        if (velmo::decode_records(read.bytes, file) == velmo::RecordsDecode::WrongMagic) return;
+        const bool foreign = velmo::decode_records(read.bytes, file) == velmo::RecordsDecode::WrongMagic;
+        // A file cut short or not of this kind is told, and written over only when the user says so.
+        if (foreign || !file.complete) {
+            velmo::dialogs().message(velmo::damaged_file_message(path));
+            file_damaged = true;
+        }
+        if (foreign) return;
         const velmo::RecordsImage held = velmo::held_records(file, StringGrid1->row_count());
         if (file.has_header) {
             StaticText1->setText(velmo::from_cp932(held.total_text));
@@ -320,9 +329,12 @@ void TForm5::write_records() {
     // The ledger was saved: these tables are what the saved ledgers say, also
     // when the record file itself cannot be written.
     saved_state_ = records_image();
+    if (file_damaged && !file_refused) {
+        file_damaged = false;
+        if (!velmo::dialogs().question(velmo::overwrite_damaged_question(path))) file_refused = true;
+    }
     if (file_refused) return;
-    if (!velmo::write_file_atomic(path, velmo::encode_records(saved_state_)))
-        velmo::dialogs().message(path + u(" に保存できませんでした"));
+    velmo::save_with_dialogs(path, velmo::encode_records(saved_state_));
 }
 
 void TForm5::restore_saved_state() {

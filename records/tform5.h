@@ -50,12 +50,13 @@ public:
     void read_records();
     // Writes the tables to the file; a failed write says so and keeps the old file.
     // The tables written become the saved state. A file refused at reading (too
-    // large) is never written.
+    // large) is never written; one read in part only when the user says so.
     void write_records();
     // When the player declines to save the open ledger: the tables go back to
     // the state they had when read or last written, before the declined changes.
     void restore_saved_state();
     bool file_refused = false;
+    bool file_damaged = false;
     // After every change of the open ledger, in this order (they read the
     // main window's year list and monthly summary).
     void update_year_table();

@@ -71,7 +71,8 @@ public:
     int edit_row = 0;
     std::vector<std::uint16_t> attr_mask;  // one word per registered machine
     bool attr_mask_present = false;        // absent until the registry was read
-    bool registry_refused = false;         // velmo.lst was too large to read: it is never written
+    bool registry_refused = false;         // velmo.lst was too large to read, or the user kept it: it is never written
+    bool registry_damaged = false;         // velmo.lst was read in part: written only when the user says so
     std::int8_t hsize_level = 0;
     std::int8_t vsize_level = 0;
     std::uint8_t view_flags = 0;  // the bit below

@@ -145,7 +145,7 @@ TEST_F(HostileFiles, AFileSizeLimitDuringASaveIsAReportedFailure) {
         limit.rlim_cur = limit.rlim_max = 4096;
         ::setrlimit(RLIMIT_FSIZE, &limit);
         form1->save_ledger();
-        const bool reported = dialogs.texts().back() == file + u(" に保存できませんでした");
+        const bool reported = dialogs.texts().back() == file + u(" に保存できませんでした（ファイルの大きさの上限を超えます）");
         const bool kept = read_bytes(QStringLiteral("limit.vqd")) == old && (form1->dirty & 1) &&
                           folder_entries(dir) == QStringList{QStringLiteral("limit.vqd")};
         std::_Exit(reported && kept ? 0 : 1);

@@ -296,7 +296,7 @@ TEST_F(LedgerFile, FailedSaveKeepsTheOldFileAndSaysSo) {
     dialogs.answers = {true};
     form1->save_ledger();
     set_write_fault(std::nullopt);
-    EXPECT_EQ(dialogs.shown.back().text, file + u(" に保存できませんでした"));
+    EXPECT_EQ(dialogs.shown.back().text, file + u(" に保存できませんでした（ディスクの空きが足りません）"));
     EXPECT_EQ(read_bytes(QStringLiteral("keep.vqd")), old);
     EXPECT_EQ(form1->dirty & 1, 1);  // still offered for saving
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);  // no temporary left

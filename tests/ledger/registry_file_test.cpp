@@ -92,7 +92,9 @@ TEST(RegistryCodec, DamagedFilesStayWithinTheLists) {
     // Attribute indexes outside 0..15 are ignored, the rest of the file still read.
     const Registry attr = decode_registry(bytes({0x10, 1}) + "X" + bytes({16}) + bytes({0x10, 1}) + "Y" + bytes({255}) +
                                           bytes({0x10, 1}) + "Z" + bytes({15}) + bytes({0x00, 1}) + "H" + bytes({0xFF}));
-    for (int i = 0; i < 15; ++i) EXPECT_TRUE(attr.attribute_names[static_cast<std::size_t>(i)].empty()) << i;
+    for (int i = 0; i < 15; ++i) {
+        EXPECT_TRUE(attr.attribute_names[static_cast<std::size_t>(i)].empty()) << i;
+    }
     EXPECT_EQ(attr.attribute_names[15], "Z");
     EXPECT_EQ(attr.halls, (std::vector<std::string>{"H"}));
     // Data longer than 54 bytes keeps its first 54, never half a character, and
@@ -127,8 +129,12 @@ TEST(RegistryCodec, EveryTruncationReadsAPrefix) {
         const Registry part = decode_registry(std::string_view(full).substr(0, n));
         // Names are whole or missing, in order, and masks never outnumber machines.
         ASSERT_LE(part.halls.size(), 2u);
-        for (std::size_t i = 0; i < part.halls.size(); ++i) EXPECT_EQ(part.halls[i], reg.halls[i]) << n;
-        for (std::size_t i = 0; i < part.machines.size(); ++i) EXPECT_EQ(part.machines[i], reg.machines[i]) << n;
+        for (std::size_t i = 0; i < part.halls.size(); ++i) {
+            EXPECT_EQ(part.halls[i], reg.halls[i]) << n;
+        }
+        for (std::size_t i = 0; i < part.machines.size(); ++i) {
+            EXPECT_EQ(part.machines[i], reg.machines[i]) << n;
+        }
         if (part.masks) {
             EXPECT_EQ(part.masks->size(), part.machines.size()) << n;
         }
@@ -147,13 +153,65 @@ TEST(RegistryCodec, EveryTruncationReadsAPrefix) {
             if (part.masks) {
                 EXPECT_EQ(part.masks->size(), part.machines.size()) << n;
             }
-            for (const auto& m : part.machines) EXPECT_LE(m.size(), kRegistryRecordMax) << n;
+            for (const auto& m : part.machines) {
+                EXPECT_LE(m.size(), kRegistryRecordMax) << n;
+            }
             EXPECT_EQ(encode_registry(decode_registry(encode_registry(part))), encode_registry(part)) << n;
         }
     }
     // Bytes after the end byte are not read.
     const Registry after = decode_registry(full + bytes({0x00, 1}) + "Z");
     EXPECT_EQ(after.halls, reg.halls);
+}
+
+// What every save writes reads as whole; a cut, a torn tail or garbled bytes read as damaged.
+TEST(RegistryCodec, DamageIsTold) {
+    Registry reg;
+    reg.halls = {"H1", "H2"};
+    reg.machines = {"M1", "M2"};
+    reg.attribute_names[3] = "A";
+    reg.masks = std::vector<std::uint16_t>{1, 2};
+    reg.budget = {30000, 5000};
+    const std::string full = encode_registry(reg);
+    struct Case {
+        std::string bytes;
+        bool damaged;
+    };
+    const Case cases[] = {
+        {full, false},
+        {encode_registry(Registry{}), false},
+        {bytes({0x00, 1}) + "A" + bytes({0x05, 1, 9, 0x30, 0, 0xFF}), false},  // types of a later version
+        {full.substr(0, full.size() - 1), true},                              // no end byte
+        {full.substr(0, 5), true},                                            // cut inside a record
+        {full + bytes({0x00, 1}) + "Z", true},                                // bytes after the end: a torn tail
+        {bytes({0x00, 1}) + "A" + bytes({0x83, 1, 0x41, 0xFF}), true},        // a type no save writes
+        {bytes({0x10, 1}) + "X" + bytes({16, 0xFF}), true},                   // attribute index out of range
+        {bytes({0x01, 1}) + "M" + bytes({0x20, 2, 0, 2, 0, 1, 0, 2, 0xFF}), true},  // two masks, one machine
+        {bytes({0x01, 1}) + "M" + bytes({0x20, 1, 0, 0xFF}), true},           // a mask record without its count
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(decode_registry(c.bytes).damaged, c.damaged) << ::testing::PrintToString(c.bytes);
+    }
+    // A registry torn by an in-place save that died, the new bytes (a hall
+    // added) over the old tail, cut at every byte, is told as damaged or holds
+    // no name that neither file has: never garbage read as names. (A tear
+    // that keeps the records aligned cannot be seen in the bytes; the copy an
+    // in-place save keeps is what finds it.)
+    Registry added = reg;
+    added.halls.insert(added.halls.begin(), "New hall");
+    const std::string next = encode_registry(added);
+    int told = 0;
+    for (std::size_t n = 1; n < next.size(); ++n) {
+        const std::string torn = next.substr(0, n) + (n < full.size() ? full.substr(n) : std::string());
+        const Registry r = decode_registry(torn);
+        if (r.damaged) {
+            ++told;
+            continue;
+        }
+        for (const auto& h : r.halls) EXPECT_TRUE(h == "New hall" || h == "H1" || h == "H2") << n;
+        for (const auto& m : r.machines) EXPECT_TRUE(m == "M1" || m == "M2") << n;
+    }
+    EXPECT_GT(told, static_cast<int>(next.size()) * 3 / 4);
 }
 
 // The program's windows, the program directory in a temporary folder and
@@ -186,8 +244,12 @@ TEST_F(RegistryWindows, ReadFillsTheListsCombosNamesAndMasks) {
     // Attribute 2 is in Edit4, attribute 5 in Edit7; only their check boxes are enabled.
     EXPECT_EQ(Form3->edit(4)->text(), QString::fromUtf8("甘デジ"));
     EXPECT_EQ(Form3->edit(7)->text(), QStringLiteral("E"));
-    for (int k = 1; k <= 16; ++k) EXPECT_EQ(Form3->check_box(k)->isEnabled(), k == 2 || k == 5) << k;
-    for (int e = 3; e <= 18; ++e) EXPECT_EQ(Form3->edit(e)->text().isEmpty(), e != 4 && e != 7) << e;
+    for (int k = 1; k <= 16; ++k) {
+        EXPECT_EQ(Form3->check_box(k)->isEnabled(), k == 2 || k == 5) << k;
+    }
+    for (int e = 3; e <= 18; ++e) {
+        EXPECT_EQ(Form3->edit(e)->text().isEmpty(), e != 4 && e != 7) << e;
+    }
     EXPECT_EQ(Form1->attr_mask, (std::vector<std::uint16_t>{0x0002, 0x0012}));
     EXPECT_EQ(Form1->hsize_level, 4);
     EXPECT_EQ(Form1->vsize_level, 2);
@@ -265,7 +327,7 @@ TEST_F(RegistryWindows, FailedWriteKeepsTheOldFileAndSaysSo) {
     set_write_fault(std::nullopt);
     EXPECT_EQ(file(), bytes({0x00, 1}) + "A" + bytes({0xFF}));
     ASSERT_EQ(dialogs.texts().size(), 1u);
-    EXPECT_EQ(dialogs.texts()[0], registry_path() + QString::fromUtf8(" に保存できませんでした"));
+    EXPECT_EQ(dialogs.texts()[0], registry_path() + QString::fromUtf8(" に保存できませんでした（ディスクの空きが足りません）"));
     // The entry dialog still offers the lists as they are.
     EXPECT_EQ(Form2->ComboBox1->count(), 2);
 
@@ -309,6 +371,37 @@ TEST_F(RegistryWindows, ClosingTheDialogWritesAndReturnsToTheMainWindow) {
     EXPECT_TRUE(Form1->isVisible());
     EXPECT_FALSE(Form3->isVisible());
     EXPECT_EQ(file(), bytes({0x00, 0x01, 0x41, 0x20, 0x02, 0x00, 0x00, 0x14, 0x01, 0x00, 0x16, 0x01, 0x00, 0xFF}));
+}
+
+// A damaged registry is told once when read, and written over only when the
+// user says so; kept, it is never written that session.
+TEST_F(RegistryWindows, ADamagedFileIsToldAndWrittenOverOnlyWhenTheUserSays) {
+    const std::string cut = bytes({0x00, 1}) + "A" + bytes({0x00, 4}) + "B";
+    for (const bool overwrite : {false, true}) {
+        write(cut);
+        Form1->registry_refused = Form1->registry_damaged = false;
+        dialogs.shown.clear();
+        read_registry();
+        EXPECT_EQ(dialogs.texts(), std::vector<QString>{damaged_file_message(registry_path())});
+        ASSERT_EQ(Form3->ListBox1->count(), 1);
+        Form3->ListBox1->addItem(QStringLiteral("C"));
+        dialogs.shown.clear();
+        dialogs.answers = {overwrite};
+        EXPECT_TRUE(save_registry_file());
+        EXPECT_EQ(dialogs.texts(), std::vector<QString>{overwrite_damaged_question(registry_path())});
+        if (overwrite) {
+            EXPECT_EQ(decode_registry(file()).halls, (std::vector<std::string>{"A", "C"}));
+        } else {
+            EXPECT_EQ(file(), cut);
+        }
+        // Asked once: the next save writes, or keeps the file, without a word.
+        dialogs.shown.clear();
+        EXPECT_TRUE(save_registry_file());
+        EXPECT_TRUE(dialogs.shown.empty());
+        if (!overwrite) {
+            EXPECT_EQ(file(), cut);
+        }
+    }
 }
 
 }  // namespace

@@ -145,7 +145,7 @@ TEST_F(RecordsWindow, AFailedWriteKeepsTheOldFileAndSaysSo) {
     velmo::set_write_fault(std::nullopt);
     EXPECT_EQ(read_bytes(u("velmo.rcd")), old);
     ASSERT_FALSE(dialogs.shown.empty());
-    EXPECT_EQ(dialogs.shown.back().text, path(u("velmo.rcd")) + u(" に保存できませんでした"));
+    EXPECT_EQ(dialogs.shown.back().text, path(u("velmo.rcd")) + u(" に保存できませんでした（ディスクの空きが足りません）"));
 }
 
 TEST_F(RecordsWindow, AnEarlierYearGoesOnTopAndDeletingItsLastRecordRemovesIt) {
@@ -194,13 +194,15 @@ TEST_F(RecordsWindow, ElevenYearsGrowThePerYearGrid) {
     EXPECT_EQ(form5->Label4->text(), u("66"));
 }
 
-TEST_F(RecordsWindow, AFileOfAnotherKindIsIgnoredAndReplacedByTheNextSave) {
+TEST_F(RecordsWindow, AFileOfAnotherKindIsToldAndReplacedByTheNextSaveWhenTheUserSays) {
     write_bytes(u("velmo.rcd"), "vq2004" + std::string(40, '\x01'));
     reopen();
+    EXPECT_EQ(dialogs.texts(), std::vector<QString>{velmo::damaged_file_message(path(u("velmo.rcd")))});
     EXPECT_EQ(form5->Label2->text(), QString());
     EXPECT_EQ(form5->Label5->text(), QString());
     EXPECT_TRUE(column(0, 0).empty());
     one_record_year("2004", 0, 500);
+    dialogs.answers = {true};
     form5->write_records();
     EXPECT_EQ(read_bytes(u("velmo.rcd")).substr(0, 2), "vr");
 }
@@ -229,7 +231,9 @@ TEST_F(RecordsWindow, DamagedFilesNeverBreakTheTables) {
         reopen();
         form5->update_year_table();
         form5->update_rankings();
+        dialogs.answers = {true};  // written over when the damage was told
         form5->write_records();
+        dialogs.answers.clear();
         // Year rows stay together from row 1; rankings keep at most ten entries and an empty spare row.
         velmo::StringGrid* years = form5->StringGrid1;
         bool gap = false;
@@ -294,5 +298,29 @@ TEST_F(RecordsWindow, RankRowsShadeTowardTheResultColours) {
         EXPECT_EQ(at(2, 10), best ? qRgb(224, 240, 255) : qRgb(255, 226, 236)) << tag;
         EXPECT_EQ(at(2, 5), qRgb(255, 252, 249)) << tag;   // no entry in this row
         EXPECT_EQ(at(0, 3), qRgb(224, 224, 224)) << tag;  // rank column: header shading, table of a 16-pixel header
+    }
+}
+
+// A record file cut short, or not one at all, is told when read, and written
+// over only when the user says so.
+TEST_F(RecordsWindow, ADamagedFileIsToldAndWrittenOverOnlyWhenTheUserSays) {
+    one_record_year("2004", 1000, 3000);
+    form5->write_records();
+    const std::string whole = read_bytes(u("velmo.rcd"));
+    for (const std::string& damaged : {whole.substr(0, whole.size() - 3), std::string("not a record file")}) {
+        for (const bool overwrite : {false, true}) {
+            write_bytes(u("velmo.rcd"), damaged);
+            dialogs.shown.clear();
+            reopen();
+            EXPECT_EQ(dialogs.texts(), std::vector<QString>{velmo::damaged_file_message(path(u("velmo.rcd")))});
+            dialogs.shown.clear();
+            dialogs.answers = {overwrite};
+            form5->write_records();
+            EXPECT_EQ(dialogs.texts(), std::vector<QString>{velmo::overwrite_damaged_question(path(u("velmo.rcd")))});
+            EXPECT_EQ(read_bytes(u("velmo.rcd")) == damaged, !overwrite);
+            dialogs.shown.clear();
+            form5->write_records();
+            EXPECT_TRUE(dialogs.shown.empty());
+        }
     }
 }

@@ -123,7 +123,7 @@ protected:
     void put_folder_back() { ASSERT_TRUE(QDir(dir.path()).rename(QStringLiteral("moved"), QStringLiteral("books"))); }
     // The question, then the failure.
     std::vector<QString> failed_save_texts() const {
-        return {u("収支を保存しますか？"), path(QStringLiteral("books/vq2004.vqd")) + u(" に保存できませんでした")};
+        return {u("収支を保存しますか？"), path(QStringLiteral("books/vq2004.vqd")) + u(" に保存できませんでした（保存先のフォルダーがありません）")};
     }
     void expect_edited_ledger_still_open() {
         EXPECT_EQ(form1->year_text, "2004");

@@ -32,10 +32,11 @@ int export_xlsx_command(int argc, const char* const* args) {
     const QString out = argc == 2 ? QFile::decodeName(args[1]) : default_xlsx_name(ledger);
     const std::string shown = QFile::encodeName(out).toStdString();
     if (same_file(out, ledger)) return command_failure(shown + " は収支ファイルそのものです。別の名前を指定してください");
-    switch (write_xlsx(*image, out)) {
+    QString cause;
+    switch (write_xlsx(*image, out, &cause)) {
     case XlsxWrite::Written: return 0;
-    case XlsxWrite::NotMade: return command_failure("Excelファイルを作れません");
-    case XlsxWrite::NotWritten: return command_failure(shown + " に書き出せません");
+    case XlsxWrite::NotMade: return command_failure("Excelファイルを作れません" + cause_suffix(cause).toStdString());
+    case XlsxWrite::NotWritten: return command_failure(shown + " に書き出せません" + cause_suffix(cause).toStdString());
     }
     return 1;
 }

@@ -165,9 +165,13 @@ bool add_month_charts(lxw_workbook* book, lxw_worksheet* sheet, const MonthSheet
 
 }  // namespace
 
-std::optional<std::string> xlsx_bytes(const WorkbookTables& tables) {
+std::optional<std::string> xlsx_bytes(const WorkbookTables& tables, QString* error) {
+    const auto fail = [&](const QString& why) -> std::optional<std::string> {
+        if (error) *error = why;
+        return std::nullopt;
+    };
     QTemporaryFile out(QDir::tempPath() + QStringLiteral("/velmorant-XXXXXX.xlsx"));
-    if (!out.open()) return std::nullopt;
+    if (!out.open()) return fail(out.errorString());
     const QByteArray out_name = QFile::encodeName(out.fileName());
     QByteArray tmpdir = QFile::encodeName(QDir::tempPath());
     lxw_workbook_options options = {};
@@ -175,7 +179,7 @@ std::optional<std::string> xlsx_bytes(const WorkbookTables& tables) {
 
     const CNumbers c_numbers;
     lxw_workbook* book = workbook_new_opt(out_name.constData(), &options);
-    if (!book) return std::nullopt;
+    if (!book) return fail(QString::fromLocal8Bit(lxw_strerror(LXW_ERROR_MEMORY_MALLOC_FAILED)));
     const Formats formats = make_formats(book);
     BarFills bars;
     bool ok = true;
@@ -185,8 +189,12 @@ std::optional<std::string> xlsx_bytes(const WorkbookTables& tables) {
         if (sheet && table == &tables.months.table) ok &= add_month_charts(book, sheet, tables.months, bars);
     }
     // Closing writes the file and frees the workbook, also after a refusal.
-    if (workbook_close(book) != LXW_NO_ERROR || !ok) return std::nullopt;
-    return read_file(out.fileName());
+    const lxw_error closed = workbook_close(book);
+    if (closed != LXW_NO_ERROR) return fail(QString::fromLocal8Bit(lxw_strerror(closed)));
+    if (!ok) return fail(QString());
+    std::optional<std::string> bytes = read_file(out.fileName());
+    if (!bytes) return fail(QString());
+    return bytes;
 }
 
 QString default_xlsx_name(const QString& ledger) {
@@ -194,10 +202,12 @@ QString default_xlsx_name(const QString& ledger) {
     return info.dir().filePath(info.completeBaseName() + QStringLiteral(".xlsx"));
 }
 
-XlsxWrite write_xlsx(const LedgerImage& image, const QString& path) {
-    const std::optional<std::string> bytes = xlsx_bytes(workbook_tables(image));
+XlsxWrite write_xlsx(const LedgerImage& image, const QString& path, QString* cause) {
+    const std::optional<std::string> bytes = xlsx_bytes(workbook_tables(image), cause);
     if (!bytes) return XlsxWrite::NotMade;
-    return write_file_atomic(path, *bytes) ? XlsxWrite::Written : XlsxWrite::NotWritten;
+    const SaveResult saved = write_file_atomic(path, *bytes);
+    if (!saved && cause) *cause = save_failure_cause(saved.error);
+    return saved ? XlsxWrite::Written : XlsxWrite::NotWritten;
 }
 
 }  // namespace velmo

@@ -20,8 +20,8 @@ inline constexpr const char* kRateFormat = "0.0%";
 inline constexpr const char* kWinRateFormat = "0%";
 
 // The workbook's bytes; nullopt when no workbook could be made (no temporary
-// file, or the library refused).
-std::optional<std::string> xlsx_bytes(const WorkbookTables& tables);
+// file, or the library refused), with the library's reason in error when given.
+std::optional<std::string> xlsx_bytes(const WorkbookTables& tables, QString* error = nullptr);
 
 enum class XlsxWrite {
     Written,
@@ -33,6 +33,7 @@ enum class XlsxWrite {
 QString default_xlsx_name(const QString& ledger);
 
 // Writes the ledger's workbook to path, as every file of the program is saved.
-XlsxWrite write_xlsx(const LedgerImage& image, const QString& path);
+// When it fails, cause (when given) says why in a few words, or stays empty.
+XlsxWrite write_xlsx(const LedgerImage& image, const QString& path, QString* cause = nullptr);
 
 }  // namespace velmo

@@ -284,8 +284,14 @@ bool read_all(const std::string& file, std::string& out) {
     out.clear();
     char buffer[65536];
     ssize_t n = 0;
-    while ((n = ::read(fd, buffer, sizeof buffer)) > 0) out.append(buffer, static_cast<std::size_t>(n));
+    while ((n = ::read(fd, buffer, sizeof buffer)) != 0) {
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) break;
+        out.append(buffer, static_cast<std::size_t>(n));
+    }
+    const int err = errno;
     ::close(fd);
+    errno = err;
     return n == 0;
 }
 
@@ -425,7 +431,17 @@ SaveResult write_in_place(const Target& t, std::string_view bytes) {
     return r;
 }
 
-QString save_cause(int error) {
+// A new file's mode: what any program's new file gets under the user's umask
+// (mkstemp alone would make it 0600).
+mode_t new_file_mode() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+}  // namespace
+
+QString save_failure_cause(int error) {
     switch (error) {
     case 0: return {};
     case ENOSPC:
@@ -441,8 +457,6 @@ QString save_cause(int error) {
     default: return QString::fromUtf8("システムのエラー %1: %2").arg(error).arg(QString::fromLocal8Bit(std::strerror(error)));
     }
 }
-
-}  // namespace
 
 SaveResult write_file_atomic(const QString& path, std::string_view bytes) {
     SaveResult r;
@@ -469,7 +483,8 @@ SaveResult write_file_atomic(const QString& path, std::string_view bytes) {
         // give them, else its group alone; then its permission bits (a change
         // of owner clears the set-id bits).
         if (::fchown(fd, st.st_uid, st.st_gid) != 0) (void)::fchown(fd, static_cast<uid_t>(-1), st.st_gid);
-        fchmod(fd, st.st_mode & 07777);
+        // A file that cannot keep its mode is not saved: it would change who may read it.
+        if (::fchmod(fd, st.st_mode & 07777) != 0) r.error = errno;
         struct stat made {};
         if (S_ISREG(st.st_mode) && (::fstat(fd, &made) != 0 || made.st_uid != st.st_uid || made.st_gid != st.st_gid)) {
             // Owner or group cannot be kept: the file is written where it is instead.
@@ -477,10 +492,10 @@ SaveResult write_file_atomic(const QString& path, std::string_view bytes) {
             ::unlink(temp.c_str());
             return write_in_place(t, bytes);
         }
-    } else {
-        fchmod(fd, 0644);
+    } else if (::fchmod(fd, new_file_mode()) != 0) {
+        r.error = errno;
     }
-    r.error = write_all(fd, bytes);
+    if (r.error == 0) r.error = write_all(fd, bytes);
     const int closed = close_file(fd);
     if (r.error == 0) r.error = closed;
     if (r.error == 0) r.error = step("rename");
@@ -500,10 +515,12 @@ SaveResult write_file_atomic(const QString& path, std::string_view bytes) {
     return r;
 }
 
+QString cause_suffix(const QString& cause) {
+    return cause.isEmpty() ? QString() : QString::fromUtf8("（") + cause + QString::fromUtf8("）");
+}
+
 QString save_failure_message(const QString& path, const SaveResult& result) {
-    QString text = path + QString::fromUtf8(" に保存できませんでした");
-    const QString cause = save_cause(result.error);
-    if (!cause.isEmpty()) text += QString::fromUtf8("（") + cause + QString::fromUtf8("）");
+    QString text = path + QString::fromUtf8(" に保存できませんでした") + cause_suffix(save_failure_cause(result.error));
     if (result.maybe_damaged)
         text += QString::fromUtf8("。ファイルが壊れている可能性があります。保存前の内容は ") +
                 QFile::decodeName(QByteArray::fromStdString(result.old_copy)) + QString::fromUtf8(" にあります");

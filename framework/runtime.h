@@ -77,14 +77,20 @@ struct SaveResult {
 
 // Writes bytes to a temporary file beside the file path names (through any
 // symbolic links) and renames it over that file, so the old file stays whole
-// when anything fails; the new file keeps the old one's permission bits, owner
-// and group, and the folder is synced after the rename. A file with more than
+// when anything fails; the new file keeps the old one's permission bits (a
+// save that cannot keep them fails), owner and group, and the folder is synced
+// after the rename. A new file gets 0666 less the umask. A file with more than
 // one name (hard links), or whose owner or group this user cannot give a new
 // file, is written in place instead: first a complete, synced copy of its old
 // bytes is made beside it under the name interrupted_save_copy gives, then the
 // file is rewritten and synced, then the copy is removed. A save that ends
 // before that (a kill, a power cut) leaves the copy, which the next start finds.
 SaveResult write_file_atomic(const QString& path, std::string_view bytes);
+
+// Why a save failed, in a few words, from the errno it ended with (empty for 0).
+QString save_failure_cause(int error);
+// "（cause）" to end a message with, or nothing when the cause is unknown.
+QString cause_suffix(const QString& cause);
 
 // The message for a failed save of path: the plain notice, the cause when it is
 // known, and where the old bytes are when the file may be damaged.

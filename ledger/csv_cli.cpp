@@ -40,7 +40,10 @@ int export_csv_command(int argc, const char* const* args) {
     if (argc == 2) {
         if (same_file(QFile::decodeName(args[1]), QFile::decodeName(args[0])))
             return command_failure(std::string(args[1]) + " は収支ファイルそのものです。別の名前を指定してください");
-        if (!write_file_atomic(QFile::decodeName(args[1]), csv)) return command_failure(std::string(args[1]) + " に書き出せません");
+        const SaveResult saved = write_file_atomic(QFile::decodeName(args[1]), csv);
+        if (!saved)
+            return command_failure(std::string(args[1]) + " に書き出せません" +
+                                   cause_suffix(save_failure_cause(saved.error)).toStdString());
         return 0;
     }
     if (std::fwrite(csv.data(), 1, csv.size(), stdout) != csv.size() || std::fflush(stdout) != 0)

@@ -33,8 +33,9 @@ void TForm1::csv_export_command() {
         velmo::dialogs().message(u("開いている収支ファイルには書き出せません"));
         return;
     }
-    if (!velmo::write_file_atomic(*chosen, velmo::export_csv(velmo::snapshot(ledger_view())))) {
-        velmo::dialogs().message(*chosen + u(" に書き出せませんでした"));
+    const velmo::SaveResult saved = velmo::write_file_atomic(*chosen, velmo::export_csv(velmo::snapshot(ledger_view())));
+    if (!saved) {
+        velmo::dialogs().message(*chosen + u(" に書き出せませんでした") + velmo::cause_suffix(velmo::save_failure_cause(saved.error)));
         return;
     }
     velmo::dialogs().message(QString::number(rec_count) + u(" 件の記録を書き出しました"));

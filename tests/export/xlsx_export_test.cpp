@@ -169,7 +169,7 @@ TEST_F(XlsxExport, BadCommandLinesAreRefusedWithAMessage) {
         {{path(QStringLiteral("foreign.vqd"))}, 1,
          path(QStringLiteral("foreign.vqd")) + u(" は収支ファイルではありません（ファイル形式が違います）")},
         {{ok, ok}, 1, ok + u(" は収支ファイルそのものです。別の名前を指定してください")},
-        {{ok, path(QStringLiteral("no/such/dir.xlsx"))}, 1, path(QStringLiteral("no/such/dir.xlsx")) + u(" に書き出せません")},
+        {{ok, path(QStringLiteral("no/such/dir.xlsx"))}, 1, path(QStringLiteral("no/such/dir.xlsx")) + u(" に書き出せません（保存先のフォルダーがありません）")},
     };
     const std::string ledger = read_bytes(QStringLiteral("vq2024.vqd"));
     for (const auto& c : cases) {
@@ -306,7 +306,7 @@ TEST_F(XlsxExport, FileMenuWritesTheWindowsTablesAndChangesNothing) {
     EXPECT_EQ(dialogs.texts().back(), u("開いている収支ファイルには書き出せません"));
     dialogs.save_files = {path(QStringLiteral("no/such/dir.xlsx"))};
     item->trigger();
-    EXPECT_EQ(dialogs.texts().back(), path(QStringLiteral("no/such/dir.xlsx")) + u(" に書き出せませんでした"));
+    EXPECT_EQ(dialogs.texts().back(), path(QStringLiteral("no/such/dir.xlsx")) + u(" に書き出せませんでした（保存先のフォルダーがありません）"));
     // A cancelled choice tells nothing; the next opening writes the same workbook.
     dialogs.shown.clear();
     dialogs.save_files = {std::nullopt, path(QStringLiteral("again.xlsx"))};

@@ -177,5 +177,29 @@ TEST_F(SaveOnDisk, LeftoversGoWithTheNextSaveOfEitherPath) {
     EXPECT_EQ(remove_leftover_temporaries(at("t.lst")), 0);
 }
 
+// A new file takes the user's umask, as any program's new file does; a file
+// that exists keeps its own mode whatever the umask.
+TEST_F(SaveOnDisk, ANewFileTakesTheUmaskAndAnOldOneKeepsItsMode) {
+    struct Case {
+        mode_t umask;
+        mode_t created;
+    };
+    for (const Case c : {Case{022, 0644}, Case{077, 0600}, Case{002, 0664}}) {
+        const mode_t saved = ::umask(c.umask);
+        const bool made = write_file_atomic(at("n.vqd"), "new").ok;
+        make("o.vqd", "old", false, 0640);
+        const bool replaced = write_file_atomic(at("o.vqd"), "new").ok;
+        ::umask(saved);
+        ASSERT_TRUE(made && replaced);
+        struct stat st {};
+        ASSERT_EQ(::stat(local("n.vqd").c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, c.created) << c.umask;
+        ASSERT_EQ(::stat(local("o.vqd").c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0640u) << c.umask;
+        QFile::remove(at("n.vqd"));
+        QFile::remove(at("o.vqd"));
+    }
+}
+
 }  // namespace
 }  // namespace velmo

@@ -312,7 +312,7 @@ TEST_F(CommandLineExport, FailsWithOneAndSaysWhy) {
         {{path(QStringLiteral("ok.vqd")), path(QStringLiteral("ok.vqd"))},
          u("velmorant: ") + path(QStringLiteral("ok.vqd")) + u(" は収支ファイルそのものです。別の名前を指定してください\n")},
         {{path(QStringLiteral("ok.vqd")), path(QStringLiteral("no/such/dir.csv"))},
-         u("velmorant: ") + path(QStringLiteral("no/such/dir.csv")) + u(" に書き出せません\n")},
+         u("velmorant: ") + path(QStringLiteral("no/such/dir.csv")) + u(" に書き出せません（保存先のフォルダーがありません）\n")},
     };
     const std::string ok = read_bytes(QStringLiteral("ok.vqd"));
     for (const Case& c : cases) {

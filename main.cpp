@@ -1,5 +1,6 @@
 // Velmorant: a year ledger of play records for ball and slot gaming machines.
 #include <QApplication>
+#include <QSessionManager>
 
 #include <cstring>
 #include <exception>
@@ -10,6 +11,7 @@
 #include "framework/instance_lock.h"
 #include "framework/runtime.h"
 #include "ledger/csv_cli.h"
+#include "recovery/recovery_keeper.h"
 #include "shell/command_line.h"
 #include "shell/program_start.h"
 
@@ -35,6 +37,20 @@ int main(int argc, char** argv) {
     velmo::ProgramWindows windows;
     TForm1& form1 = windows.form1;
     form1.arguments = app.arguments().mid(1);
+    // A logout, a shutdown or a kill from a terminal ends the program with the
+    // recovery copy of unsaved records current; at the desktop session's end the
+    // save question is asked when the session allows it.
+    if (auto* keeper = form1.findChild<velmo::recovery::RecoveryKeeper*>()) {
+        velmo::recovery::end_cleanly_on_signals(*keeper);
+        QObject::connect(&app, &QGuiApplication::commitDataRequest, keeper, [&form1, keeper](QSessionManager& session) {
+            if (session.allowsInteraction() && form1.isEnabled()) {
+                if (!form1.save_shusi()) session.cancel();
+                session.release();
+            } else {
+                keeper->write_now();
+            }
+        });
+    }
     form1.show();
     // A ledger of the wrong format closes the window during start-up.
     if (!form1.isVisible()) return 0;

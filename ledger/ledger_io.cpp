@@ -130,7 +130,15 @@ void TForm1::load_ledger() {
 
     // A save of the file that did not finish is settled before a byte of it is read.
     velmo::offer_interrupted_save(file_name);
-    velmo::FileRead read = velmo::read_input_file(file_name);
+    // Unsaved records of this ledger that a session ended without saving, when the user takes them back.
+    std::optional<std::string> restored = on_ledger_opening ? on_ledger_opening(file_name) : std::nullopt;
+    velmo::FileRead read;
+    if (restored) {
+        read.status = velmo::ReadStatus::Ok;
+        read.bytes = std::move(*restored);
+    } else {
+        read = velmo::read_input_file(file_name);
+    }
     while (read.status == velmo::ReadStatus::Missing) {
         if (creating_new) break;
         if (velmo::dialogs().question(from_cp932(year_text) + u("年の収支表を新規で作成します"))) break;
@@ -206,6 +214,11 @@ void TForm1::load_ledger() {
     apply_height_step();
     // Once, after the load: the next save would make the loss permanent unseen.
     if (damaged) velmo::dialogs().message(velmo::damaged_file_message(file_name));
+    // Restored records are not on disk yet: the save question follows as after any change.
+    if (restored) {
+        dirty |= TForm1::kLedgerChanged;
+        ledger_changed();
+    }
 }
 
 void TForm1::close_for_unreadable_file() {
@@ -345,6 +358,7 @@ bool TForm1::save_ledger() {
             Form5->restore_saved_state();
         }
     }
+    if (!keep_changed && on_ledger_settled) on_ledger_settled();
     std::uint8_t still_changed = keep_changed ? TForm1::kLedgerChanged : 0;
     // The registry holds only the window's steps here (the registry dialog saves
     // its lists itself); a failure is reported and does not hold up the action.

@@ -35,12 +35,17 @@ public:
     // in this change (an entry or correction from the entry dialog, the records of
     // a CSV import); empty for every other change (load, New, deletion, extra column).
     virtual std::vector<int> committed_rows() const = 0;
+    // Whether the windows hold changes of the ledger that are not saved.
+    virtual bool unsaved() const = 0;
 
 Q_SIGNALS:
     // Once per user action that changed the ledger (entry, correction, deletion,
     // extra column, CSV import, load, New, Open, drop), after the year window and
     // its summaries show the change.
     void changed();
+    // The save question of a changed ledger was settled: saved, or the changes
+    // declined. What is on disk is what the user keeps.
+    void settled();
 };
 
 // The year, the extra column and every record, as a ledger file holds them (the

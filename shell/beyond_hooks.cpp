@@ -16,6 +16,7 @@
 #include "framework/widgets.h"
 #include "ledger/ledger_model.h"
 #include "month/tform6.h"
+#include "recovery/recovery_keeper.h"
 #include "shell/tform1.h"
 
 namespace velmo {
@@ -101,6 +102,11 @@ void set_budget(TForm1& form, budget::BudgetMonitor& monitor, BudgetPanel& panel
 }  // namespace
 
 void install_beyond_hooks(TForm1& form) {
+    // The recovery copy of unsaved records, and its offer when a ledger opens.
+    auto* keeper = new recovery::RecoveryKeeper(form.ledger_view(), recovery::recovery_folder(), &form);
+    keeper->setObjectName(QStringLiteral("recovery_keeper"));
+    form.on_ledger_opening = [keeper](const QString& file) { return keeper->offer(file); };
+
     // The workbook export, right after the File menu's CSV items.
     QAction* xlsx = new QAction(u("Excelファイルに書き出し..."), form.File1);
     xlsx->setObjectName(QStringLiteral("export_xlsx_action"));

@@ -13,7 +13,10 @@ YearWindowLedger::YearWindowLedger(TForm1& form) : LedgerView(&form), form_(form
         Q_EMIT changed();
         committed_.clear();
     };
+    form_.on_ledger_settled = [this] { Q_EMIT settled(); };
 }
+
+bool YearWindowLedger::unsaved() const { return (form_.dirty & TForm1::kLedgerChanged) != 0; }
 
 std::string YearWindowLedger::year_text() const { return form_.year_text; }
 

@@ -19,6 +19,7 @@ public:
     std::optional<ExtraColumnBlock> extra_column() const override;
     std::uint64_t revision() const override;
     std::vector<int> committed_rows() const override { return committed_; }
+    bool unsaved() const override;
 
 private:
     TForm1& form_;

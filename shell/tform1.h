@@ -203,6 +203,13 @@ public:
     // place where code beyond the year window learns of changes (see ledger_view.h).
     std::function<void(const std::vector<int>& committed_rows)> on_ledger_changed;
     void ledger_changed(const std::vector<int>& committed_rows = {});
+    // After the save question of a changed ledger is settled (saved, or the
+    // changes declined): what is on disk is what the user keeps.
+    std::function<void()> on_ledger_settled;
+    // At the opening of a ledger file, before anything is read from it: the
+    // bytes to open instead of the file's (unsaved records the user chose to
+    // restore), which then open marked changed; nullopt to read the file.
+    std::function<std::optional<std::string>(const QString& file)> on_ledger_opening;
     // The ledger as code beyond the specified windows reads it.
     velmo::LedgerView& ledger_view() { return *ledger_view_; }
     velmo::LedgerView* ledger_view_ = nullptr;  // a child of the window

@@ -1,6 +1,7 @@
 // The CSV commands of the File menu and of the command line: a year goes out and
 // comes back byte for byte, another reader finds the same cells, and a bad file
 // changes nothing.
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QLabel>
 #include <QJsonDocument>
@@ -319,6 +320,33 @@ TEST_F(CommandLineExport, FailsWithOneAndSaysWhy) {
         EXPECT_EQ(r.out, "");
     }
     EXPECT_EQ(read_bytes(QStringLiteral("ok.vqd")), ok);
+}
+
+// The exports take a damaged ledger as --analyze does: not at all, rather than the
+// part of its year that could be read.
+TEST_F(CommandLineExport, EveryModeRefusesADamagedLedger) {
+    const std::string whole = encode_ledger(generated_year());
+    write_bytes(QStringLiteral("cut.vqd"), whole.substr(0, whole.size() / 2));
+    write_bytes(QStringLiteral("tail.vqd"), whole + "\x01");
+    for (const QString& name : {QStringLiteral("cut.vqd"), QStringLiteral("tail.vqd")}) {
+        const QString ledger = path(name);
+        const QString out = path(QStringLiteral("out"));
+        const QStringList modes[] = {
+            {QStringLiteral("--export-csv"), ledger},
+            {QStringLiteral("--export-csv"), ledger, out},
+            {QStringLiteral("--export-xlsx"), ledger, out},
+            {QStringLiteral("--analyze"), ledger},
+        };
+        for (const QStringList& args : modes) {
+            SCOPED_TRACE(args.join(QLatin1Char(' ')).toStdString());
+            QFile::remove(out);
+            const Run r = run_program(args);
+            EXPECT_EQ(r.code, 1);
+            EXPECT_EQ(r.err, u("velmorant: ") + ledger + u(" は壊れています（一部を読み込めません）\n"));
+            EXPECT_TRUE(r.out.empty()) << r.out.size() << " bytes written to standard output";
+            EXPECT_FALSE(QFileInfo::exists(out));
+        }
+    }
 }
 
 }  // namespace

@@ -27,12 +27,21 @@ int main(int argc, char** argv) {
     // --help, --version, and an option the program does not know.
     if (const auto status = velmo::run_option(argc - 1, argv + 1)) return *status;
 
-    // One instance at a time: a second start ends at once, showing nothing.
+    // One instance per set of user files: a second start ends at once, showing nothing.
     velmo::InstanceLock lock;
-    if (lock.acquire(QStringLiteral("Velmorant")) != velmo::LockResult::Acquired) return 1;
+    const velmo::LockResult locked = lock.acquire(QStringLiteral("velmo"));
+    if (locked.state == velmo::LockState::Busy) return 1;
+    // A start that cannot lock says why: first on standard error, which needs no
+    // display, then in a box.
+    const QString refusal = velmo::lock_failure_message(locked);
+    if (!refusal.isEmpty()) velmo::command_failure(QString(refusal).replace(QLatin1Char('\n'), QString()).toStdString());
 
     QApplication app(argc, argv);
     velmo::prepare_application();
+    if (!refusal.isEmpty()) {
+        velmo::dialogs().error(refusal);
+        return 1;
+    }
 
     velmo::ProgramWindows windows;
     TForm1& form1 = windows.form1;

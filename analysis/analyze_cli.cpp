@@ -70,7 +70,7 @@ int analyze_command(int argc, const char* const* args) {
     std::vector<analysis::YearFile> files;
     for (const QString& path : o.files) {
         analysis::YearFileRead read = analysis::read_year_file(path);
-        if (read.fault != analysis::YearFileFault::None) return command_failure(analysis::fault_message(path, read.fault));
+        if (read.fault != analysis::YearFileFault::None) return command_failure(ledger_fault_message(path, read.fault));
         files.push_back(std::move(read.file));
     }
     std::vector<analysis::YearRecords> years;

@@ -7,7 +7,6 @@
 #include <algorithm>
 
 #include "analysis/analysis_slice.h"
-#include "framework/runtime.h"
 
 namespace velmo::analysis {
 
@@ -46,21 +45,10 @@ private:
 
 YearFileRead read_year_file(const QString& path) {
     YearFileRead out;
-    const std::optional<std::string> bytes = read_file(path);
-    if (!bytes) {
-        out.fault = YearFileFault::Unreadable;
-        return out;
-    }
     DecodedLedger decoded;
     RecordReceiver receiver;
-    if (decode_ledger(*bytes, decoded, receiver) == DecodeResult::WrongFormat) {
-        out.fault = YearFileFault::WrongFormat;
-        return out;
-    }
-    if (decoded.damaged()) {
-        out.fault = YearFileFault::Damaged;
-        return out;
-    }
+    out.fault = read_whole_ledger(path, decoded, receiver);
+    if (out.fault != YearFileFault::None) return out;
     out.file.path = path;
     out.file.year = year_of(decoded.year);
     out.file.has_extra = decoded.extra.has_value();
@@ -69,16 +57,6 @@ YearFileRead read_year_file(const QString& path) {
     // Records 1 up to the highest number read, those the file skipped empty.
     out.file.records.resize(static_cast<std::size_t>(std::max(decoded.highest_record, 0)));
     return out;
-}
-
-std::string fault_message(const QString& path, YearFileFault fault) {
-    switch (fault) {
-        case YearFileFault::None: break;
-        case YearFileFault::Unreadable: return path.toStdString() + " を開けません";
-        case YearFileFault::WrongFormat: return path.toStdString() + " は収支ファイルではありません（ファイル形式が違います）";
-        case YearFileFault::Damaged: return path.toStdString() + " は壊れています（一部を読み込めません）";
-    }
-    return {};
 }
 
 int year_of_file_name(const QString& path) {

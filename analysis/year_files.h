@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ledger/ledger_codec.h"
+#include "ledger/ledger_read.h"
 
 namespace velmo::analysis {
 
@@ -22,7 +23,8 @@ struct YearFile {
     std::vector<LedgerRecord> records;
 };
 
-enum class YearFileFault { None, Unreadable, WrongFormat, Damaged };
+// Read with the command-line modes' loader: a damaged file is refused as they refuse it.
+using YearFileFault = LedgerFault;
 
 struct YearFileRead {
     YearFileFault fault = YearFileFault::None;
@@ -30,9 +32,6 @@ struct YearFileRead {
 };
 
 YearFileRead read_year_file(const QString& path);
-
-// The message for a refused file, in UTF-8 ("vq2004.vqd を開けません").
-std::string fault_message(const QString& path, YearFileFault fault);
 
 // The vqYYYY.vqd files of a folder (four digits), in the order of their years.
 std::vector<QString> year_files_in(const QString& folder);

@@ -248,7 +248,7 @@ int first_frame_child(int argc, char** argv, const char* what, QElapsedTimer& si
     // As main: one instance at a time, before the application object (under a name of its
     // own, so that a running program does not stop the benchmark).
     velmo::InstanceLock lock;
-    if (!bare_window && lock.acquire(QStringLiteral("VelmorantStartBench")) != velmo::LockResult::Acquired) return 4;
+    if (!bare_window && lock.acquire(QStringLiteral("VelmorantStartBench")).state != velmo::LockState::Acquired) return 4;
     QApplication app(argc, argv);
     if (bare_window) {
         QMainWindow window;

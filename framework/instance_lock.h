@@ -1,25 +1,44 @@
 #pragma once
-// One running instance per user: a lock file held with flock for the life of the process.
+// One running instance per set of user files: a lock file held with flock for
+// the life of the process, in the folder the user's files (velmo.lst,
+// velmo.rcd) are written to. Every start that would write those files meets
+// the lock there, whatever its environment (a desktop session, a terminal
+// without one, su, a container).
 #include <QString>
-
-#include <sys/types.h>
 
 namespace velmo {
 
-enum class LockResult { Acquired, Busy, Failed };
+enum class LockState { Acquired, Busy, Failed };
 
-// Where the locks of user uid live, so that every start of that user meets the
-// others whatever its environment: runtime (the session's XDG_RUNTIME_DIR) when
-// it is a folder the user owns; else run_user/<uid> (the login manager's folder,
-// present while the user has any session) when the user owns it; else
-// temp/velmorant-<uid>, created with mode 0700, when it is a real folder the
-// user owns that no one else may write. Empty when none of these holds.
-QString lock_folder(uid_t uid, const QByteArray& runtime, const QString& run_user, const QString& temp);
+// Why no lock could be taken.
+enum class LockProblem {
+    None,
+    FolderMissing,       // the folder is not there and could not be made
+    NotAFolder,          // something else than a folder stands at its place
+    FolderIsLink,        // the folder is a symbolic link
+    FolderNotOwned,      // the folder belongs to another user
+    FolderOpenToOthers,  // its group or other users may write it (no sticky bit)
+    FolderNotWritable,   // this user's own permission bits do not let it write there
+    LockIsLink,          // a symbolic link stands at the lock file's place
+    LockNotAFile,        // something else than a regular file stands there
+    LockNotOwned,        // the lock file belongs to another user
+    SystemError,         // a call failed for another reason (error)
+};
 
-// The lock file of the user running the program: name + ".lock" in the
-// lock_folder of this process's user and environment ("/run/user", the
-// temporary folder); empty when there is none.
-QString lock_path(const QString& name);
+struct LockResult {
+    LockState state = LockState::Failed;
+    LockProblem problem = LockProblem::None;
+    QString path;   // the folder, or for the lock file's own problems the lock file
+    int error = 0;  // errno of the call that failed, where one did
+};
+
+// What a start that could not lock tells its user, in Japanese: the folder or
+// file and what is wrong with it. Empty for Acquired and Busy, which say nothing.
+QString lock_failure_message(const LockResult& result);
+
+// The folder the user's files are written to (user_file_write_path), without a
+// trailing '/': where the lock lies.
+QString lock_folder();
 
 class InstanceLock {
 public:
@@ -28,9 +47,17 @@ public:
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
 
-    // Takes the lock at lock_path(name). The lock is the flock held on the
-    // file, not the file itself: a file left by a process that ended never blocks.
+    // Takes the lock name + ".lock" in lock_folder(), making a missing data
+    // folder first (mode 0700), as the first save would.
     LockResult acquire(const QString& name);
+    // The same in a given folder. The folder must be a real folder owned by this
+    // user (or by root) that no one else may write, unless its sticky bit keeps
+    // others from removing what is not theirs; the lock file must be a regular
+    // file of this user's. Permission bits decide, not what the process could do:
+    // root may write anywhere, but a folder of mode 0500 is still refused. The
+    // lock is the flock held on the file, not the file itself: a file left by a
+    // process that ended never blocks.
+    LockResult acquire_in(const QString& folder, const QString& name);
 
 private:
     int fd_ = -1;

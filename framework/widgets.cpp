@@ -1,6 +1,7 @@
 #include "framework/widgets.h"
 
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -46,6 +47,14 @@ QString StatusBar::panel_text(int panel) const {
 void StatusBar::set_font_height(int pixels) {
     font_height_ = pixels;
     update();
+}
+
+int StatusBar::panel_width_for(const QString& text, int font_height) {
+    // paintEvent leaves the text a panel's width less four pixels: the gap to the
+    // next panel, the left and right borders and a pixel before the text.
+    const QFontMetrics metrics(ui_font(font_height));
+    const int line = metrics.boundingRect(QRect(0, 0, 1 << 20, 1 << 10), Qt::AlignLeft | Qt::TextSingleLine, text).width();
+    return std::max(metrics.horizontalAdvance(text), line) + 4;
 }
 
 void StatusBar::paintEvent(QPaintEvent*) {

@@ -26,6 +26,9 @@ public:
     QString panel_text(int panel) const;
     void set_font_height(int pixels);
     int font_height() const { return font_height_; }
+    // The width a panel needs to show text whole at a font height: the text's
+    // advance in the interface font, the panel's two borders and its margins.
+    static int panel_width_for(const QString& text, int font_height);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

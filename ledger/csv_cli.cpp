@@ -8,26 +8,18 @@
 #include "framework/runtime.h"
 #include "ledger/ledger_codec.h"
 #include "ledger/ledger_csv.h"
+#include "ledger/ledger_read.h"
 
 namespace velmo {
 
 std::optional<LedgerImage> read_ledger_for_export(const char* path) {
-    const std::string ledger = path;
-    const std::optional<std::string> bytes = read_file(QFile::decodeName(path));
-    if (!bytes) {
-        command_failure(ledger + " を開けません");
-        return std::nullopt;
-    }
+    const QString ledger = QFile::decodeName(path);
     DecodedLedger file;
-    if (decode_ledger(*bytes, file) == DecodeResult::WrongFormat) {
-        command_failure(ledger + " は収支ファイルではありません（ファイル形式が違います）");
+    if (const LedgerFault fault = read_whole_ledger(ledger, file); fault != LedgerFault::None) {
+        command_failure(ledger_fault_message(ledger, fault));
         return std::nullopt;
     }
-    LedgerImage image = ledger_image_of(file);
-    if (file.truncated)
-        std::fprintf(stderr, "velmorant: %s は途中で終わっています。読めた %zu 件の記録を書き出します\n",
-                     ledger.c_str(), image.records.size());
-    return image;
+    return ledger_image_of(file);
 }
 
 int export_csv_command(int argc, const char* const* args) {

@@ -8,9 +8,9 @@
 namespace velmo {
 
 // The ledger of a file as a command-line export writes it out, as the window
-// would show it; a file that ends early gives the records read, after a notice on
-// standard error. nullopt after a message on standard error for a file that
-// cannot be read or is no ledger.
+// would show it. nullopt after a message on standard error for a file that cannot
+// be read, is no ledger or is damaged (read_whole_ledger): an export never holds
+// part of a year, as --analyze never counts one.
 std::optional<LedgerImage> read_ledger_for_export(const char* path);
 
 // args: the arguments after "--export-csv". Writes OUT.csv, or standard output when

@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -24,9 +25,13 @@
 #include <clocale>
 
 #include "bench/ledger_gen.h"
+#include "budget/budget.h"
+#include "budget/budget_monitor.h"
 #include "framework/draw.h"
 #include "framework/printer.h"
+#include "framework/widgets.h"
 #include "ledger/ledger_codec.h"
+#include "ledger/ledger_model.h"
 #include "ledger/registry_file.h"
 #include "tests/support/app_fixture.h"
 
@@ -199,6 +204,69 @@ TEST_F(FontLayout, EveryWindowUsesTheExpectedFamily) {
     }
 }
 
+// The budget's panel holds the longest texts it can show, at every height step and
+// in the family this run resolved (FontSetups runs it with each): a month holding
+// every record of a year, each lost or won at the most a balance cell holds,
+// under the smallest or the largest budget; and the largest budget a little ahead.
+TEST_F(FontLayout, BudgetPanelHoldsItsLongestTexts) {
+    const struct {
+        long long investment, payout;
+        int records;  // all of them in March
+        std::int64_t budget;
+        const char* text;
+    } cases[] = {
+        {kCellFigureMax, 0, kMaxRecordNumber, 1, "予算超過 -2,196,875,770,880円"},
+        {0, kCellFigureMax, kMaxRecordNumber, budget::kMaxAmount, "予算残り 2,196,975,770,880円"},
+        {0, 4000, 1, budget::kMaxAmount, "予算残り 100,003,999円"},
+    };
+    struct ClearBudget {
+        ~ClearBudget() { budget::setting() = {}; }
+    } clear_budget;
+    std::vector<QRect> boxes;  // the texts the panel drew, and their places
+    std::vector<QRect> places;
+    set_text_box_probe([&](QPainter&, const QRect& rect, const QRect& box) {
+        places.push_back(rect);
+        boxes.push_back(box);
+    });
+    form1->show();
+    auto* panel = form1->findChild<StatusBar*>(QStringLiteral("budget_panel"));
+    auto* monitor = form1->findChild<budget::BudgetMonitor*>(QStringLiteral("budget_monitor"));
+    ASSERT_TRUE(panel && monitor);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        form1->clear_ledger();
+        form1->reset_for_load();
+        for (int j = 0; j < c.records; ++j)
+            append_record({make_date_text(3, 1 + j % 31), "H", "M", c.investment, c.payout, "", "", ""});
+        form1->refresh_after_change();
+        budget::setting() = {c.budget, 0};
+        monitor->refresh();
+        while (form1->Button5->isEnabled()) form1->Button5->click();
+        for (int v = 0;; ++v) {
+            SCOPED_TRACE(v);
+            form1->StringGrid1->set_row(1);
+            form1->StringGrid1Click();
+            form1->grab();  // the status bar's paint brings the panel up to date
+            ASSERT_EQ(panel->panel_text(0), u(c.text));
+            boxes.clear();
+            places.clear();
+            panel->grab();
+            ASSERT_EQ(boxes.size(), 1u);
+            EXPECT_TRUE(places[0].contains(QRect(boxes[0].left(), places[0].top(), boxes[0].width(), 1)))
+                << "a text " << boxes[0].width() << " wide in a place of " << places[0].width();
+            const QFontMetrics metrics(ui_font(form1->StatusBar1->font_height()));
+            EXPECT_LE(metrics.horizontalAdvance(u(c.text)), places[0].width());
+            // Left of the logo, over the comment box only where the strip beside it is too narrow.
+            const QRect on_tab(panel->mapTo(form1->TabSheet1, QPoint()), panel->size());
+            EXPECT_LT(on_tab.right(), form1->PaintBox1->x());
+            EXPECT_GE(on_tab.left(), 0);
+            if (!form1->Button6->isEnabled()) break;
+            form1->Button6->click();
+        }
+    }
+    set_text_box_probe(nullptr);
+}
+
 TEST(TextShift, MovesAnEmSquareIntoItsRectangle) {
     struct Case {
         QRect em, rect;
@@ -262,7 +330,7 @@ TEST(FontSetups, EveryWindowFitsUnderAJapaneseLocaleWithEachFont) {
         const QString output = QString::fromLocal8Bit(child.readAll());
         EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
-        EXPECT_TRUE(output.contains(QLatin1String("[  PASSED  ] 3 tests."))) << output.toStdString();
+        EXPECT_TRUE(output.contains(QLatin1String("[  PASSED  ] 4 tests."))) << output.toStdString();
     }
 }
 

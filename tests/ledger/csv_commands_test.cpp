@@ -1,6 +1,7 @@
 // The CSV commands of the File menu and of the command line: a year goes out and
 // comes back byte for byte, another reader finds the same cells, and a bad file
 // changes nothing.
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QLabel>
 #include <QJsonDocument>
@@ -20,6 +21,7 @@
 #include "ledger/ledger_csv.h"
 #include "ledger/ledger_model.h"
 #include "tests/support/app_fixture.h"
+#include "tests/support/private_program.h"
 
 namespace velmo::testing {
 namespace {
@@ -254,14 +256,14 @@ protected:
         std::string out;
         QString err;
     };
-    Run run(const QStringList& args) {
+    Run run(const QStringList& args) { return run_program(QStringList{QStringLiteral("--export-csv")} + args); }
+    Run run_program(const QStringList& args) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(QString::fromLatin1(name));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
         QProcess p;
         p.setProcessEnvironment(env);
         p.setWorkingDirectory(dir.path());
-        p.start(QStringLiteral(VELMO_EXE), QStringList{QStringLiteral("--export-csv")} + args);
+        p.start(program.path(), args);
         Run r;
         if (!p.waitForFinished(60000)) return r;
         r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
@@ -270,7 +272,7 @@ protected:
         r.err = QString::fromUtf8(p.readAllStandardError());
         return r;
     }
-    QTemporaryDir runtime;
+    PrivateProgram program;  // its lock apart from every other test's
 };
 
 TEST_F(CommandLineExport, WritesTheSameFileWithoutDisplayWhileTheProgramRuns) {
@@ -280,13 +282,9 @@ TEST_F(CommandLineExport, WritesTheSameFileWithoutDisplayWhileTheProgramRuns) {
     form1->export_csv_action->trigger();
     const std::string gui = read_bytes(QStringLiteral("gui.csv"));
 
-    // A running program holds the single-instance lock; the export does not ask for it.
-    const QByteArray saved_runtime = qgetenv("XDG_RUNTIME_DIR");
-    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    // A running program holds the single-instance lock beside its user files; the export does not ask for it.
     InstanceLock lock;
-    const LockResult held = lock.acquire(QStringLiteral("Velmorant"));
-    qputenv("XDG_RUNTIME_DIR", saved_runtime);
-    ASSERT_EQ(held, LockResult::Acquired);
+    ASSERT_EQ(lock.acquire_in(program.folder(), QStringLiteral("velmo")).state, LockState::Acquired);
 
     Run to_file = run({path(QStringLiteral("vq2004.vqd")), path(QStringLiteral("cli.csv"))});
     EXPECT_EQ(to_file.code, 0) << to_file.err.toStdString();
@@ -322,6 +320,33 @@ TEST_F(CommandLineExport, FailsWithOneAndSaysWhy) {
         EXPECT_EQ(r.out, "");
     }
     EXPECT_EQ(read_bytes(QStringLiteral("ok.vqd")), ok);
+}
+
+// The exports take a damaged ledger as --analyze does: not at all, rather than the
+// part of its year that could be read.
+TEST_F(CommandLineExport, EveryModeRefusesADamagedLedger) {
+    const std::string whole = encode_ledger(generated_year());
+    write_bytes(QStringLiteral("cut.vqd"), whole.substr(0, whole.size() / 2));
+    write_bytes(QStringLiteral("tail.vqd"), whole + "\x01");
+    for (const QString& name : {QStringLiteral("cut.vqd"), QStringLiteral("tail.vqd")}) {
+        const QString ledger = path(name);
+        const QString out = path(QStringLiteral("out"));
+        const QStringList modes[] = {
+            {QStringLiteral("--export-csv"), ledger},
+            {QStringLiteral("--export-csv"), ledger, out},
+            {QStringLiteral("--export-xlsx"), ledger, out},
+            {QStringLiteral("--analyze"), ledger},
+        };
+        for (const QStringList& args : modes) {
+            SCOPED_TRACE(args.join(QLatin1Char(' ')).toStdString());
+            QFile::remove(out);
+            const Run r = run_program(args);
+            EXPECT_EQ(r.code, 1);
+            EXPECT_EQ(r.err, u("velmorant: ") + ledger + u(" は壊れています（一部を読み込めません）\n"));
+            EXPECT_TRUE(r.out.empty()) << r.out.size() << " bytes written to standard output";
+            EXPECT_FALSE(QFileInfo::exists(out));
+        }
+    }
 }
 
 }  // namespace

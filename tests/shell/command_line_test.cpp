@@ -3,26 +3,23 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include "framework/instance_lock.h"
+#include "tests/support/private_program.h"
 
 namespace {
 
 TEST(CommandLine, HelpVersionAndUnknownOptions) {
-    QTemporaryDir runtime;
-    ASSERT_TRUE(runtime.isValid());
+    const velmo::testing::PrivateProgram program;
+    ASSERT_FALSE(program.path().isEmpty());
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
     // A platform that does not exist: reaching the windows would end the program with an abort.
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("no-such-platform"));
     env.remove(QStringLiteral("DISPLAY"));
-    // The running instance's lock, which a start of the program would stop at.
-    const QByteArray saved_runtime = qgetenv("XDG_RUNTIME_DIR");
-    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    // The running instance's lock, beside the program's user files, which a start of the program would stop at.
     velmo::InstanceLock running;
-    ASSERT_EQ(running.acquire(QStringLiteral("Velmorant")), velmo::LockResult::Acquired);
+    ASSERT_EQ(running.acquire_in(program.folder(), QStringLiteral("velmo")).state, velmo::LockState::Acquired);
 
     struct Case {
         QStringList args;
@@ -41,7 +38,7 @@ TEST(CommandLine, HelpVersionAndUnknownOptions) {
     for (const Case& c : cases) {
         QProcess p;
         p.setProcessEnvironment(env);
-        p.start(QStringLiteral(VELMO_EXE), c.args);
+        p.start(program.path(), c.args);
         ASSERT_TRUE(p.waitForFinished(20000)) << c.args.join(QLatin1Char(' ')).toStdString();
         const QString out = QString::fromUtf8(p.readAllStandardOutput());
         const QString err = QString::fromUtf8(p.readAllStandardError());
@@ -53,7 +50,6 @@ TEST(CommandLine, HelpVersionAndUnknownOptions) {
         EXPECT_TRUE(out_re.match(out).hasMatch()) << label << " printed:\n" << out.toStdString();
         EXPECT_TRUE(err_re.match(err).hasMatch()) << label << " said:\n" << err.toStdString();
     }
-    qputenv("XDG_RUNTIME_DIR", saved_runtime);
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include "framework/printer.h"
 #include "ledger/ledger_codec.h"
 #include "tests/support/app_fixture.h"
+#include "tests/support/private_program.h"
 
 namespace velmo::testing {
 namespace {
@@ -145,12 +146,14 @@ TEST_F(WindowSystem, TheProgramsMainWindowTitle) {
         image.year = "2003";
         return encode_ledger(image);
     }());
+    const PrivateProgram copy;  // its own user files and instance lock
+    ASSERT_FALSE(copy.path().isEmpty());
     QProcess program;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());  // its own instance lock
+    env.insert(QStringLiteral("XDG_DATA_HOME"), path(QStringLiteral("user-data")));
     program.setProcessEnvironment(env);
     program.setWorkingDirectory(dir.path());
-    program.start(QStringLiteral(VELMO_EXE), {path(QStringLiteral("vq2003.vqd"))});
+    program.start(copy.path(), {path(QStringLiteral("vq2003.vqd"))});
     ASSERT_TRUE(program.waitForStarted());
 
     // Without a window manager the top-level windows are the root window's children.

@@ -2,9 +2,6 @@
 
 #include <algorithm>
 
-#include "ledger/ledger_codec.h"
-#include "ledger/ledger_model.h"
-
 namespace velmo::budget {
 
 namespace {
@@ -107,14 +104,6 @@ QString visit_notice(std::int64_t limit, std::int64_t investment) {
 QString status_text(std::int64_t budget, std::int64_t month_balance) {
     const std::int64_t left = budget + month_balance;
     return (left >= 0 ? QStringLiteral("予算残り ") : QStringLiteral("予算超過 ")) + yen(left) + QStringLiteral("円");
-}
-
-QStringList widest_status_texts() {
-    const std::int64_t records = kMaxRecordNumber;
-    const std::int64_t most_won = records * kCellFigureMax;
-    const std::int64_t most_lost = records * (-kCellFigureMax - 1);
-    return {status_text(kMaxAmount, most_won), status_text(kMaxAmount, most_lost), status_text(1, most_won),
-            status_text(1, most_lost)};
 }
 
 }  // namespace velmo::budget

@@ -65,9 +65,5 @@ QString month_notice(int month, std::int64_t budget, std::int64_t month_balance)
 QString visit_notice(std::int64_t limit, std::int64_t investment);
 // The status bar's text for a month: "予算残り 12,000円" or "予算超過 -15,000円".
 QString status_text(std::int64_t budget, std::int64_t month_balance);
-// The longest texts status_text gives for a year: every record of the year in one
-// month, each at the largest gain or loss a balance cell holds, under the largest
-// budget and under the smallest.
-QStringList widest_status_texts();
 
 }  // namespace velmo::budget

@@ -46,8 +46,8 @@ int selected_month(const TForm1& form) {
 
 // The budget's panel: beside the status bar's own panels, just above the status bar,
 // ending left of the logo. It takes the free strip between the comment box and the
-// logo, and reaches over the comment box's foot as far as the longest text it can
-// show needs at the status bar's font height. It follows the status bar's text
+// logo, and reaches over the comment box's foot only while the text it shows needs
+// more at the status bar's font height. It follows the status bar's text
 // (every selection and change repaints the status bar) and its layout.
 class BudgetPanel : public QObject {
 public:
@@ -66,15 +66,16 @@ public:
         panel_->setVisible(budget > 0);
         if (budget <= 0) return;
         const StatusBar* bar = form_.StatusBar1;
+        const int month = selected_month(form_);
+        const QString text = month == 0 ? QString() : budget::status_text(budget, monitor_.month_balance(month));
         const int right = form_.PaintBox1->x() - 4;
         const int strip = right - (form_.Memo1->geometry().right() + 4);
-        const int width = std::clamp(std::max(strip, widest_text_width(bar->font_height())), 0, std::max(0, right));
+        const int width =
+            std::clamp(std::max(strip, StatusBar::panel_width_for(text, bar->font_height())), 0, std::max(0, right));
         const QRect place(right - width, bar->y() - bar->height() - 2, width, bar->height());
         if (panel_->geometry() != place) panel_->setGeometry(place);
         panel_->set_panel_width(0, width);
         panel_->set_font_height(bar->font_height());
-        const int month = selected_month(form_);
-        const QString text = month == 0 ? QString() : budget::status_text(budget, monitor_.month_balance(month));
         if (panel_->panel_text(0) != text) panel_->set_panel_text(0, text);
     }
 
@@ -86,22 +87,9 @@ protected:
     }
 
 private:
-    // The width the longest status text needs at a font height, measured once per height.
-    int widest_text_width(int font_height) {
-        if (font_height != measured_height_) {
-            measured_height_ = font_height;
-            measured_width_ = 0;
-            for (const QString& text : budget::widest_status_texts())
-                measured_width_ = std::max(measured_width_, StatusBar::panel_width_for(text, font_height));
-        }
-        return measured_width_;
-    }
-
     TForm1& form_;
     const budget::BudgetMonitor& monitor_;
     StatusBar* panel_;
-    int measured_height_ = -1;
-    int measured_width_ = 0;
 };
 
 // 予算の設定: a changed budget is kept with the registry and shown at once.

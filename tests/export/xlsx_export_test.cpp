@@ -218,6 +218,26 @@ TEST(WorkbookTables, WhatAWorkbookCannotHoldStaysText) {
     EXPECT_TRUE(xlsx_bytes(tables).has_value());
 }
 
+// Columns as wide as their widest cell as shown ("100,000"), two digits more, the
+// filter's button counted in the header.
+TEST(WorkbookTables, ColumnsFitTheirAmountsWithSeparatorsAndSign) {
+    const struct {
+        std::int64_t amount;
+        double width;
+    } table[] = {{999, 5}, {1000, 7}, {100'000, 9}, {-1'234'567, 12}, {-1, 4}, {0, 3}};
+    for (const auto& row : table) {
+        SheetTable t;
+        t.header = {QStringLiteral("A")};
+        t.rows = {{Cell::of_amount(row.amount)}};
+        EXPECT_EQ(column_widths(t), std::vector<double>{row.width}) << row.amount;
+    }
+    SheetTable t;
+    t.header = {u("収支")};
+    t.filter = true;
+    t.rows = {{Cell::of_amount(999)}};
+    EXPECT_EQ(column_widths(t), std::vector<double>{8});  // 4 + the button's 2, and the margin
+}
+
 // A summary sheet's row against the window's row of the same table: the label
 // (the window spaces its weekdays), the amounts in the same columns, and the win
 // rate text the window shows, made from the sheet's counts and rate.

@@ -47,8 +47,11 @@ protected:
     // Yes) and forgets the texts shown so far.
     void start_empty_2004_ledger();
     // Commits a record of one machine through the entry dialog, on that day of
-    // March 2004, the amounts typed key by key.
-    void enter_in_march(int day, const char* hall, const char* machine, const char* bet, const char* pay);
+    // 2004, the amounts typed key by key.
+    void enter_on(int month, int day, const char* hall, const char* machine, const char* bet, const char* pay);
+    void enter_in_march(int day, const char* hall, const char* machine, const char* bet, const char* pay) {
+        enter_on(3, day, hall, machine, bet, pay);
+    }
     // Appends a record after the last one, as the grids hold it; returns its row.
     int append_record(const TestRecord& record);
 

@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <clocale>
+
 #include "framework/cp932.h"
 #include "framework/runtime.h"
 #include "ledger/record_fields.h"
@@ -73,6 +75,14 @@ void AppFixture::start_empty_2004_ledger() {
     load(path(QStringLiteral("vq2004.vqd")));
     dialogs.shown.clear();
 }
+
+DecimalCommaNumbers::DecimalCommaNumbers() {
+    if (const char* now = std::setlocale(LC_NUMERIC, nullptr)) before_ = now;
+    active_ = std::setlocale(LC_NUMERIC, kDecimalCommaLocale) != nullptr &&
+              std::string(std::localeconv()->decimal_point) == ",";
+}
+
+DecimalCommaNumbers::~DecimalCommaNumbers() { std::setlocale(LC_NUMERIC, before_.empty() ? "C" : before_.c_str()); }
 
 void AppFixture::enter_on(int month, int day, const char* hall, const char* machine, const char* bet, const char* pay) {
     form1->SpeedButton1Click();

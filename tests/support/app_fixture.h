@@ -66,6 +66,24 @@ protected:
     std::unique_ptr<TForm7> form7;
 };
 
+// The locale whose numbers take a decimal comma; tests/test_deps.sh generates it.
+inline constexpr const char* kDecimalCommaLocale = "de_DE.UTF-8";
+// Reads numbers (LC_NUMERIC) by that locale for the life of the object, as a
+// program started under it does, then by the one before. active(): the locale
+// exists and its decimal point is a comma.
+class DecimalCommaNumbers {
+public:
+    DecimalCommaNumbers();
+    ~DecimalCommaNumbers();
+    DecimalCommaNumbers(const DecimalCommaNumbers&) = delete;
+    DecimalCommaNumbers& operator=(const DecimalCommaNumbers&) = delete;
+    bool active() const { return active_; }
+
+private:
+    std::string before_;
+    bool active_ = false;
+};
+
 // A CP932 string for a UTF-8 literal.
 std::string sj(const char* utf8);
 std::string sj(const char8_t* utf8);

@@ -282,15 +282,18 @@ DrawdownSpan max_drawdown_span(std::span<const std::int64_t> running) {
     return span;
 }
 
-std::optional<std::string> payout_rate_text(std::int64_t investment, std::int64_t payout) {
+std::optional<std::int64_t> payout_rate_tenths(std::int64_t investment, std::int64_t payout) {
     if (investment == 0) return std::nullopt;
-    // Tenths of a percent: payout x 1000 / investment, in integers so that
-    // 104.25 rounds up instead of falling to a binary 104.2499...
-    const Wide tenths = round_div(Wide{payout} * 1000, investment);
-    const Wide size = tenths < 0 ? -tenths : tenths;
-    const std::string digits = std::to_string(static_cast<unsigned long long>(size / 10)) + "." +
-                               std::to_string(static_cast<unsigned>(size % 10));
-    return tenths < 0 ? "-" + digits : digits;
+    // In integers, so that 104.25 rounds up instead of falling to a binary 104.2499...
+    return to_int64(round_div(Wide{payout} * 1000, investment));
+}
+
+std::optional<std::string> payout_rate_text(std::int64_t investment, std::int64_t payout) {
+    const std::optional<std::int64_t> tenths = payout_rate_tenths(investment, payout);
+    if (!tenths) return std::nullopt;
+    const std::uint64_t size = *tenths < 0 ? 0 - static_cast<std::uint64_t>(*tenths) : static_cast<std::uint64_t>(*tenths);
+    const std::string digits = std::to_string(size / 10) + "." + std::to_string(size % 10);
+    return *tenths < 0 ? "-" + digits : digits;
 }
 
 std::int64_t rounded_mean(std::int64_t total, std::int64_t count) { return to_int64(round_div(total, count)); }

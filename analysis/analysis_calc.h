@@ -149,8 +149,11 @@ DrawdownSpan max_drawdown_span(std::span<const std::int64_t> running);
 // halves away from zero; 回収率 to one decimal the same way, without "%".
 std::vector<std::string> overview_lines(const Overview& overview);
 
-// payout / investment x 100 rounded to one decimal, halves away from zero,
-// from the integers themselves ("104.2"); none when investment is 0.
+// payout / investment x 1000 rounded to a whole number, halves away from zero:
+// the rate in tenths of a percent (1042 for 104.2%); none when investment is 0.
+std::optional<std::int64_t> payout_rate_tenths(std::int64_t investment, std::int64_t payout);
+// That rate as text with one decimal, from the integers themselves ("104.2"),
+// whatever the locale; none when investment is 0.
 std::optional<std::string> payout_rate_text(std::int64_t investment, std::int64_t payout);
 
 // total / count rounded to the yen, halves away from zero (count > 0).

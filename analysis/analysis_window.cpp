@@ -457,10 +457,12 @@ void AnalysisWindow::fill_tables() {
             table->setItem(row, kInvestmentColumn, amount_item(r.investment));
             table->setItem(row, kPayoutColumn, amount_item(r.payout));
             table->setItem(row, kBalanceColumn, amount_item(r.balance()));
+            // Sorted by the rate as shown, in tenths of a percent; a row without investment first.
             const std::optional<std::string> rate = payout_rate_text(r.investment, r.payout);
+            const std::optional<std::int64_t> tenths = payout_rate_tenths(r.investment, r.payout);
             table->setItem(row, kRateColumn,
                            item(rate ? QString::fromStdString(*rate) + u("%") : u(kUndefinedText),
-                                rate ? std::stod(*rate) : -1.0, Qt::AlignRight));
+                                QVariant::fromValue(static_cast<qlonglong>(tenths.value_or(-1))), Qt::AlignRight));
             table->setItem(row, kMeanColumn, amount_item(rounded_mean(r.balance(), r.visits)));
             if (r.few()) {
                 // Too few visits to mean much: greyed, negative amounts keeping their colour.

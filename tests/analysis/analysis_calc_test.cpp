@@ -154,6 +154,7 @@ TEST(AnalysisOverview, DrawdownFromTheStartOrFromAPeak) {
         {{4000, -1000, 3000, -5000, -2000, 9000}, 7000, 3, 5, 0},  // peak 6000 on day 3
         {{1000, 2000, 500}, 0, std::nullopt, std::nullopt, 0},     // never fell
         {{2000, -2000, 2000, -3000}, 3000, 1, 4, 3000},  // the peak is the visit that first reached it
+        {{5000, -3000, 2000, -2000}, 3000, 1, 2, 3000},  // two equal falls: the first trough
     };
     for (const auto& row : table) {
         const Drawdown d = compute_overview(by_balance(row.balances), 1).max_drawdown;

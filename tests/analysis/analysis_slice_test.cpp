@@ -143,6 +143,25 @@ TEST(AnalysisSlice, TablesByEveryKey) {
     EXPECT_EQ(all.tables[static_cast<std::size_t>(TableKey::Weekday)].size(), 2u);
 }
 
+TEST(AnalysisSlice, RowsOfFewerThanTenVisitsAreMarkedFew) {
+    std::vector<LedgerRecord> records;
+    for (int i = 0; i < 10; ++i) {
+        records.push_back(record(5, 1 + i, "十回", {{"海", 1000, 0}}));
+        records.push_back(record(5, 1 + i, "九回", {{"海", 1000, 0}}));
+    }
+    records.pop_back();  // 九回 has one visit fewer
+    const YearRecords year{2004, records};
+    const AnalysisLedger ledger = analysis_ledger({&year, 1});
+    const Slice slice = slice_of(ledger, {});
+    const std::vector<TableRow> rows = table_rows(ledger, slice, {}, TableKey::Hall);
+    ASSERT_EQ(rows.size(), 2u);
+    for (const TableRow& r : rows) {
+        const bool nine = r.key == number_of(ledger.halls, "九回");
+        EXPECT_EQ(r.visits, nine ? 9 : 10);
+        EXPECT_EQ(r.few(), nine) << r.visits;
+    }
+}
+
 TEST(AnalysisSlice, NamesTheCommandLineTakes) {
     const struct {
         const char* text;
@@ -162,15 +181,20 @@ TEST(AnalysisSlice, NamesTheCommandLineTakes) {
 
 TEST(AnalysisSlice, DrawdownSpanMatchesTheOverviewsDates) {
     const std::vector<std::vector<std::int64_t>> cases = {
-        {-3000, -2000, 1000}, {4000, -1000, 3000, -5000, -2000, 9000}, {1000, 2000, 500}, {2000, -2000, 2000, -3000}, {}};
+        {-3000, -2000, 1000}, {4000, -1000, 3000, -5000, -2000, 9000}, {1000, 2000, 500}, {2000, -2000, 2000, -3000}, {},
+        // Two equal falls from one peak: the first trough is the one named.
+        {5000, -3000, 2000, -2000},
+        // The peak reached again without a gain: the first day at it is the peak.
+        {5000, 0, -3000}};
     for (const auto& balances : cases) {
+        SCOPED_TRACE(::testing::PrintToString(balances));
         std::vector<Visit> visits;
         for (std::size_t i = 0; i < balances.size(); ++i)
             visits.push_back(Visit{Date{2004, 5, static_cast<int>(i) + 1}, "", balances[i], 0, balances[i]});
         const Overview o = compute_overview(visits, 1);
         const DrawdownSpan span = max_drawdown_span(running_totals(visits));
         const auto day = [&](int index) { return index < 0 ? 0 : visits[static_cast<std::size_t>(index)].date.day; };
-        EXPECT_EQ(day(span.peak), o.max_drawdown.peak ? o.max_drawdown.peak->day : 0) << balances.size();
-        EXPECT_EQ(day(span.trough), o.max_drawdown.trough ? o.max_drawdown.trough->day : 0) << balances.size();
+        EXPECT_EQ(day(span.peak), o.max_drawdown.peak ? o.max_drawdown.peak->day : 0);
+        EXPECT_EQ(day(span.trough), o.max_drawdown.trough ? o.max_drawdown.trough->day : 0);
     }
 }

@@ -330,5 +330,39 @@ TEST_F(AnalysisVerdicts, TablesSortByAHeaderClickAndCopyAsTabSeparatedText) {
     EXPECT_EQ(lines[2].section(QLatin1Char('\t'), 0, 2), u("たまの店\t少\t3"));
 }
 
+// 回収率 sorts by the rate itself, not by its text read through the locale: under a
+// decimal comma "100.9" read as a number would be 100, as "100.1" would.
+TEST_F(AppFixture, AnalysisRatesSortByTheirValueUnderADecimalComma) {
+    const DecimalCommaNumbers comma;
+    ASSERT_TRUE(comma.active()) << kDecimalCommaLocale << " is missing: tests/test_deps.sh generates it";
+    form1->graph_animate = false;
+    LedgerImage image;
+    image.year = "2004";
+    image.records = {play_record(1, 5, "A店", {{"海", 10000, 10090}}), play_record(1, 6, "B店", {{"海", 10000, 10010}}),
+                     play_record(1, 7, "C店", {{"海", 10000, 10050}}), play_record(1, 8, "D店", {{"海", 0, 500}})};
+    write_bytes(QStringLiteral("vq2004.vqd"), encode_ledger(image));
+    load(path(QStringLiteral("vq2004.vqd")));
+    form1->N1->actions().back()->trigger();
+    auto* w = form1->findChild<AnalysisWindow*>();
+    ASSERT_NE(w, nullptr);
+    w->pages->setCurrentIndex(1);
+    w->table_pages->setCurrentIndex(static_cast<int>(analysis::TableKey::Hall));
+    auto* table = w->tables[static_cast<std::size_t>(analysis::TableKey::Hall)];
+    ASSERT_EQ(table->rowCount(), 4);
+    const int rate_column = 6;
+    QHeaderView* header = table->horizontalHeader();
+    QCoreApplication::processEvents();
+    const QPoint at(header->sectionViewportPosition(rate_column) + 5, header->height() / 2);
+    const auto shown = [&] {
+        QStringList out;
+        for (int r = 0; r < table->rowCount(); ++r) out << table->item(r, rate_column)->text();
+        return out.join(QLatin1Char(' '));
+    };
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(shown(), u("— 100.1% 100.5% 100.9%"));
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(shown(), u("100.9% 100.5% 100.1% —"));
+}
+
 }  // namespace
 }  // namespace velmo::testing

@@ -10,6 +10,8 @@
 #include "analysis/analysis_window.h"
 #include "budget/budget.h"
 #include "budget/budget_dialog.h"
+#include "budget/budget_monitor.h"
+#include "framework/draw.h"
 #include "framework/string_grid.h"
 #include "framework/widgets.h"
 #include "ledger/registry_file.h"
@@ -49,9 +51,26 @@ TEST(BudgetAmounts, MonthsCrossOnlyWhenTheyWereUnder) {
     const int months[] = {3, 4};
     EXPECT_EQ(budget::newly_over(30000, before, after, months), std::vector<int>{3});
     EXPECT_TRUE(budget::newly_over(0, before, after, months).empty()) << "no budget";
-    // Sums beyond 32 bits.
-    const budget::RecordFigure big[] = {{6, -2'000'000'000, 0}, {6, -2'000'000'000, 0}, {13, -1, 0}};
-    EXPECT_EQ(budget::month_sums(big)[6], -4'000'000'000LL);
+    // Sums beyond 32 bits; January and December count, a month outside the year does not.
+    const budget::RecordFigure big[] = {{6, -2'000'000'000, 0}, {6, -2'000'000'000, 0}, {13, -1, 0}, {0, -1, 0},
+                                        {1, -5, 0},           {12, -7, 0}};
+    const budget::MonthSums sums = budget::month_sums(big);
+    EXPECT_EQ(sums[6], -4'000'000'000LL);
+    EXPECT_EQ(sums[1], -5);
+    EXPECT_EQ(sums[12], -7);
+    EXPECT_EQ(sums[0], 0);
+}
+
+TEST(BudgetAmounts, AVisitIsOverTheLimitOnlyBeyondIt) {
+    const struct {
+        std::int64_t per_visit, investment;
+        bool told;
+    } table[] = {{20000, 19999, false}, {20000, 20000, false}, {20000, 20001, true}, {0, 90000, false}};
+    for (const auto& row : table) {
+        const budget::Notices n = budget::notices_for({0, row.per_visit}, {}, {}, {{3, 0, row.investment}}, {u("3/2")});
+        EXPECT_EQ(!n.visit.isEmpty(), row.told) << row.per_visit << " " << row.investment;
+        EXPECT_TRUE(n.month.isEmpty());
+    }
 }
 
 TEST(BudgetRegistry, RecordBeforeTheEndByteOnlyWhenSet) {
@@ -165,8 +184,7 @@ TEST_F(BudgetUse, NoticesAlongAMonthOfEntriesCorrectionsAndDeletion) {
     dialogs.answers = {true};
     form1->save_ledger();
     load(form1->file_name);
-    EXPECT_TRUE(notices().size() <= 2) << "only the questions asked";
-    for (const QString& t : dialogs.texts()) EXPECT_FALSE(t.contains(u("予算"))) << t.toStdString();
+    EXPECT_EQ(notices(), (std::vector<QString>{u("削除しますか？"), u("収支を保存しますか？")})) << "only the questions asked";
 
     // The budget kept with the registry comes back on the next start.
     ASSERT_TRUE(velmo::save_registry_file());
@@ -180,6 +198,17 @@ TEST_F(BudgetUse, NoticesAlongAMonthOfEntriesCorrectionsAndDeletion) {
     EXPECT_TRUE(notices().empty());
     EXPECT_EQ(panel(), QStringLiteral("(hidden)"));
     EXPECT_EQ(encode_registry(velmo::registry_from_windows()), registry_before);
+}
+
+TEST_F(BudgetUse, JanuaryAndDecemberCrossTheirBudgetLikeAnyMonth) {
+    set_budget("30000", "0");
+    for (const int month : {1, 12}) {
+        SCOPED_TRACE(month);
+        enter_on(month, 10, "A", "M", "40000", "0");
+        EXPECT_EQ(notices(), std::vector<QString>{QString::number(month) +
+                                                  u("月の損失が予算（30,000円）を超えました（現在 -40,000円）")});
+        EXPECT_EQ(panel(), u("予算超過 -10,000円"));
+    }
 }
 
 TEST_F(BudgetUse, BadAmountKeepsTheDialogOpenAndChangesNothing) {
@@ -233,6 +262,7 @@ TEST_F(BudgetUse, ChartsDrawTheLineOnlyWhereTheScaleReaches) {
     };
     const auto month_chart = [&] {
         form6->image = velmo::chart_image(QSize(410, 255), 1);
+        form6->image.fill(velmo::button_face_color());  // as the window clears it before drawing
         form6->draw_month_graph(3);
         return form6->image;
     };

@@ -115,6 +115,13 @@ TEST_F(EntryDialog, AmountsFollowEveryKeyAndTheTotalsRowAppearsWithTheFirst) {
     form2->sgClick();
     EXPECT_EQ(form2->Edit1->text(), QStringLiteral("1500"));
     EXPECT_EQ(form2->ComboBox2->currentText(), u("海物語"));
+
+    // The last of the nine rows counts in the totals as the first does.
+    machine(9, "花", "300", "1000");
+    EXPECT_EQ(grid().cell(4, 9), "700");
+    EXPECT_EQ(grid().cell(2, 10), "1800");
+    EXPECT_EQ(grid().cell(3, 10), "8000");
+    EXPECT_EQ(grid().cell(4, 10), "6200");
 }
 
 TEST_F(EntryDialog, WrongKeysAndTooLargeAmountsAreRefusedWithTheMessage) {

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -31,17 +32,20 @@ const QString kAmount = QStringLiteral("#,##0;[Red]-#,##0");
 struct Outcome {
     int code = -1;
     QString err;
+    QByteArray out;
 };
 
-Outcome run_program(const QStringList& args, const QString& dir) {
+// The program without a display, under the given locale (LC_ALL) when one is given.
+Outcome run_program(const QStringList& args, const QString& dir, const char* locale = nullptr) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(QString::fromLatin1(name));
+    if (locale) env.insert(QStringLiteral("LC_ALL"), QString::fromLatin1(locale));
     QProcess p;
     p.setProcessEnvironment(env);
     p.setWorkingDirectory(dir);
     p.start(QStringLiteral(VELMO_EXE), args);
     if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit) return {};
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardError())};
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardError()), p.readAllStandardOutput()};
 }
 
 // Debian's own interpreter, the one python3-openpyxl installs for (a python3
@@ -152,6 +156,34 @@ TEST_F(XlsxExport, CommandLineWritesTheCsvLinesAsTypedCells) {
     EXPECT_GE(widths[QStringLiteral("D")].toDouble(), display_width(u("ホール名")) + 2.0);
 }
 
+// The command-line modes write the same under a locale whose numbers take a
+// decimal comma as under C: the workbook's rates and widths, the CSV lines and
+// the analysis figures (回収率 with its decimal point).
+TEST_F(XlsxExport, CommandLineModesWriteTheSameUnderADecimalComma) {
+    {
+        const DecimalCommaNumbers comma;
+        ASSERT_TRUE(comma.active()) << kDecimalCommaLocale << " is missing: tests/test_deps.sh generates it";
+    }
+    const QString ledger = write_ledger(typed_texts_year());
+    std::map<std::string, std::vector<QByteArray>> outputs;
+    for (const char* locale : {"C", kDecimalCommaLocale}) {
+        SCOPED_TRACE(locale);
+        const QString book = path(QStringLiteral("%1.xlsx").arg(QString::fromLatin1(locale)));
+        const Outcome xlsx = run_program({QStringLiteral("--export-xlsx"), ledger, book}, dir.path(), locale);
+        const Outcome csv = run_program({QStringLiteral("--export-csv"), ledger}, dir.path(), locale);
+        const Outcome analyze = run_program({QStringLiteral("--analyze"), ledger}, dir.path(), locale);
+        for (const Outcome* o : {&xlsx, &csv, &analyze}) EXPECT_EQ(o->code, 0) << o->err.toStdString();
+        outputs[locale] = {python("xlsx_cells.py", book).toJson(), csv.out, analyze.out};
+    }
+    const std::vector<QByteArray>& c = outputs["C"];
+    const std::vector<QByteArray>& comma = outputs[kDecimalCommaLocale];
+    ASSERT_EQ(c.size(), 3u);
+    EXPECT_FALSE(c[0].isEmpty() || c[1].isEmpty() || c[2].isEmpty());
+    EXPECT_TRUE(c[0].contains("\"float\"")) << "the workbook holds rates with decimals";
+    EXPECT_TRUE(QString::fromUtf8(c[2]).contains(QRegularExpression(u("\n回収率\t\\d+\\.\\d\n")))) << c[2].toStdString();
+    for (std::size_t i = 0; i < c.size(); ++i) EXPECT_TRUE(c[i] == comma[i]) << "output " << i << "\n" << comma[i].toStdString();
+}
+
 TEST_F(XlsxExport, BadCommandLinesAreRefusedWithAMessage) {
     write_bytes(QStringLiteral("foreign.vqd"), "not a ledger");
     const QString ok = write_ledger(typed_texts_year());
@@ -216,6 +248,26 @@ TEST(WorkbookTables, WhatAWorkbookCannotHoldStaysText) {
     EXPECT_EQ(tables.months.months, 0);
     EXPECT_TRUE(tables.months.table.rows.empty() && tables.weekdays.rows.empty() && tables.halls.rows.empty());
     EXPECT_TRUE(xlsx_bytes(tables).has_value());
+}
+
+// Columns as wide as their widest cell as shown ("100,000"), two digits more, the
+// filter's button counted in the header.
+TEST(WorkbookTables, ColumnsFitTheirAmountsWithSeparatorsAndSign) {
+    const struct {
+        std::int64_t amount;
+        double width;
+    } table[] = {{999, 5}, {1000, 7}, {100'000, 9}, {-1'234'567, 12}, {-1, 4}, {0, 3}};
+    for (const auto& row : table) {
+        SheetTable t;
+        t.header = {QStringLiteral("A")};
+        t.rows = {{Cell::of_amount(row.amount)}};
+        EXPECT_EQ(column_widths(t), std::vector<double>{row.width}) << row.amount;
+    }
+    SheetTable t;
+    t.header = {u("収支")};
+    t.filter = true;
+    t.rows = {{Cell::of_amount(999)}};
+    EXPECT_EQ(column_widths(t), std::vector<double>{8});  // 4 + the button's 2, and the margin
 }
 
 // A summary sheet's row against the window's row of the same table: the label

@@ -1,6 +1,8 @@
 // A save keeps everything about the file it replaces: its group, its owner where
-// the saver may give it, and every other name (hard link) the file has. Saves run
-// as an unprivileged user in a child process, with a group of its own.
+// the saver may give it, its mode, and every other name (hard link) the file has.
+// Where the tests start as root, saves of files owned by others run as an
+// unprivileged user in a child process, with a group of its own; a file of the
+// user's own with two names is saved by whoever runs the tests.
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -33,10 +35,12 @@ struct Owned {
 class SaveKeepsOwner : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (::geteuid() != 0) GTEST_SKIP() << "needs to start as root to save as another user";
         ASSERT_TRUE(dir.isValid());
-        ASSERT_EQ(::chown(folder().c_str(), kUser, kPrimary), 0);
+        if (root()) {
+            ASSERT_EQ(::chown(folder().c_str(), kUser, kPrimary), 0);
+        }
     }
+    static bool root() { return ::geteuid() == 0; }
     std::string folder() const { return QFile::encodeName(dir.path()).toStdString() + "/"; }
     std::string at(const std::string& name) const { return folder() + name; }
     void make(const Owned& f, const std::string& bytes) {
@@ -44,7 +48,9 @@ protected:
         ASSERT_NE(out, nullptr);
         std::fwrite(bytes.data(), 1, bytes.size(), out);
         std::fclose(out);
-        ASSERT_EQ(::chown(at(f.name).c_str(), f.uid, f.gid), 0);
+        if (f.uid != ::geteuid() || f.gid != ::getegid()) {
+            ASSERT_EQ(::chown(at(f.name).c_str(), f.uid, f.gid), 0);
+        }
         ASSERT_EQ(::chmod(at(f.name).c_str(), f.mode), 0);
         if (f.second_name) {
             ASSERT_EQ(::link(at(f.name).c_str(), at("other").c_str()), 0);
@@ -73,6 +79,7 @@ protected:
 };
 
 TEST_F(SaveKeepsOwner, GroupOwnerAndOtherNamesStay) {
+    if (!root()) GTEST_SKIP() << "needs to start as root to save as another user";
     const Owned cases[] = {
         {"own.vqd", kUser, kShared, 0640, false},    // replaced by a rename, the group given back
         {"theirs.lst", 0, kShared, 0664, false},    // owner not the saver's to give: written in place
@@ -98,8 +105,41 @@ TEST_F(SaveKeepsOwner, GroupOwnerAndOtherNamesStay) {
     }
 }
 
+// The user's own file with a second name, saved by the user: written in place, so
+// that both names stay one file with the new bytes, its mode as it was.
+TEST_F(SaveKeepsOwner, AFileWithTwoNamesKeepsBothAndItsMode) {
+    const struct {
+        const char* name;
+        mode_t mode;
+        const char* bytes;
+    } cases[] = {
+        {"a.vqd", 0600, "new bytes"},
+        {"b.lst", 0640, "new bytes, longer than the old ones were"},
+        {"c.rcd", 0664, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        make({c.name, ::geteuid(), ::getegid(), c.mode, true}, "old bytes of the file");
+        struct stat before {};
+        ASSERT_EQ(::stat(at(c.name).c_str(), &before), 0);
+        ASSERT_TRUE(write_file_atomic(QFile::decodeName(at(c.name).c_str()), c.bytes));
+        struct stat st {}, other {};
+        ASSERT_EQ(::stat(at(c.name).c_str(), &st), 0);
+        ASSERT_EQ(::stat(at("other").c_str(), &other), 0);
+        EXPECT_EQ(st.st_ino, before.st_ino);
+        EXPECT_EQ(other.st_ino, st.st_ino);
+        EXPECT_EQ(st.st_nlink, 2u);
+        EXPECT_EQ(st.st_mode & 07777, c.mode);
+        EXPECT_EQ(bytes_of(c.name), c.bytes);
+        EXPECT_EQ(bytes_of("other"), c.bytes);
+        EXPECT_EQ(entries(), 2) << "no temporary file and no copy of the old bytes left";
+        ::unlink(at(c.name).c_str());
+        ::unlink(at("other").c_str());
+    }
+}
+
 TEST_F(SaveKeepsOwner, AFailedWriteInPlaceLeavesTheOldBytes) {
-    make({"linked.vqd", kUser, kPrimary, 0644, true}, "the whole old ledger");
+    make({"linked.vqd", ::geteuid(), ::getegid(), 0644, true}, "the whole old ledger");
     set_write_fault(4);
     EXPECT_FALSE(write_file_atomic(QFile::decodeName(at("linked.vqd").c_str()), "a new ledger"));
     set_write_fault(std::nullopt);

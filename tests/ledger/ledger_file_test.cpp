@@ -12,6 +12,9 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <tuple>
+
+#include "bench/ledger_gen.h"
 
 #include "ledger/record_fields.h"
 #include "framework/cp932.h"
@@ -356,6 +359,51 @@ TEST_F(LedgerFile, DamagedFieldsAreBoundedSkippedOrCut) {
         write_bytes(QStringLiteral("cut.vqd"), s.substr(0, cut));
         load(path(QStringLiteral("cut.vqd")));
         EXPECT_LE(form1->rec_count, 1);
+    }
+}
+
+// Record numbers beyond one byte: 256 and above take the high byte of the number.
+TEST_F(LedgerFile, LedgersOfMoreThan255RecordsComeBackWhole) {
+    const auto texts = [](const LedgerRecord& r) {
+        return std::tie(r.date, r.extra, r.hall, r.machines, r.detail, r.totals, r.balance, r.comment);
+    };
+    for (const int count : {256, 300, kMaxRecordNumber}) {
+        SCOPED_TRACE(count);
+        bench::LedgerShape shape;
+        shape.records = count;
+        shape.machines = 2;
+        LedgerImage image = bench::generated_ledger("2004", shape);
+        ASSERT_TRUE(image.extra.has_value());
+        image.extra->list.resize(10);  // the most preset values a ledger keeps
+        ASSERT_EQ(image.records.size(), static_cast<size_t>(count));
+        // Each record read back with its own texts, from the codec's bytes and from
+        // what the windows save (with the marks they work out), and saved again the same.
+        const auto expect_records = [&](const std::string& bytes) {
+            DecodedLedger decoded;
+            ASSERT_EQ(decode_ledger(bytes, decoded), DecodeResult::Ok);
+            EXPECT_FALSE(decoded.damaged());
+            EXPECT_EQ(decoded.stored_count, count);
+            EXPECT_EQ(decoded.highest_record, count);
+            const HeldLedger held = held_ledger(decoded);
+            ASSERT_EQ(held.records.size(), image.records.size());
+            for (size_t i = 0; i < held.records.size(); ++i)
+                ASSERT_EQ(texts(held.records[i]), texts(image.records[i])) << "record " << i + 1;
+        };
+        const auto load_and_save = [&](const std::string& bytes) {
+            write_bytes(QStringLiteral("big.vqd"), bytes);
+            load(path(QStringLiteral("big.vqd")));
+            EXPECT_EQ(form1->rec_count, count);
+            EXPECT_EQ(form1->StringGrid1->cell(0, count), image.records.back().date);
+            EXPECT_EQ(form1->StringGrid5->cell(0, 256), image.records[255].detail);
+            form1->dirty = 1;
+            dialogs.answers = {true};
+            form1->save_ledger();
+            return read_bytes(QStringLiteral("big.vqd"));
+        };
+        expect_records(encode_ledger(image));
+        const std::string saved = load_and_save(encode_ledger(image));
+        expect_records(saved);
+        EXPECT_TRUE(load_and_save(saved) == saved);
     }
 }
 

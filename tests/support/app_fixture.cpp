@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <clocale>
+
 #include "framework/cp932.h"
 #include "framework/runtime.h"
 #include "ledger/record_fields.h"
@@ -74,9 +76,17 @@ void AppFixture::start_empty_2004_ledger() {
     dialogs.shown.clear();
 }
 
-void AppFixture::enter_in_march(int day, const char* hall, const char* machine, const char* bet, const char* pay) {
+DecimalCommaNumbers::DecimalCommaNumbers() {
+    if (const char* now = std::setlocale(LC_NUMERIC, nullptr)) before_ = now;
+    active_ = std::setlocale(LC_NUMERIC, kDecimalCommaLocale) != nullptr &&
+              std::string(std::localeconv()->decimal_point) == ",";
+}
+
+DecimalCommaNumbers::~DecimalCommaNumbers() { std::setlocale(LC_NUMERIC, before_.empty() ? "C" : before_.c_str()); }
+
+void AppFixture::enter_on(int month, int day, const char* hall, const char* machine, const char* bet, const char* pay) {
     form1->SpeedButton1Click();
-    form2->MonthCalendar1()->setSelectedDate(QDate(2004, 3, day));
+    form2->MonthCalendar1()->setSelectedDate(QDate(2004, month, day));
     form2->ComboBox1->setEditText(u(hall));
     form2->ComboBox2->setEditText(u(machine));
     for (auto [edit, keys] : {std::pair{form2->Edit1, bet}, std::pair{form2->Edit2, pay}}) {

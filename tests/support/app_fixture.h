@@ -47,8 +47,11 @@ protected:
     // Yes) and forgets the texts shown so far.
     void start_empty_2004_ledger();
     // Commits a record of one machine through the entry dialog, on that day of
-    // March 2004, the amounts typed key by key.
-    void enter_in_march(int day, const char* hall, const char* machine, const char* bet, const char* pay);
+    // 2004, the amounts typed key by key.
+    void enter_on(int month, int day, const char* hall, const char* machine, const char* bet, const char* pay);
+    void enter_in_march(int day, const char* hall, const char* machine, const char* bet, const char* pay) {
+        enter_on(3, day, hall, machine, bet, pay);
+    }
     // Appends a record after the last one, as the grids hold it; returns its row.
     int append_record(const TestRecord& record);
 
@@ -61,6 +64,24 @@ protected:
     std::unique_ptr<TForm5> form5;
     std::unique_ptr<TForm6> form6;
     std::unique_ptr<TForm7> form7;
+};
+
+// The locale whose numbers take a decimal comma; tests/test_deps.sh generates it.
+inline constexpr const char* kDecimalCommaLocale = "de_DE.UTF-8";
+// Reads numbers (LC_NUMERIC) by that locale for the life of the object, as a
+// program started under it does, then by the one before. active(): the locale
+// exists and its decimal point is a comma.
+class DecimalCommaNumbers {
+public:
+    DecimalCommaNumbers();
+    ~DecimalCommaNumbers();
+    DecimalCommaNumbers(const DecimalCommaNumbers&) = delete;
+    DecimalCommaNumbers& operator=(const DecimalCommaNumbers&) = delete;
+    bool active() const { return active_; }
+
+private:
+    std::string before_;
+    bool active_ = false;
 };
 
 // A CP932 string for a UTF-8 literal.

@@ -61,6 +61,7 @@ StringGrid* make_grid(QWidget* parent, QRect geometry, int cols, int rows, int r
 
 TForm1::TForm1() {
     Form1 = this;
+    player_settings_ = new velmo::PlayerSettings(this);
     year_text = velmo::today().toString(QStringLiteral("yyyy")).toStdString();
     build_window();
     setup_year_list_painter();
@@ -198,7 +199,7 @@ void TForm1::build_year_list_tab() {
 
     // Hidden per-row data of the ledger.
     StringGrid5 = new StringGrid(TabSheet1);
-    StringGrid5->set_col_count(3);
+    StringGrid5->set_col_count(kExtensionsCol + 1);
     StringGrid5->set_row_count(2);
     StringGrid5->set_fixed_cols(0);
     StringGrid5->hide();

@@ -61,9 +61,11 @@ StringGrid* make_grid(QWidget* parent, QRect geometry, int cols, int rows, int r
 
 TForm1::TForm1() {
     Form1 = this;
-    player_settings_ = new velmo::PlayerSettings(this);
     year_text = velmo::today().toString(QStringLiteral("yyyy")).toStdString();
     build_window();
+    // After the widgets, so that it is deleted after them: what follows it reads
+    // it while they are shown.
+    player_settings_ = new velmo::PlayerSettings(this);
     setup_year_list_painter();
     setup_editing_commands();
     setup_file_commands();

@@ -150,7 +150,8 @@ void FiguresTable::copy_to_clipboard() const { QApplication::clipboard()->setTex
 
 // ---- AnalysisWindow ----
 
-AnalysisWindow::AnalysisWindow(LedgerView& ledger, QWidget* parent) : QWidget(parent, Qt::Window), ledger_(ledger) {
+AnalysisWindow::AnalysisWindow(LedgerView& ledger, const PlayerSettings& settings, QWidget* parent)
+    : QWidget(parent, Qt::Window), ledger_(ledger), settings_(settings) {
     setWindowTitle(u("収支分析"));
     setFont(ui_font(kFontHeight));
     resize(680, 520);
@@ -243,6 +244,8 @@ AnalysisWindow::AnalysisWindow(LedgerView& ledger, QWidget* parent) : QWidget(pa
     layout->addWidget(note_label);
 
     connect(&ledger_, &LedgerView::changed, this, &AnalysisWindow::ledger_changed);
+    // The overview's budget line follows the budget.
+    connect(&settings_, &PlayerSettings::changed, this, &AnalysisWindow::fill_overview);
 }
 
 QLabel* AnalysisWindow::add_overview_row(int row, int column, const QString& name) {
@@ -387,7 +390,7 @@ void AnalysisWindow::fill_overview() {
     set("最大ドローダウン", drawdown);
     amount("現在のドローダウン", o.current_drawdown);
     // The budget against the last month of the slice, summed as the slice counts.
-    const std::int64_t budget = budget::setting().monthly;
+    const std::int64_t budget = settings_.get<budget::Budget>().monthly;
     const std::vector<Visit>& visits = figures_.slice.visits;
     const bool budget_shown = budget > 0 && !visits.empty();
     budget_caption_->setVisible(budget_shown);

@@ -12,6 +12,7 @@
 
 #include "analysis/analysis_slice.h"
 #include "ledger/ledger_view.h"
+#include "ledger/player_settings.h"
 
 class QComboBox;
 class QGridLayout;
@@ -39,8 +40,9 @@ protected:
 class AnalysisWindow : public QWidget {
     Q_OBJECT
 public:
-    // The window of ledger; parent, when given, is the window it closes with.
-    explicit AnalysisWindow(LedgerView& ledger, QWidget* parent = nullptr);
+    // The window of ledger, showing the budget of settings; parent, when given,
+    // is the window it closes with.
+    AnalysisWindow(LedgerView& ledger, const PlayerSettings& settings, QWidget* parent = nullptr);
 
     // The filter bar. Item 0 of each box is "すべて" (range: この年, 全年).
     QComboBox* range_box = nullptr;
@@ -64,8 +66,6 @@ public:
     int computations() const { return computations_; }
     // The value shown for an overview figure by its name ("来店数", "収支" ...).
     QString overview_text(const QString& name) const;
-    // The overview's budget line after the budget was set or changed.
-    void budget_changed() { fill_overview(); }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -84,6 +84,7 @@ private:
     QLabel* add_overview_row(int row, int column, const QString& name);
 
     LedgerView& ledger_;
+    const PlayerSettings& settings_;
     std::optional<std::uint64_t> read_revision_;  // of the records read; none when out of date
     bool filling_ = false;
     QString extra_name_;  // the extra column's header; empty without the column

@@ -17,9 +17,8 @@ struct YearFile {
     int year = 0;
     bool has_extra = false;
     std::string extra_name;  // CP932 header of the extra column
-    // The records as the year window holds them after loading the file, with the
-    // texts the analysis reads: date, hall, extra value, machine entries, day sums
-    // and balance (the machines text and the comment are left empty).
+    // The records as the year window holds them after loading the file
+    // (decode_held_ledger), extension fields included.
     std::vector<LedgerRecord> records;
 };
 

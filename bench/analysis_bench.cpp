@@ -75,7 +75,7 @@ void BM_AnalysisWindowOpen(benchmark::State& state) {
     velmo::bench::Program& p = velmo::bench::program();
     p.load();
     for (auto _ : state) {
-        auto window = std::make_unique<AnalysisWindow>(p.form1->ledger_view());
+        auto window = std::make_unique<AnalysisWindow>(p.form1->ledger_view(), p.form1->player_settings());
         window->show();
         QApplication::processEvents();
         window->repaint();

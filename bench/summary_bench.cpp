@@ -107,7 +107,7 @@ void BM_RefreshAfterCorrection(benchmark::State& state) {
     Program& p = program();
     p.load();
     TForm1& f = *p.form1;
-    velmo::budget::setting() = state.range(0) ? velmo::budget::Budget{velmo::budget::kMaxAmount, 0} : velmo::budget::Budget{};
+    f.player_settings().set(state.range(0) ? velmo::budget::Budget{velmo::budget::kMaxAmount, 0} : velmo::budget::Budget{});
     constexpr int kRow = 512;
     const auto machines = velmo::unpack_machine_detail(f.StringGrid5->cell(0, kRow));
     struct Version {
@@ -133,7 +133,7 @@ void BM_RefreshAfterCorrection(benchmark::State& state) {
         f.StringGrid5->set_cell(1, kRow, v.totals);
         f.refresh_after_change({kRow});
     }
-    velmo::budget::setting() = {};
+    f.player_settings().set(velmo::budget::Budget{});
 }
 BENCHMARK(BM_RefreshAfterCorrection)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 

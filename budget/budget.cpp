@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "ledger/settings_parts.h"
+
 namespace velmo::budget {
 
 namespace {
@@ -25,9 +27,21 @@ std::uint32_t word_at(std::string_view data, std::size_t at) {
 
 }  // namespace
 
-Budget& setting() {
-    static Budget current;
-    return current;
+void register_registry_record() {
+    RegistryRecordCodec codec;
+    codec.type = kRegistryType;
+    codec.encode = [](const SettingsParts& parts) -> std::optional<std::string> {
+        const Budget& budget = parts.get<Budget>();
+        if (!budget.any()) return std::nullopt;
+        return encode_record(budget);
+    };
+    // The last record of eight bytes counts; one of another length is kept as it is.
+    codec.decode = [](std::string_view data, SettingsParts& parts) {
+        const std::optional<Budget> budget = decode_record(data);
+        if (budget) parts.set(*budget);
+        return budget.has_value();
+    };
+    register_registry_codec(std::move(codec));
 }
 
 std::string encode_record(const Budget& budget) {

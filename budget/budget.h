@@ -24,8 +24,11 @@ struct Budget {
     bool operator==(const Budget&) const = default;
 };
 
-// The setting in force; the registry reader sets it and its writer reads it.
-Budget& setting();
+// The budget is the player's settings' part of type Budget (ledger/player_settings.h),
+// kept with the name registry as one record of this type, written only when set.
+inline constexpr std::uint8_t kRegistryType = 0x40;
+// Registers that record's codec; before the registry is first read.
+void register_registry_record();
 
 // The registry record's eight data bytes: both amounts as 32-bit big-endian integers.
 std::string encode_record(const Budget& budget);

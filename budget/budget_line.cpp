@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "budget/budget.h"
 #include "framework/draw.h"
+#include "ledger/player_settings.h"
 
 namespace velmo::budget {
 
@@ -32,6 +34,13 @@ void draw_budget_line(GraphCanvas& c, int left, int right, int top, int bottom, 
     c.set_font(font);
     c.set_pen(pen);
     c.move_to(at.x(), at.y());
+}
+
+ChartOverlay line_overlay(const PlayerSettings& settings) {
+    return [&settings](GraphCanvas& c, const BalancePlot& plot) {
+        const std::int64_t monthly = settings.get<Budget>().monthly;
+        if (monthly > 0) draw_budget_line(c, plot.left, plot.right, plot.top, plot.bottom, plot.loss_y(monthly));
+    };
 }
 
 }  // namespace velmo::budget

@@ -8,6 +8,7 @@
 #include "framework/dialogs.h"
 #include "ledger/ledger_model.h"
 #include "ledger/ledger_view.h"
+#include "ledger/player_settings.h"
 #include "views/ledger_figures.h"
 
 namespace velmo::budget {
@@ -61,13 +62,15 @@ Notices notices_for(const Budget& budget, const MonthSums& before, const MonthSu
     return out;
 }
 
-BudgetMonitor::BudgetMonitor(const LedgerView& view, QObject* parent) : QObject(parent), view_(view) {
+BudgetMonitor::BudgetMonitor(const LedgerView& view, const PlayerSettings& settings, QObject* parent)
+    : QObject(parent), view_(view), settings_(settings) {
     // The ledger is empty until its first load, which changed() reports.
     connect(&view_, &LedgerView::changed, this, &BudgetMonitor::ledger_changed);
+    connect(&settings_, &PlayerSettings::changed, this, &BudgetMonitor::refresh);
 }
 
 void BudgetMonitor::refresh() {
-    sums_ = setting().any() ? month_sums(record_figures(view_)) : MonthSums{};
+    sums_ = settings_.get<Budget>().any() ? month_sums(record_figures(view_)) : MonthSums{};
     Q_EMIT months_changed();
 }
 
@@ -76,7 +79,7 @@ std::int64_t BudgetMonitor::month_balance(int month) const {
 }
 
 void BudgetMonitor::ledger_changed() {
-    const Budget budget = setting();
+    const Budget budget = settings_.get<Budget>();
     if (!budget.any()) return;
     const MonthSums before = sums_;
     const std::vector<RecordFigure> figures = record_figures(view_);

@@ -12,6 +12,7 @@
 
 namespace velmo {
 class LedgerView;
+class PlayerSettings;
 }
 
 namespace velmo::budget {
@@ -29,9 +30,10 @@ Notices notices_for(const Budget& budget, const MonthSums& before, const MonthSu
 class BudgetMonitor : public QObject {
     Q_OBJECT
 public:
-    BudgetMonitor(const LedgerView& view, QObject* parent);
+    // Follows the ledger of view and the budget of settings.
+    BudgetMonitor(const LedgerView& view, const PlayerSettings& settings, QObject* parent);
 
-    // Reads the months again, after the budget was set or changed.
+    // Reads the months again (after the budget was set or changed).
     void refresh();
     // Month m's balance as of the last change; 0 while no budget is set.
     std::int64_t month_balance(int month) const;
@@ -44,6 +46,7 @@ private:
     void ledger_changed();
 
     const LedgerView& view_;
+    const PlayerSettings& settings_;
     MonthSums sums_{};
 };
 

@@ -9,6 +9,7 @@
 #include "framework/cp932.h"
 #include "ledger/ledger_codec.h"
 #include "ledger/record_fields.h"
+#include "budget/budget.h"
 #include "ledger/registry_file.h"
 #include "records/records_codec.h"
 
@@ -82,6 +83,13 @@ void ledger_seeds() {
     long_texts.records[1].hall = std::string(kShortTextMax, 'h');
     put("ledger", "longest_texts", encode_ledger(long_texts));
 
+    // Fields of later versions after a record's own: tags no reader here takes,
+    // the longest text a length byte holds and an empty one.
+    LedgerImage later = year;
+    later.records[0].extensions = {{0x40, "4.00"}, {0x41, std::string(kExtensionTextMax, 'x')}};
+    later.records[2].extensions = {{0x03, ""}};
+    put("ledger", "extension_fields", encode_ledger(later));
+
     // Damaged copies: cut inside the header, the extra block, a record and the attributes.
     put("ledger", "damaged_header_only", cut(plain, 10));
     put("ledger", "damaged_cut_in_record", cut(plain, plain.size() / 2));
@@ -130,13 +138,18 @@ void registry_seeds() {
     put("registry", "damaged_attribute_index", bad_index);
     // The player's budget before the end byte; a record of another length, and
     // amounts out of range (negative, beyond 99,999,999).
+    budget::register_registry_record();
     Registry with_budget = reg;
-    with_budget.budget = {30000, 20000};
+    with_budget.settings.set(budget::Budget{30000, 20000});
     const std::string budgeted = encode_registry(with_budget);
     put("registry", "budget", budgeted);
     put("registry", "damaged_budget_length", cut(full, full.size() - 1) + std::string("\x40\x04\x00\x00\x75\x30\xFF", 7));
     put("registry", "damaged_budget_amounts",
         cut(full, full.size() - 1) + std::string("\x40\x08\xFF\xFF\xFF\xFF\x7F\xFF\xFF\xFF\xFF", 11));
+    // Records of later versions: a type no codec reads, longer than a name, and an empty one.
+    Registry later = with_budget;
+    later.unread = {{0x41, std::string(80, 'r')}, {0x05, ""}};
+    put("registry", "unread_records", encode_registry(later));
 }
 
 void records_seeds() {

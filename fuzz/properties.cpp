@@ -6,6 +6,7 @@
 #include <sstream>
 #include <type_traits>
 
+#include "budget/budget.h"
 #include "framework/cp932.h"
 #include "framework/runtime.h"
 #include "ledger/ledger_csv.h"
@@ -95,6 +96,11 @@ std::string compare_ledgers(const LedgerImage& expected, const LedgerImage& got)
         compare(why, [&] { return n("balance"); }, a.balance, b.balance);
         compare(why, [&] { return n("comment"); }, a.comment, b.comment);
         compare(why, [&] { return n("mark"); }, a.mark, b.mark);
+        compare(why, [&] { return n("extension fields"); }, a.extensions.size(), b.extensions.size());
+        for (std::size_t k = 0; k < a.extensions.size() && k < b.extensions.size(); ++k) {
+            compare(why, [&] { return n("extension tag"); }, a.extensions[k].tag, b.extensions[k].tag);
+            compare(why, [&] { return n("extension text"); }, a.extensions[k].text, b.extensions[k].text);
+        }
     }
     compare(why, [] { return "attribute rows"; }, expected.attributes.size(), got.attributes.size());
     for (std::size_t i = 0; i < expected.attributes.size() && i < got.attributes.size(); ++i) {
@@ -152,6 +158,9 @@ std::string check_ledger(std::string_view bytes) {
 }
 
 std::string check_registry(std::string_view bytes) {
+    // The budget's record is read as the program reads it.
+    static const bool registered = (budget::register_registry_record(), true);
+    (void)registered;
     const Registry read = decode_registry(bytes);
     const std::string first = encode_registry(read);
     const Registry again = decode_registry(first);
@@ -176,18 +185,30 @@ std::string check_registry(std::string_view bytes) {
         compare(why, [&] { return "mask " + std::to_string(i + 1); }, masks_before[i], masks_after[i]);
     compare(why, [] { return "width step"; }, read.hsize_level.value_or(0), again.hsize_level.value_or(0));
     compare(why, [] { return "height step"; }, read.vsize_level.value_or(0), again.vsize_level.value_or(0));
-    compare(why, [] { return "monthly budget"; }, read.budget.monthly, again.budget.monthly);
-    compare(why, [] { return "per-visit limit"; }, read.budget.per_visit, again.budget.per_visit);
-    for (const std::int64_t amount : {read.budget.monthly, read.budget.per_visit})
+    // The settings the registered codecs read come back the same, and so does
+    // every record no codec reads, whole and in order.
+    if (!(read.settings == again.settings)) return "the settings read differ after a save";
+    compare(why, [] { return "unread records"; }, read.unread.size(), again.unread.size());
+    for (std::size_t i = 0; i < read.unread.size() && i < again.unread.size(); ++i) {
+        compare(why, [&] { return "unread record " + std::to_string(i + 1) + " type"; }, read.unread[i].type,
+                again.unread[i].type);
+        compare(why, [&] { return "unread record " + std::to_string(i + 1) + " data"; }, read.unread[i].data,
+                again.unread[i].data);
+    }
+    const budget::Budget& b = read.settings.get<budget::Budget>();
+    for (const std::int64_t amount : {b.monthly, b.per_visit})
         if (amount < 0 || amount > budget::kMaxAmount) return "a budget amount outside 0..99,999,999 was read";
-    // The budget record is written only when set, as the last record before the end byte.
+    // After the window's own records: the budget record only when set, then the
+    // unread records, then the end byte.
     Registry plain = again;
-    plain.budget = {};
+    plain.settings = {};
+    plain.unread.clear();
     const std::string without = encode_registry(plain);
-    const std::string expected = read.budget.any() ? without.substr(0, without.size() - 1) + std::string("\x40\x08", 2) +
-                                                         budget::encode_record(read.budget) + std::string("\xFF", 1)
-                                                   : without;
-    if (first != expected) return "the budget record is not where it belongs, or written for no budget";
+    std::string expected = without.substr(0, without.size() - 1);
+    if (b.any()) expected += std::string("\x40\x08", 2) + budget::encode_record(b);
+    for (const RegistryRecord& r : read.unread) expected += std::string(1, static_cast<char>(r.type)) +
+                                                             std::string(1, static_cast<char>(r.data.size())) + r.data;
+    if (first != expected + "\xFF") return "the settings or the unread records are not where they belong";
     if (std::string w = why.str(); !w.empty()) return w;
     return second_save(first, encode_registry(again));
 }

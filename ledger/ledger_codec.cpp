@@ -231,7 +231,11 @@ DecodeResult decode_ledger(std::string_view bytes, DecodedLedger& out, LedgerFie
             else out.garbled = true;
             break;
         default:
-            ok = in.short_text(text);  // unknown tags carry a short text
+            // Any other tag carries a short text: a field a later version keeps
+            // with the record, kept and written back as it is. One before any
+            // record, or cut short by the end of the file, belongs to nothing.
+            ok = in.short_text(text);
+            if (ok && current > 0) receiver.field(current, tag, text);
             break;
         }
         if (!ok) { out.truncated = true; break; }
@@ -239,36 +243,135 @@ DecodeResult decode_ledger(std::string_view bytes, DecodedLedger& out, LedgerFie
     return DecodeResult::Ok;
 }
 
-HeldLedger held_ledger(DecodedLedger file) {
-    HeldLedger held;
-    // A record without machines shows " ", whether the file gave it an empty text
-    // or none (a record the file skipped), so that writing it back changes nothing.
-    LedgerRecord blank;
-    blank.machines = " ";
-    held.records.resize(static_cast<std::size_t>(std::max(file.highest_record, 0)), blank);
-    for (LedgerField& f : file.fields) {
-        if (f.record < 1 || f.record > file.highest_record) continue;
-        LedgerRecord& r = held.records[static_cast<std::size_t>(f.record - 1)];
-        switch (f.tag) {
-        case kTagDate: r.date = std::move(f.text); break;
+namespace {
+
+// Builds the records the year window holds from the fields as they come.
+class HeldRecords : public LedgerFieldReceiver {
+public:
+    explicit HeldRecords(HeldLedger& held) : held_(held) {}
+    void head(const DecodedLedger& file) override {
+        has_extra_ = file.extra.has_value();
+        held_.records.clear();
+        held_.attributes.clear();
+        held_.records.reserve(static_cast<std::size_t>(std::clamp(file.stored_count, 0, kMaxRecordNumber)));
+    }
+    void field(int record, std::uint8_t tag, std::string_view text) override {
+        if (record < 1 || record > kMaxRecordNumber) return;
+        const auto index = static_cast<std::size_t>(record - 1);
+        if (held_.records.size() <= index) held_.records.resize(index + 1, blank());
+        LedgerRecord& r = held_.records[index];
+        switch (tag) {
+        case kTagDate: r.date = text; break;
         case kTagExtra:
-            if (file.extra) r.extra = std::move(f.text);
+            if (has_extra_) r.extra = text;
             break;
-        case kTagHall: r.hall = std::move(f.text); break;
-        case kTagMachines: r.machines = f.text.empty() ? std::string(" ") : std::move(f.text); break;
-        case kTagDetail: r.detail = std::move(f.text); break;
-        case kTagTotals: r.totals = std::move(f.text); break;
-        case kTagBalance: r.balance = std::move(f.text); break;
-        case kTagComment: r.comment = std::move(f.text); break;
-        default: break;
+        case kTagHall: r.hall = text; break;
+        case kTagMachines: r.machines = text.empty() ? std::string_view(" ") : text; break;
+        case kTagDetail: r.detail = text; break;
+        case kTagTotals: r.totals = text; break;
+        case kTagBalance: r.balance = text; break;
+        case kTagComment: r.comment = text; break;
+        default: set_extension(r.extensions, tag, text); break;
         }
     }
-    std::array<const AttributeEntry*, 16> last{};
-    for (const AttributeEntry& a : file.attributes)
-        if (a.index >= 1 && a.index <= 16) last[static_cast<std::size_t>(a.index - 1)] = &a;
-    for (const AttributeEntry* a : last)
-        if (a) held.attributes.push_back(*a);
+    // Records 1..highest_record, those the file skipped blank; the attribute
+    // rows in index order, the last entry the file gave each index.
+    void finish(const DecodedLedger& file) {
+        held_.records.resize(static_cast<std::size_t>(std::max(file.highest_record, 0)), blank());
+        std::array<const AttributeEntry*, 16> last{};
+        for (const AttributeEntry& a : file.attributes)
+            if (a.index >= 1 && a.index <= 16) last[static_cast<std::size_t>(a.index - 1)] = &a;
+        for (const AttributeEntry* a : last)
+            if (a) held_.attributes.push_back(*a);
+    }
+
+private:
+    // A record without machines shows " ", whether the file gave it an empty text
+    // or none (a record the file skipped), so that writing it back changes nothing.
+    static LedgerRecord blank() {
+        LedgerRecord r;
+        r.machines = " ";
+        return r;
+    }
+
+    HeldLedger& held_;
+    bool has_extra_ = false;
+};
+
+}  // namespace
+
+HeldLedger held_ledger(DecodedLedger file) {
+    HeldLedger held;
+    HeldRecords records(held);
+    records.head(file);
+    for (const LedgerField& f : file.fields) records.field(f.record, f.tag, f.text);
+    records.finish(file);
     return held;
+}
+
+DecodeResult decode_held_ledger(std::string_view bytes, DecodedLedger& out, HeldLedger& held) {
+    HeldRecords records(held);
+    const DecodeResult result = decode_ledger(bytes, out, records);
+    if (result == DecodeResult::Ok) records.finish(out);
+    return result;
+}
+
+bool is_extension_tag(std::uint8_t tag) {
+    switch (tag) {
+    case kTagDate:
+    case kTagHall:
+    case kTagMachines:
+    case kTagDetail:
+    case kTagTotals:
+    case kTagBalance:
+    case kTagNone:
+    case kTagExtra:
+    case kTagComment:
+    case kTagMark:
+    case kTagAttribute:
+    case kTagRecord:
+        return false;
+    default:
+        return true;
+    }
+}
+
+void set_extension(std::vector<ExtensionField>& fields, std::uint8_t tag, std::string_view text) {
+    if (!is_extension_tag(tag)) return;
+    text = text.substr(0, kExtensionTextMax);
+    for (ExtensionField& f : fields)
+        if (f.tag == tag) {
+            f.text = text;
+            return;
+        }
+    fields.push_back({tag, std::string(text)});
+}
+
+std::string pack_extensions(const std::vector<ExtensionField>& fields) {
+    std::string out;
+    for (const ExtensionField& f : fields) {
+        if (!is_extension_tag(f.tag)) continue;
+        const std::string_view text = std::string_view(f.text).substr(0, kExtensionTextMax);
+        out.push_back(static_cast<char>(f.tag));
+        out.push_back(static_cast<char>(text.size()));
+        out += text;
+    }
+    return out;
+}
+
+std::vector<ExtensionField> unpack_extensions(std::string_view packed) {
+    std::vector<ExtensionField> fields;
+    Reader in(packed);
+    std::uint8_t tag = 0;
+    std::string_view text;
+    while (in.byte(tag) && in.short_text(text)) set_extension(fields, tag, text);
+    return fields;
+}
+
+void set_packed_extension(std::string& packed, std::uint8_t tag, std::string_view text) {
+    std::vector<ExtensionField> fields = unpack_extensions(packed);
+    set_extension(fields, tag, text);
+    packed = pack_extensions(fields);
 }
 
 std::string encode_ledger(const LedgerImage& image) {
@@ -316,6 +419,14 @@ std::string encode_ledger(const LedgerImage& image) {
         put_long(out, r.comment);
         put_tag(out, kTagMark);
         out.push_back(static_cast<char>(r.mark));
+        // The fields of later versions, each as the file gave it.
+        for (const ExtensionField& e : r.extensions) {
+            if (!is_extension_tag(e.tag)) continue;
+            const std::string_view text = std::string_view(e.text).substr(0, kExtensionTextMax);
+            put_tag(out, e.tag);
+            out.push_back(static_cast<char>(text.size()));
+            out += text;
+        }
     }
     for (const auto& a : image.attributes) {
         put_tag(out, kTagAttribute);

@@ -88,11 +88,40 @@ public:
 // As decode_ledger, but the fields go to receiver instead of out.fields.
 DecodeResult decode_ledger(std::string_view bytes, DecodedLedger& out, LedgerFieldReceiver& receiver);
 
+// A field of a tag this program does not read itself (data a later version
+// keeps with the record): its tag and its short text, kept as the file gave
+// them and written back after the record's own fields.
+struct ExtensionField {
+    std::uint8_t tag = 0;
+    std::string text;  // at most kExtensionTextMax bytes
+    bool operator==(const ExtensionField&) const = default;
+};
+inline constexpr std::size_t kExtensionTextMax = 255;  // what one length byte can say
+
+// True for a tag that carries a record's extension field: every tag the
+// reader does not take as one of the record's own fields, the mark, the
+// attribute rows, the empty field or a record marker.
+bool is_extension_tag(std::uint8_t tag);
+
 // A record as written, one text per field.
 struct LedgerRecord {
     std::string date, extra, hall, machines, detail, totals, balance, comment;
     std::int8_t mark = 0;
+    // In file order, one per tag; written after the fields above.
+    std::vector<ExtensionField> extensions{};
 };
+
+// Sets the extension field of a tag: the text replaces that of a field with the
+// same tag, in its place, or is added at the end. A tag that is no extension
+// tag is ignored.
+void set_extension(std::vector<ExtensionField>& fields, std::uint8_t tag, std::string_view text);
+// The extension fields as one byte string (a tag byte, a length byte and the
+// text, for each field in order), as the year window keeps them in a cell.
+std::string pack_extensions(const std::vector<ExtensionField>& fields);
+// The fields of a packed string; a damaged string yields the fields read so far.
+std::vector<ExtensionField> unpack_extensions(std::string_view packed);
+// set_extension on a packed string.
+void set_packed_extension(std::string& packed, std::uint8_t tag, std::string_view text);
 
 struct LedgerImage {
     std::string year;  // written as exactly four bytes
@@ -106,8 +135,9 @@ std::string encode_ledger(const LedgerImage& image);
 // What the year window holds of a decoded file, before anything is computed from
 // it: records 1..highest_record (record r at index r - 1), each field with the
 // last text the file gave it (extra-column texts only when the file has the
-// block; an empty or missing machines text held as " "; marks 0), and the attribute rows in
-// index order, one per index: the last entry the file gave it.
+// block; an empty or missing machines text held as " "; marks 0; the extension
+// fields as set_extension keeps them), and the attribute rows in index order,
+// one per index: the last entry the file gave it.
 struct HeldLedger {
     std::vector<LedgerRecord> records;
     std::vector<AttributeEntry> attributes;
@@ -115,6 +145,11 @@ struct HeldLedger {
 
 // Takes the texts out of file (pass a copy to keep it whole).
 HeldLedger held_ledger(DecodedLedger file);
+
+// Reads a ledger file straight into what the year window holds of it (the
+// rules of held_ledger), without keeping the list of fields: the loader of
+// every reader that wants a file's records.
+DecodeResult decode_held_ledger(std::string_view bytes, DecodedLedger& out, HeldLedger& held);
 
 // The four-byte year field for a year text of any length.
 std::string year_field(std::string_view year_text);

@@ -64,7 +64,12 @@ public:
         case velmo::kTagTotals: data.set_cell(1, record, std::string(text)); break;
         case velmo::kTagBalance: list.set_cell(f_.balance_col, record, std::string(text)); break;
         case velmo::kTagComment: data.set_cell(2, record, std::string(text)); break;
-        default: break;
+        default: {
+            std::string packed = data.cell(TForm1::kExtensionsCol, record);
+            velmo::set_packed_extension(packed, tag, text);
+            data.set_cell(TForm1::kExtensionsCol, record, std::move(packed));
+            break;
+        }
         }
     }
 
@@ -295,6 +300,7 @@ velmo::LedgerRecord TForm1::record(int row) const {
     r.totals = StringGrid5->cell(1, row);
     r.balance = StringGrid1->cell(balance_col, row);
     r.comment = StringGrid5->cell(2, row);
+    r.extensions = velmo::unpack_extensions(StringGrid5->cell(kExtensionsCol, row));
     return r;
 }
 
@@ -312,6 +318,7 @@ void TForm1::put_record(int row, const velmo::LedgerRecord& rec) {
     StringGrid5->change_cell(0, row, rec.detail);
     StringGrid5->change_cell(1, row, rec.totals);
     StringGrid5->change_cell(2, row, rec.comment);
+    StringGrid5->change_cell(kExtensionsCol, row, velmo::pack_extensions(rec.extensions));
 }
 
 velmo::LedgerImage TForm1::ledger_image() const {
@@ -360,9 +367,11 @@ bool TForm1::save_ledger() {
     }
     if (!keep_changed && on_ledger_settled) on_ledger_settled();
     std::uint8_t still_changed = keep_changed ? TForm1::kLedgerChanged : 0;
-    // The registry holds only the window's steps here (the registry dialog saves
-    // its lists itself); a failure is reported and does not hold up the action.
-    if ((dirty & TForm1::kStepsChanged) && !velmo::save_registry_file()) still_changed |= TForm1::kStepsChanged;
+    // The registry holds the window's steps and the player's settings here (the
+    // registry dialog saves its lists itself); a failure is reported and does not
+    // hold up the action, and what was not written is written with the next save.
+    if (((dirty & TForm1::kStepsChanged) || player_settings().unsaved()) && !velmo::save_registry_file())
+        still_changed |= TForm1::kStepsChanged;
     dirty = still_changed;
     return !keep_changed;
 }

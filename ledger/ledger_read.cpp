@@ -25,6 +25,13 @@ LedgerFault read_whole_ledger(const QString& path, DecodedLedger& out, LedgerFie
 
 LedgerFault read_whole_ledger(const QString& path, DecodedLedger& out) { return fault_of(read_file(path), out, nullptr); }
 
+LedgerFault read_whole_ledger(const QString& path, DecodedLedger& out, HeldLedger& held) {
+    const std::optional<std::string> bytes = read_file(path);
+    if (!bytes) return LedgerFault::Unreadable;
+    if (decode_held_ledger(*bytes, out, held) == DecodeResult::WrongFormat) return LedgerFault::WrongFormat;
+    return out.damaged() ? LedgerFault::Damaged : LedgerFault::None;
+}
+
 std::string ledger_fault_message(const QString& path, LedgerFault fault) {
     const std::string name = QFile::encodeName(path).toStdString();
     switch (fault) {

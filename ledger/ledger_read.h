@@ -21,6 +21,8 @@ enum class LedgerFault {
 // Reads and decodes the file at path into out (its fields to receiver).
 LedgerFault read_whole_ledger(const QString& path, DecodedLedger& out, LedgerFieldReceiver& receiver);
 LedgerFault read_whole_ledger(const QString& path, DecodedLedger& out);
+// The same, with the records as the year window holds them (decode_held_ledger).
+LedgerFault read_whole_ledger(const QString& path, DecodedLedger& out, HeldLedger& held);
 
 // The message for a refused file, in UTF-8, naming the file as given:
 // "vq2004.vqd は壊れています（一部を読み込めません）".

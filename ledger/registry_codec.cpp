@@ -41,6 +41,21 @@ void put_text_record(std::string& out, std::uint8_t type, const std::string& tex
     out += t;
 }
 
+void put_record(std::string& out, std::uint8_t type, std::string_view data) {
+    out.push_back(static_cast<char>(type));
+    out.push_back(static_cast<char>(data.size()));
+    out += data;
+}
+
+// A type a record kept unread may have: none of the window's own, no end byte
+// and none from 0x80 up, so that the file reads back as it was written.
+bool is_unread_type(std::uint8_t type) {
+    using namespace registry_type;
+    for (std::uint8_t own : {kHall, kMachine, kAttributeName, kMasks, kHsize, kVsize})
+        if (type == own) return false;
+    return type < 0x80;
+}
+
 void put_word(std::string& out, std::uint16_t w) {
     out.push_back(static_cast<char>(w >> 8));
     out.push_back(static_cast<char>(w & 0xFF));
@@ -112,12 +127,14 @@ Registry decode_registry(std::string_view bytes) {
         case registry_type::kVsize:
             if (!data->empty()) reg.vsize_level = std::min<int>(static_cast<std::uint8_t>((*data)[0]), kMaxVsizeLevel);
             break;
-        case registry_type::kBudget:
-            // Read from the whole data: a budget is no name and is not cut at 54 bytes.
-            if (const auto budget = budget::decode_record(*data)) reg.budget = *budget;
+        default: {
+            if (*type >= 0x80) break;  // no record: the damage is told above
+            // Settings and records of later versions are read from their whole data:
+            // they are no names and are not cut at 54 bytes.
+            const RegistryRecordCodec* codec = registry_codec(*type);
+            if (!codec || !codec->decode(*data, reg.settings)) reg.unread.push_back({*type, std::string(*data)});
             break;
-        default:
-            break;  // unknown records are skipped
+        }
         }
     }
     // One mask per machine, whatever count the file claimed.
@@ -148,11 +165,12 @@ std::string encode_registry(const Registry& reg) {
     };
     step(registry_type::kHsize, reg.hsize_level);
     step(registry_type::kVsize, reg.vsize_level);
-    if (reg.budget.any()) {
-        out.push_back(static_cast<char>(registry_type::kBudget));
-        out.push_back(8);
-        out += budget::encode_record(reg.budget);
+    for (const RegistryRecordCodec& codec : registry_codecs()) {
+        const std::optional<std::string> data = codec.encode(reg.settings);
+        if (data && data->size() <= 255) put_record(out, codec.type, *data);
     }
+    for (const RegistryRecord& r : reg.unread)
+        if (r.data.size() <= 255 && is_unread_type(r.type)) put_record(out, r.type, r.data);
     out.push_back(static_cast<char>(registry_type::kEnd));
     return out;
 }

@@ -14,6 +14,7 @@
 #include "framework/save_dialogs.h"
 #include "framework/user_files.h"
 #include "framework/widgets.h"
+#include "ledger/player_settings.h"
 #include "shell/tform1.h"
 
 namespace velmo {
@@ -57,7 +58,10 @@ Registry registry_from_windows() {
         reg.hsize_level = Form1->hsize_level;
         reg.vsize_level = Form1->vsize_level;
     }
-    reg.budget = budget::setting();
+    if (Form1) {
+        reg.settings = Form1->player_settings().parts();
+        reg.unread = Form1->player_settings().unread();
+    }
     return reg;
 }
 
@@ -97,7 +101,7 @@ void registry_to_windows(const Registry& reg) {
         if (reg.hsize_level) Form1->hsize_level = static_cast<std::int8_t>(*reg.hsize_level);
         if (reg.vsize_level) Form1->vsize_level = static_cast<std::int8_t>(*reg.vsize_level);
     }
-    budget::setting() = reg.budget;
+    if (Form1) Form1->player_settings().load(reg.settings, reg.unread);
 }
 
 void read_registry() {
@@ -105,7 +109,7 @@ void read_registry() {
     // A save of the file that did not finish is settled before a byte of it is read.
     offer_interrupted_save(path);
     const FileRead read = read_input_file(path);
-    budget::setting() = {};  // without a readable file no budget is set
+    if (Form1) Form1->player_settings().load({}, {});  // without a readable file nothing is set
     if (read.status == ReadStatus::TooLarge) {
         dialogs().message(too_large_message(path));
         if (Form1) Form1->registry_refused = true;
@@ -129,6 +133,7 @@ bool save_registry_file() {
         if (!dialogs().question(overwrite_damaged_question(path))) Form1->registry_refused = true;
     }
     const bool ok = (Form1 && Form1->registry_refused) || save_with_dialogs(path, encode_registry(reg));
+    if (ok && Form1) Form1->player_settings().mark_saved();
     // The entry dialog offers the lists as they are now, whether or not the file was written.
     if (Form2) {
         refill_combo(Form2->ComboBox1, reg.halls);

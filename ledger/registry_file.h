@@ -6,7 +6,9 @@
 // The file is a run of records: a type byte, a length byte L and L data bytes
 // (CP932 text for names), ended by 0xFF. An attribute name is followed by its
 // index byte; the mask record (L = 2, the count) by count big-endian words.
-// The player's budget, when set, is one more record (L = 8) before the end byte.
+// The player's settings follow the window's own records, each set one a record
+// of the type its module registered (ledger/settings_parts.h), then the records
+// of types this version does not read, as the file held them, and the end byte.
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -16,7 +18,7 @@
 
 #include <QString>
 
-#include "budget/budget.h"
+#include "ledger/settings_parts.h"
 
 namespace velmo {
 
@@ -32,7 +34,6 @@ inline constexpr std::uint8_t kAttributeName = 0x10;
 inline constexpr std::uint8_t kMasks = 0x20;
 inline constexpr std::uint8_t kHsize = 0x14;
 inline constexpr std::uint8_t kVsize = 0x16;
-inline constexpr std::uint8_t kBudget = 0x40;
 inline constexpr std::uint8_t kEnd = 0xFF;
 }  // namespace registry_type
 
@@ -44,7 +45,13 @@ struct Registry {
     std::optional<std::vector<std::uint16_t>> masks;
     std::optional<int> hsize_level;  // absent when the file did not hold it
     std::optional<int> vsize_level;
-    budget::Budget budget;  // the last budget record of length 8; none: both 0
+    // The parts of the registered record types (the last record its codec reads
+    // of each type).
+    SettingsParts settings;
+    // Records of types no codec here reads (or data their codec does not read),
+    // whole and in file order: written back after the others, so that a
+    // version that does not know them keeps what a later one wrote.
+    std::vector<RegistryRecord> unread;
     // Read only, never written: the bytes were cut or garbled (no end byte,
     // bytes after it, a record cut short, a type no save writes, an attribute
     // index out of range, masks that do not match the machines). What came
@@ -53,14 +60,15 @@ struct Registry {
 };
 
 // Reads registry bytes, telling damage in Registry::damaged. Damaged input
-// never reads out of bounds: a truncated record ends the reading, data beyond 54 bytes is dropped, an attribute index
+// never reads out of bounds: a truncated record ends the reading, a name keeps its first 54 bytes, an attribute index
 // outside 0..15 is ignored, steps are limited to their ranges, and the masks
 // are fitted to the machine list (missing ones 0, extra ones dropped).
 Registry decode_registry(std::string_view bytes);
 
 // Writes the records in their fixed order: halls, machines, named attributes,
 // the masks (one per machine; a missing mask is written as 0), the two steps
-// (0 when absent), the budget when either amount is set, and the end byte.
+// (0 when absent), the records of the registered codecs in type order (each
+// only when its part is set), the unread records, and the end byte.
 std::string encode_registry(const Registry& registry);
 
 // Where the registry is written: beside the program or in the data folder (framework/user_files.h).

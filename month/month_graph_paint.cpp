@@ -1,6 +1,7 @@
 #include "month/month_graph_paint.h"
 
-#include "budget/budget_line.h"
+#include <algorithm>
+
 #include "framework/draw.h"
 #include "views/graph_calc.h"
 #include "views/graph_canvas.h"
@@ -87,9 +88,16 @@ void draw_month_chart(QImage& image, const MonthChart& chart) {
     }
     c.set_pen(line_colour);
     c.line_to(363, y0 - static_cast<int>(a / u));
-    if (chart.budget > 0) {
-        const std::int64_t y = y0 + chart.budget / u;
-        budget::draw_budget_line(c, 45, 363, 3, 243, static_cast<int>(std::min<std::int64_t>(y, 1 << 20)));
+    if (!chart.overlays.empty()) {
+        BalancePlot plot;
+        plot.left = 45;
+        plot.right = 363;
+        plot.top = 3;
+        plot.bottom = 243;
+        plot.loss_y = [y0, u](std::int64_t loss) {
+            return static_cast<int>(std::clamp<std::int64_t>(y0 + loss / u, -(1 << 20), 1 << 20));
+        };
+        draw_overlays(chart.overlays, c, plot);
     }
     // The axis is a whole chart pixel high, covering the bars' edges on it.
     c.fill_rect(45, y0, 363, y0 + 1, Qt::black);

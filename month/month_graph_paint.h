@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "month/month_graph_calc.h"
+#include "views/chart_overlay.h"
 
 namespace velmo {
 
@@ -18,7 +19,7 @@ struct MonthChart {
     std::vector<month_graph::PlayDay> days;
     std::int64_t month_balance = 0;   // the month's balance (line colour)
     std::int64_t previous_total = 0;  // running total at the end of the previous month
-    std::int64_t budget = 0;          // the monthly budget, drawn as a line at -budget when set
+    ChartOverlays overlays;           // drawn on the plot of the month's balance
 };
 
 // Frame, grid and day labels always; scale, bars and line when the month has data.

@@ -5,7 +5,6 @@
 #include <QPushButton>
 #include <QToolTip>
 
-#include "budget/budget.h"
 #include "framework/cp932.h"
 #include "framework/draw.h"
 #include "framework/string_grid.h"
@@ -79,7 +78,7 @@ void TForm6::draw_month_graph(int m) {
     chart.days = mg::play_days(rows, graph_month);
     chart.month_balance = velmo::cell_number(f.StringGrid2->cell(3, graph_month));
     chart.previous_total = graph_month == 1 ? 0 : velmo::cell_number(f.StringGrid2->cell(4, graph_month - 1));
-    chart.budget = velmo::budget::setting().monthly;
+    chart.overlays = f.chart_overlays;
     if (!chart.days.empty()) graph_first_row = chart.days.front().first_row;
     if (chart.has_data && graph_first_row == 0) graph_first_row = 1;
     velmo::draw_month_chart(image, chart);

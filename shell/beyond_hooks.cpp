@@ -11,13 +11,14 @@
 #include "analysis/analysis_window.h"
 #include "budget/budget.h"
 #include "budget/budget_dialog.h"
+#include "budget/budget_line.h"
 #include "budget/budget_monitor.h"
 #include "export/xlsx_command.h"
 #include "framework/cp932.h"
 #include "framework/string_grid.h"
 #include "framework/widgets.h"
 #include "ledger/ledger_model.h"
-#include "month/tform6.h"
+#include "ledger/player_settings.h"
 #include "recovery/recovery_keeper.h"
 #include "shell/tform1.h"
 
@@ -29,7 +30,7 @@ namespace {
 // closes with the program; it never disables the year window.
 template <typename Window>
 void open_window(TForm1& form, QPointer<Window>& window) {
-    if (!window) window = new Window(form.ledger_view(), &form);
+    if (!window) window = new Window(form.ledger_view(), form.player_settings(), &form);
     window->show();
     window->raise();
     window->activateWindow();
@@ -47,12 +48,13 @@ int selected_month(const TForm1& form) {
 // The budget's panel: beside the status bar's own panels, just above the status bar,
 // ending left of the logo. It takes the free strip between the comment box and the
 // logo, and reaches over the comment box's foot only while the text it shows needs
-// more at the status bar's font height. It follows the status bar's text
-// (every selection and change repaints the status bar) and its layout.
+// more at the status bar's font height. It follows the status bar's text (every
+// selection and change repaints the status bar) and its layout, and the monitor's months.
 class BudgetPanel : public QObject {
 public:
     BudgetPanel(TForm1& form, const budget::BudgetMonitor& monitor)
         : QObject(&form), form_(form), monitor_(monitor), panel_(new StatusBar(form.StatusBar1->parentWidget())) {
+        connect(&monitor, &budget::BudgetMonitor::months_changed, this, &BudgetPanel::update);
         panel_->setObjectName(QStringLiteral("budget_panel"));
         panel_->set_panel_count(1);
         for (QWidget* w : {static_cast<QWidget*>(form.StatusBar1), static_cast<QWidget*>(form.Memo1),
@@ -62,7 +64,7 @@ public:
     }
 
     void update() {
-        const std::int64_t budget = budget::setting().monthly;
+        const std::int64_t budget = form_.player_settings().get<budget::Budget>().monthly;
         panel_->setVisible(budget > 0);
         if (budget <= 0) return;
         const StatusBar* bar = form_.StatusBar1;
@@ -92,22 +94,19 @@ private:
     StatusBar* panel_;
 };
 
-// 予算の設定: a changed budget is kept with the registry and shown at once.
-void set_budget(TForm1& form, budget::BudgetMonitor& monitor, BudgetPanel& panel) {
-    budget::BudgetDialog dialog(budget::setting(), &form);
-    if (dialog.exec() != QDialog::Accepted || dialog.value() == budget::setting()) return;
-    budget::setting() = dialog.value();
-    form.dirty |= TForm1::kStepsChanged;
-    monitor.refresh();
-    panel.update();
-    form.redraw_graph_for_layout();
-    if (Form6 && Form6->isVisible()) Form6->draw_month_graph(Form6->graph_month);
-    if (auto* analysis = form.findChild<analysis::AnalysisWindow*>()) analysis->budget_changed();
+// 予算の設定: the budget goes into the player's settings, which are saved with
+// the registry; what shows or uses it follows their changed().
+void set_budget(PlayerSettings& settings, QWidget* parent) {
+    budget::BudgetDialog dialog(settings.get<budget::Budget>(), parent);
+    if (dialog.exec() == QDialog::Accepted) settings.set(dialog.value());
 }
 
 }  // namespace
 
 void install_beyond_hooks(TForm1& form) {
+    // The player's settings kept with the registry, before it is first read.
+    budget::register_registry_record();
+    form.chart_overlays.push_back(budget::line_overlay(form.player_settings()));
     // The recovery copy of unsaved records, and its offer when a ledger opens.
     auto* keeper = new recovery::RecoveryKeeper(form.ledger_view(), recovery::recovery_folder(), &form);
     keeper->setObjectName(QStringLiteral("recovery_keeper"));
@@ -123,13 +122,12 @@ void install_beyond_hooks(TForm1& form) {
 
     // Items after the 収支 menu's own; 分析... stays the last.
     form.N1->addSeparator();
-    auto* monitor = new budget::BudgetMonitor(form.ledger_view(), &form);
+    auto* monitor = new budget::BudgetMonitor(form.ledger_view(), form.player_settings(), &form);
     monitor->setObjectName(QStringLiteral("budget_monitor"));
-    auto* panel = new BudgetPanel(form, *monitor);
-    QObject::connect(monitor, &budget::BudgetMonitor::months_changed, panel, [panel] { panel->update(); });
+    new BudgetPanel(form, *monitor);
     QAction* budget = form.N1->addAction(u("予算の設定..."));
     budget->setObjectName(QStringLiteral("budget_action"));
-    QObject::connect(budget, &QAction::triggered, &form, [&form, monitor, panel] { set_budget(form, *monitor, *panel); });
+    QObject::connect(budget, &QAction::triggered, &form, [&form] { set_budget(form.player_settings(), &form); });
     QAction* analysis = form.N1->addAction(u("分析..."));
     analysis->setObjectName(QStringLiteral("analysis_action"));
     QObject::connect(analysis, &QAction::triggered, &form, [&form, window = QPointer<analysis::AnalysisWindow>()]() mutable {

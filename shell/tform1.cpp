@@ -63,6 +63,9 @@ TForm1::TForm1() {
     Form1 = this;
     year_text = velmo::today().toString(QStringLiteral("yyyy")).toStdString();
     build_window();
+    // After the widgets, so that it is deleted after them: what follows it reads
+    // it while they are shown.
+    player_settings_ = new velmo::PlayerSettings(this);
     setup_year_list_painter();
     setup_editing_commands();
     setup_file_commands();
@@ -198,7 +201,7 @@ void TForm1::build_year_list_tab() {
 
     // Hidden per-row data of the ledger.
     StringGrid5 = new StringGrid(TabSheet1);
-    StringGrid5->set_col_count(3);
+    StringGrid5->set_col_count(kExtensionsCol + 1);
     StringGrid5->set_row_count(2);
     StringGrid5->set_fixed_cols(0);
     StringGrid5->hide();

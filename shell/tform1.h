@@ -17,6 +17,8 @@
 #include "framework/runtime.h"
 #include "framework/string_grid.h"
 #include "ledger/ledger_view.h"
+#include "ledger/player_settings.h"
+#include "views/chart_overlay.h"
 #include "views/ledger_figures.h"
 
 class QAction;
@@ -56,7 +58,10 @@ public:
 
     // ---- Year ledger (ledger/) ----
     velmo::StringGrid* StringGrid1 = nullptr;  // the year list
-    velmo::StringGrid* StringGrid5 = nullptr;  // hidden per-row data: machine_detail, day_totals, comment
+    velmo::StringGrid* StringGrid5 = nullptr;  // hidden per-row data: machine_detail, day_totals, comment, extensions
+    // StringGrid5's column of each record's extension fields (velmo::pack_extensions),
+    // moved with the record's other cells.
+    static constexpr int kExtensionsCol = 3;
     int rec_count = 0;
     std::array<std::int8_t, kMarkRows> row_mark{};
     std::string year_text;   // four characters, CP932/ASCII
@@ -213,6 +218,12 @@ public:
     // The ledger as code beyond the specified windows reads it.
     velmo::LedgerView& ledger_view() { return *ledger_view_; }
     velmo::LedgerView* ledger_view_ = nullptr;  // a child of the window
+    // The settings the player makes, kept with the name registry (a child of the window).
+    velmo::PlayerSettings& player_settings() const { return *player_settings_; }
+    velmo::PlayerSettings* player_settings_ = nullptr;
+    // Drawn on the monthly-balance plots of the graph tab's chart and the monthly
+    // graph, in order, by code beyond the windows (shell/beyond_hooks.cpp).
+    velmo::ChartOverlays chart_overlays;
 
     // Summaries: monthly, weekday, extra value, per hall (views/).
     std::int64_t hall_scale = 0;  // full scale of the hall bars, a multiple of 20000

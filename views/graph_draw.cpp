@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "budget/budget_line.h"
 #include "framework/cp932.h"
 #include "framework/draw.h"
 #include "ledger/ledger_model.h"
@@ -108,15 +107,22 @@ bool YearChart::draw_static() {
     y0_ = y_;
     length_ = dy_ = k_ = 0;
     callout_drawn_ = false;
-    draw_budget();
+    draw_overlays();
     return true;
 }
 
-void YearChart::draw_budget() {
-    if (data_.budget <= 0) return;
-    const int y = zero_ + graph::total_pixels(data_.budget, monthly_.unit, s_);
-    budget::draw_budget_line(canvas_, graph::plot_left(data_.h), graph::plot_right(data_.h), graph::plot_top(),
-                             graph::plot_bottom(data_.v), y);
+void YearChart::draw_overlays() {
+    if (data_.overlays.empty()) return;
+    BalancePlot plot;
+    plot.left = graph::plot_left(data_.h);
+    plot.right = graph::plot_right(data_.h);
+    plot.top = graph::plot_top();
+    plot.bottom = graph::plot_bottom(data_.v);
+    // As the bars count their pixels (graph::total_pixels), below the zero line.
+    plot.loss_y = [zero = zero_, per_pixel = std::max(1, monthly_.unit / s_)](std::int64_t loss) {
+        return static_cast<int>(std::clamp<std::int64_t>(zero + loss / per_pixel, -(1 << 20), 1 << 20));
+    };
+    velmo::draw_overlays(data_.overlays, canvas_, plot);
 }
 
 void YearChart::draw_callout(int x1, int y1, std::int64_t total) {
@@ -211,8 +217,8 @@ void YearChart::finish() {
         canvas_.polyline(line_colour_, {{x_ + 1, y_}, {end, y_}});
         canvas_.set_dotted(false);
     }
-    // Over the bars that grew across it.
-    draw_budget();
+    // Over the bars that grew across them.
+    draw_overlays();
 }
 
 void YearChart::draw_all() {

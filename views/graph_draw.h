@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "views/chart_overlay.h"
 #include "views/graph_calc.h"
 #include "views/graph_canvas.h"
 
@@ -26,7 +27,7 @@ struct YearChartData {
     int peak_row = 0;                            // last row marked as a new high, 0 none
     std::int64_t peak_total = 0;
     std::int64_t trough_total = 0;
-    std::int64_t budget = 0;  // the monthly budget, drawn as a line at -budget when set
+    ChartOverlays overlays;  // drawn on the monthly-balance plot
 };
 
 class YearChart {
@@ -54,7 +55,7 @@ public:
 
 private:
     void draw_callout(int x1, int y1, std::int64_t total);
-    void draw_budget();
+    void draw_overlays();
 
     QImage& image_;
     const YearChartData& data_;

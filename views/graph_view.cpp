@@ -10,7 +10,6 @@
 #include <QPointer>
 #include <QTabWidget>
 
-#include "budget/budget.h"
 #include "framework/cp932.h"
 #include "framework/draw.h"
 #include "framework/string_grid.h"
@@ -59,6 +58,12 @@ private:
 void TForm1::setup_graph_tab() {
     Image2->on_paint = [this](QPainter& p) { p.drawImage(0, 0, graph_image); };
     Image2->installEventFilter(new GraphEvents(Image2, this));
+    // What the charts' overlays draw may follow the player's settings: both charts
+    // are drawn again when one changes (the graph tab when next shown).
+    connect(player_settings_, &velmo::PlayerSettings::changed, this, [this] {
+        redraw_graph_for_layout();
+        if (Form6 && Form6->isVisible()) Form6->draw_month_graph(Form6->graph_month);
+    });
 }
 
 velmo::YearChartData TForm1::graph_data() const {
@@ -77,7 +82,7 @@ velmo::YearChartData TForm1::graph_data() const {
     }
     d.peak_total = peak_total;
     d.trough_total = trough_total;
-    d.budget = velmo::budget::setting().monthly;
+    d.overlays = chart_overlays;
     return d;
 }
 

@@ -74,24 +74,27 @@ TEST(BudgetAmounts, AVisitIsOverTheLimitOnlyBeyondIt) {
 }
 
 TEST(BudgetRegistry, RecordBeforeTheEndByteOnlyWhenSet) {
+    budget::register_registry_record();
     velmo::Registry reg;
     reg.halls = {"A"};
     reg.machines = {"M"};
     const std::string without = velmo::encode_registry(reg);
-    reg.budget = {30000, 20000};
+    reg.settings.set(budget::Budget{30000, 20000});
     const std::string with = velmo::encode_registry(reg);
     const std::string record("\x40\x08\x00\x00\x75\x30\x00\x00\x4E\x20", 10);
     EXPECT_EQ(with, without.substr(0, without.size() - 1) + record + "\xFF");
     // Read back and written again the same; a reader that skips the record's type
     // (read here as one of a type it does not know) finds the same lists and steps.
     const velmo::Registry back = velmo::decode_registry(with);
-    EXPECT_EQ(back.budget, (budget::Budget{30000, 20000}));
+    EXPECT_EQ(back.settings.get<budget::Budget>(), (budget::Budget{30000, 20000}));
     EXPECT_EQ(velmo::encode_registry(back), with);
+    // Read as a type no codec reads, the record is no budget and is written back
+    // as it was, so that a version without the budget keeps it.
     std::string unknown = with;
     unknown[without.size() - 1] = '\x41';
     const velmo::Registry skipped = velmo::decode_registry(unknown);
-    EXPECT_EQ(skipped.budget, budget::Budget{});
-    EXPECT_EQ(velmo::encode_registry(skipped), without);
+    EXPECT_EQ(skipped.settings.get<budget::Budget>(), budget::Budget{});
+    EXPECT_EQ(velmo::encode_registry(skipped), unknown);
     // Hostile amounts: out of range taken as the bounds; another length is no budget.
     EXPECT_EQ(budget::decode_record(std::string("\xFF\xFF\xFF\xFF\x7F\xFF\xFF\xFF", 8)),
               (budget::Budget{0, budget::kMaxAmount}));
@@ -102,13 +105,9 @@ class BudgetUse : public AppFixture {
 protected:
     void SetUp() override {
         AppFixture::SetUp();
-        budget::setting() = {};
         start_empty_2004_ledger();
     }
-    void TearDown() override {
-        budget::setting() = {};
-        AppFixture::TearDown();
-    }
+    const budget::Budget& setting() const { return form1->player_settings().get<budget::Budget>(); }
     QAction* action() { return form1->findChild<QAction*>(QStringLiteral("budget_action")); }
     // Opens 予算の設定 from the menu, types the amounts and presses OK; a bad amount
     // leaves the dialog open, and it is then cancelled.
@@ -145,8 +144,8 @@ protected:
 TEST_F(BudgetUse, NoticesAlongAMonthOfEntriesCorrectionsAndDeletion) {
     const std::string registry_before = encode_registry(velmo::registry_from_windows());
     set_budget("30,000", "20000");
-    EXPECT_EQ(budget::setting(), (budget::Budget{30000, 20000}));
-    EXPECT_TRUE(form1->dirty & TForm1::kStepsChanged);
+    EXPECT_EQ(setting(), (budget::Budget{30000, 20000}));
+    EXPECT_TRUE(form1->player_settings().unsaved());
 
     enter_in_march(2, "A", "M", "25000", "5000");  // March -20,000; 25,000 put in
     EXPECT_EQ(notices(), std::vector<QString>{u("1回の投資が上限（20,000円）を超えています（25,000円）")});
@@ -188,9 +187,10 @@ TEST_F(BudgetUse, NoticesAlongAMonthOfEntriesCorrectionsAndDeletion) {
 
     // The budget kept with the registry comes back on the next start.
     ASSERT_TRUE(velmo::save_registry_file());
-    budget::setting() = {};
+    EXPECT_FALSE(form1->player_settings().unsaved());
+    form1->player_settings().set(budget::Budget{});
     velmo::read_registry();
-    EXPECT_EQ(budget::setting(), (budget::Budget{30000, 20000}));
+    EXPECT_EQ(setting(), (budget::Budget{30000, 20000}));
 
     // Set to 0: no notices, no panel, and the registry as it was before.
     set_budget("0", "0");
@@ -220,8 +220,8 @@ TEST_F(BudgetUse, BadAmountKeepsTheDialogOpenAndChangesNothing) {
         EXPECT_TRUE(dialogs.texts()[0].endsWith(u("までの円の整数で入力してください（0 で設定なし）")));
         dialogs.shown.clear();
     }
-    EXPECT_EQ(budget::setting(), budget::Budget{});
-    EXPECT_EQ(form1->dirty & TForm1::kStepsChanged, 0);
+    EXPECT_EQ(setting(), budget::Budget{});
+    EXPECT_FALSE(form1->player_settings().unsaved());
 }
 
 TEST_F(BudgetUse, ImportTellsEachCrossedMonthAndEachRecordOverTheLimitInOneBox) {

@@ -219,9 +219,6 @@ TEST_F(FontLayout, BudgetPanelHoldsItsLongestTexts) {
         {0, kCellFigureMax, kMaxRecordNumber, budget::kMaxAmount, "予算残り 2,196,975,770,880円"},
         {0, 4000, 1, budget::kMaxAmount, "予算残り 100,003,999円"},
     };
-    struct ClearBudget {
-        ~ClearBudget() { budget::setting() = {}; }
-    } clear_budget;
     std::vector<QRect> boxes;  // the texts the panel drew, and their places
     std::vector<QRect> places;
     set_text_box_probe([&](QPainter&, const QRect& rect, const QRect& box) {
@@ -239,8 +236,7 @@ TEST_F(FontLayout, BudgetPanelHoldsItsLongestTexts) {
         for (int j = 0; j < c.records; ++j)
             append_record({make_date_text(3, 1 + j % 31), "H", "M", c.investment, c.payout, "", "", ""});
         form1->refresh_after_change();
-        budget::setting() = {c.budget, 0};
-        monitor->refresh();
+        form1->player_settings().set(budget::Budget{c.budget, 0});
         while (form1->Button5->isEnabled()) form1->Button5->click();
         for (int v = 0;; ++v) {
             SCOPED_TRACE(v);

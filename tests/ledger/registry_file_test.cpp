@@ -171,7 +171,7 @@ TEST(RegistryCodec, DamageIsTold) {
     reg.machines = {"M1", "M2"};
     reg.attribute_names[3] = "A";
     reg.masks = std::vector<std::uint16_t>{1, 2};
-    reg.budget = {30000, 5000};
+    reg.unread = {{0x41, std::string(60, 'u')}};  // a record of a later version
     const std::string full = encode_registry(reg);
     struct Case {
         std::string bytes;

@@ -6,6 +6,8 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <iterator>
+#include <vector>
 
 namespace velmo::recovery {
 
@@ -69,17 +71,35 @@ QString copy_path_for(const QString& folder, const QString& ledger_full_path) {
 
 QString discarded_path(const QString& copy_path) { return copy_path + QStringLiteral(".discarded"); }
 
-int differing_records(const LedgerImage& a, const LedgerImage& b) {
-    const std::size_t common = std::min(a.records.size(), b.records.size());
-    int n = 0;
-    for (std::size_t i = 0; i < common; ++i) {
-        const LedgerRecord& x = a.records[i];
-        const LedgerRecord& y = b.records[i];
-        if (x.date != y.date || x.extra != y.extra || x.hall != y.hall || x.machines != y.machines ||
-            x.detail != y.detail || x.totals != y.totals || x.balance != y.balance || x.comment != y.comment)
-            ++n;
+namespace {
+
+// A record's texts as one key; the year list's mark is the window's own.
+std::vector<std::string> record_keys(const LedgerImage& image) {
+    std::vector<std::string> keys;
+    keys.reserve(image.records.size());
+    for (const LedgerRecord& r : image.records) {
+        std::string key;
+        for (const std::string* field : {&r.date, &r.extra, &r.hall, &r.machines, &r.detail, &r.totals, &r.balance, &r.comment}) {
+            key += std::to_string(field->size());
+            key += ':';
+            key += *field;
+        }
+        keys.push_back(std::move(key));
     }
-    return n + static_cast<int>(std::max(a.records.size(), b.records.size()) - common);
+    std::sort(keys.begin(), keys.end());
+    return keys;
+}
+
+}  // namespace
+
+int differing_records(const LedgerImage& a, const LedgerImage& b) {
+    const std::vector<std::string> x = record_keys(a);
+    const std::vector<std::string> y = record_keys(b);
+    std::vector<std::string> only_x, only_y;
+    std::set_difference(x.begin(), x.end(), y.begin(), y.end(), std::back_inserter(only_x));
+    std::set_difference(y.begin(), y.end(), x.begin(), x.end(), std::back_inserter(only_y));
+    // A record corrected is one record on each side; one added or deleted, on one side.
+    return static_cast<int>(std::max(only_x.size(), only_y.size()));
 }
 
 std::optional<LedgerImage> ledger_image_of(std::string_view bytes) {

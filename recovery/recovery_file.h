@@ -34,8 +34,8 @@ QString copy_path_for(const QString& folder, const QString& ledger_full_path);
 // The name a discarded copy is kept under until the next start.
 QString discarded_path(const QString& copy_path);
 
-// How many records of two years differ: records at the same number that are not
-// equal, and records only one of them has.
+// How many records of two years differ, wherever they stand: an added or a
+// deleted record counts once, and so does a corrected one.
 int differing_records(const LedgerImage& a, const LedgerImage& b);
 
 // The year a ledger file's bytes hold, as the window would show it; nullopt for

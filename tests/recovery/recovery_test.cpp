@@ -50,7 +50,7 @@ TEST(RecoveryFile, ACopyReadsBackWholeAndNothingElseReads) {
     EXPECT_TRUE(a.startsWith(QStringLiteral("/d/vq2004.vqd-")));
 }
 
-TEST(RecoveryFile, DifferingRecordsCountChangesAndRecordsOnlyOneSideHas) {
+TEST(RecoveryFile, DifferingRecordsCountEachAddedDeletedOrCorrectedRecordOnce) {
     const auto year = [](std::initializer_list<const char*> halls) {
         LedgerImage image;
         for (const char* h : halls) {
@@ -71,6 +71,8 @@ TEST(RecoveryFile, DifferingRecordsCountChangesAndRecordsOnlyOneSideHas) {
         {year({"A", "B", "C"}), year({"A"}), 2},
         {year({}), year({"A", "B"}), 2},
         {year({"X", "B", "C"}), year({"A", "B"}), 2},
+        {year({"A", "N", "B", "C"}), year({"A", "B", "C"}), 1},  // one entered between others
+        {year({"C", "B", "A"}), year({"A", "B", "C"}), 0},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(recovery::differing_records(c.a, c.b), c.differing);

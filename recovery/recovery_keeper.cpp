@@ -62,9 +62,9 @@ void RecoveryKeeper::write_now() {
     // The folder holds the user's own files: made private when it does not exist.
     if (!QFileInfo::exists(folder_) && QDir().mkpath(folder_))
         QFile::setPermissions(folder_, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    // Another ledger's copy is never touched here: only that ledger's save question settles it.
     if (write_file_atomic(path, encode_copy(copy))) {
         ++writes_;
-        if (!written_for_.isEmpty() && written_for_ != path) QFile::remove(written_for_);
         written_for_ = path;
     }
 }

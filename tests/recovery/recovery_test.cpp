@@ -15,6 +15,7 @@
 #include "framework/cp932.h"
 #include "framework/runtime.h"
 #include "ledger/ledger_codec.h"
+#include "ledger/ledger_model.h"
 #include "ledger/ledger_view.h"
 #include "recovery/recovery_file.h"
 #include "recovery/recovery_keeper.h"
@@ -253,6 +254,29 @@ TEST_F(Recovery, DeclinedMissingDamagedAndNeedlessCopies) {
     load(ledger);
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_FALSE(QFile::exists(copy));
+}
+
+// Two ledgers left unsaved one after the other keep a copy each, and each
+// opening offers its own.
+TEST_F(Recovery, TwoLedgersKeepACopyEach) {
+    for (const char* name : {"vq2004.vqd", "other/vq2004.vqd"}) {
+        ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("other")));
+        form1->year_text = "2004";
+        dialogs.answers = {true};
+        load(path(QString::fromLatin1(name)));  // a new ledger; the last one never settled, as after a kill
+        enter_in_march(name[0] == 'v' ? 3 : 4, "H", "M", "100", "0");
+        settle_timers();
+    }
+    EXPECT_EQ(copies().size(), 2);
+    for (const char* name : {"vq2004.vqd", "other/vq2004.vqd"}) {
+        dialogs.shown.clear();
+        dialogs.answers = {true};
+        load(path(QString::fromLatin1(name)));
+        ASSERT_FALSE(dialogs.shown.empty());
+        EXPECT_TRUE(dialogs.shown[0].text.startsWith(path(QString::fromLatin1(name)) + u(" に保存されていない変更")));
+        ASSERT_EQ(form1->rec_count, 1);
+        EXPECT_EQ(form1->StringGrid1->cell(0, 1), make_date_text(3, name[0] == 'v' ? 3 : 4));
+    }
 }
 
 }  // namespace

@@ -19,12 +19,15 @@ velmo::recovery::RecoveryKeeper& loaded_keeper() {
     return *p.form1->findChild<velmo::recovery::RecoveryKeeper*>();
 }
 
+// Arg 0: the copy written after changes (left to the system to sync); 1: the
+// synced copy made as the program is ended.
 void BM_RecoveryCopyFullYear(benchmark::State& state) {
     velmo::recovery::RecoveryKeeper& keeper = loaded_keeper();
-    for (auto _ : state) keeper.write_now();
+    const auto durability = state.range(0) ? velmo::Durability::Synced : velmo::Durability::Unsynced;
+    for (auto _ : state) keeper.write_now(durability);
     velmo::bench::program().form1->dirty = 0;
 }
-BENCHMARK(BM_RecoveryCopyFullYear)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RecoveryCopyFullYear)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_RecoveryBurstOf20Changes(benchmark::State& state) {
     velmo::recovery::RecoveryKeeper& keeper = loaded_keeper();

@@ -242,7 +242,7 @@ int step(const char* what) {
 // Writes bytes to fd from its start (at most limit of them, the test hook's
 // failure), then cuts the file there and syncs it. 0, or the errno of the
 // call that failed.
-int write_all(int fd, std::string_view bytes) {
+int write_all(int fd, std::string_view bytes, bool sync = true) {
     const std::size_t limit = g_write_fault ? std::min(*g_write_fault, bytes.size()) : bytes.size();
     std::size_t done = 0;
     while (done < limit) {
@@ -258,6 +258,7 @@ int write_all(int fd, std::string_view bytes) {
     if (g_write_fault) return ENOSPC;
     if (const int err = step("truncate")) return err;
     if (::ftruncate(fd, static_cast<off_t>(limit)) != 0) return errno;
+    if (!sync) return 0;
     if (const int err = step("fsync")) return err;
     if (::fsync(fd) != 0) return errno;
     return 0;
@@ -458,7 +459,8 @@ QString save_failure_cause(int error) {
     }
 }
 
-SaveResult write_file_atomic(const QString& path, std::string_view bytes) {
+SaveResult write_file_atomic(const QString& path, std::string_view bytes, Durability durability) {
+    const bool sync = durability == Durability::Synced;
     SaveResult r;
     const std::optional<Target> found = save_target(path);
     if (!found) {
@@ -495,7 +497,7 @@ SaveResult write_file_atomic(const QString& path, std::string_view bytes) {
     } else if (::fchmod(fd, new_file_mode()) != 0) {
         r.error = errno;
     }
-    if (r.error == 0) r.error = write_all(fd, bytes);
+    if (r.error == 0) r.error = write_all(fd, bytes, sync);
     const int closed = close_file(fd);
     if (r.error == 0) r.error = closed;
     if (r.error == 0) r.error = step("rename");
@@ -504,7 +506,7 @@ SaveResult write_file_atomic(const QString& path, std::string_view bytes) {
         remove_file(temp);
         return r;
     }
-    sync_folder(t.folder);
+    if (sync) sync_folder(t.folder);
     r.ok = true;
     remove_leftover_temporaries(QFile::decodeName(QByteArray::fromStdString(t.path)));
     // The file is whole now: the copy an earlier unfinished save left is of no more use.

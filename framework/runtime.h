@@ -85,7 +85,10 @@ struct SaveResult {
 // bytes is made beside it under the name interrupted_save_copy gives, then the
 // file is rewritten and synced, then the copy is removed. A save that ends
 // before that (a kill, a power cut) leaves the copy, which the next start finds.
-SaveResult write_file_atomic(const QString& path, std::string_view bytes);
+// Unsynced leaves the rename path's syncs to the system (a copy that a power cut
+// may take back to its last synced state, for files written again and again).
+enum class Durability { Synced, Unsynced };
+SaveResult write_file_atomic(const QString& path, std::string_view bytes, Durability durability = Durability::Synced);
 
 // Why a save failed, in a few words, from the errno it ended with (empty for 0).
 QString save_failure_cause(int error);

@@ -35,7 +35,7 @@ RecoveryKeeper::RecoveryKeeper(LedgerView& view, QString folder, QObject* parent
     : QObject(parent), view_(view), folder_(std::move(folder)) {
     timer_.setSingleShot(true);
     timer_.setInterval(kDelayMs);
-    connect(&timer_, &QTimer::timeout, this, [this] { write_now(); });
+    connect(&timer_, &QTimer::timeout, this, [this] { write_now(Durability::Unsynced); });
     // Coalesced: the first change of a burst starts the timer, the rest ride on it.
     connect(&view_, &LedgerView::changed, this, [this] {
         if (!timer_.isActive()) timer_.start();
@@ -51,7 +51,7 @@ RecoveryKeeper::RecoveryKeeper(LedgerView& view, QString folder, QObject* parent
 
 QString RecoveryKeeper::copy_path(const QString& ledger) const { return copy_path_for(folder_, full_path(ledger)); }
 
-void RecoveryKeeper::write_now() {
+void RecoveryKeeper::write_now(Durability durability) {
     timer_.stop();
     if (!view_.unsaved()) return;
     RecoveryCopy copy;
@@ -63,7 +63,7 @@ void RecoveryKeeper::write_now() {
     if (!QFileInfo::exists(folder_) && QDir().mkpath(folder_))
         QFile::setPermissions(folder_, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     // Another ledger's copy is never touched here: only that ledger's save question settles it.
-    if (write_file_atomic(path, encode_copy(copy))) {
+    if (write_file_atomic(path, encode_copy(copy), durability)) {
         ++writes_;
         written_for_ = path;
     }

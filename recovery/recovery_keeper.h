@@ -10,6 +10,8 @@
 #include <optional>
 #include <string>
 
+#include "framework/runtime.h"
+
 namespace velmo {
 class LedgerView;
 }
@@ -31,9 +33,12 @@ public:
     // not taken back is kept aside until the next start; a damaged one is named.
     std::optional<std::string> offer(const QString& ledger);
 
-    // Writes the copy at once when the ledger is unsaved (a signal that ends
-    // the program, the end of the desktop session).
-    void write_now();
+    // Writes the copy at once when the ledger is unsaved. The copies written as
+    // changes come are left to the system to sync (they follow each other within
+    // seconds; a kill or a crash of the program keeps them whole, a power cut
+    // may take the last seconds back); the copy made as the program is ended
+    // (a signal, the end of the desktop session) is synced.
+    void write_now(Durability durability = Durability::Synced);
 
     QString copy_path(const QString& ledger) const;
     int writes() const { return writes_; }

@@ -298,22 +298,6 @@ std::optional<std::string> payout_rate_text(std::int64_t investment, std::int64_
 
 std::int64_t rounded_mean(std::int64_t total, std::int64_t count) { return to_int64(round_div(total, count)); }
 
-std::string yen_text(std::int64_t yen) {
-    // The size as unsigned, so that the most negative figure has one too.
-    std::uint64_t size = yen < 0 ? 0 - static_cast<std::uint64_t>(yen) : static_cast<std::uint64_t>(yen);
-    std::string text;
-    int digits = 0;
-    do {
-        if (digits > 0 && digits % 3 == 0) text.push_back(',');
-        text.push_back(static_cast<char>('0' + size % 10));
-        size /= 10;
-        ++digits;
-    } while (size != 0);
-    if (yen < 0) text.push_back('-');
-    std::reverse(text.begin(), text.end());
-    return text;
-}
-
 std::vector<std::string> overview_lines(const Overview& o) {
     const auto count = [](std::int64_t v) { return std::to_string(v); };
     std::string mean = kUndefined;

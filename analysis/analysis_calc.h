@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "ledger/amount_text.h"
+
 namespace velmo::analysis {
 
 struct Date {
@@ -159,7 +161,7 @@ std::optional<std::string> payout_rate_text(std::int64_t investment, std::int64_
 // total / count rounded to the yen, halves away from zero (count > 0).
 std::int64_t rounded_mean(std::int64_t total, std::int64_t count);
 
-// Yen with thousands separators: "-12,345", "1,234,567", "0".
-std::string yen_text(std::int64_t yen);
+// Yen with thousands separators, the program's one writer of them.
+using velmo::yen_text;
 
 }  // namespace velmo::analysis

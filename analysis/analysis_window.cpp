@@ -21,6 +21,7 @@
 #include "budget/budget.h"
 #include "framework/cp932.h"
 #include "framework/draw.h"
+#include "ledger/ledger_csv.h"
 #include "views/palette.h"
 #include "views/win_rate.h"
 
@@ -127,7 +128,9 @@ void FiguresTable::keyPressEvent(QKeyEvent* event) {
 QString FiguresTable::tsv() const {
     QStringList lines;
     QStringList cells;
-    for (int c = 0; c < columnCount(); ++c) cells << horizontalHeaderItem(c)->text();
+    // A field holding a tab, a quote or a line break is quoted, as spreadsheets read such text.
+    const auto field = [](const QString& text) { return delimited_field(text, QLatin1Char('\t')); };
+    for (int c = 0; c < columnCount(); ++c) cells << field(horizontalHeaderItem(c)->text());
     lines << cells.join(QLatin1Char('\t'));
     for (int r = 0; r < rowCount(); ++r) {
         cells.clear();
@@ -139,7 +142,7 @@ QString FiguresTable::tsv() const {
             }
             // Amounts as plain numbers, so that a spreadsheet reads them as numbers.
             const bool plain = c >= kVisitsColumn && c != kRateColumn && it->data(Qt::UserRole).isValid();
-            cells << (plain ? it->data(Qt::UserRole).toString() : it->text());
+            cells << field(plain ? it->data(Qt::UserRole).toString() : it->text());
         }
         lines << cells.join(QLatin1Char('\t'));
     }
@@ -282,7 +285,7 @@ void AnalysisWindow::ledger_changed() {
 
 void AnalysisWindow::read_records() {
     const LedgerImage open = snapshot(ledger_);
-    const int open_year = year_of(open.year);
+    const int open_year = year_text_value(open.year);
     std::vector<YearFile> others;
     QStringList refused;
     if (range_box->currentIndex() == 1) {

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "framework/command_args.h"
 #include "framework/runtime.h"
 #include "ledger/ledger_codec.h"
 #include "ledger/ledger_csv.h"
@@ -23,9 +24,14 @@ std::optional<LedgerImage> read_ledger_for_export(const char* path) {
 }
 
 int export_csv_command(int argc, const char* const* args) {
-    if (argc < 1 || argc > 2)
-        return command_failure("使い方: velmorant --export-csv 収支ファイル.vqd [書き出すファイル.csv]"
-                    "（書き出すファイルがないときは標準出力へ）");
+    constexpr std::string_view kUsage = "使い方: velmorant --export-csv 収支ファイル.vqd [書き出すファイル.csv]";
+    CommandArgs cl;
+    if (const auto mistake = split_command_args(argc, args, {}, cl)) return command_line_mistake(*mistake, kUsage);
+    if (cl.files.empty()) return command_line_mistake("収支ファイルがありません", kUsage);
+    if (cl.files.size() > 2) return command_line_mistake("ファイルが多すぎます: " + cl.files[2], kUsage);
+    argc = static_cast<int>(cl.files.size());
+    const char* names[2] = {cl.files[0].c_str(), argc == 2 ? cl.files[1].c_str() : nullptr};
+    args = names;
     const std::optional<LedgerImage> image = read_ledger_for_export(args[0]);
     if (!image) return 1;
     const std::string csv = export_csv(*image);

@@ -364,5 +364,32 @@ TEST_F(AppFixture, AnalysisRatesSortByTheirValueUnderADecimalComma) {
     EXPECT_EQ(shown(), u("100.9% 100.5% 100.1% —"));
 }
 
+// Ctrl+C quotes a name holding a tab, a quote or a line break, as spreadsheets
+// read tab-separated text, so that the pasted columns stay in their places.
+TEST_F(AppFixture, AnalysisCopyQuotesNamesThatHoldATabOrAQuote) {
+    form1->graph_animate = false;
+    LedgerImage image;
+    image.year = "2004";
+    image.records = {play_record(1, 5, "A\tB", {{"海", 1000, 3000}}), play_record(1, 6, "\"C\"店", {{"海", 2000, 0}}),
+                     play_record(1, 7, "D店", {{"海", 1000, 1000}})};
+    write_bytes(QStringLiteral("vq2004.vqd"), encode_ledger(image));
+    load(path(QStringLiteral("vq2004.vqd")));
+    form1->N1->actions().back()->trigger();
+    auto* w = form1->findChild<AnalysisWindow*>();
+    ASSERT_NE(w, nullptr);
+    w->pages->setCurrentIndex(1);
+    w->table_pages->setCurrentIndex(static_cast<int>(analysis::TableKey::Hall));
+    auto* table = w->tables[static_cast<std::size_t>(analysis::TableKey::Hall)];
+    ASSERT_EQ(table->rowCount(), 3);
+    table->setFocus();
+    QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);
+    QStringList lines = QApplication::clipboard()->text().split(QStringLiteral("\r\n"));
+    ASSERT_EQ(lines.size(), 5);
+    lines.sort();
+    EXPECT_EQ(lines[1].section(QLatin1Char('\t'), 0, 2), u("\"\"\"C\"\"店\"\t少\t1"));
+    EXPECT_TRUE(lines[2].startsWith(u("\"A\tB\"\t少\t1\t1000\t"))) << lines[2].toStdString();
+    EXPECT_EQ(lines[3].section(QLatin1Char('\t'), 0, 2), u("D店\t少\t1"));
+}
+
 }  // namespace
 }  // namespace velmo::testing

@@ -12,7 +12,10 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
+
+#include <map>
 
 #include "analysis/analysis_calc.h"
 #include "analysis/analysis_window.h"
@@ -95,6 +98,19 @@ protected:
         EXPECT_EQ(o.payout, s.payout);
         EXPECT_EQ(w->overview_text(u("来店数")), QString::number(s.visits) + u("回"));
         EXPECT_EQ(w->overview_text(u("収支")), QString::fromStdString(analysis::yen_text(s.payout - s.investment)));
+        // Every figure the window shows alone is --analyze's figure of the same name, with the
+        // window's separators and units.
+        std::map<QString, QString> printed;
+        for (const std::string& line : analysis::overview_lines(o)) {
+            const QString l = QString::fromStdString(line);
+            printed[l.section(QLatin1Char('\t'), 0, 0)] = l.section(QLatin1Char('\t'), 1);
+        }
+        for (const char* name : {"来店数", "遊技日数", "投資", "回収", "収支", "回収率", "平均", "中央値", "標準偏差",
+                                 "最長連勝", "最長連敗", "現在のドローダウン"}) {
+            QString shown = w->overview_text(u(name));
+            shown.remove(QLatin1Char(',')).remove(QRegularExpression(u("[回日%]$")));
+            EXPECT_EQ(shown, printed.at(u(name))) << name;
+        }
     }
 
 

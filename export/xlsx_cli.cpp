@@ -24,13 +24,10 @@ int export_xlsx_command(int argc, const char* const* args) {
     if (const auto mistake = split_command_args(argc, args, {}, cl)) return command_line_mistake(*mistake, kUsage);
     if (cl.files.empty()) return command_line_mistake("収支ファイルがありません", kUsage);
     if (cl.files.size() > 2) return command_line_mistake("ファイルが多すぎます: " + cl.files[2], kUsage);
-    argc = static_cast<int>(cl.files.size());
-    const char* names[2] = {cl.files[0].c_str(), argc == 2 ? cl.files[1].c_str() : nullptr};
-    args = names;
-    const std::optional<LedgerImage> image = read_ledger_for_export(args[0]);
+    const std::optional<LedgerImage> image = read_ledger_for_export(cl.files[0].c_str());
     if (!image) return 1;
-    const QString ledger = QFile::decodeName(args[0]);
-    const QString out = argc == 2 ? QFile::decodeName(args[1]) : default_xlsx_name(ledger);
+    const QString ledger = QFile::decodeName(cl.files[0].c_str());
+    const QString out = cl.files.size() == 2 ? QFile::decodeName(cl.files[1].c_str()) : default_xlsx_name(ledger);
     const std::string shown = QFile::encodeName(out).toStdString();
     if (same_file(out, ledger)) return command_failure(shown + " は収支ファイルそのものです。別の名前を指定してください");
     QString cause;

@@ -87,11 +87,6 @@ std::int64_t floor_div(std::int64_t v, std::int64_t w) {
     return (v % w != 0 && v < 0) ? q - 1 : q;
 }
 
-std::string yen_or_undefined(const std::optional<double>& v) {
-    // std::llround rounds halves away from zero.
-    return v ? std::to_string(std::llround(*v)) : std::string(kUndefined);
-}
-
 }  // namespace
 
 double t_quantile_975(int df) {
@@ -291,72 +286,79 @@ std::optional<std::int64_t> payout_rate_tenths(std::int64_t investment, std::int
 std::optional<std::string> payout_rate_text(std::int64_t investment, std::int64_t payout) {
     const std::optional<std::int64_t> tenths = payout_rate_tenths(investment, payout);
     if (!tenths) return std::nullopt;
-    const std::uint64_t size = *tenths < 0 ? 0 - static_cast<std::uint64_t>(*tenths) : static_cast<std::uint64_t>(*tenths);
-    const std::string digits = std::to_string(size / 10) + "." + std::to_string(size % 10);
-    return *tenths < 0 ? "-" + digits : digits;
+    return figure_text(OverviewFigure{"", FigureFormat::Rate, tenths});
 }
 
 std::int64_t rounded_mean(std::int64_t total, std::int64_t count) { return to_int64(round_div(total, count)); }
 
-std::string yen_text(std::int64_t yen) {
-    // The size as unsigned, so that the most negative figure has one too.
-    std::uint64_t size = yen < 0 ? 0 - static_cast<std::uint64_t>(yen) : static_cast<std::uint64_t>(yen);
-    std::string text;
-    int digits = 0;
-    do {
-        if (digits > 0 && digits % 3 == 0) text.push_back(',');
-        text.push_back(static_cast<char>('0' + size % 10));
-        size /= 10;
-        ++digits;
-    } while (size != 0);
-    if (yen < 0) text.push_back('-');
-    std::reverse(text.begin(), text.end());
-    return text;
+OverviewFigures overview_figures(const Overview& o) {
+    using F = FigureFormat;
+    const auto yen = [](const std::optional<double>& v) -> std::optional<std::int64_t> {
+        if (!v) return std::nullopt;
+        return std::llround(*v);  // halves away from zero
+    };
+    const auto amount = [](const std::optional<Extreme>& e) -> std::optional<std::int64_t> {
+        if (!e) return std::nullopt;
+        return e->amount;
+    };
+    std::optional<std::int64_t> mean, verdict;
+    if (o.visits > 0) mean = rounded_mean(o.balance, o.visits);
+    if (o.verdict) verdict = static_cast<std::int64_t>(*o.verdict);
+    std::optional<double> lower, upper;
+    if (o.interval) {
+        lower = o.interval->lower;
+        upper = o.interval->upper;
+    }
+    return {{
+        {"来店数", F::Count, o.visits},
+        {"遊技日数", F::Count, o.play_days},
+        {"投資", F::Yen, o.investment},
+        {"回収", F::Yen, o.payout},
+        {"収支", F::Yen, o.balance},
+        {"回収率", F::Rate, payout_rate_tenths(o.investment, o.payout)},
+        {"勝", F::Count, o.wins},
+        {"敗", F::Count, o.losses},
+        {"分", F::Count, o.draws},
+        {"平均", F::Yen, mean},
+        {"中央値", F::Yen, yen(o.median)},
+        {"標準偏差", F::Yen, yen(o.deviation)},
+        {"信頼区間下限", F::Yen, yen(lower)},
+        {"信頼区間上限", F::Yen, yen(upper)},
+        {"判定", F::Verdict, verdict},
+        {"必要来店数", F::Needed, o.visits_needed},
+        {"最大勝ち", F::Yen, amount(o.largest_win)},
+        {"最大負け", F::Yen, amount(o.largest_loss)},
+        {"最長連勝", F::Count, o.longest_win_streak},
+        {"最長連敗", F::Count, o.longest_loss_streak},
+        {"最大ドローダウン", F::Yen, o.max_drawdown.amount},
+        {"現在のドローダウン", F::Yen, o.current_drawdown},
+    }};
+}
+
+std::string figure_text(const OverviewFigure& f) {
+    if (!f.value) return kUndefined;
+    const std::int64_t v = *f.value;
+    switch (f.format) {
+    case FigureFormat::Count:
+    case FigureFormat::Yen: return std::to_string(v);
+    case FigureFormat::Rate: {
+        const std::uint64_t size = v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
+        const std::string digits = std::to_string(size / 10) + "." + std::to_string(size % 10);
+        return v < 0 ? "-" + digits : digits;
+    }
+    case FigureFormat::Verdict:
+        if (v == static_cast<std::int64_t>(Verdict::Plus)) return "プラス";
+        if (v == static_cast<std::int64_t>(Verdict::Minus)) return "マイナス";
+        return "未確定";
+    case FigureFormat::Needed: return v >= kVisitsNeededMore ? "99999+" : std::to_string(v);
+    }
+    return kUndefined;
 }
 
 std::vector<std::string> overview_lines(const Overview& o) {
-    const auto count = [](std::int64_t v) { return std::to_string(v); };
-    std::string mean = kUndefined;
-    if (o.visits > 0) mean = count(rounded_mean(o.balance, o.visits));
-    std::string lower = kUndefined, upper = kUndefined;
-    if (o.interval) {
-        lower = yen_or_undefined(o.interval->lower);
-        upper = yen_or_undefined(o.interval->upper);
-    }
-    std::string verdict = kUndefined;
-    if (o.verdict == Verdict::Plus) verdict = "プラス";
-    else if (o.verdict == Verdict::Minus) verdict = "マイナス";
-    else if (o.verdict == Verdict::Undecided) verdict = "未確定";
-    std::string needed = kUndefined;
-    if (o.visits_needed) needed = *o.visits_needed >= kVisitsNeededMore ? "99999+" : count(*o.visits_needed);
-
-    const std::pair<const char*, std::string> rows[] = {
-        {"来店数", count(o.visits)},
-        {"遊技日数", count(o.play_days)},
-        {"投資", count(o.investment)},
-        {"回収", count(o.payout)},
-        {"収支", count(o.balance)},
-        {"回収率", payout_rate_text(o.investment, o.payout).value_or(kUndefined)},
-        {"勝", count(o.wins)},
-        {"敗", count(o.losses)},
-        {"分", count(o.draws)},
-        {"平均", mean},
-        {"中央値", yen_or_undefined(o.median)},
-        {"標準偏差", yen_or_undefined(o.deviation)},
-        {"信頼区間下限", lower},
-        {"信頼区間上限", upper},
-        {"判定", verdict},
-        {"必要来店数", needed},
-        {"最大勝ち", o.largest_win ? count(o.largest_win->amount) : kUndefined},
-        {"最大負け", o.largest_loss ? count(o.largest_loss->amount) : kUndefined},
-        {"最長連勝", count(o.longest_win_streak)},
-        {"最長連敗", count(o.longest_loss_streak)},
-        {"最大ドローダウン", count(o.max_drawdown.amount)},
-        {"現在のドローダウン", count(o.current_drawdown)},
-    };
     std::vector<std::string> lines;
-    lines.reserve(std::size(rows));
-    for (const auto& [name, value] : rows) lines.push_back(std::string(name) + "\t" + value);
+    lines.reserve(kOverviewFigures);
+    for (const OverviewFigure& f : overview_figures(o)) lines.push_back(std::string(f.name) + "\t" + figure_text(f));
     return lines;
 }
 

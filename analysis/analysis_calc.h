@@ -4,12 +4,15 @@
 // 95% confidence interval of its mean, streaks, drawdowns, histogram bins and
 // the running total. Plain values only: no widget, no Qt, so the window that
 // shows these figures and the command line share one computation.
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "ledger/amount_text.h"
 
 namespace velmo::analysis {
 
@@ -141,6 +144,39 @@ DrawdownSpan max_drawdown_span(std::span<const std::int64_t> running);
 
 // ---- Text ----
 
+// The overview's figures, in the order --analyze prints them; the window shows
+// the same figures (with units, separators and details of its own).
+enum class FigureId {
+    Visits, PlayDays, Investment, Payout, Balance, Rate, Wins, Losses, Draws, Mean, Median, Deviation,
+    IntervalLower, IntervalUpper, Verdict, VisitsNeeded, LargestWin, LargestLoss, WinStreak, LossStreak,
+    MaxDrawdown, CurrentDrawdown,
+};
+inline constexpr std::size_t kOverviewFigures = static_cast<std::size_t>(FigureId::CurrentDrawdown) + 1;
+
+// How a figure's value is written.
+enum class FigureFormat {
+    Count,    // a whole number
+    Yen,      // yen, already rounded to the yen (halves away from zero)
+    Rate,     // tenths of a percent, written with one decimal
+    Verdict,  // a Verdict: プラス, マイナス, 未確定
+    Needed,   // further visits; kVisitsNeededMore reads "99999+"
+};
+
+struct OverviewFigure {
+    const char* name = "";  // UTF-8, as --analyze prints it
+    FigureFormat format = FigureFormat::Count;
+    std::optional<std::int64_t> value;  // none: not defined
+};
+using OverviewFigures = std::array<OverviewFigure, kOverviewFigures>;
+
+// The one table of the overview's figures: name, value, format.
+OverviewFigures overview_figures(const Overview& overview);
+inline const OverviewFigure& figure(const OverviewFigures& figures, FigureId id) {
+    return figures[static_cast<std::size_t>(id)];
+}
+// A figure's plain value as --analyze prints it: "12345", "-500", "104.2", "プラス", "—".
+std::string figure_text(const OverviewFigure& figure);
+
 // The overview as lines "name<TAB>value" in UTF-8, in a fixed order: 来店数,
 // 遊技日数, 投資, 回収, 収支, 回収率, 勝, 敗, 分, 平均, 中央値, 標準偏差,
 // 信頼区間下限, 信頼区間上限, 判定, 必要来店数, 最大勝ち, 最大負け, 最長連勝,
@@ -159,7 +195,7 @@ std::optional<std::string> payout_rate_text(std::int64_t investment, std::int64_
 // total / count rounded to the yen, halves away from zero (count > 0).
 std::int64_t rounded_mean(std::int64_t total, std::int64_t count);
 
-// Yen with thousands separators: "-12,345", "1,234,567", "0".
-std::string yen_text(std::int64_t yen);
+// Yen with thousands separators, the program's one writer of them.
+using velmo::yen_text;
 
 }  // namespace velmo::analysis

@@ -38,18 +38,11 @@ std::optional<MachinePlay> machine_amounts(const AnalysisLedger& ledger, const R
 
 }  // namespace
 
-int year_of(std::string_view year_text) {
-    int year = 0;
-    const auto [end, error] = std::from_chars(year_text.data(), year_text.data() + year_text.size(), year);
-    return error == std::errc() && end == year_text.data() + year_text.size() ? year : 0;
-}
-
 AnalysisLedger analysis_ledger(std::span<const YearRecords> years) {
     AnalysisLedger out;
     NameNumbers halls;
     NameNumbers machines;
     NameNumbers extras;
-    std::uint32_t play_day = 0;
     for (const YearRecords& y : years) {
         out.years.push_back(y.year);
         const RecordFigures figures = figures_of(y.records);
@@ -59,14 +52,9 @@ AnalysisLedger analysis_ledger(std::span<const YearRecords> years) {
         for (std::size_t i = 0; i < figures.rows.size(); ++i) {
             const RowFigures& row = figures.rows[i];
             const LedgerRecord& rec = y.records[i];
-            // A new play day unless the record continues the one before it.
-            if (i == 0 || !same_play_day(row.month, row.day, rec.date, figures.rows[i - 1].month,
-                                         figures.rows[i - 1].day, y.records[i - 1].date))
-                ++play_day;
             RecordPlay r;
             r.date = Date{y.year, row.month, row.day};
             r.weekday = is_valid_date(y.year, row.month, row.day) ? day_of_week(y.year, row.month, row.day) : 0;
-            r.play_day = play_day;
             r.hall = halls.number(rec.hall);
             r.extra = extras.number(rec.extra);
             r.investment = row.investment;
@@ -82,6 +70,15 @@ AnalysisLedger analysis_ledger(std::span<const YearRecords> years) {
     std::stable_sort(out.records.begin(), out.records.end(), [](const RecordPlay& a, const RecordPlay& b) {
         return std::tie(a.date.year, a.date.month, a.date.day) < std::tie(b.date.year, b.date.month, b.date.day);
     });
+    // A play day is a date: records of one date count once even when a hand-made
+    // file does not keep them together.
+    std::uint32_t play_day = 0;
+    for (std::size_t i = 0; i < out.records.size(); ++i) {
+        const Date& d = out.records[i].date;
+        const Date* before = i > 0 ? &out.records[i - 1].date : nullptr;
+        if (!before || std::tie(d.year, d.month, d.day) != std::tie(before->year, before->month, before->day)) ++play_day;
+        out.records[i].play_day = play_day;
+    }
     out.halls = texts_of(halls);
     out.machines = texts_of(machines);
     out.extras = texts_of(extras);

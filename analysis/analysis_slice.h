@@ -13,6 +13,7 @@
 
 #include "analysis/analysis_calc.h"
 #include "ledger/ledger_codec.h"
+#include "ledger/ledger_model.h"  // year_text_value, the one reader of a ledger's year
 
 namespace velmo::analysis {
 
@@ -30,7 +31,7 @@ struct MachinePlay {
 struct RecordPlay {
     Date date;
     int weekday = 0;               // Sunday = 1 .. Saturday = 7; 0 for a date that does not exist
-    std::uint32_t play_day = 0;    // equal for the records of one play day, as the summaries count them
+    std::uint32_t play_day = 0;    // equal for the records of one date, numbered in date order
     std::uint32_t hall = 0;        // number into AnalysisLedger::halls
     std::uint32_t extra = 0;       // number into AnalysisLedger::extras
     std::int64_t investment = 0;   // the record's day sums
@@ -57,9 +58,6 @@ struct YearRecords {
 };
 
 AnalysisLedger analysis_ledger(std::span<const YearRecords> years);
-
-// The year of a ledger's year text ("2004"); 0 when it is not a number.
-int year_of(std::string_view year_text);
 
 // Which records count. A record matches a machine filter when one of its
 // machines is that machine; then only that machine's amounts count. The other

@@ -21,6 +21,7 @@
 #include "budget/budget.h"
 #include "framework/cp932.h"
 #include "framework/draw.h"
+#include "ledger/ledger_csv.h"
 #include "views/palette.h"
 #include "views/win_rate.h"
 
@@ -35,8 +36,41 @@ const char* const kWeekdayNames[] = {"日", "月", "火", "水", "木", "金", "
 enum Column { kKeyColumn, kFewColumn, kVisitsColumn, kInvestmentColumn, kPayoutColumn, kBalanceColumn, kRateColumn,
               kMeanColumn, kColumnCount };
 
-QString yen(std::int64_t v) { return QString::fromStdString(yen_text(v)); }
-QString yen(double v) { return yen(static_cast<std::int64_t>(std::llround(v))); }
+QString yen(std::int64_t v) { return yen_qtext(v); }
+
+// The overview's rows: caption, half (0 left, 1 right), the figure of the one
+// table of figures that --analyze prints too, and the unit of a count. 勝敗 and
+// 95%信頼区間 show two and three figures from the first one on.
+enum class OverviewRow {
+    Visits, PlayDays, Investment, Payout, Balance, Rate, WinLoss, Mean, Median, Deviation, Interval,
+    LargestWin, LargestLoss, WinStreak, LossStreak, MaxDrawdown, CurrentDrawdown,
+};
+struct OverviewRowSpec {
+    OverviewRow row;
+    const char* caption;
+    int half;
+    FigureId figure;
+    const char* unit;
+};
+constexpr OverviewRowSpec kOverviewRows[] = {
+    {OverviewRow::Visits, "来店数", 0, FigureId::Visits, "回"},
+    {OverviewRow::PlayDays, "遊技日数", 0, FigureId::PlayDays, "日"},
+    {OverviewRow::Investment, "投資", 0, FigureId::Investment, ""},
+    {OverviewRow::Payout, "回収", 0, FigureId::Payout, ""},
+    {OverviewRow::Balance, "収支", 0, FigureId::Balance, ""},
+    {OverviewRow::Rate, "回収率", 0, FigureId::Rate, ""},
+    {OverviewRow::WinLoss, "勝敗", 0, FigureId::Wins, ""},
+    {OverviewRow::Mean, "平均", 0, FigureId::Mean, ""},
+    {OverviewRow::Median, "中央値", 0, FigureId::Median, ""},
+    {OverviewRow::Deviation, "標準偏差", 0, FigureId::Deviation, ""},
+    {OverviewRow::Interval, "95%信頼区間", 0, FigureId::IntervalLower, ""},
+    {OverviewRow::LargestWin, "最大勝ち", 1, FigureId::LargestWin, ""},
+    {OverviewRow::LargestLoss, "最大負け", 1, FigureId::LargestLoss, ""},
+    {OverviewRow::WinStreak, "最長連勝", 1, FigureId::WinStreak, "回"},
+    {OverviewRow::LossStreak, "最長連敗", 1, FigureId::LossStreak, "回"},
+    {OverviewRow::MaxDrawdown, "最大ドローダウン", 1, FigureId::MaxDrawdown, ""},
+    {OverviewRow::CurrentDrawdown, "現在のドローダウン", 1, FigureId::CurrentDrawdown, ""},
+};
 
 QString date_text(const Date& d) {
     return QStringLiteral("%1/%2/%3").arg(d.year).arg(d.month).arg(d.day);
@@ -127,7 +161,9 @@ void FiguresTable::keyPressEvent(QKeyEvent* event) {
 QString FiguresTable::tsv() const {
     QStringList lines;
     QStringList cells;
-    for (int c = 0; c < columnCount(); ++c) cells << horizontalHeaderItem(c)->text();
+    // A field holding a tab, a quote or a line break is quoted, as spreadsheets read such text.
+    const auto field = [](const QString& text) { return delimited_field(text, QLatin1Char('\t')); };
+    for (int c = 0; c < columnCount(); ++c) cells << field(horizontalHeaderItem(c)->text());
     lines << cells.join(QLatin1Char('\t'));
     for (int r = 0; r < rowCount(); ++r) {
         cells.clear();
@@ -139,7 +175,7 @@ QString FiguresTable::tsv() const {
             }
             // Amounts as plain numbers, so that a spreadsheet reads them as numbers.
             const bool plain = c >= kVisitsColumn && c != kRateColumn && it->data(Qt::UserRole).isValid();
-            cells << (plain ? it->data(Qt::UserRole).toString() : it->text());
+            cells << field(plain ? it->data(Qt::UserRole).toString() : it->text());
         }
         lines << cells.join(QLatin1Char('\t'));
     }
@@ -208,22 +244,19 @@ AnalysisWindow::AnalysisWindow(LedgerView& ledger, const PlayerSettings& setting
     overview_grid_ = new QGridLayout(overview);
     overview_grid_->setHorizontalSpacing(12);
     overview_grid_->setVerticalSpacing(3);
-    const char* left[] = {"来店数", "遊技日数", "投資", "回収", "収支", "回収率", "勝敗", "平均", "中央値", "標準偏差",
-                          "95%信頼区間"};
-    const char* right[] = {"最大勝ち", "最大負け", "最長連勝", "最長連敗", "最大ドローダウン", "現在のドローダウン"};
-    int row = 0;
-    for (const char* name : left) add_overview_row(row++, 0, u(name));
-    row = 0;
-    for (const char* name : right) add_overview_row(row++, 3, u(name));
-    budget_caption_ = add_overview_row(row++, 3, u("予算"));
+    std::array<int, 2> rows{};  // rows taken in each half
+    for (const OverviewRowSpec& spec : kOverviewRows)
+        add_overview_row(rows[static_cast<std::size_t>(spec.half)]++, 3 * spec.half, u(spec.caption));
+    budget_caption_ = add_overview_row(rows[1]++, 3, u("予算"));
+    const int left_rows = rows[0];
     overview_grid_->setColumnStretch(1, 1);
     overview_grid_->setColumnMinimumWidth(2, 16);  // between the two halves
     overview_grid_->setColumnStretch(4, 1);
     verdict_label = new QLabel(overview);
     verdict_label->setFont(ui_font(kFontHeight + 2));
     verdict_label->setWordWrap(true);
-    overview_grid_->addWidget(verdict_label, static_cast<int>(std::size(left)), 0, 1, 5);
-    overview_grid_->setRowStretch(static_cast<int>(std::size(left)) + 1, 1);
+    overview_grid_->addWidget(verdict_label, left_rows, 0, 1, 5);
+    overview_grid_->setRowStretch(left_rows + 1, 1);
     pages->addTab(overview, u("概要"));
 
     // 表
@@ -282,7 +315,7 @@ void AnalysisWindow::ledger_changed() {
 
 void AnalysisWindow::read_records() {
     const LedgerImage open = snapshot(ledger_);
-    const int open_year = year_of(open.year);
+    const int open_year = year_text_value(open.year);
     std::vector<YearFile> others;
     QStringList refused;
     if (range_box->currentIndex() == 1) {
@@ -344,65 +377,64 @@ void AnalysisWindow::recompute() {
 
 void AnalysisWindow::fill_overview() {
     const Overview& o = figures_.overview;
+    const OverviewFigures figures = overview_figures(o);
     const QString undefined = u(kUndefinedText);
-    const auto set = [&](const char* name, const QString& text, bool negative = false) {
-        for (const auto& [n, label] : overview_values_) {
-            if (n != u(name)) continue;
-            label->setText(text);
-            set_ink(label, negative ? palette::loss_ink() : QColor(Qt::black));
+    const auto value = [&](FigureId id) { return figure(figures, id).value; };
+    // A figure as the window writes it: yen with separators, a rate with "%", a count with its unit.
+    const auto shown = [&](FigureId id, const char* unit) -> QString {
+        const OverviewFigure& f = figure(figures, id);
+        if (!f.value) return undefined;
+        if (f.format == FigureFormat::Yen) return yen(*f.value);
+        if (f.format == FigureFormat::Rate) return QString::fromStdString(figure_text(f)) + u("%");
+        return QString::number(*f.value) + u(unit);
+    };
+    const auto details = [&](const std::optional<Extreme>& e) -> QString {
+        return e ? u("（") + date_text(e->date) + u(" ") + name_text(e->hall) + u("）") : QString();
+    };
+    for (std::size_t r = 0; r < std::size(kOverviewRows); ++r) {
+        const OverviewRowSpec& spec = kOverviewRows[r];
+        const std::optional<std::int64_t> v = value(spec.figure);
+        QString text = shown(spec.figure, spec.unit);
+        bool negative = figure(figures, spec.figure).format == FigureFormat::Yen && v && *v < 0;
+        switch (spec.row) {
+        case OverviewRow::WinLoss:
+            text = from_cp932(format_win_rate(static_cast<int>(value(FigureId::Wins).value_or(0)),
+                                              static_cast<int>(value(FigureId::Losses).value_or(0)),
+                                              static_cast<int>(value(FigureId::Draws).value_or(0))));
+            break;
+        case OverviewRow::Interval:
+            if (v && value(FigureId::IntervalUpper))
+                text = yen(*v) + u(" 〜 ") + shown(FigureId::IntervalUpper, "");
+            break;
+        case OverviewRow::LargestWin: text += details(o.largest_win); break;
+        case OverviewRow::LargestLoss: text += details(o.largest_loss); break;
+        case OverviewRow::MaxDrawdown:
+            negative = false;
+            if (o.max_drawdown.trough)
+                text += u("（") + (o.max_drawdown.peak ? date_text(*o.max_drawdown.peak) : u("最初")) + u(" → ") +
+                        date_text(*o.max_drawdown.trough) + u("）");
+            break;
+        default: break;
         }
-    };
-    const auto amount = [&](const char* name, std::int64_t v) { set(name, yen(v), v < 0); };
-    const auto optional_amount = [&](const char* name, const std::optional<double>& v) {
-        if (v) set(name, yen(*v), std::llround(*v) < 0);
-        else set(name, undefined);
-    };
-    set("来店数", QString::number(o.visits) + u("回"));
-    set("遊技日数", QString::number(o.play_days) + u("日"));
-    amount("投資", o.investment);
-    amount("回収", o.payout);
-    amount("収支", o.balance);
-    const std::optional<std::string> rate = payout_rate_text(o.investment, o.payout);
-    set("回収率", rate ? QString::fromStdString(*rate) + u("%") : undefined);
-    set("勝敗", from_cp932(format_win_rate(o.wins, o.losses, o.draws)));
-    if (o.visits > 0) amount("平均", rounded_mean(o.balance, o.visits));
-    else set("平均", undefined);
-    optional_amount("中央値", o.median);
-    optional_amount("標準偏差", o.deviation);
-    if (o.interval) {
-        const bool low = std::llround(o.interval->lower) < 0;
-        set("95%信頼区間", yen(o.interval->lower) + u(" 〜 ") + yen(o.interval->upper), low);
-    } else {
-        set("95%信頼区間", undefined);
+        QLabel* label = overview_values_[r].second;
+        label->setText(text);
+        set_ink(label, negative ? palette::loss_ink() : QColor(Qt::black));
     }
-    const auto extreme = [&](const char* name, const std::optional<Extreme>& e) {
-        if (!e) return set(name, undefined);
-        set(name, yen(e->amount) + u("（") + date_text(e->date) + u(" ") + name_text(e->hall) + u("）"), e->amount < 0);
-    };
-    extreme("最大勝ち", o.largest_win);
-    extreme("最大負け", o.largest_loss);
-    set("最長連勝", QString::number(o.longest_win_streak) + u("回"));
-    set("最長連敗", QString::number(o.longest_loss_streak) + u("回"));
-    QString drawdown = yen(o.max_drawdown.amount);
-    if (o.max_drawdown.trough)
-        drawdown += u("（") + (o.max_drawdown.peak ? date_text(*o.max_drawdown.peak) : u("最初")) + u(" → ") +
-                    date_text(*o.max_drawdown.trough) + u("）");
-    set("最大ドローダウン", drawdown);
-    amount("現在のドローダウン", o.current_drawdown);
     // The budget against the last month of the slice, summed as the slice counts.
     const std::int64_t budget = settings_.get<budget::Budget>().monthly;
     const std::vector<Visit>& visits = figures_.slice.visits;
     const bool budget_shown = budget > 0 && !visits.empty();
+    QLabel* budget_value = overview_values_.back().second;  // the row after the figures'
     budget_caption_->setVisible(budget_shown);
-    for (const auto& [n, label] : overview_values_)
-        if (n == u("予算")) label->setVisible(budget_shown);
+    budget_value->setVisible(budget_shown);
     if (budget_shown) {
         const Date last = visits.back().date;
         std::int64_t month = 0;
         for (const Visit& v : visits)
             if (v.date.year == last.year && v.date.month == last.month) month += v.balance;
         budget_caption_->setText(u("予算（") + QString::number(last.month) + u("月）"));
-        set("予算", budget::status_text(budget, month), budget + month < 0);
+        budget_value->setText(budget::status_text(budget, month));
+        set_ink(budget_value, budget + month < 0 ? palette::loss_ink() : QColor(Qt::black));
     }
 
     QString verdict;

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QString>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -13,13 +14,15 @@
 #include "analysis/analysis_slice.h"
 #include "analysis/year_files.h"
 #include "framework/cp932.h"
+#include "framework/command_args.h"
 #include "framework/runtime.h"
+#include "ledger/ledger_csv.h"
 
 namespace velmo {
 
 namespace {
 
-constexpr const char* kUsage =
+constexpr std::string_view kUsage =
     "使い方: velmorant --analyze 収支ファイル.vqd [収支ファイル.vqd ...] [--hall ホール名] [--machine 機種名] "
     "[--weekday 月|火|水|木|金|土|日] [--months M-N]";
 
@@ -41,37 +44,37 @@ std::optional<std::uint32_t> find_name(const std::vector<std::string>& names, co
 }  // namespace
 
 int analyze_command(int argc, const char* const* args) {
+    constexpr std::string_view kOptions[] = {"--hall", "--machine", "--weekday", "--months"};
+    CommandArgs cl;
+    if (const auto mistake = split_command_args(argc, args, kOptions, cl)) return command_line_mistake(*mistake, kUsage);
     Options o;
-    for (int i = 0; i < argc; ++i) {
-        const std::string arg = args[i];
-        if (arg.rfind("--", 0) != 0) {
-            o.files.push_back(QFile::decodeName(args[i]));
-            continue;
-        }
-        if (arg != "--hall" && arg != "--machine" && arg != "--weekday" && arg != "--months")
-            return command_failure(arg + " は使えないオプションです\n" + kUsage, 2);
-        if (i + 1 >= argc) return command_failure(arg + " の後に値がありません\n" + kUsage, 2);
-        const std::string value = args[++i];
-        if (arg == "--hall") {
+    for (const std::string& f : cl.files) o.files.push_back(QFile::decodeName(f.c_str()));
+    for (const auto& [name, value] : cl.options) {
+        if (name == "--hall") {
             o.hall = value;
-        } else if (arg == "--machine") {
+        } else if (name == "--machine") {
             o.machine = value;
-        } else if (arg == "--weekday") {
+        } else if (name == "--weekday") {
             o.weekday = analysis::weekday_of_name(value);
-            if (o.weekday == 0) return command_failure("曜日は 月 火 水 木 金 土 日 のどれかで指定してください: " + value);
+            if (o.weekday == 0)
+                return command_line_mistake("曜日は 月 火 水 木 金 土 日 のどれかで指定してください: " + value, kUsage);
         } else {
             const auto range = analysis::month_range(value);
-            if (!range) return command_failure("月は 1-12 のように指定してください: " + value);
+            if (!range) return command_line_mistake("月は 1-12 のように指定してください: " + value, kUsage);
             o.months = *range;
         }
     }
-    if (o.files.empty()) return command_failure(kUsage);
+    if (o.files.empty()) return command_line_mistake("収支ファイルがありません", kUsage);
 
+    // A file named twice (also through another path or a link) is read once.
     std::vector<analysis::YearFile> files;
+    std::vector<QString> read;
     for (const QString& path : o.files) {
-        analysis::YearFileRead read = analysis::read_year_file(path);
-        if (read.fault != analysis::YearFileFault::None) return command_failure(ledger_fault_message(path, read.fault));
-        files.push_back(std::move(read.file));
+        if (std::any_of(read.begin(), read.end(), [&](const QString& r) { return same_file(r, path); })) continue;
+        read.push_back(path);
+        analysis::YearFileRead year = analysis::read_year_file(path);
+        if (year.fault != analysis::YearFileFault::None) return command_failure(ledger_fault_message(path, year.fault));
+        files.push_back(std::move(year.file));
     }
     std::vector<analysis::YearRecords> years;
     for (const analysis::YearFile& f : files) years.push_back({f.year, f.records});

@@ -17,7 +17,7 @@ YearFileRead read_year_file(const QString& path) {
     out.fault = read_whole_ledger(path, decoded, held);
     if (out.fault != YearFileFault::None) return out;
     out.file.path = path;
-    out.file.year = year_of(decoded.year);
+    out.file.year = year_text_value(decoded.year);
     out.file.has_extra = decoded.extra.has_value();
     if (decoded.extra) out.file.extra_name = decoded.extra->name;
     out.file.records = std::move(held.records);

@@ -57,34 +57,9 @@ std::optional<Budget> decode_record(std::string_view data) {
 }
 
 std::optional<std::int64_t> read_amount(const QString& text) {
-    QString t = text.trimmed();
-    if (t.isEmpty()) return 0;
-    if (t.startsWith(QChar(0xFFE5)) || t.startsWith(QChar(0x00A5)) || t.startsWith(QLatin1Char('\\')))
-        t = t.mid(1).trimmed();
-    if (t.endsWith(QChar(0x5186))) t = t.chopped(1).trimmed();  // 円
-    std::int64_t value = 0;
-    int digits = 0;
-    for (int i = 0; i < t.size(); ++i) {
-        const QChar c = t[i];
-        const bool separator = c == QLatin1Char(',') || c == QChar(0xFF0C);
-        if (separator && digits > 0 && i + 1 < t.size()) continue;
-        int digit = -1;
-        if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) digit = c.unicode() - u'0';
-        if (c.unicode() >= 0xFF10 && c.unicode() <= 0xFF19) digit = c.unicode() - 0xFF10;
-        if (digit < 0) return std::nullopt;
-        value = value * 10 + digit;
-        if (value > kMaxAmount) return std::nullopt;
-        ++digits;
-    }
-    if (digits == 0) return std::nullopt;  // a sign or unit alone
-    return value;
-}
-
-QString yen(std::int64_t amount) {
-    std::uint64_t size = amount < 0 ? 0 - static_cast<std::uint64_t>(amount) : static_cast<std::uint64_t>(amount);
-    QString digits = QString::number(size);
-    for (qsizetype at = digits.size() - 3; at > 0; at -= 3) digits.insert(at, QLatin1Char(','));
-    return amount < 0 ? QLatin1Char('-') + digits : digits;
+    const std::optional<std::int64_t> amount = velmo::read_amount(text);
+    if (!amount || *amount > kMaxAmount) return std::nullopt;
+    return amount;
 }
 
 MonthSums month_sums(std::span<const RecordFigure> records) {
@@ -106,18 +81,18 @@ std::vector<int> newly_over(std::int64_t budget, const MonthSums& before, const 
 }
 
 QString month_notice(int month, std::int64_t budget, std::int64_t month_balance) {
-    return QString::number(month) + QStringLiteral("月の損失が予算（") + yen(budget) + QStringLiteral("円）を超えました（現在 ") +
-           yen(month_balance) + QStringLiteral("円）");
+    return QString::number(month) + QStringLiteral("月の損失が予算（") + yen_qtext(budget) + QStringLiteral("円）を超えました（現在 ") +
+           yen_qtext(month_balance) + QStringLiteral("円）");
 }
 
 QString visit_notice(std::int64_t limit, std::int64_t investment) {
-    return QStringLiteral("1回の投資が上限（") + yen(limit) + QStringLiteral("円）を超えています（") + yen(investment) +
+    return QStringLiteral("1回の投資が上限（") + yen_qtext(limit) + QStringLiteral("円）を超えています（") + yen_qtext(investment) +
            QStringLiteral("円）");
 }
 
 QString status_text(std::int64_t budget, std::int64_t month_balance) {
     const std::int64_t left = budget + month_balance;
-    return (left >= 0 ? QStringLiteral("予算残り ") : QStringLiteral("予算超過 ")) + yen(left) + QStringLiteral("円");
+    return (left >= 0 ? QStringLiteral("予算残り ") : QStringLiteral("予算超過 ")) + yen_qtext(left) + QStringLiteral("円");
 }
 
 }  // namespace velmo::budget

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "ledger/amount_text.h"
+
 namespace velmo::budget {
 
 inline constexpr std::int64_t kMaxAmount = 99'999'999;
@@ -36,13 +38,10 @@ std::string encode_record(const Budget& budget);
 // outside 0..kMaxAmount is taken as the nearest bound.
 std::optional<Budget> decode_record(std::string_view data);
 
-// An amount as typed: digits (full-width too) with optional thousands separators,
-// a leading yen sign, a trailing 円 and surrounding spaces; empty means 0.
-// nullopt for anything else and beyond kMaxAmount.
+// An amount as typed, read as every amount the player types or imports is
+// (velmo::read_amount, without a sign); empty means 0. nullopt for anything
+// else and beyond kMaxAmount.
 std::optional<std::int64_t> read_amount(const QString& text);
-
-// Yen with thousands separators: "-12,345".
-QString yen(std::int64_t amount);
 
 // The per-month sums of records given as (month 1..12, balance) pairs.
 using MonthSums = std::array<std::int64_t, 13>;  // element 0 unused

@@ -18,7 +18,7 @@ const QString kVisitName = QStringLiteral("1回の投資の上限");
 
 QLineEdit* amount_edit(std::int64_t amount, QWidget* parent) {
     auto* edit = new NumberEdit(parent);
-    edit->setText(yen(amount));
+    edit->setText(yen_qtext(amount));
     edit->setAlignment(Qt::AlignRight);
     edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("99,999,999")) * 3 / 2);
     return edit;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "export/xlsx_export.h"
+#include "framework/command_args.h"
 #include "framework/runtime.h"
 #include "ledger/csv_cli.h"
 #include "ledger/ledger_csv.h"
@@ -14,22 +15,19 @@ namespace velmo {
 
 namespace {
 
-constexpr const char* kUsage =
-    "使い方: velmorant --export-xlsx 収支ファイル.vqd [書き出すファイル.xlsx]"
-    "（書き出すファイルがないときは収支ファイルと同じ名前の .xlsx へ）";
+constexpr std::string_view kUsage = "使い方: velmorant --export-xlsx 収支ファイル.vqd [書き出すファイル.xlsx]";
 
 }  // namespace
 
 int export_xlsx_command(int argc, const char* const* args) {
-    for (int i = 0; i < argc; ++i) {
-        const std::string arg = args[i];
-        if (arg.size() > 1 && arg.front() == '-') return command_failure(arg + " は使えないオプションです\n" + kUsage, 2);
-    }
-    if (argc < 1 || argc > 2) return command_failure(kUsage);
-    const std::optional<LedgerImage> image = read_ledger_for_export(args[0]);
+    CommandArgs cl;
+    if (const auto mistake = split_command_args(argc, args, {}, cl)) return command_line_mistake(*mistake, kUsage);
+    if (cl.files.empty()) return command_line_mistake("収支ファイルがありません", kUsage);
+    if (cl.files.size() > 2) return command_line_mistake("ファイルが多すぎます: " + cl.files[2], kUsage);
+    const std::optional<LedgerImage> image = read_ledger_for_export(cl.files[0].c_str());
     if (!image) return 1;
-    const QString ledger = QFile::decodeName(args[0]);
-    const QString out = argc == 2 ? QFile::decodeName(args[1]) : default_xlsx_name(ledger);
+    const QString ledger = QFile::decodeName(cl.files[0].c_str());
+    const QString out = cl.files.size() == 2 ? QFile::decodeName(cl.files[1].c_str()) : default_xlsx_name(ledger);
     const std::string shown = QFile::encodeName(out).toStdString();
     if (same_file(out, ledger)) return command_failure(shown + " は収支ファイルそのものです。別の名前を指定してください");
     QString cause;

@@ -146,6 +146,8 @@ bool add_month_charts(lxw_workbook* book, lxw_worksheet* sheet, const MonthSheet
     for (lxw_chart* chart : {balance, running}) {
         chart_legend_set_position(chart, LXW_CHART_LEGEND_NONE);
         chart_axis_set_num_format(chart->y_axis, "#,##0");
+        // The month names at the foot of the plot, not on the zero line over the losses' bars.
+        chart_axis_set_label_position(chart->x_axis, LXW_CHART_AXIS_LABEL_POSITION_LOW);
     }
     const auto count = static_cast<std::size_t>(months.months);
     bars.fills.resize(count);

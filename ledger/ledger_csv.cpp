@@ -1,6 +1,7 @@
 #include "ledger/ledger_csv.h"
 
-#include <QFileInfo>
+#include <QFile>
+#include <QRegularExpression>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -9,8 +10,11 @@
 #include <climits>
 #include <set>
 
+#include <sys/stat.h>
+
 #include "framework/cp932.h"
 #include "framework/runtime.h"
+#include "ledger/amount_text.h"
 #include "ledger/ledger_model.h"
 #include "ledger/packed_fields.h"
 #include "ledger/placement.h"
@@ -57,8 +61,35 @@ QString line_balance(const std::string& investment, const std::string& payout) {
 
 }  // namespace
 
-QString csv_field(const QString& text) {
-    const bool quote = text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('"')) ||
+namespace {
+
+// Whether the text, after any apostrophes, begins with what a spreadsheet
+// reads as the start of a formula.
+bool formula_lead(const QString& text) {
+    qsizetype i = 0;
+    while (i < text.size() && text[i] == QLatin1Char('\'')) ++i;
+    if (i == text.size()) return false;
+    const QChar c = text[i];
+    return c == QLatin1Char('=') || c == QLatin1Char('+') || c == QLatin1Char('-') || c == QLatin1Char('@') ||
+           c == QLatin1Char('\t') || c == QLatin1Char('\r');
+}
+
+// An amount column's text: a number stays a number; anything else (a damaged
+// file's text) is a text cell.
+QString amount_cell(const QString& text) {
+    return parse_number(text.toStdString()) ? text : formula_safe(text);
+}
+
+}  // namespace
+
+QString formula_safe(const QString& text) { return formula_lead(text) ? QLatin1Char('\'') + text : text; }
+
+QString formula_unescaped(const QString& cell) {
+    return cell.startsWith(QLatin1Char('\'')) && formula_lead(cell) ? cell.mid(1) : cell;
+}
+
+QString delimited_field(const QString& text, QChar separator) {
+    const bool quote = text.contains(separator) || text.contains(QLatin1Char('"')) ||
                        text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'));
     if (!quote) return text;
     QString doubled = text;
@@ -119,9 +150,10 @@ std::vector<ExportLine> export_lines(const LedgerImage& image) {
 std::string export_csv(const LedgerImage& image) {
     QString out = join_line(export_header(image));
     for (const ExportLine& l : export_lines(image)) {
-        std::vector<QString> cells = {QString::number(l.record), l.date, l.weekday, l.hall, l.machine,
-                                      l.investment, l.payout, l.balance, l.comment};
-        if (image.extra) cells.push_back(l.extra);
+        std::vector<QString> cells = {QString::number(l.record), formula_safe(l.date),    l.weekday,
+                                      formula_safe(l.hall),      formula_safe(l.machine), amount_cell(l.investment),
+                                      amount_cell(l.payout),     amount_cell(l.balance),  formula_safe(l.comment)};
+        if (image.extra) cells.push_back(formula_safe(l.extra));
         out += join_line(cells);
     }
     const QByteArray utf8 = out.toUtf8();
@@ -140,8 +172,11 @@ LedgerImage ledger_image_of(const DecodedLedger& file) {
 }
 
 bool same_file(const QString& a, const QString& b) {
-    const QString real_a = QFileInfo(a).canonicalFilePath();
-    return !real_a.isEmpty() && real_a == QFileInfo(b).canonicalFilePath();
+    // One file under two names, through a symbolic link or a hard link: one device, one inode.
+    struct stat sa {}, sb {};
+    if (::stat(QFile::encodeName(a).constData(), &sa) != 0 || ::stat(QFile::encodeName(b).constData(), &sb) != 0)
+        return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 namespace {
@@ -309,59 +344,35 @@ QString stored_text(const QString& value, const QString& what, std::size_t max_b
 
 }  // namespace
 
-std::optional<QString> amount_digits(const QString& cell) {
-    QString t = cell.trimmed();
-    // A yen sign before the figure: full-width, half-width, or the backslash that
-    // the CP932 yen byte reads as; 円 after it.
-    if (!t.isEmpty() && (t.front() == QChar(0xFFE5) || t.front() == QChar(0x00A5) || t.front() == QLatin1Char('\\')))
-        t = t.mid(1).trimmed();
-    if (t.endsWith(QChar(0x5186))) t = t.chopped(1).trimmed();
-    QString digits;
-    int group = -1;  // digits since the last separator; -1 before the first one
-    for (QChar c : t) {
-        if (c >= QChar(0xFF10) && c <= QChar(0xFF19)) c = QChar(c.unicode() - 0xFF10 + '0');
-        if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
-            digits += c;
-            if (group >= 0) ++group;
-        } else if (c == QLatin1Char(',') || c == QChar(0xFF0C)) {
-            // Thousands separators, each after one to three digits and then every third.
-            if (digits.isEmpty() || (group >= 0 && group != 3) || (group < 0 && digits.size() > 3)) return std::nullopt;
-            group = 0;
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (group >= 0 && group != 3) return std::nullopt;
-    return digits;
-}
-
 namespace {
 
-// An amount cell: empty is 0; else a whole number as amount_digits reads it, at most INT_MAX.
+// An amount cell: empty is 0; else a whole number as read_amount reads it, at most INT_MAX.
 QString amount(const QString& cell, const QString& what, long long& value) {
+    const std::optional<std::int64_t> read = read_amount(cell);
     value = 0;
-    const QStringView plain = QStringView(cell).trimmed();
-    if (plain.isEmpty()) return QString();
-    // Plain half-width digits, the usual case, are read as they are.
-    const bool digits_only = std::all_of(plain.begin(), plain.end(),
-                                         [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
-    const std::optional<QString> t = digits_only ? std::optional<QString>(plain.toString()) : amount_digits(cell);
-    if (!t || t->isEmpty()) return what + u("が0以上の整数（半角数字）ではありません");
-    const QByteArray digits = t->toLatin1();
-    const char* end = digits.constData() + digits.size();
-    auto [stop, ec] = std::from_chars(digits.constData(), end, value);
-    if (ec != std::errc() || stop != end || value > INT_MAX) {
-        value = 0;  // already reported: the record's sums go on without it
-        return what + u("が大きすぎます（") + QString::number(INT_MAX) + u("まで）");
-    }
+    if (!read) return what + u("が0以上の整数（半角数字）ではありません");
+    if (*read > INT_MAX) return what + u("が大きすぎます（") + QString::number(INT_MAX) + u("まで）");
+    value = *read;  // an amount too large is already reported: the record's sums go on without it
     return QString();
 }
 
 }  // namespace
 
 bool read_date(const QString& cell, int ledger_year, int& year, int& month, int& day) {
+    // Full-width digits and separators as their ASCII forms.
+    QString plain = cell.trimmed();
+    for (QChar& c : plain) {
+        if (c >= QChar(0xFF10) && c <= QChar(0xFF19)) c = QChar(c.unicode() - 0xFF10 + '0');
+        else if (c == QChar(0xFF0F)) c = QLatin1Char('/');
+        else if (c == QChar(0xFF0D)) c = QLatin1Char('-');
+        else if (c == QChar(0xFF1A)) c = QLatin1Char(':');
+        else if (c == QChar(0x3000)) c = QLatin1Char(' ');
+    }
+    // A date cell holding a time of day as well ("2004/3/15 0:00", "… 12:30:00"): the time is ignored.
+    static const QRegularExpression kTime(QStringLiteral("\\s+\\d{1,2}:\\d{2}(:\\d{2})?$"));
+    plain.remove(kTime);
     // The figures of the date and the character after each: at most three groups.
-    const QStringView t = QStringView(cell).trimmed();
+    const QStringView t(plain);
     std::array<int, 3> value{}, digits{};
     std::array<QChar, 3> after{};
     int groups = 0;
@@ -502,10 +513,12 @@ CsvImport read_csv_import(std::string_view bytes, const CsvImportTarget& target)
             problem(line, row.error);
             continue;
         }
+        // A cell as it was before the export kept it from being read as a formula.
         auto cell = [&](Column c) {
             const int at = col[c];
-            return at >= 0 && static_cast<std::size_t>(at) < row.fields.size() ? row.fields[static_cast<std::size_t>(at)]
-                                                                                : QString();
+            return at >= 0 && static_cast<std::size_t>(at) < row.fields.size()
+                       ? formula_unescaped(row.fields[static_cast<std::size_t>(at)])
+                       : QString();
         };
         for (std::size_t f = 0; f < row.fields.size(); ++f)
             if ((f >= named.size() || !named[f]) && !row.fields[f].isEmpty()) {
@@ -528,11 +541,13 @@ CsvImport read_csv_import(std::string_view bytes, const CsvImportTarget& target)
             }
             continues = !records.empty() && records.back().number == *number;
         } else {
-            // Without record numbers a visit is the lines of one date and hall, nine machines at most.
+            // Without record numbers a visit is the lines of one date and hall, nine machines at
+            // most; a line that leaves both date and hall empty continues the visit above it.
             const PendingRecord* last = records.empty() ? nullptr : &records.back();
-            continues = last && date_read && last->dated && last->month == m && last->day == d &&
-                        last->hall_cell.trimmed() == cell(kHall).trimmed() &&
-                        static_cast<int>(last->machines.size()) < kMachinesPerRecord;
+            const bool same_visit = date_read ? last && last->dated && last->month == m && last->day == d &&
+                                                    last->hall_cell.trimmed() == cell(kHall).trimmed()
+                                              : date_cell.trimmed().isEmpty() && cell(kHall).trimmed().isEmpty();
+            continues = last && same_visit && static_cast<int>(last->machines.size()) < kMachinesPerRecord;
             number = continues ? last->number : static_cast<std::int64_t>(records.size()) + 1;
         }
         if (!continues) {
@@ -557,7 +572,8 @@ CsvImport read_csv_import(std::string_view bytes, const CsvImportTarget& target)
         // Date, hall, comment and extra value belong to the record: a later line may leave them empty.
         if (!continues || !date_cell.trimmed().isEmpty()) {
             if (!date_read) {
-                problem(line, u("日付が読めません（2004-03-15 の形で書いてください）"));
+                problem(line, u("日付が読めません（") + QString::asprintf("%04d", std::clamp(year, 1, 9999)) +
+                                  u("-03-15 の形で書いてください）"));
             } else if (y != year) {
                 problem(line, u("日付が") + from_cp932(target.year) + u("年ではありません"));
             } else if (!is_valid_date(y, m, d)) {
@@ -616,9 +632,10 @@ CsvImport read_csv_import(std::string_view bytes, const CsvImportTarget& target)
         if (!bet_reason.isEmpty()) problem(line, bet_reason);
         if (!pay_reason.isEmpty()) problem(line, pay_reason);
         if (bet_reason.isEmpty() && pay_reason.isEmpty()) {
-            const QString balance = cell(kBalance).trimmed();
-            const std::optional<std::int64_t> b = parse_number(balance.toStdString());
-            if (!balance.isEmpty() && (!b || *b != pay - bet)) problem(line, u("収支が 回収 − 投資 と合いません"));
+            // A balance is read as the amounts are, with its sign as sheets write it (-5,000, ▲5,000, (5,000)).
+            const QString balance = cell(kBalance);
+            const std::optional<std::int64_t> b = read_amount(balance, AmountSign::Allowed);
+            if (!balance.trimmed().isEmpty() && (!b || *b != pay - bet)) problem(line, u("収支が 回収 − 投資 と合いません"));
         }
         if (static_cast<int>(rec.machines.size()) >= kMachinesPerRecord) {
             problem(line, u("1つの記録の機種は9つまでです"));

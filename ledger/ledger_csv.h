@@ -41,9 +41,19 @@ std::vector<QString> export_header(const LedgerImage& image);
 // The lines of every record, in order.
 std::vector<ExportLine> export_lines(const LedgerImage& image);
 
-// One field as it stands in a line: quoted, with quotes doubled, when it holds
-// a comma, a quote, CR or LF; else as it is.
-QString csv_field(const QString& text);
+// A text cell as the export writes it, so that no spreadsheet takes it as a
+// formula: a text that begins with =, +, -, @, a tab or a CR (also after
+// apostrophes of its own) gets one more apostrophe in front.
+QString formula_safe(const QString& text);
+// The import's inverse: a cell of apostrophes followed by one of those loses
+// its first apostrophe; every other cell stays as it is.
+QString formula_unescaped(const QString& cell);
+
+// One field as it stands in a line of fields parted by separator (a comma for
+// CSV, a tab for the tab-separated text spreadsheets paste): quoted, with quotes
+// doubled, when it holds the separator, a quote, CR or LF; else as it is.
+QString delimited_field(const QString& text, QChar separator);
+inline QString csv_field(const QString& text) { return delimited_field(text, QLatin1Char(',')); }
 
 // The whole file: byte-order mark, header line, then for every record one line
 // per machine entry (one line for a record without machine entries).
@@ -53,7 +63,7 @@ std::string export_csv(const LedgerImage& image);
 // placed by their record numbers, records 1 up to the highest number read.
 LedgerImage ledger_image_of(const DecodedLedger& file);
 
-// True when both paths name one existing file (through links as well): an export
+// True when both paths name one existing file (through symbolic or hard links as well): an export
 // must never replace the ledger it is made from.
 bool same_file(const QString& a, const QString& b);
 
@@ -119,14 +129,10 @@ struct CsvImport {
 // The question before an import adds its records, naming the columns left out.
 QString csv_import_question(const CsvImport& import);
 
-// An amount as players' sheets write it, reduced to its digits: surrounding
-// spaces, one leading yen sign (￥, ¥ or the backslash the CP932 yen byte reads
-// as), a trailing 円, full-width digits and thousands separators ("," or "，",
-// grouped by three) are taken; nullopt for anything else.
-std::optional<QString> amount_digits(const QString& cell);
-
 // A date cell: "2004-03-15", "2004/3/15", "2004年3月5日", or, in ledger_year,
-// "3月5日" and "3/5". False for anything else (the date itself is not checked).
+// "3月5日" and "3/5", in half- or full-width digits, and followed by a time of
+// day as spreadsheets write a date cell holding one ("2004/3/15 0:00", the time
+// ignored). False for anything else (the date itself is not checked).
 bool read_date(const QString& cell, int ledger_year, int& year, int& month, int& day);
 
 // Reads and checks a whole file for the target ledger.

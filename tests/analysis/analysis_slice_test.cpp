@@ -175,8 +175,8 @@ TEST(AnalysisSlice, NamesTheCommandLineTakes) {
                   {"0-3", std::nullopt},     {"3-13", std::nullopt},     {"3-", std::nullopt},  {"a-b", std::nullopt},
                   {"", std::nullopt},        {"3--5", std::nullopt}};
     for (const auto& m : months) EXPECT_EQ(month_range(m.text), m.range) << m.text;
-    EXPECT_EQ(year_of("2004"), 2004);
-    EXPECT_EQ(year_of("20a4"), 0);
+    EXPECT_EQ(year_text_value("2004"), 2004);
+    EXPECT_EQ(year_text_value("20a4"), 0);
 }
 
 TEST(AnalysisSlice, DrawdownSpanMatchesTheOverviewsDates) {

@@ -12,7 +12,10 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
+
+#include <map>
 
 #include "analysis/analysis_calc.h"
 #include "analysis/analysis_window.h"
@@ -95,6 +98,19 @@ protected:
         EXPECT_EQ(o.payout, s.payout);
         EXPECT_EQ(w->overview_text(u("来店数")), QString::number(s.visits) + u("回"));
         EXPECT_EQ(w->overview_text(u("収支")), QString::fromStdString(analysis::yen_text(s.payout - s.investment)));
+        // Every figure the window shows alone is --analyze's figure of the same name, with the
+        // window's separators and units.
+        std::map<QString, QString> printed;
+        for (const std::string& line : analysis::overview_lines(o)) {
+            const QString l = QString::fromStdString(line);
+            printed[l.section(QLatin1Char('\t'), 0, 0)] = l.section(QLatin1Char('\t'), 1);
+        }
+        for (const char* name : {"来店数", "遊技日数", "投資", "回収", "収支", "回収率", "平均", "中央値", "標準偏差",
+                                 "最長連勝", "最長連敗", "現在のドローダウン"}) {
+            QString shown = w->overview_text(u(name));
+            shown.remove(QLatin1Char(',')).remove(QRegularExpression(u("[回日%]$")));
+            EXPECT_EQ(shown, printed.at(u(name))) << name;
+        }
     }
 
 
@@ -362,6 +378,33 @@ TEST_F(AppFixture, AnalysisRatesSortByTheirValueUnderADecimalComma) {
     EXPECT_EQ(shown(), u("— 100.1% 100.5% 100.9%"));
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
     EXPECT_EQ(shown(), u("100.9% 100.5% 100.1% —"));
+}
+
+// Ctrl+C quotes a name holding a tab, a quote or a line break, as spreadsheets
+// read tab-separated text, so that the pasted columns stay in their places.
+TEST_F(AppFixture, AnalysisCopyQuotesNamesThatHoldATabOrAQuote) {
+    form1->graph_animate = false;
+    LedgerImage image;
+    image.year = "2004";
+    image.records = {play_record(1, 5, "A\tB", {{"海", 1000, 3000}}), play_record(1, 6, "\"C\"店", {{"海", 2000, 0}}),
+                     play_record(1, 7, "D店", {{"海", 1000, 1000}})};
+    write_bytes(QStringLiteral("vq2004.vqd"), encode_ledger(image));
+    load(path(QStringLiteral("vq2004.vqd")));
+    form1->N1->actions().back()->trigger();
+    auto* w = form1->findChild<AnalysisWindow*>();
+    ASSERT_NE(w, nullptr);
+    w->pages->setCurrentIndex(1);
+    w->table_pages->setCurrentIndex(static_cast<int>(analysis::TableKey::Hall));
+    auto* table = w->tables[static_cast<std::size_t>(analysis::TableKey::Hall)];
+    ASSERT_EQ(table->rowCount(), 3);
+    table->setFocus();
+    QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);
+    QStringList lines = QApplication::clipboard()->text().split(QStringLiteral("\r\n"));
+    ASSERT_EQ(lines.size(), 5);
+    lines.sort();
+    EXPECT_EQ(lines[1].section(QLatin1Char('\t'), 0, 2), u("\"\"\"C\"\"店\"\t少\t1"));
+    EXPECT_TRUE(lines[2].startsWith(u("\"A\tB\"\t少\t1\t1000\t"))) << lines[2].toStdString();
+    EXPECT_EQ(lines[3].section(QLatin1Char('\t'), 0, 2), u("D店\t少\t1"));
 }
 
 }  // namespace

@@ -6,7 +6,11 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <algorithm>
 #include <map>
+
+#include <unistd.h>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -17,6 +21,7 @@
 #include "framework/runtime.h"
 #include "ledger/ledger_codec.h"
 #include "ledger/ledger_model.h"
+#include "ledger/record_build.h"
 #include "ledger/record_fields.h"
 #include "tests/support/figures_check.h"
 
@@ -176,19 +181,71 @@ TEST_F(AnalyzeCommand, RefusesWhatItCannotUse) {
         {{file(2003), dir.filePath(QStringLiteral("cut.vqd"))}, 1},
         {{file(2003), QStringLiteral("--hall"), QStringLiteral("どこにもない店")}, 1},
         {{file(2003), QStringLiteral("--machine"), QStringLiteral("ない機種")}, 1},
-        {{file(2003), QStringLiteral("--weekday"), QStringLiteral("月曜")}, 1},
-        {{file(2003), QStringLiteral("--months"), QStringLiteral("5-3")}, 1},
-        {{}, 1},
+        {{file(2003), QStringLiteral("--weekday"), QStringLiteral("月曜")}, 2},
+        {{file(2003), QStringLiteral("--weekday"), QStringLiteral("Mon")}, 2},
+        {{file(2003), QStringLiteral("--months"), QStringLiteral("5-3")}, 2},
+        {{file(2003), QStringLiteral("--months"), QStringLiteral("3-1")}, 2},
+        {{file(2003), QStringLiteral("--months"), QStringLiteral("0-5")}, 2},
+        {{file(2003), QStringLiteral("--months"), QStringLiteral("13")}, 2},
+        {{file(2003), QStringLiteral("--months"), QStringLiteral("３-５")}, 2},
+        {{file(2003), QStringLiteral("--months"), QStringLiteral("3-")}, 2},
+        {{file(2003), QStringLiteral("--months"), QString()}, 2},
+        {{}, 2},
+        {{QStringLiteral("--hall"), QStringLiteral("x")}, 2},
         {{file(2003), QStringLiteral("--hall")}, 2},
         {{file(2003), QStringLiteral("--year"), QStringLiteral("2003")}, 2},
+        {{file(2003), QStringLiteral("--bogus")}, 2},
+        {{file(2003), QStringLiteral("--"), QStringLiteral("--hall")}, 1},  // after "--", a file that is not there
     };
     for (const auto& row : table) {
         SCOPED_TRACE(row.args.join(QLatin1Char(' ')).toStdString());
         const Outcome run = analyze(row.args);
-        EXPECT_EQ(run.status, row.status);
+        EXPECT_EQ(run.status, row.status) << run.err;
         EXPECT_TRUE(run.out.empty()) << run.out;
-        EXPECT_FALSE(run.err.empty());
+        // One line on standard error, for a file and for the command line alike.
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+        EXPECT_EQ(run.err.rfind("velmorant: ", 0), 0u) << run.err;
     }
+}
+
+// A file named twice, by the same name, another path, a symbolic or a hard link,
+// is read once: its visits are not counted twice.
+TEST_F(AnalyzeCommand, AFileNamedTwiceIsReadOnce) {
+    const Outcome once = analyze({file(2003)});
+    ASSERT_EQ(once.status, 0) << once.err;
+    ASSERT_TRUE(QFile::link(file(2003), dir.filePath(QStringLiteral("link.vqd"))));
+    ASSERT_EQ(::link(QFile::encodeName(file(2003)).constData(),
+                     QFile::encodeName(dir.filePath(QStringLiteral("hard.vqd"))).constData()),
+              0);
+    const QStringList others[] = {
+        {file(2003)},
+        {dir.path() + QStringLiteral("/./vq2003.vqd")},
+        {dir.filePath(QStringLiteral("link.vqd"))},
+        {dir.filePath(QStringLiteral("hard.vqd")), file(2003)},
+    };
+    for (const QStringList& other : others) {
+        SCOPED_TRACE(other.join(QLatin1Char(' ')).toStdString());
+        const Outcome twice = analyze(QStringList{file(2003)} + other);
+        EXPECT_EQ(twice.status, 0) << twice.err;
+        EXPECT_EQ(twice.out, once.out);
+    }
+}
+
+// Play days are dates: a hand-made file whose records are not in date order
+// counts each date once.
+TEST_F(AnalyzeCommand, PlayDaysAreDistinctDatesWhateverTheOrderOfTheRecords) {
+    LedgerImage image;
+    image.year = "2026";
+    for (const auto& [month, day] : {std::pair{3, 5}, std::pair{3, 1}, std::pair{3, 5}}) {
+        const RecordCells c = build_record({{"M", "1000", "500"}}, month, day);
+        image.records.push_back({c.date, "", "H", c.machines, c.detail, c.totals, std::to_string(c.balance), "", 0});
+    }
+    write_file_atomic(dir.filePath(QStringLiteral("vq2026.vqd")), encode_ledger(image));
+    const Outcome run = analyze({dir.filePath(QStringLiteral("vq2026.vqd"))});
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::map<std::string, std::string> got = lines_of(run.out);
+    EXPECT_EQ(got["来店数"], "3");
+    EXPECT_EQ(got["遊技日数"], "2");
 }
 
 TEST_F(AnalyzeCommand, YearFilesHoldTheTextsTheWindowHoldsAfterALoad) {

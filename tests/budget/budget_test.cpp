@@ -30,7 +30,8 @@ TEST(BudgetAmounts, TypedAmountsAndTexts) {
     const std::pair<const char*, std::optional<std::int64_t>> typed[] = {
         {"30000", 30000}, {" 30,000 ", 30000}, {"￥30,000", 30000}, {"30，000円", 30000}, {"３００００", 30000},
         {"", 0}, {"0", 0}, {"99,999,999", 99'999'999}, {"100000000", std::nullopt}, {"-5", std::nullopt},
-        {"3万", std::nullopt}, {"abc", std::nullopt}, {",5", std::nullopt}, {"5,", std::nullopt}, {"円", std::nullopt}};
+        {"3万", std::nullopt}, {"abc", std::nullopt}, {",5", std::nullopt}, {"5,", std::nullopt}, {"円", std::nullopt},
+        {"10,0000", std::nullopt}, {"1,,2", std::nullopt}, {"▲5,000", std::nullopt}};
     for (const auto& [text, want] : typed) EXPECT_EQ(budget::read_amount(u(text)), want) << text;
 
     EXPECT_EQ(budget::month_notice(3, 30000, -45000), u("3月の損失が予算（30,000円）を超えました（現在 -45,000円）"));
@@ -38,7 +39,7 @@ TEST(BudgetAmounts, TypedAmountsAndTexts) {
     EXPECT_EQ(budget::status_text(30000, -18000), u("予算残り 12,000円"));
     EXPECT_EQ(budget::status_text(30000, -30000), u("予算残り 0円"));
     EXPECT_EQ(budget::status_text(30000, -45000), u("予算超過 -15,000円"));
-    EXPECT_EQ(budget::yen(-1234567890123), u("-1,234,567,890,123"));
+    EXPECT_EQ(velmo::yen_qtext(-1234567890123), u("-1,234,567,890,123"));
 }
 
 TEST(BudgetAmounts, MonthsCrossOnlyWhenTheyWereUnder) {

@@ -1,7 +1,8 @@
 # Reads a workbook the way a spreadsheet tool's library does and prints, as JSON
 # (ASCII escapes), its sheets in order, each with its frozen cell, its filter
-# range, its charts, its column widths and every cell as [type, value, number
-# format], for the tests to compare: python3 xlsx_cells.py FILE
+# range, its charts (and where each draws its category labels), its column
+# widths and every cell as [type, value, number format], for the tests to
+# compare: python3 xlsx_cells.py FILE
 import datetime
 import json
 import sys
@@ -28,7 +29,9 @@ book = openpyxl.load_workbook(sys.argv[1])
 sheets = []
 for ws in book.worksheets:
     charts = []
+    labels = []
     for chart in ws._charts:
+        labels.append(chart.x_axis.tickLblPos or "")
         kind = chart.tagname
         if getattr(chart, "barDir", None):
             kind += ":" + chart.barDir
@@ -43,6 +46,7 @@ for ws in book.worksheets:
         "freeze": ws.freeze_panes or "",
         "filter": ws.auto_filter.ref or "",
         "charts": charts,
+        "category_labels": labels,
         "widths": widths,
         "rows": [[cell(c) for c in row] for row in ws.iter_rows()],
     })

@@ -19,6 +19,7 @@
 #include "export/xlsx_export.h"
 #include "framework/cp932.h"
 #include "ledger/ledger_codec.h"
+#include "ledger/ledger_csv.h"
 #include "ledger/ledger_model.h"
 #include "ledger/record_build.h"
 #include "ledger/record_fields.h"
@@ -90,6 +91,10 @@ LedgerImage typed_texts_year() {
     image.records.insert(image.records.begin(),
                          LedgerRecord{c.date, "0123", "=1+2", c.machines, c.detail, c.totals, std::to_string(c.balance),
                                       "4-6\r\n" + sj("二行目"), 0});
+    const RecordCells f = build_record({{"-x", "0", "0"}, {"+1", "0", "0"}, {"@A1", "0", "0"}}, 1, 1);
+    image.records.insert(image.records.begin() + 1,
+                         LedgerRecord{f.date, "=A1", "=HYPERLINK(\"http://x\",\"y\")", f.machines, f.detail, f.totals,
+                                      std::to_string(f.balance), "=cmd|' /C calc'!A0", 0});
     return image;
 }
 
@@ -130,7 +135,8 @@ TEST_F(XlsxExport, CommandLineWritesTheCsvLinesAsTypedCells) {
         ASSERT_EQ(cells.size(), texts.size());
         for (qsizetype c = 0; c < cells.size(); ++c) {
             SCOPED_TRACE(QStringLiteral("row %1 column %2").arg(r + 1).arg(c + 1).toStdString());
-            QString expected = texts[c];
+            // The CSV keeps formula texts from spreadsheets with an apostrophe; the workbook's string cells need none.
+            QString expected = formula_unescaped(texts[c]);
             expected.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));  // a cell breaks its lines at LF
             EXPECT_EQ(value_of(cells[c]), expected);
             if (r == 0) {
@@ -146,8 +152,17 @@ TEST_F(XlsxExport, CommandLineWritesTheCsvLinesAsTypedCells) {
     for (const auto& [col, text] : std::map<int, QString>{{3, u("=1+2")}, {4, u("0123")}, {8, u("4-6\n二行目")}, {9, u("0123")}})
         EXPECT_EQ(first[col], (QJsonArray{QStringLiteral("str"), text, QStringLiteral("General")}));
     EXPECT_EQ(value_of(rows[2].toArray()[4]), QStringLiteral("4-6"));
+    // Formula texts are string cells holding the text itself, no apostrophe.
+    const QJsonArray second = rows[3].toArray();
+    for (const auto& [col, text] : std::map<int, QString>{{3, u("=HYPERLINK(\"http://x\",\"y\")")}, {4, u("-x")},
+                                                          {8, u("=cmd|' /C calc'!A0")}, {9, u("=A1")}})
+        EXPECT_EQ(second[col], (QJsonArray{QStringLiteral("str"), text, QStringLiteral("General")}));
+    EXPECT_EQ(rows[4].toArray()[4], (QJsonArray{QStringLiteral("str"), u("+1"), QStringLiteral("General")}));
+    EXPECT_EQ(rows[5].toArray()[4], (QJsonArray{QStringLiteral("str"), u("@A1"), QStringLiteral("General")}));
     const QJsonObject& months = book.sheets.at(u("月間"));
     EXPECT_EQ(months[QStringLiteral("charts")].toArray(), (QJsonArray{QStringLiteral("barChart:col"), QStringLiteral("lineChart")}));
+    // The month names at the foot of each plot, below the losses' bars.
+    EXPECT_EQ(months[QStringLiteral("category_labels")].toArray(), (QJsonArray{QStringLiteral("low"), QStringLiteral("low")}));
     for (const QString& name : book.names) EXPECT_EQ(book.sheets.at(name)[QStringLiteral("freeze")].toString(), QStringLiteral("A2"));
     // Every column as wide as its header and its cells.
     const QJsonObject widths = list[QStringLiteral("widths")].toObject();
@@ -187,16 +202,18 @@ TEST_F(XlsxExport, CommandLineModesWriteTheSameUnderADecimalComma) {
 TEST_F(XlsxExport, BadCommandLinesAreRefusedWithAMessage) {
     write_bytes(QStringLiteral("foreign.vqd"), "not a ledger");
     const QString ok = write_ledger(typed_texts_year());
-    const QString usage = u("使い方: velmorant --export-xlsx 収支ファイル.vqd [書き出すファイル.xlsx]"
-                            "（書き出すファイルがないときは収支ファイルと同じ名前の .xlsx へ）");
+    const QString usage = u("（使い方: velmorant --export-xlsx 収支ファイル.vqd [書き出すファイル.xlsx]）");
     const struct {
         QStringList args;
         int code;
         QString message;
     } cases[] = {
-        {{}, 1, usage},
-        {{ok, path(QStringLiteral("a.xlsx")), path(QStringLiteral("b.xlsx"))}, 1, usage},
-        {{QStringLiteral("--sheet"), ok}, 2, u("--sheet は使えないオプションです\n") + usage},
+        {{}, 2, u("収支ファイルがありません") + usage},
+        {{ok, path(QStringLiteral("a.xlsx")), path(QStringLiteral("b.xlsx"))}, 2,
+         u("ファイルが多すぎます: ") + path(QStringLiteral("b.xlsx")) + usage},
+        {{QStringLiteral("--sheet"), ok}, 2, u("--sheet は使えないオプションです") + usage},
+        {{ok, QStringLiteral("--bogus")}, 2, u("--bogus は使えないオプションです") + usage},
+        {{QStringLiteral("--"), QStringLiteral("--none.vqd")}, 1, u("--none.vqd を開けません")},
         {{path(QStringLiteral("none.vqd"))}, 1, path(QStringLiteral("none.vqd")) + u(" を開けません")},
         {{path(QStringLiteral("foreign.vqd"))}, 1,
          path(QStringLiteral("foreign.vqd")) + u(" は収支ファイルではありません（ファイル形式が違います）")},
@@ -212,6 +229,7 @@ TEST_F(XlsxExport, BadCommandLinesAreRefusedWithAMessage) {
     EXPECT_EQ(read_bytes(QStringLiteral("vq2024.vqd")), ledger);
     EXPECT_FALSE(QFile::exists(path(QStringLiteral("a.xlsx"))));
     EXPECT_FALSE(QFile::exists(path(QStringLiteral("vq2024.xlsx"))));
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("--bogus"))));
 }
 
 // What a workbook cannot hold as typed stays text: a date before 1900, a date
@@ -319,7 +337,7 @@ TEST_F(XlsxExport, FileMenuWritesTheWindowsTablesAndChangesNothing) {
     ASSERT_EQ(dialogs.shown.size(), 2u);
     EXPECT_EQ(dialogs.shown[0].text, u("Excelファイル|*.xlsx"));
     EXPECT_EQ(dialogs.shown[0].caption, path(QStringLiteral("vq2024.xlsx")));
-    EXPECT_EQ(dialogs.shown[1].text, u("151 件の記録を書き出しました"));
+    EXPECT_EQ(dialogs.shown[1].text, u("152 件の記録を書き出しました"));
     EXPECT_EQ(form1->dirty, 0);
     EXPECT_EQ(read_bytes(QStringLiteral("vq2024.vqd")), ledger);
 
@@ -365,7 +383,7 @@ TEST_F(XlsxExport, FileMenuWritesTheWindowsTablesAndChangesNothing) {
     item->trigger();
     EXPECT_EQ(dialogs.shown.size(), 1u);
     item->trigger();
-    EXPECT_EQ(dialogs.texts().back(), u("151 件の記録を書き出しました"));
+    EXPECT_EQ(dialogs.texts().back(), u("152 件の記録を書き出しました"));
     EXPECT_EQ(read_book(path(QStringLiteral("again.xlsx"))).sheets, book.sheets);
     EXPECT_EQ(read_bytes(QStringLiteral("vq2024.vqd")), ledger);
     EXPECT_EQ(dialogs.unexpected, 0);

@@ -33,7 +33,8 @@ LedgerRecord record(int month, int day, const std::string& hall, const std::vect
 }
 
 // A year as the entry dialog leaves it: up to nine machines, commas, quotes, line
-// breaks, full-width, NEC and IBM characters, texts at their byte limits, an extra column.
+// breaks, full-width, NEC and IBM characters, texts at their byte limits, an extra
+// column, and texts a spreadsheet would take as formulas.
 LedgerImage generated_year() {
     LedgerImage image;
     image.year = "2004";
@@ -41,14 +42,15 @@ LedgerImage generated_year() {
     std::string wide_hall = "x";
     for (int i = 0; i < 63; ++i) wide_hall += sj("全");  // 127 bytes
     const std::vector<std::string> halls = {sj("ホール,Ａ"), sj("\"大当\"館"), sj("髙﨑パーラー①"), "",
-                                            sj("ｽﾛｯﾄ館 ㈱"), wide_hall};
+                                            sj("ｽﾛｯﾄ館 ㈱"), wide_hall, "=HYPERLINK(\"http://x\",\"y\")", "'=1+1"};
     const std::vector<std::string> names = {sj("海物語"), sj("北斗,拳"), sj("\"花\"の慶次"), sj("ⅰⅱⅲ№∵"),
-                                            sj("凜々 纊"), "M", sj("ロングネーム機種名称その")};
+                                            sj("凜々 纊"), "M", "=2*3", "-x", "@A1", "+1", sj("ロングネーム機種名称その")};
     std::string long_comment;
     for (int i = 0; i < 1000; ++i) long_comment += sj("長");  // 2000 bytes
     const std::vector<std::string> comments = {"", sj("よく出た"), sj("一行目\r\n二行目"), sj("改行\nLF, \"引用\""),
-                                               long_comment, sj("\r\n,\"\r\n")};
-    const std::vector<std::string> extras = {"", sj("晴"), sj("雨,のち\"曇\"")};
+                                               long_comment, sj("\r\n,\"\r\n"),
+                                               "\t=cmd|' /C calc'!A0"};
+    const std::vector<std::string> extras = {"", sj("晴"), sj("雨,のち\"曇\""), "=A1"};
     unsigned seed = 13;
     auto next = [&seed](unsigned n) {
         seed = seed * 1103515245u + 12345u;
@@ -295,31 +297,43 @@ TEST_F(CommandLineExport, WritesTheSameFileWithoutDisplayWhileTheProgramRuns) {
     EXPECT_EQ(to_stdout.out, gui);
 }
 
-TEST_F(CommandLineExport, FailsWithOneAndSaysWhy) {
+TEST_F(CommandLineExport, FailsWithOneForAFileAndTwoForTheCommandLine) {
     write_bytes(QStringLiteral("foreign.vqd"), "not a ledger");
     write_bytes(QStringLiteral("ok.vqd"), encode_ledger(generated_year()));
     struct Case {
         QStringList args;
+        int code;
         QString message;
     };
+    const QString usage = u("（使い方: velmorant --export-csv 収支ファイル.vqd [書き出すファイル.csv]）\n");
+    const QString ok_path = path(QStringLiteral("ok.vqd"));
     const std::vector<Case> cases = {
-        {{}, u("velmorant: 使い方: velmorant --export-csv 収支ファイル.vqd [書き出すファイル.csv]（書き出すファイルがないときは標準出力へ）\n")},
-        {{path(QStringLiteral("none.vqd"))}, u("velmorant: ") + path(QStringLiteral("none.vqd")) + u(" を開けません\n")},
-        {{path(QStringLiteral("foreign.vqd"))},
+        {{}, 2, u("velmorant: 収支ファイルがありません") + usage},
+        {{ok_path, QStringLiteral("--bogus")}, 2, u("velmorant: --bogus は使えないオプションです") + usage},
+        {{QStringLiteral("--bogus"), ok_path}, 2, u("velmorant: --bogus は使えないオプションです") + usage},
+        {{ok_path, QStringLiteral("a.csv"), QStringLiteral("b.csv")}, 2, u("velmorant: ファイルが多すぎます: b.csv") + usage},
+        {{path(QStringLiteral("none.vqd"))}, 1, u("velmorant: ") + path(QStringLiteral("none.vqd")) + u(" を開けません\n")},
+        {{QStringLiteral("--"), QStringLiteral("--none.vqd")}, 1, u("velmorant: --none.vqd を開けません\n")},
+        {{path(QStringLiteral("foreign.vqd"))}, 1,
          u("velmorant: ") + path(QStringLiteral("foreign.vqd")) + u(" は収支ファイルではありません（ファイル形式が違います）\n")},
-        {{path(QStringLiteral("ok.vqd")), path(QStringLiteral("ok.vqd"))},
-         u("velmorant: ") + path(QStringLiteral("ok.vqd")) + u(" は収支ファイルそのものです。別の名前を指定してください\n")},
-        {{path(QStringLiteral("ok.vqd")), path(QStringLiteral("no/such/dir.csv"))},
+        {{ok_path, ok_path}, 1, u("velmorant: ") + ok_path + u(" は収支ファイルそのものです。別の名前を指定してください\n")},
+        {{ok_path, path(QStringLiteral("no/such/dir.csv"))}, 1,
          u("velmorant: ") + path(QStringLiteral("no/such/dir.csv")) + u(" に書き出せません（保存先のフォルダーがありません）\n")},
     };
     const std::string ok = read_bytes(QStringLiteral("ok.vqd"));
     for (const Case& c : cases) {
         const Run r = run(c.args);
-        EXPECT_EQ(r.code, 1) << c.message.toStdString();
+        EXPECT_EQ(r.code, c.code) << c.message.toStdString();
         EXPECT_EQ(r.err, c.message);
         EXPECT_EQ(r.out, "");
     }
     EXPECT_EQ(read_bytes(QStringLiteral("ok.vqd")), ok);
+    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("--bogus"))));
+    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("a.csv"))));
+    // After "--" a name beginning with dashes is a file like any other.
+    const Run dashed = run({QStringLiteral("--"), ok_path, QStringLiteral("--out.csv")});
+    EXPECT_EQ(dashed.code, 0) << dashed.err.toStdString();
+    EXPECT_EQ(read_bytes(QStringLiteral("--out.csv")), run({ok_path}).out);
 }
 
 // The exports take a damaged ledger as --analyze does: not at all, rather than the

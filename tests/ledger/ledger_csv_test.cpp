@@ -4,6 +4,7 @@
 
 #include "entry/entry_rules.h"
 #include "framework/cp932.h"
+#include "ledger/amount_text.h"
 #include "ledger/ledger_csv.h"
 #include "ledger/record_fields.h"
 #include "tests/support/app_fixture.h"
@@ -117,6 +118,34 @@ TEST(LedgerCsv, ExportWritesOneLinePerMachineWithCommentAndExtraOnTheFirst) {
                                  utf8("2,2004-12-31,金,H,,,,-7,,\r\n");
     EXPECT_EQ(export_csv(image), expected);
 
+    // Texts a spreadsheet would take as formulas get an apostrophe; amounts stay numbers,
+    // and the import takes off exactly the apostrophe the export put on.
+    image.extra = ExtraColumnBlock{sj("天気"), "42", 6, 0, 4, {}};
+    image.records = {record(3, 15, "=HYPERLINK(\"http://x\",\"y\")",
+                            {{"=2*3", "5000", "0"}, {"+1", "0", "0"}, {"-x", "0", "0"}, {"@A1", "0", "0"},
+                             {"'=1", "0", "0"}, {"''-", "0", "0"}, {"'a", "0", "0"}, {"a=b", "0", "0"}},
+                            "\t=cmd|' /C calc'!A0", "=A1"),
+                     record(3, 16, "-", {{"M", "0", "0"}}, "\r\nx")};
+    const std::string hyperlink = ",\"'=HYPERLINK(\"\"http://x\"\",\"\"y\"\")\",";
+    EXPECT_EQ(export_csv(image),
+              kBom + kHeader + utf8(",天気\r\n") +
+                  utf8("1,2004-03-15,月") + hyperlink + "'=2*3,5000,0,-5000,'\t=cmd|' /C calc'!A0,'=A1\r\n" +
+                  utf8("1,2004-03-15,月") + hyperlink + "'+1,0,0,0,,\r\n" +
+                  utf8("1,2004-03-15,月") + hyperlink + "'-x,0,0,0,,\r\n" +
+                  utf8("1,2004-03-15,月") + hyperlink + "'@A1,0,0,0,,\r\n" +
+                  utf8("1,2004-03-15,月") + hyperlink + "''=1,0,0,0,,\r\n" +
+                  utf8("1,2004-03-15,月") + hyperlink + "'''-,0,0,0,,\r\n" +
+                  utf8("1,2004-03-15,月") + hyperlink + "'a,0,0,0,,\r\n" +
+                  utf8("1,2004-03-15,月") + hyperlink + "a=b,0,0,0,,\r\n" +
+                  utf8("2,2004-03-16,火,'-,M,0,0,0,\"'\r\nx\",\r\n"));
+    CsvImportTarget back = target_2004();
+    back.has_extra = true;
+    back.extra_name = sj("天気");
+    const CsvImport again = read_csv_import(export_csv(image), back);
+    ASSERT_EQ(reasons(again), std::vector<QString>{});
+    EXPECT_EQ(encode_ledger({"2004", image.extra, again.records, {}}), encode_ledger(image));
+    image.extra.reset();
+
     // A date the year lacks is written as it is stored, without a weekday.
     image.records = {record(2, 29, "H", {{"M", "1", "2"}})};
     image.year = "2005";
@@ -212,6 +241,64 @@ TEST(LedgerCsv, ImportRefusesTheWholeFileAndNamesTheLinesThatFail) {
 
 // What players' own sheets hold: amounts with separators, yen signs and full-width
 // digits, columns of their own, no record numbers, dates in Japanese forms.
+// The one reader of amounts the player types (the budget) or imports (the CSV):
+// what it takes and what it refuses, with and without a sign.
+TEST(LedgerCsv, OneAmountReaderForTypedAndImportedAmounts) {
+    constexpr std::optional<std::int64_t> kRefused;
+    const struct {
+        const char* text;
+        std::optional<std::int64_t> unsigned_value;  // AmountSign::None
+        std::optional<std::int64_t> signed_value;    // AmountSign::Allowed
+    } cases[] = {
+        {"", 0, 0},
+        {"  ", 0, 0},
+        {"0", 0, 0},
+        {"10000", 10000, 10000},
+        {"10,000", 10000, 10000},
+        {"1,234,567", 1234567, 1234567},
+        {" ￥10,000 ", 10000, 10000},
+        {"¥500", 500, 500},
+        {"\\3,000", 3000, 3000},
+        {"10,000円", 10000, 10000},
+        {"１０，０００", 10000, 10000},
+        {"-5,000", kRefused, -5000},
+        {"−5,000", kRefused, -5000},
+        {"－５，０００", kRefused, -5000},
+        {"▲5,000", kRefused, -5000},
+        {"△5,000", kRefused, -5000},
+        {"(5,000)", kRefused, -5000},
+        {"（5,000）", kRefused, -5000},
+        {"-￥5,000", kRefused, -5000},
+        {"￥-5,000", kRefused, -5000},
+        {"(￥5,000)", kRefused, -5000},
+        {"-0", kRefused, 0},
+        {"10,0000", kRefused, kRefused},
+        {"1,,2", kRefused, kRefused},
+        {"1,00", kRefused, kRefused},
+        {",100", kRefused, kRefused},
+        {"100,", kRefused, kRefused},
+        {"1234,567", kRefused, kRefused},
+        {"1.5", kRefused, kRefused},
+        {"3万", kRefused, kRefused},
+        {"￥", kRefused, kRefused},
+        {"円", kRefused, kRefused},
+        {"1000円円", kRefused, kRefused},
+        {"-", kRefused, kRefused},
+        {"--5", kRefused, kRefused},
+        {"-(5)", kRefused, kRefused},
+        {"(-5)", kRefused, kRefused},
+        {"(5", kRefused, kRefused},
+        {"+5", kRefused, kRefused},
+        {"99999999999999999999", kAmountBeyond, kAmountBeyond},
+        {"-99999999999999999999", kRefused, -kAmountBeyond},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(read_amount(u(c.text)), c.unsigned_value);
+        EXPECT_EQ(read_amount(u(c.text), AmountSign::Allowed), c.signed_value);
+    }
+}
+
 TEST(LedgerCsv, ImportTakesWhatPlayersSheetsHold) {
     struct Amount {
         const char* cell;
@@ -221,7 +308,8 @@ TEST(LedgerCsv, ImportTakesWhatPlayersSheetsHold) {
         {"\"10,000\"", 10000}, {"\"￥10,000\"", 10000}, {"\"¥1,234,567\"", 1234567}, {"\"10,000円\"", 10000},
         {"１０００", 1000},      {" 1，000 ", 1000},  {"\\500", 500},         {"\"1,00\"", -1},
         {"\"10,0000\"", -1},    {"1.5", -1},          {"-5", -1},              {"￥", -1},
-        {"円", -1},              {"\",100\"", -1},     {"1000円円", -1},
+        {"円", -1},              {"\",100\"", -1},     {"1000円円", -1},       {"\"1,,2\"", -1},
+        {"▲500", -1},
     };
     const std::string head = utf8("日付,ホール名,機種,投資,回収\r\n");
     for (const Amount& a : amounts) {
@@ -253,6 +341,64 @@ TEST(LedgerCsv, ImportTakesWhatPlayersSheetsHold) {
     }
     EXPECT_EQ(visits, (std::vector<std::pair<std::string, std::size_t>>{{"H", 9}, {"H", 2}, {"G", 1}, {"H", 1}}));
     EXPECT_EQ(csv_import_question(r), u("次の列は読み込みません: 台番号, 出玉, 天気\n4 件の記録を追加します。よろしいですか？"));
+
+    // A 収支 column formatted as the amounts are, with a sign as sheets write it.
+    const struct {
+        const char* balance;
+        bool taken;
+    } balances[] = {
+        {"\"-5,000\"", true}, {"\"−5,000\"", true}, {"\"▲5,000\"", true}, {"\"△5,000\"", true}, {"\"(5,000)\"", true},
+        {"-5000", true},      {"\"5,000\"", false}, {"\"-5,00\"", false}, {"\"▲-5,000\"", false},
+    };
+    for (const auto& b : balances) {
+        SCOPED_TRACE(b.balance);
+        const std::string sheet = utf8("日付,ホール名,機種,投資,回収,収支\r\n2004/3/5,ホールA,機種X,\"10,000\",\"12,500\",\"2,500\"\r\n"
+                                       "2004/3/5,ホールA,機種Y,\"10,000\",\"5,000\",") + utf8(b.balance) + "\r\n";
+        const CsvImport read = read_csv_import(sheet, target_2004());
+        if (b.taken) EXPECT_EQ(reasons(read), std::vector<QString>{});
+        else EXPECT_EQ(reasons(read), std::vector<QString>{u("3: 収支が 回収 − 投資 と合いません")});
+    }
+
+    // Dates as a sheet holds them: a date cell with a time, full-width digits.
+    const struct {
+        const char* date;
+        bool taken;
+    } sheet_dates[] = {
+        {"2004/3/5 0:00", true},    {"2004/3/5 12:30:00", true}, {"２００４/３/５", true},
+        {"２００４／３／５", true}, {"2004-03-05 23:59", true},  {"3/5 0:00", true},
+        {"2004/3/5 0", false},      {"2004/3/5 0:00 x", false},  {"2004/3/5x0:00", false},
+    };
+    for (const auto& d : sheet_dates) {
+        SCOPED_TRACE(d.date);
+        const CsvImport read = read_csv_import(utf8("日付,機種,投資,回収\r\n") + utf8(d.date) + ",M,1,0\r\n", target_2004());
+        if (d.taken) {
+            ASSERT_EQ(reasons(read), std::vector<QString>{});
+            EXPECT_EQ(read.records.at(0).date, " 3/5");
+        } else {
+            EXPECT_EQ(reasons(read), std::vector<QString>{u("2: 日付が読めません（2004-03-15 の形で書いてください）")});
+        }
+    }
+    // The example of the date message is in the ledger's year.
+    CsvImportTarget year_2026 = target_2004();
+    year_2026.year = "2026";
+    EXPECT_EQ(reasons(read_csv_import(utf8("日付,機種,投資,回収\r\n3.5,M,1,0\r\n"), year_2026)),
+              std::vector<QString>{u("2: 日付が読めません（2026-03-15 の形で書いてください）")});
+
+    // Without 記録番号, a line leaving date and hall empty continues the visit above, nine machines at most.
+    std::string continued = utf8("日付,ホール名,機種,投資,回収\r\n2004/3/5,H,M0,1,0\r\n");
+    for (int i = 1; i < 9; ++i) continued += utf8(",,M") + std::to_string(i) + ",1,0\r\n";
+    continued += utf8("2004/3/6,G,N,1,0\r\n,,N2,1,0\r\n");
+    const CsvImport visits_read = read_csv_import(continued, target_2004());
+    ASSERT_EQ(reasons(visits_read), std::vector<QString>{});
+    ASSERT_EQ(visits_read.records.size(), 2u);
+    EXPECT_EQ(unpack_machine_detail(visits_read.records[0].detail).size(), 9u);
+    EXPECT_EQ(visits_read.records[1].hall, "G");
+    EXPECT_EQ(unpack_machine_detail(visits_read.records[1].detail).size(), 2u);
+    continued.insert(continued.find(utf8("2004/3/6")), ",,M9,1,0\r\n");  // a tenth machine has no date of its own
+    EXPECT_EQ(reasons(read_csv_import(continued, target_2004())),
+              std::vector<QString>{u("11: 日付が読めません（2004-03-15 の形で書いてください）")});
+    EXPECT_EQ(reasons(read_csv_import(utf8("日付,ホール名,機種,投資,回収\r\n2004/3/5,H,M,1,0\r\n,G,N,1,0\r\n"), target_2004())),
+              std::vector<QString>{u("3: 日付が読めません（2004-03-15 の形で書いてください）")});
 }
 
 // However large the file, the import keeps a bounded part of it: a line's fields

@@ -29,7 +29,8 @@ TEST(CommandLine, HelpVersionAndUnknownOptions) {
     };
     const Case cases[] = {
         {{QStringLiteral("--help")}, 0,
-         "使い方: velmorant \\[収支ファイル\\.vqd\\]\n(.*\n)*.*--export-csv.*\n(.*\n)*終了コード.*\n(.*\n)*", ""},
+         "使い方: velmorant \\[収支ファイル\\.vqd\\]\n(.*\n)*.*--export-csv.*\n(.*\n)*.*「--」の後の引数はすべてファイル名.*\n"
+         "(.*\n)*終了コード: 0 正常、1 ファイルの誤り.*\n.*2 コマンドラインの誤り.*\n(.*\n)*", ""},
         {{QStringLiteral("--version")}, 0, "velmorant [0-9]+(\\.[0-9]+)+\n", ""},
         {{QStringLiteral("--help"), QStringLiteral("vq2004.vqd")}, 0, "使い方.*\n(.*\n)*", ""},
         {{QStringLiteral("--no-such-option")}, 2, "", "velmorant: 不明なオプション --no-such-option.*velmorant --help.*\n"},

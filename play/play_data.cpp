@@ -192,28 +192,31 @@ RecordPlayData read_play_data(const std::vector<ExtensionField>& extensions) {
 
 RecordPlayData read_play_data(const LedgerRecord& record) { return read_play_data(record.extensions); }
 
-void write_play_data(std::vector<ExtensionField>& extensions, const RecordPlayData& data) {
-    auto put = [&](std::uint8_t tag, bool present, const std::string& text, auto same) {
-        auto at = std::find_if(extensions.begin(), extensions.end(), [&](const ExtensionField& e) { return e.tag == tag; });
-        if (!present) {
-            // A field this version cannot read is not play data it may drop.
-            if (at != extensions.end() && same(at->text)) extensions.erase(at);
-            return;
-        }
-        if (at != extensions.end() && same(at->text)) return;
-        set_extension(extensions, tag, text);
-    };
-    put(kTagVisitTime, !data.time.empty(), encode_time(data.time), [&](std::string_view text) {
-        const auto t = decode_time(text);
-        return t.has_value() && (data.time.empty() || *t == data.time);
-    });
-    for (std::size_t i = 0; i < data.machines.size(); ++i) {
-        const MachineData& m = data.machines[i];
-        put(static_cast<std::uint8_t>(kTagFirstMachine + i), !m.empty(), encode_machine(m), [&](std::string_view text) {
-            const auto d = decode_machine(text);
-            return d.has_value() && (m.empty() || *d == m);
-        });
+namespace {
+
+// Sets one field: a new value replaces the text in place unless that text
+// already reads as it; none takes out a field that held data, and keeps one
+// that reads as none or not at all (no data of this version to drop).
+template <typename Value, typename Decode>
+void put_field(std::vector<ExtensionField>& extensions, std::uint8_t tag, const Value& value, const std::string& text,
+               Decode decode) {
+    auto at = std::find_if(extensions.begin(), extensions.end(), [&](const ExtensionField& e) { return e.tag == tag; });
+    const auto held = at != extensions.end() ? decode(at->text) : std::nullopt;
+    if (value.empty()) {
+        if (held && !held->empty()) extensions.erase(at);
+        return;
     }
+    if (held && *held == value) return;
+    set_extension(extensions, tag, text);
+}
+
+}  // namespace
+
+void write_play_data(std::vector<ExtensionField>& extensions, const RecordPlayData& data) {
+    put_field(extensions, kTagVisitTime, data.time, encode_time(data.time), decode_time);
+    for (std::size_t i = 0; i < data.machines.size(); ++i)
+        put_field(extensions, static_cast<std::uint8_t>(kTagFirstMachine + i), data.machines[i],
+                  encode_machine(data.machines[i]), decode_machine);
 }
 
 }  // namespace velmo::play

@@ -8,6 +8,7 @@
 #include "ledger/ledger_codec.h"
 #include "play/play_calc.h"
 #include "play/play_data.h"
+#include "play/play_record.h"
 
 namespace velmo::play {
 namespace {
@@ -271,10 +272,29 @@ TEST(PlayFields, WrittenIntoTheRecordBesideOtherData) {
     const auto before = same;
     write_play_data(same, read_play_data(same));
     EXPECT_EQ(same, before);
-    // No play data: the fields go, an unreadable one of the range stays.
-    std::vector<ExtensionField> cleared = {{0x41, "S,20,5.6"}, {0x42, "?"}, {0x40, "10:00-"}};
+    // No play data: the fields go; one that reads as none, or not at all, stays.
+    std::vector<ExtensionField> cleared = {{0x41, "S,20,5.6"}, {0x42, "?"}, {0x40, "10:00-"}, {0x44, ",,"}, {0x45, ""}};
     write_play_data(cleared, RecordPlayData{});
-    EXPECT_EQ(cleared, (std::vector<ExtensionField>{{0x42, "?"}}));
+    EXPECT_EQ(cleared, (std::vector<ExtensionField>{{0x42, "?"}, {0x44, ",,"}, {0x45, ""}}));
+}
+
+std::vector<std::string> texts(const std::vector<MachineEntry>& machines) {
+    std::vector<std::string> out;
+    for (const MachineEntry& m : machines) out.push_back(m.name + "|" + m.investment + "|" + m.payout);
+    return out;
+}
+
+TEST(PlayRecord, AmountsFromPiecesReplaceTheTypedOnes) {
+    // Two machines: the 28玉 one with cash and held balls, one without rates; a third without play data.
+    RecordPlayData data;
+    data.machines[0] = machine(Kind::Pachinko, 400, 280, 10000, 1000, 2500);
+    data.machines[1] = machine(Kind::Pachinko, 400, 0, 3000, nullopt, 800);
+    const std::vector<MachineEntry> typed = {{"M1", "5000", "0"}, {"M2", "2000", "4000"}, {"M3", "100", "200"}};
+    const std::vector<MachineEntry> want = {{"M1", "13571", "8929"}, {"M2", "3000", "4000"}, {"M3", "100", "200"}};
+    EXPECT_EQ(texts(with_play_amounts(typed, data)), texts(want));
+    // Amounts already equal keep their texts.
+    const std::vector<MachineEntry> same = {{"M1", "013571", "8929"}, {"M2", "3000", "4000"}};
+    EXPECT_EQ(texts(with_play_amounts(same, data)), texts(same));
 }
 
 // A reader that takes the stream as the file format gives it: the record's own

@@ -30,10 +30,10 @@ std::uint32_t word_at(std::string_view data, std::size_t at) {
 void register_registry_record() {
     RegistryRecordCodec codec;
     codec.type = kRegistryType;
-    codec.encode = [](const SettingsParts& parts) -> std::optional<std::string> {
+    codec.encode = [](const SettingsParts& parts) -> std::vector<std::string> {
         const Budget& budget = parts.get<Budget>();
-        if (!budget.any()) return std::nullopt;
-        return encode_record(budget);
+        if (!budget.any()) return {};
+        return {encode_record(budget)};
     };
     // The last record of eight bytes counts; one of another length is kept as it is.
     codec.decode = [](std::string_view data, SettingsParts& parts) {

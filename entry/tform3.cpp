@@ -270,8 +270,18 @@ void TForm3::Button2Click() {
     const int row = selected_row(names);
     if (row < 0 || edit->text().isEmpty()) return;
     // The machine keeps its mask; records already in the ledger keep the old name.
+    const std::string old_name = velmo::registry_item_name(*names->item(row));
     names->item(row)->setText(edit->text());
     edit->clear();
+    if (tag == 0) hall_changed(old_name, velmo::registry_item_name(*names->item(row)));
+}
+
+// Tells the year window's hook of a hall renamed or deleted, with the halls listed now.
+void TForm3::hall_changed(const std::string& old_name, const std::optional<std::string>& new_name) {
+    if (!Form1 || !Form1->on_registry_hall_changed) return;
+    std::vector<std::string> halls;
+    for (int i = 0; i < ListBox1->count(); ++i) halls.push_back(velmo::registry_item_name(*ListBox1->item(i)));
+    Form1->on_registry_hall_changed(old_name, new_name, halls);
 }
 
 void TForm3::Button3Click() {
@@ -283,11 +293,13 @@ void TForm3::Button3Click() {
     // No machine is selected afterwards, so the attribute boxes change nobody's mask
     // until another machine is chosen.
     const QSignalBlocker quiet(names);
+    const std::string old_name = velmo::registry_item_name(*names->item(row));
     delete names->takeItem(row);
     names->clearSelection();
     names->setCurrentRow(-1);
     name_edit(tag)->clear();
     if (tag == 1 && Form1) velmo::remove_mask(Form1->attr_mask, static_cast<std::size_t>(row), count);
+    if (tag == 0) hall_changed(old_name, std::nullopt);
 }
 
 namespace {

@@ -6,6 +6,8 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
+#include <string>
 
 class QCheckBox;
 class QLabel;
@@ -54,6 +56,7 @@ public:
     void Button1Click();  // add the typed name at the top of the list
     void Button2Click();  // replace the selected item by the typed name
     void Button3Click();  // remove the selected item
+    void hall_changed(const std::string& old_name, const std::optional<std::string>& new_name);
     void Button5Click();  // sort the list
     void Button4Click();  // save and close
     // A key was released in the name box of list tag (0 halls, 1 machines).

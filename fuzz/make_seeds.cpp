@@ -11,6 +11,7 @@
 #include "ledger/record_fields.h"
 #include "budget/budget.h"
 #include "ledger/registry_file.h"
+#include "play/play_settings.h"
 #include "records/records_codec.h"
 
 namespace fs = std::filesystem;
@@ -90,6 +91,13 @@ void ledger_seeds() {
     later.records[2].extensions = {{0x03, ""}};
     put("ledger", "extension_fields", encode_ledger(later));
 
+    // Play data: a visit's time and two machine entries, one with 貯玉 out and in.
+    LedgerImage played = year;
+    played.records[0].extensions = {{0x40, "22:30-01:15"}, {0x41, "P,4,28,10000,1000,1000,2500,2500,350,2,,1200"},
+                                    {0x42, "S,20,5.6,20000,,,1500,,,3,2"}};
+    played.records[1].extensions = {{0x43, ",,,,,,,,0"}, {0x40, "9:05-"}};
+    put("ledger", "play_data", encode_ledger(played));
+
     // Damaged copies: cut inside the header, the extra block, a record and the attributes.
     put("ledger", "damaged_header_only", cut(plain, 10));
     put("ledger", "damaged_cut_in_record", cut(plain, plain.size() / 2));
@@ -120,6 +128,12 @@ void registry_seeds() {
     const std::string full = encode_registry(reg);
     put("registry", "full", full);
     put("registry", "empty", encode_registry(Registry{}));
+    // Hall rates and a store's starting balance, each a record of its own.
+    play::register_registry_records();
+    Registry rated = reg;
+    rated.settings.set(play::PlaySettings{{{reg.halls[0], {400, 280}, {2000, 56}}},
+                                          {{{reg.halls[1], play::Kind::Pachinko, 100}, 12000}}});
+    put("registry", "play_settings", encode_registry(rated));
     Registry longest;
     longest.halls = {std::string(kRegistryRecordMax, 'h')};
     put("registry", "longest_name", encode_registry(longest));

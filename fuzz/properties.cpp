@@ -14,6 +14,8 @@
 #include "ledger/packed_fields.h"
 #include "ledger/record_fields.h"
 #include "ledger/registry_file.h"
+#include "play/play_data.h"
+#include "play/play_settings.h"
 #include "records/records_codec.h"
 
 namespace velmo::fuzz {
@@ -154,12 +156,23 @@ std::string check_ledger(std::string_view bytes) {
     if (again.truncated) return "the program's own ledger reads as cut short";
     const LedgerImage reread = saved_ledger_image(again);
     if (std::string why = compare_ledgers(as_stored(held), reread); !why.empty()) return why;
+    // Play data reads back the same, and a record's play data written back
+    // unchanged (a correction committed as it was) leaves its fields as they were.
+    for (std::size_t i = 0; i < held.records.size() && i < reread.records.size(); ++i) {
+        const play::RecordPlayData data = play::read_play_data(held.records[i]);
+        if (!(data == play::read_play_data(reread.records[i])))
+            return "the play data of record " + std::to_string(i + 1) + " differs after a save";
+        std::vector<ExtensionField> rewritten = held.records[i].extensions;
+        play::write_play_data(rewritten, data);
+        if (!(rewritten == held.records[i].extensions))
+            return "the play data of record " + std::to_string(i + 1) + " written back unchanged changes its fields";
+    }
     return second_save(first, encode_ledger(reread));
 }
 
 std::string check_registry(std::string_view bytes) {
-    // The budget's record is read as the program reads it.
-    static const bool registered = (budget::register_registry_record(), true);
+    // The budget's, the hall rates' and the store balances' records are read as the program reads them.
+    static const bool registered = (budget::register_registry_record(), play::register_registry_records(), true);
     (void)registered;
     const Registry read = decode_registry(bytes);
     const std::string first = encode_registry(read);
@@ -198,7 +211,8 @@ std::string check_registry(std::string_view bytes) {
     const budget::Budget& b = read.settings.get<budget::Budget>();
     for (const std::int64_t amount : {b.monthly, b.per_visit})
         if (amount < 0 || amount > budget::kMaxAmount) return "a budget amount outside 0..99,999,999 was read";
-    // After the window's own records: the budget record only when set, then the
+    // After the window's own records: the settings' records (the budget's only
+    // when set, then each hall's rates and each starting store balance), then the
     // unread records, then the end byte.
     Registry plain = again;
     plain.settings = {};
@@ -206,6 +220,15 @@ std::string check_registry(std::string_view bytes) {
     const std::string without = encode_registry(plain);
     std::string expected = without.substr(0, without.size() - 1);
     if (b.any()) expected += std::string("\x40\x08", 2) + budget::encode_record(b);
+    const play::PlaySettings& p = read.settings.get<play::PlaySettings>();
+    for (const play::HallRates& h : p.halls) {
+        const std::string data = play::encode_rates_record(h);
+        expected += std::string(1, static_cast<char>(play::kRatesType)) + std::string(1, static_cast<char>(data.size())) + data;
+    }
+    for (const play::StoreStart& st : p.stores) {
+        const std::string data = play::encode_store_record(st);
+        expected += std::string(1, static_cast<char>(play::kStoresType)) + std::string(1, static_cast<char>(data.size())) + data;
+    }
     for (const RegistryRecord& r : read.unread) expected += std::string(1, static_cast<char>(r.type)) +
                                                              std::string(1, static_cast<char>(r.data.size())) + r.data;
     if (first != expected + "\xFF") return "the settings or the unread records are not where they belong";

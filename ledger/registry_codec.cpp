@@ -166,8 +166,8 @@ std::string encode_registry(const Registry& reg) {
     step(registry_type::kHsize, reg.hsize_level);
     step(registry_type::kVsize, reg.vsize_level);
     for (const RegistryRecordCodec& codec : registry_codecs()) {
-        const std::optional<std::string> data = codec.encode(reg.settings);
-        if (data && data->size() <= 255) put_record(out, codec.type, *data);
+        for (const std::string& data : codec.encode(reg.settings))
+            if (data.size() <= 255) put_record(out, codec.type, data);
     }
     for (const RegistryRecord& r : reg.unread)
         if (r.data.size() <= 255 && is_unread_type(r.type)) put_record(out, r.type, r.data);

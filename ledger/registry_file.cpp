@@ -23,8 +23,9 @@ namespace {
 
 std::string widget_text(const QString& text) { return cp932_lossy(text); }
 
-// A list item's name: the bytes the file gave it while the item still shows them.
-std::string name_bytes(const QListWidgetItem& item) {
+}  // namespace
+
+std::string registry_item_name(const QListWidgetItem& item) {
     const QVariant held = item.data(kNameBytesRole);
     if (held.isValid()) {
         const QByteArray bytes = held.toByteArray();
@@ -33,6 +34,8 @@ std::string name_bytes(const QListWidgetItem& item) {
     }
     return widget_text(item.text());
 }
+
+namespace {
 
 void add_names(QListWidget& list, const std::vector<std::string>& names) {
     for (const auto& name : names) {
@@ -48,8 +51,8 @@ QString registry_path() { return user_file_write_path(QStringLiteral("velmo.lst"
 Registry registry_from_windows() {
     Registry reg;
     if (Form3) {
-        for (int i = 0; i < Form3->ListBox1->count(); ++i) reg.halls.push_back(name_bytes(*Form3->ListBox1->item(i)));
-        for (int i = 0; i < Form3->ListBox2->count(); ++i) reg.machines.push_back(name_bytes(*Form3->ListBox2->item(i)));
+        for (int i = 0; i < Form3->ListBox1->count(); ++i) reg.halls.push_back(registry_item_name(*Form3->ListBox1->item(i)));
+        for (int i = 0; i < Form3->ListBox2->count(); ++i) reg.machines.push_back(registry_item_name(*Form3->ListBox2->item(i)));
         for (int i = 0; i < kAttributeCount; ++i)
             reg.attribute_names[static_cast<std::size_t>(i)] = widget_text(Form3->attribute_edit(i)->text());
     }

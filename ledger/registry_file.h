@@ -18,6 +18,8 @@
 
 #include <QString>
 
+class QListWidgetItem;
+
 #include "ledger/settings_parts.h"
 
 namespace velmo {
@@ -45,8 +47,8 @@ struct Registry {
     std::optional<std::vector<std::uint16_t>> masks;
     std::optional<int> hsize_level;  // absent when the file did not hold it
     std::optional<int> vsize_level;
-    // The parts of the registered record types (the last record its codec reads
-    // of each type).
+    // The parts of the registered record types, as their codecs read the
+    // records of each type in file order.
     SettingsParts settings;
     // Records of types no codec here reads (or data their codec does not read),
     // whole and in file order: written back after the others, so that a
@@ -92,6 +94,9 @@ void write_registry();
 // is shown with replacement characters but written back with its own bytes for
 // as long as the item shows it unchanged.
 inline constexpr int kNameBytesRole = 0x0100 + 1;
+// A registry list item's name as CP932: the bytes the file gave it while the
+// item still shows them, else its text.
+std::string registry_item_name(const QListWidgetItem& item);
 
 // The registry as the windows hold it now / put into the windows.
 Registry registry_from_windows();

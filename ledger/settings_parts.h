@@ -60,11 +60,12 @@ struct RegistryRecord {
 // How a module keeps its part of the settings in the name registry.
 struct RegistryRecordCodec {
     std::uint8_t type = 0;  // kFirstSettingsType..kLastSettingsType
-    // The record's data bytes (at most 255) for the settings; nullopt when the
-    // part is not set and no record is written.
-    std::function<std::optional<std::string>(const SettingsParts&)> encode;
-    // Takes a record's data into the settings; false for data it does not read,
-    // which the registry then keeps as it keeps a record of an unknown type.
+    // The data bytes (at most 255 each) of the records of this type for the
+    // settings, in the order they are written; none while the part is not set.
+    std::function<std::vector<std::string>(const SettingsParts&)> encode;
+    // Takes a record's data into the settings, once for each record of the type
+    // in file order; false for data it does not read, which the registry then
+    // keeps as it keeps a record of an unknown type.
     std::function<bool(std::string_view data, SettingsParts&)> decode;
 };
 

@@ -19,6 +19,9 @@
 #include "framework/widgets.h"
 #include "ledger/ledger_model.h"
 #include "ledger/player_settings.h"
+#include "ledger/registry_file.h"
+#include "play/play_settings.h"
+#include "play/rates_dialog.h"
 #include "recovery/recovery_keeper.h"
 #include "shell/tform1.h"
 
@@ -101,11 +104,25 @@ void set_budget(PlayerSettings& settings, QWidget* parent) {
     if (dialog.exec() == QDialog::Accepted) settings.set(dialog.value());
 }
 
+// ホールのレート: the rates go into the player's settings, saved with the registry.
+void set_hall_rates(PlayerSettings& settings, QWidget* parent) {
+    play::RatesDialog dialog(settings.get<play::PlaySettings>(), registry_from_windows().halls, parent);
+    if (dialog.exec() == QDialog::Accepted) settings.set(dialog.value());
+}
+
 }  // namespace
 
 void install_beyond_hooks(TForm1& form) {
     // The player's settings kept with the registry, before it is first read.
     budget::register_registry_record();
+    play::register_registry_records();
+    // Hall rates and store balances follow a hall renamed or deleted in the registry dialog.
+    form.on_registry_hall_changed = [&form](const std::string& old_name, const std::optional<std::string>& new_name,
+                                            const std::vector<std::string>& halls) {
+        play::PlaySettings settings = form.player_settings().get<play::PlaySettings>();
+        play::follow_hall(settings, old_name, new_name, halls);
+        form.player_settings().set(settings);
+    };
     form.chart_overlays.push_back(budget::line_overlay(form.player_settings()));
     // The recovery copy of unsaved records, and its offer when a ledger opens.
     auto* keeper = new recovery::RecoveryKeeper(form.ledger_view(), recovery::recovery_folder(), &form);
@@ -128,6 +145,9 @@ void install_beyond_hooks(TForm1& form) {
     QAction* budget = form.N1->addAction(u("予算の設定..."));
     budget->setObjectName(QStringLiteral("budget_action"));
     QObject::connect(budget, &QAction::triggered, &form, [&form] { set_budget(form.player_settings(), &form); });
+    QAction* rates = form.N1->addAction(u("ホールのレート..."));
+    rates->setObjectName(QStringLiteral("hall_rates_action"));
+    QObject::connect(rates, &QAction::triggered, &form, [&form] { set_hall_rates(form.player_settings(), &form); });
     QAction* analysis = form.N1->addAction(u("分析..."));
     analysis->setObjectName(QStringLiteral("analysis_action"));
     QObject::connect(analysis, &QAction::triggered, &form, [&form, window = QPointer<analysis::AnalysisWindow>()]() mutable {

@@ -215,6 +215,11 @@ public:
     // bytes to open instead of the file's (unsaved records the user chose to
     // restore), which then open marked changed; nullopt to read the file.
     std::function<std::optional<std::string>(const QString& file)> on_ledger_opening;
+    // After the registry dialog renamed a hall (new_name set) or deleted one
+    // (new_name nullopt), with the halls it lists now; names as CP932 bytes.
+    std::function<void(const std::string& old_name, const std::optional<std::string>& new_name,
+                       const std::vector<std::string>& halls)>
+        on_registry_hall_changed;
     // The ledger as code beyond the specified windows reads it.
     velmo::LedgerView& ledger_view() { return *ledger_view_; }
     velmo::LedgerView* ledger_view_ = nullptr;  // a child of the window

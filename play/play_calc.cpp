@@ -1,0 +1,211 @@
+#include "play/play_calc.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+namespace velmo::play {
+
+namespace {
+
+__int128 abs128(__int128 v) { return v < 0 ? -v : v; }
+
+__int128 gcd128(__int128 a, __int128 b) {
+    a = abs128(a);
+    b = abs128(b);
+    while (b != 0) {
+        const __int128 t = a % b;
+        a = b;
+        b = t;
+    }
+    return a;
+}
+
+// A sum of fractions kept exact while its denominator stays within 128 bits,
+// else (never with the rates players meet) in long double.
+class ExactSum {
+public:
+    void add(__int128 num, __int128 den) {
+        approx_ += static_cast<long double>(num) / static_cast<long double>(den);
+        if (!exact_) return;
+        const __int128 g = gcd128(den_, den);
+        __int128 lcm = 0, a = 0, b = 0, sum = 0;
+        if (__builtin_mul_overflow(den_ / g, den, &lcm) || __builtin_mul_overflow(num_, lcm / den_, &a) ||
+            __builtin_mul_overflow(num, lcm / den, &b) || __builtin_add_overflow(a, b, &sum)) {
+            exact_ = false;
+            return;
+        }
+        const __int128 r = gcd128(sum, lcm);
+        num_ = r ? sum / r : 0;
+        den_ = r ? lcm / r : 1;
+    }
+    bool exact() const { return exact_; }
+    __int128 num() const { return num_; }
+    __int128 den() const { return den_; }
+    long double approx() const { return approx_; }
+    std::int64_t rounded() const {
+        return exact_ ? round_div(num_, den_) : static_cast<std::int64_t>(std::llround(approx_));
+    }
+
+private:
+    __int128 num_ = 0;
+    __int128 den_ = 1;
+    bool exact_ = true;
+    long double approx_ = 0;
+};
+
+std::string with_commas(std::int64_t v) {
+    std::string digits = std::to_string(v < 0 ? -v : v);
+    for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) digits.insert(static_cast<std::size_t>(i), ",");
+    return v < 0 ? "-" + digits : digits;
+}
+
+std::string field(Field f) { return field_names()[static_cast<std::size_t>(f)]; }
+
+}  // namespace
+
+std::int64_t round_div(__int128 num, __int128 den) {
+    if (den < 0) {
+        num = -num;
+        den = -den;
+    }
+    const __int128 q = (abs128(num) * 2 + den) / (den * 2);
+    return static_cast<std::int64_t>(num < 0 ? -q : q);
+}
+
+std::int64_t pieces_yen(std::int64_t pieces, std::int32_t exchange_tenths) {
+    return round_div(static_cast<__int128>(pieces) * 1000, exchange_tenths);
+}
+
+ComputedAmounts computed_amounts(const MachineData& m) {
+    ComputedAmounts out;
+    const std::int64_t held = m.held_in.value_or(0);
+    if (m.cash || m.held_in) {
+        if (held == 0)
+            out.investment = m.cash.value_or(0);
+        else if (m.exchange_rate > 0)
+            out.investment = round_div(static_cast<__int128>(m.cash.value_or(0)) * m.exchange_rate + held * 1000,
+                                       m.exchange_rate);
+    }
+    if (m.end_pieces && m.exchange_rate > 0) out.payout = pieces_yen(*m.end_pieces, m.exchange_rate);
+    return out;
+}
+
+std::optional<int> visit_minutes(const VisitTime& t) {
+    if (!t.start || !t.end) return std::nullopt;
+    int d = *t.end - *t.start;
+    if (d < 0) d += 24 * 60;
+    return d;
+}
+
+std::vector<std::string> machine_faults(const MachineData& m, std::optional<std::int64_t> store_balance) {
+    std::vector<std::string> faults;
+    if (m.store_in && *m.store_in > m.end_pieces.value_or(0))
+        faults.push_back(field(Field::StoreIn) + "が" + field(Field::EndPieces) + "より多くなっています");
+    if (m.store_out && *m.store_out > m.held_in.value_or(0))
+        faults.push_back(field(Field::StoreOut) + "が" + field(Field::HeldIn) + "より多くなっています");
+    if (m.store_out && store_balance && *m.store_out > *store_balance)
+        faults.push_back(field(Field::StoreOut) + "が貯玉残高（" + with_commas(*store_balance) + "）より多くなっています");
+    if ((m.store_out.value_or(0) > 0 || m.store_in.value_or(0) > 0) && (m.kind == Kind::None || m.lending_price == 0))
+        faults.push_back("貯玉を使うには" + field(Field::Kind) + "と" + field(Field::LendingPrice) + "が必要です");
+    return faults;
+}
+
+PlayFigures play_figures(std::span<const PlayVisit> visits) {
+    PlayFigures out;
+    bool any_time = false;
+    std::int64_t timed_balance = 0;
+    ExactSum loss, bought;
+    bool any_loss = false, any_pieces = false;
+    std::int64_t held = 0;
+    for (const PlayVisit& v : visits) {
+        if (!v.data || v.data->empty()) continue;
+        ++out.records;
+        if (const auto minutes = visit_minutes(v.data->time)) {
+            any_time = true;
+            out.minutes += *minutes;
+            timed_balance += v.balance;
+        }
+        for (const MachineData& m : v.data->machines) {
+            const std::int64_t cash = m.cash.value_or(0);
+            // 交換差損: cash buys cash ÷ price pieces, each worth 1000 ÷ rate yen.
+            if (m.cash && m.lending_price > 0 && m.exchange_rate > 0) {
+                any_loss = true;
+                const __int128 den = static_cast<__int128>(m.lending_price) * m.exchange_rate;
+                loss.add(static_cast<__int128>(cash) * den - static_cast<__int128>(cash) * 100'000, den);
+            }
+            // 持ち玉比率: held pieces among all pieces put in (cash counted in pieces).
+            if (cash > 0 && m.lending_price == 0) continue;
+            if (m.held_in || (m.cash && m.lending_price > 0)) {
+                any_pieces = true;
+                held += m.held_in.value_or(0);
+                if (cash > 0) bought.add(static_cast<__int128>(cash) * 100, m.lending_price);
+            }
+        }
+    }
+    if (any_time) {
+        out.hours_tenths = round_div(out.minutes, 6);
+        if (out.minutes > 0) out.hourly = round_div(static_cast<__int128>(timed_balance) * 60, out.minutes);
+    }
+    if (any_loss) out.exchange_loss = loss.rounded();
+    if (any_pieces) {
+        if (bought.exact()) {
+            const __int128 total = bought.num() + static_cast<__int128>(held) * bought.den();
+            if (total > 0) out.held_ratio_tenths = round_div(static_cast<__int128>(held) * 1000 * bought.den(), total);
+        } else {
+            const long double total = bought.approx() + static_cast<long double>(held);
+            if (total > 0) out.held_ratio_tenths = std::llround(1000.0L * static_cast<long double>(held) / total);
+        }
+    }
+    return out;
+}
+
+std::vector<StoreBalance> store_balances(std::span<const StoreStart> starts, std::span<const StoreVisit> visits) {
+    std::map<StoreKey, StoreBalance> stores;
+    auto at = [&](const StoreKey& key) -> StoreBalance& {
+        auto it = stores.find(key);
+        if (it == stores.end()) it = stores.emplace(key, StoreBalance{key, 0, 0, 0, 0}).first;
+        return it->second;
+    };
+    for (const StoreStart& s : starts) at(s.key).start += s.pieces;
+    for (const StoreVisit& v : visits) {
+        if (!v.data) continue;
+        for (const MachineData& m : v.data->machines) {
+            if (m.kind == Kind::None || m.lending_price == 0) continue;
+            if (!m.store_out && !m.store_in) continue;
+            StoreBalance& s = at(StoreKey{std::string(v.hall), m.kind, m.lending_price});
+            s.withdrawals += m.store_out.value_or(0);
+            s.deposits += m.store_in.value_or(0);
+            if (m.exchange_rate > 0) s.last_exchange = m.exchange_rate;
+        }
+    }
+    std::vector<StoreBalance> out;
+    out.reserve(stores.size());
+    for (auto& [key, s] : stores) out.push_back(std::move(s));
+    return out;
+}
+
+std::optional<std::int64_t> store_value(const StoreBalance& store, std::span<const HallRates> rates) {
+    std::int32_t rate = 0;
+    for (const HallRates& h : rates)
+        if (h.hall == store.key.hall) rate = h.of(store.key.kind).exchange_rate;
+    if (rate == 0) rate = store.last_exchange;
+    if (rate == 0) return std::nullopt;
+    return pieces_yen(store.pieces(), rate);
+}
+
+void sort_stores(std::vector<StoreBalance>& stores, std::span<const std::string> hall_order) {
+    auto rank = [&](const std::string& hall) {
+        const auto it = std::find(hall_order.begin(), hall_order.end(), hall);
+        return static_cast<std::size_t>(it - hall_order.begin());
+    };
+    std::stable_sort(stores.begin(), stores.end(), [&](const StoreBalance& a, const StoreBalance& b) {
+        const std::size_t ra = rank(a.key.hall), rb = rank(b.key.hall);
+        if (ra != rb) return ra < rb;
+        if (a.key.hall != b.key.hall) return a.key.hall < b.key.hall;
+        if (a.key.kind != b.key.kind) return a.key.kind < b.key.kind;
+        return a.key.lending_price < b.key.lending_price;
+    });
+}
+
+}  // namespace velmo::play

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <exception>
+#include <memory>
 
 #include "analysis/analyze_cli.h"
 #include "export/xlsx_cli.h"
@@ -36,7 +37,10 @@ int main(int argc, char** argv) {
     const QString refusal = velmo::lock_failure_message(locked);
     if (!refusal.isEmpty()) velmo::command_failure(QString(refusal).replace(QLatin1Char('\n'), QString()).toStdString());
 
+    // Without a display: one line and status 1, not Qt's abort.
+    auto opening = std::make_unique<velmo::DisplayOpening>();
     QApplication app(argc, argv);
+    opening.reset();
     velmo::prepare_application();
     if (!refusal.isEmpty()) {
         velmo::dialogs().error(refusal);

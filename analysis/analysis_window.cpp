@@ -21,6 +21,7 @@
 #include "budget/budget.h"
 #include "framework/cp932.h"
 #include "framework/draw.h"
+#include "framework/widgets.h"
 #include "ledger/ledger_csv.h"
 #include "views/palette.h"
 #include "views/win_rate.h"
@@ -299,6 +300,7 @@ QString AnalysisWindow::overview_text(const QString& name) const {
 
 void AnalysisWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    fit_on_screen(*this);
     if (!read_revision_ || *read_revision_ != ledger_.revision()) {
         read_records();
         recompute();

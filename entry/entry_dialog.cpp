@@ -1,5 +1,10 @@
 // The entry dialog's behaviour: amounts typed key by key, the machines grid, commit and cancel.
+#include <QAction>
 #include <QCalendarWidget>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QMimeData>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGuiApplication>
@@ -45,11 +50,68 @@ void TForm2::closeEvent(QCloseEvent* event) {
 }
 
 bool TForm2::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyRelease && (watched == Edit1 || watched == Edit2)) {
+    if (watched != Edit1 && watched != Edit2) return QWidget::eventFilter(watched, event);
+    auto* edit = static_cast<QLineEdit*>(watched);
+    constexpr auto kShortcut = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+    switch (event->type()) {
+    case QEvent::KeyPress: {
         auto* key = static_cast<QKeyEvent*>(event);
-        chknum(static_cast<QLineEdit*>(watched), velmo::virtual_key_code(*key));
+        if ((key->modifiers() & kShortcut) && !shortcut_keys_.contains(key->key())) shortcut_keys_.append(key->key());
+        if (key->matches(QKeySequence::Paste)) {
+            paste_amount(edit, QGuiApplication::clipboard()->text(QClipboard::Clipboard));
+            return true;
+        }
+        break;
+    }
+    case QEvent::KeyRelease: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        // Ctrl let go before the letter still makes the letter's release a shortcut's.
+        const bool shortcut = shortcut_keys_.removeAll(key->key()) > 0 || (key->modifiers() & kShortcut);
+        chknum(edit, velmo::virtual_key_code(*key), key->text(), shortcut);
+        break;
+    }
+    case QEvent::ContextMenu: {
+        // The edit's own menu, its 貼り付け reading the text as a paste key does.
+        QMenu* menu = edit->createStandardContextMenu();
+        for (QAction* action : menu->actions())
+            if (action->objectName() == QStringLiteral("edit-paste")) {
+                QObject::disconnect(action, &QAction::triggered, edit, nullptr);
+                connect(action, &QAction::triggered, this, [this, edit] {
+                    paste_amount(edit, QGuiApplication::clipboard()->text(QClipboard::Clipboard));
+                });
+            }
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
+        return true;
+    }
+    case QEvent::MouseButtonRelease: {
+        // The middle button pastes the X selection.
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() != Qt::MiddleButton || !QGuiApplication::clipboard()->supportsSelection()) break;
+        paste_amount(edit, QGuiApplication::clipboard()->text(QClipboard::Selection));
+        return true;
+    }
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        if (!drop->mimeData()->hasText()) break;
+        drop->acceptProposedAction();
+        paste_amount(edit, drop->mimeData()->text());
+        return true;
+    }
+    default: break;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void TForm2::paste_amount(QLineEdit* edit, const QString& text) {
+    if (text.isEmpty()) return;
+    const std::optional<QString> amount = velmo::pasted_amount(text);
+    if (!amount) {
+        velmo::dialogs().message(u("数値を入力して下さい"));
+        return;
+    }
+    edit->insert(*amount);
+    amounts_to_grid();
 }
 
 void TForm2::form2open() {
@@ -71,11 +133,15 @@ void TForm2::form2open() {
     move(left, Form1->frameGeometry().top());
 }
 
-void TForm2::chknum(QLineEdit* sender, int key) {
-    if (!velmo::is_amount_key(key)) {
+void TForm2::chknum(QLineEdit* sender, int key, const QString& text, bool shortcut) {
+    if (velmo::refuses_amount_key(key, text, shortcut)) {
         velmo::dialogs().message(u("数値を入力して下さい"));
         sender->clear();
     }
+    amounts_to_grid();
+}
+
+void TForm2::amounts_to_grid() {
     // A text that is no valid 32-bit amount is refused like a wrong key.
     auto value_of = [](QLineEdit* edit) {
         std::optional<long long> v = velmo::amount_value(edit->text().toStdString());

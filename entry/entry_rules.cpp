@@ -13,6 +13,26 @@ bool is_amount_key(int k) {
            (k >= 16 && k <= 18) || (k >= 37 && k <= 40) || k == 45 || k == 46 || k == 144;
 }
 
+bool refuses_amount_key(int k, const QString& text, bool shortcut) {
+    if (shortcut) return false;
+    const bool typed = !text.isEmpty() && text.front().unicode() >= 0x20 && text.front().unicode() != 0x7F;
+    if (!typed) return !is_amount_key(k) && ((k >= 65 && k <= 90) || k == 32 || k == 189 || k == 190);
+    for (QChar c : text)
+        if (!c.isDigit() || (c.unicode() > u'9' && (c.unicode() < 0xFF10 || c.unicode() > 0xFF19))) return true;
+    return false;
+}
+
+std::optional<QString> pasted_amount(const QString& text) {
+    QString out;
+    for (QChar c : text.trimmed()) {
+        const char16_t v = c.unicode();
+        if (v >= u'0' && v <= u'9') out += c;
+        else if (v >= 0xFF10 && v <= 0xFF19) out += QChar(u'0' + (v - 0xFF10));
+        else if (v != u',' && v != 0xFF0C) return std::nullopt;
+    }
+    return out;
+}
+
 std::optional<long long> amount_value(std::string_view text) {
     if (text.empty()) return 0;
     long long v = 0;

@@ -21,6 +21,17 @@ namespace velmo {
 // Keys an amount edit accepts: digits of both keyboards, editing and moving keys.
 bool is_amount_key(int virtual_key);
 
+// Whether a released key is refused in an amount edit: one that types a character
+// other than a digit (ASCII or full-width). Keys that move, select or edit type
+// none, nor do keys pressed with Ctrl, Alt or Meta (copy, cut, paste, undo, select
+// all: shortcut); a key that arrives without its text falls back to its code.
+bool refuses_amount_key(int virtual_key, const QString& text, bool shortcut);
+
+// Pasted text read as if typed into an amount edit: full-width digits become ASCII
+// digits, the thousands separators (, and ，) and surrounding blanks go; nullopt
+// when anything else is left.
+std::optional<QString> pasted_amount(const QString& text);
+
 // An amount text: empty is 0; otherwise a whole number that fits 32 bits, or nullopt.
 std::optional<long long> amount_value(std::string_view text);
 

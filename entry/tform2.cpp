@@ -1,15 +1,18 @@
 #include "entry/tform2.h"
 
+#include <QBoxLayout>
 #include <QCalendarWidget>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLocale>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableView>
+#include <QToolButton>
 
 #include <algorithm>
 
@@ -121,6 +124,26 @@ void TForm2::build() {
     connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
 }
 
+namespace {
+
+// The calendar's header as a Japanese calendar reads it, 「2026年12月」: the year
+// first, with its 年 (the spin box that edits it shows the 年 too, and Qt writes
+// the year button's text from the spin box), then the month.
+void japanese_calendar_header(QCalendarWidget& calendar) {
+    auto* bar = calendar.findChild<QWidget*>(QStringLiteral("qt_calendar_navigationbar"));
+    auto* month = calendar.findChild<QToolButton*>(QStringLiteral("qt_calendar_monthbutton"));
+    auto* year = calendar.findChild<QToolButton*>(QStringLiteral("qt_calendar_yearbutton"));
+    auto* year_edit = calendar.findChild<QSpinBox*>(QStringLiteral("qt_calendar_yearedit"));
+    auto* row = bar ? qobject_cast<QBoxLayout*>(bar->layout()) : nullptr;
+    if (!month || !year || !year_edit || !row) return;
+    year_edit->setSuffix(QString::fromUtf8(u8"年"));
+    year->setText(year_edit->text());
+    row->removeWidget(month);
+    row->insertWidget(std::max(row->indexOf(year), row->indexOf(year_edit)) + 1, month);
+}
+
+}  // namespace
+
 QCalendarWidget* TForm2::MonthCalendar1() {
     if (!calendar_) {
         calendar_ = new QCalendarWidget(GroupBox1);
@@ -134,6 +157,7 @@ QCalendarWidget* TForm2::MonthCalendar1() {
         // would push the first columns out of the calendar's place.
         if (auto* days = calendar_->findChild<QTableView*>(QStringLiteral("qt_calendar_calendarview")))
             days->horizontalHeader()->setMinimumSectionSize(0);
+        japanese_calendar_header(*calendar_);
         connect(calendar_, &QCalendarWidget::selectionChanged, this, [this] {
             if (!filling_) date_chosen_ = true;
         });

@@ -56,8 +56,12 @@ public:
 
     // On show: clears the amounts, the machine box and the comment, disables the main window.
     void form2open();
-    // Key released in Edit1 or Edit2 (virtual key code of the platform's keyboard).
-    void chknum(QLineEdit* sender, int key);
+    // Key released in Edit1 or Edit2 (virtual key code of the platform's keyboard,
+    // the text it typed, whether it was pressed with Ctrl, Alt or Meta).
+    void chknum(QLineEdit* sender, int key, const QString& text = {}, bool shortcut = false);
+    // Text pasted or dropped into Edit1 or Edit2, read as typed input: normalised
+    // and inserted at the cursor, or refused with the message and the box as it was.
+    void paste_amount(QLineEdit* edit, const QString& text);
     void ChangeKishu();
     void sgClick();
     void drawcell(int col, int row, const QRect& rect, velmo::DrawState state);
@@ -95,6 +99,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Edit1 and Edit2 into the machines grid's selected row and the totals.
+    void amounts_to_grid();
+    // Keys pressed with Ctrl, Alt or Meta and not yet released: their release is no typing.
+    QList<int> shortcut_keys_;
+
     // The machine names and amounts of rows 1..9 (cells 1..3).
     using MachineCells = std::array<std::array<std::string, 3>, 9>;
     struct Correction {

@@ -5,6 +5,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPointer>
+#include <QWindow>
 
 #include "framework/number_edit.h"
 
@@ -14,6 +15,35 @@ namespace {
 
 const QString kCaption = QStringLiteral("Velmorant");
 QPointer<QWidget> g_parent;
+
+// The window a box belongs to: the one the user is working in when it is one
+// of ours and shown, else the main window. A window manager keeps a box in
+// front of the window it is transient for; a box owned by the disabled main
+// window while the entry dialog asks would go behind that dialog.
+QWidget* box_owner() {
+    QWidget* active = QApplication::activeWindow();
+    if (active && active->isVisible()) return active;
+    return g_parent;
+}
+
+// Makes every window shown without a parent widget (the secondary windows,
+// made parentless so that disabling the main window leaves them enabled)
+// transient for the main window, so that a click on the main window does not
+// raise it over them. Qt otherwise names its hidden leader window.
+class OwnedWindows : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Show || !watched->isWidgetType()) return false;
+        auto* w = static_cast<QWidget*>(watched);
+        if (!w->isWindow() || w->parentWidget() || !g_parent || w == g_parent) return false;
+        const Qt::WindowType type = w->windowType();
+        if (type != Qt::Window && type != Qt::Dialog) return false;
+        QWindow* window = w->windowHandle();
+        QWindow* owner = g_parent->windowHandle();
+        if (window && owner && !window->transientParent()) window->setTransientParent(owner);
+        return false;
+    }
+};
 
 }  // namespace
 
@@ -53,7 +83,7 @@ int run_box(QDialog& box) {
 
 // An input box as QInputDialog::getText makes it, its edit field taking numbers when asked.
 std::optional<QString> ask_text(const QString& caption, const QString& prompt, const QString& initial, bool number) {
-    QInputDialog dialog(g_parent);
+    QInputDialog dialog(box_owner());
     dialog.setWindowTitle(caption);
     dialog.setLabelText(prompt);
     dialog.setTextValue(initial);
@@ -67,11 +97,11 @@ std::optional<QString> ask_text(const QString& caption, const QString& prompt, c
 class RealDialogs : public Dialogs {
 public:
     void message(const QString& text) override {
-        QMessageBox box(QMessageBox::NoIcon, kCaption, text, QMessageBox::Ok, g_parent);
+        QMessageBox box(QMessageBox::NoIcon, kCaption, text, QMessageBox::Ok, box_owner());
         run_box(box);
     }
     bool question(const QString& text) override {
-        QMessageBox box(QMessageBox::Question, kCaption, text, QMessageBox::Yes | QMessageBox::No, g_parent);
+        QMessageBox box(QMessageBox::Question, kCaption, text, QMessageBox::Yes | QMessageBox::No, box_owner());
         box.setDefaultButton(QMessageBox::Yes);
         return run_box(box) == QMessageBox::Yes;
     }
@@ -83,7 +113,7 @@ public:
         return ask_text(caption, prompt, initial, true);
     }
     std::optional<QString> open_file(const QString& filter) override {
-        QFileDialog dialog(g_parent, QString::fromUtf8(u8"開く"), QString(), qt_file_filter(filter));
+        QFileDialog dialog(box_owner(), QString::fromUtf8(u8"開く"), QString(), qt_file_filter(filter));
         dialog.setFileMode(QFileDialog::ExistingFile);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         // The list of names: the detail view's file types and dates follow the
@@ -93,7 +123,7 @@ public:
         return dialog.selectedFiles().constFirst();
     }
     std::optional<QString> save_file(const QString& filter, const QString& initial) override {
-        QFileDialog dialog(g_parent, QString(), initial, qt_file_filter(filter));
+        QFileDialog dialog(box_owner(), QString(), initial, qt_file_filter(filter));
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setViewMode(QFileDialog::List);  // as the open dialog
@@ -101,7 +131,7 @@ public:
         return dialog.selectedFiles().constFirst();
     }
     void error(const QString& text) override {
-        QMessageBox box(QMessageBox::Critical, kCaption, text, QMessageBox::Ok, g_parent);
+        QMessageBox box(QMessageBox::Critical, kCaption, text, QMessageBox::Ok, box_owner());
         run_box(box);
     }
 };
@@ -113,7 +143,15 @@ Dialogs* g_current = nullptr;
 
 Dialogs& dialogs() { return g_current ? *g_current : g_real; }
 void set_dialogs(Dialogs* d) { g_current = d; }
-void set_dialog_parent(QWidget* parent) { g_parent = parent; }
+void set_dialog_parent(QWidget* parent) {
+    static OwnedWindows* filter = nullptr;
+    if (!filter && qApp) {
+        filter = new OwnedWindows;
+        filter->setParent(qApp);
+        qApp->installEventFilter(filter);
+    }
+    g_parent = parent;
+}
 
 ScriptedDialogs::ScriptedDialogs() { set_dialogs(this); }
 ScriptedDialogs::~ScriptedDialogs() {

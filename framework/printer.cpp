@@ -139,6 +139,11 @@ bool SystemPrinter::print_dialog(QWidget* parent) {
     return accepted;
 }
 
+QSize preview_page_pixels() {
+    if (printer().installed()) return printer().page_pixels();
+    return QPageSize(QPageSize::A4).sizePixels(kNoPrinterDpi);
+}
+
 PdfFilePrinter::PdfFilePrinter(const QString& file, int dpi, const QPageSize& paper,
                                QPageLayout::Orientation orientation) {
     device_.setOutputFormat(QPrinter::PdfFormat);

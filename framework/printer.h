@@ -38,6 +38,12 @@ public:
 Printer& printer();
 void set_printer(Printer* p);  // not owned; nullptr: the system's printer
 
+// Without a printer the preview shows the page a PDF file gets: A4 at this resolution.
+constexpr int kNoPrinterDpi = 300;
+// The page in device pixels that the preview shows: the printer's, or without one
+// the whole A4 page at kNoPrinterDpi.
+QSize preview_page_pixels();
+
 // Resolution used where a queue declares none.
 constexpr int kFallbackDpi = 600;
 

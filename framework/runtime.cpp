@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QtGlobal>
 
 #include <algorithm>
 
@@ -12,6 +13,7 @@
 #include <climits>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -195,6 +197,51 @@ void ignore_file_size_signal() {
 int command_failure(const std::string& message, int status) {
     std::fprintf(stderr, "velmorant: %s\n", message.c_str());
     return status;
+}
+
+namespace {
+
+struct HeldMessage {
+    QtMsgType type;
+    QString category;
+    QString text;
+};
+QtMessageHandler g_previous_handler = nullptr;
+std::vector<HeldMessage>* g_held_messages = nullptr;
+
+void hold_message(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtFatalMsg) {
+        // The platform could not be made: the display is missing or refused us.
+        command_failure(no_display_message(std::getenv("DISPLAY")));
+        std::fflush(stderr);
+        std::_Exit(1);
+    }
+    if (g_held_messages) g_held_messages->push_back({type, QString::fromUtf8(context.category), text});
+}
+
+}  // namespace
+
+std::string no_display_message(const char* display) {
+    if (!display || !*display) return "ディスプレイを開けません（DISPLAY が設定されていません）";
+    return std::string("ディスプレイを開けません（DISPLAY=") + display + "）";
+}
+
+DisplayOpening::DisplayOpening() {
+    g_held_messages = new std::vector<HeldMessage>;
+    g_previous_handler = qInstallMessageHandler(hold_message);
+}
+
+DisplayOpening::~DisplayOpening() {
+    qInstallMessageHandler(g_previous_handler);
+    std::vector<HeldMessage> held = std::move(*g_held_messages);
+    delete g_held_messages;
+    g_held_messages = nullptr;
+    // The display opened: what Qt said on the way is said as it would have been.
+    for (const HeldMessage& m : held) {
+        const QByteArray category = m.category.toUtf8();
+        QMessageLogContext context(nullptr, 0, nullptr, category.constData());
+        qt_message_output(m.type, context, m.text);
+    }
 }
 
 void set_write_fault(std::optional<std::size_t> fail_after_bytes) { g_write_fault = fail_after_bytes; }

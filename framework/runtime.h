@@ -146,6 +146,21 @@ void ignore_file_size_signal();
 // standard error and gives status, the exit status to return.
 int command_failure(const std::string& message, int status = 1);
 
+// Held while the application object is made. Qt ends a process that cannot open its
+// display with an abort after several lines of its own; while this lives, that
+// ends it with one line on standard error ("velmorant: ディスプレイを開けません…")
+// and status 1 instead. Qt's other messages meanwhile are passed on when it ends.
+class DisplayOpening {
+public:
+    DisplayOpening();
+    ~DisplayOpening();
+    DisplayOpening(const DisplayOpening&) = delete;
+    DisplayOpening& operator=(const DisplayOpening&) = delete;
+};
+
+// The one line said when no display could be opened; display is $DISPLAY.
+std::string no_display_message(const char* display);
+
 // Test seam: the next atomic writes fail after this many bytes (nullopt: never),
 // as a full disk would (ENOSPC).
 void set_write_fault(std::optional<std::size_t> fail_after_bytes);

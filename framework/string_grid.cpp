@@ -363,7 +363,10 @@ void StringGrid::move_selection(int row, bool notify) {
 void StringGrid::mousePressEvent(QMouseEvent* event) {
     setFocus();
     int c = 0, r = 0;
-    if (event->button() == Qt::LeftButton && cell_at(event->position().toPoint(), &c, &r) &&
+    // A right-click selects the cell under the pointer first, as list views do, so
+    // that a menu it opens acts on the row pointed at.
+    const bool selecting = event->button() == Qt::LeftButton || event->button() == Qt::RightButton;
+    if (selecting && cell_at(event->position().toPoint(), &c, &r) &&
         r >= fixed_rows_ && c >= fixed_cols_) {
         bool allow = true;
         if (on_select_cell) on_select_cell(c, r, allow);

@@ -6,6 +6,8 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
+#include <QWindow>
 #include <QProxyStyle>
 #include <QTabBar>
 #include <QTabWidget>
@@ -201,6 +203,24 @@ void add_pages(QTabWidget& tabs, const std::vector<Page>& pages) {
     const int first = tabs.count();
     for (const Page& p : pages) tabs.addTab(p.page, QString());
     for (std::size_t i = 0; i < pages.size(); ++i) tabs.setTabText(first + static_cast<int>(i), pages[i].caption);
+}
+
+QSize size_within(QSize wanted, QSize minimum, QMargins frame, QSize available) {
+    const int width = available.width() - frame.left() - frame.right();
+    const int height = available.height() - frame.top() - frame.bottom();
+    return {std::max(minimum.width(), std::min(wanted.width(), width)),
+            std::max(minimum.height(), std::min(wanted.height(), height))};
+}
+
+void fit_on_screen(QWidget& window) {
+    const QScreen* screen = window.screen();
+    if (!screen) return;
+    QMargins frame(4, 28, 4, 4);  // a title bar and borders
+    if (const QWindow* handle = window.windowHandle(); handle && handle->isVisible() && !handle->frameMargins().isNull())
+        frame = handle->frameMargins();
+    const QSize fitted = size_within(window.size(), window.minimumSizeHint().expandedTo(window.minimumSize()), frame,
+                                     screen->availableGeometry().size());
+    if (fitted != window.size()) window.resize(fitted);
 }
 
 }  // namespace velmo

@@ -104,6 +104,14 @@ void add_pages(QTabWidget& tabs, const std::vector<Page>& pages);
 // is moved out of sight into the bar's overflow button.
 void keep_menu_bar_height(QMenuBar& bar, int height);
 
+// The size of a window's inside that keeps it with its frame within the screen's
+// available area: wanted, made smaller where it does not fit, never below minimum.
+QSize size_within(QSize wanted, QSize minimum, QMargins frame, QSize available);
+
+// Makes a window beyond the specified ones fit the available area of its screen,
+// frame included (a window manager's usual frame while the window has none yet).
+void fit_on_screen(QWidget& window);
+
 // A tab control whose tab bar keeps a fixed height whatever the font, so that its
 // pages keep the height their controls are placed in: a font with a taller line
 // (Noto Sans CJK JP's is 21 pixels at 15 against IPAGothic's 16) would otherwise

@@ -2,7 +2,9 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QtMath>
 
+#include <algorithm>
 #include <string>
 
 #include "framework/draw.h"
@@ -16,32 +18,59 @@ QColor gray_text_color() { return QColor(128, 128, 128); }
 
 namespace {
 
-void set_pixel(QImage& image, int x, int y, const QColor& c) {
-    if (x < 0 || y < 0 || x >= image.width() || y >= image.height()) return;
-    image.setPixel(x, y, c.rgb());
+// The picture's own pixels that logical pixels x0..x1-1 cover along one axis at
+// the picture's device pixel ratio; at ratio 1 the same.
+int device(const QImage& image, int v) {
+    const qreal ratio = image.devicePixelRatio();
+    return ratio == 1 ? v : qRound(v * ratio);
 }
 
-void fill(QImage& image, const QRect& rect, const QColor& c) {
-    const QRect r = rect.intersected(image.rect());
+// Fills the picture's pixels under the logical rectangle.
+void fill_device(QImage& image, const QRect& rect, const QColor& c) {
+    const QRect device_rect(QPoint(device(image, rect.left()), device(image, rect.top())),
+                            QPoint(device(image, rect.right() + 1) - 1, device(image, rect.bottom() + 1) - 1));
+    const QRect r = device_rect.intersected(image.rect());
     const QRgb rgb = c.rgb();
     for (int y = r.top(); y <= r.bottom(); ++y)
         for (int x = r.left(); x <= r.right(); ++x) image.setPixel(x, y, rgb);
 }
 
+void set_pixel(QImage& image, int x, int y, const QColor& c) { fill_device(image, QRect(x, y, 1, 1), c); }
+
+void fill(QImage& image, const QRect& rect, const QColor& c) { fill_device(image, rect, c); }
+
 }  // namespace
 
+// At a device pixel ratio above 1 the mask is enlarged smoothly to the picture's
+// own pixels, so that glyphs and corners keep their shape without blocks.
 void blend_mask(QImage& image, int left, int top, int width, int height, std::span<const std::uint8_t> alpha,
                 const QColor& background, const QColor& ink) {
     if (alpha.size() < static_cast<std::size_t>(width * height)) return;
+    if (image.devicePixelRatio() == 1) {
+        for (int j = 0; j < height; ++j)
+            for (int i = 0; i < width; ++i)
+                set_pixel(image, left + i, top + j, blend(background, ink, alpha[static_cast<std::size_t>(j * width + i)]));
+        return;
+    }
+    QImage mask(width, height, QImage::Format_Grayscale8);
     for (int j = 0; j < height; ++j)
-        for (int i = 0; i < width; ++i)
-            set_pixel(image, left + i, top + j, blend(background, ink, alpha[static_cast<std::size_t>(j * width + i)]));
+        for (int i = 0; i < width; ++i) mask.scanLine(j)[i] = alpha[static_cast<std::size_t>(j * width + i)];
+    const int x0 = device(image, left), y0 = device(image, top);
+    const QImage big = mask.scaled(device(image, left + width) - x0, device(image, top + height) - y0,
+                                   Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    for (int j = 0; j < big.height(); ++j)
+        for (int i = 0; i < big.width(); ++i) {
+            const int x = x0 + i, y = y0 + j;
+            if (x < 0 || y < 0 || x >= image.width() || y >= image.height()) continue;
+            image.setPixel(x, y, blend(background, ink, big.constScanLine(j)[i]).rgb());
+        }
 }
 
 void paint_weekday_header(QImage& image, int g) {
     const QColor face = button_face_color();
-    fill(image, QRect(0, 0, image.width(), 14), face);
-    fill(image, QRect(0, 12, image.width(), 1), gray_text_color());
+    const int width_here = image.deviceIndependentSize().toSize().width();
+    fill(image, QRect(0, 0, width_here, 14), face);
+    fill(image, QRect(0, 12, width_here, 1), gray_text_color());
     for (int w = 0; w < 7; ++w) {
         QColor ink = Qt::black;
         if (w == 0) ink = QColor(255, 0, 0);
@@ -53,7 +82,8 @@ void paint_weekday_header(QImage& image, int g) {
 }
 
 void clear_day_area(QImage& image) {
-    fill(image, QRect(0, 14, image.width(), std::max(0, image.height() - 14)), button_face_color());
+    const QSize size = image.deviceIndependentSize().toSize();
+    fill(image, QRect(0, 14, size.width(), std::max(0, size.height() - 14)), button_face_color());
 }
 
 QColor day_fill_color(std::uint16_t flags) {
@@ -110,10 +140,13 @@ void paint_day_cell(QImage& image, const DayCell& cell, const QFont& font) {
     QPainter p(&image);
     p.setFont(font);
     const QFontMetrics fm(font);
-    const QRect box(x + 4, y + cell.v + 19, fm.horizontalAdvance(balance), fm.height());
-    p.fillRect(box, back);
+    // The balance's place reaches down to the cell's foot and across to its right
+    // edge; a font with a taller line (Noto Sans CJK JP) is moved up into it.
+    const int top = y + cell.v + 19;
+    const QRect place(x + 4, top, right + 1 - (x + 4), bottom + 1 - top);
+    p.fillRect(QRect(place.left(), top, fm.horizontalAdvance(balance), std::min(fm.height(), place.height())), back);
     p.setPen(text);
-    p.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, balance);
+    draw_text_in_rect(p, place, balance, Qt::AlignLeft | Qt::AlignTop);
 }
 
 void paint_month_digit(QImage& image, int left, int digit) {

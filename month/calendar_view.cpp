@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QtMath>
 
 #include "framework/cp932.h"
 #include "framework/draw.h"
@@ -24,11 +25,14 @@ namespace {
 
 using velmo::u;
 
-// Gives the picture the size of its control, keeping what it shows and filling
-// new room with the button face.
-void fit_picture(QImage& picture, QSize size) {
-    if (picture.size() == size) return;
+// Gives the picture the size of its control at the control's device pixel ratio,
+// keeping what it shows and filling new room with the button face.
+void fit_picture(QImage& picture, const QWidget& control) {
+    const qreal ratio = control.devicePixelRatioF();
+    const QSize size(qCeil(control.width() * ratio), qCeil(control.height() * ratio));
+    if (picture.size() == size && picture.devicePixelRatio() == ratio) return;
     QImage next(size, QImage::Format_RGB32);
+    next.setDevicePixelRatio(ratio);
     next.fill(velmo::button_face_color());
     if (!picture.isNull()) {
         QPainter p(&next);
@@ -85,11 +89,27 @@ void TForm1::build_calendar() {
     Bevel2->hide();
     Image3 = new velmo::PaintBox(TabSheet1);
     Image3->setGeometry(116, 10, 376, 230);
-    Image3->on_paint = [this](QPainter& p) { p.drawImage(0, 0, calendar_bitmap); };
+    Image3->on_paint = [this](QPainter& p) {
+        p.drawImage(0, 0, calendar_bitmap);
+        // On a screen of another device pixel ratio the picture is drawn again at it.
+        if (!calendar_bitmap.isNull() && calendar_bitmap.devicePixelRatio() != Image3->devicePixelRatioF() &&
+            (view_flags & TForm1::kCalendarShown))
+            QMetaObject::invokeMethod(this, [this] {
+                if (calendar_bitmap.devicePixelRatio() == Image3->devicePixelRatioF()) return;
+                draw_weekday_header();
+                compute_calendar();
+            }, Qt::QueuedConnection);
+    };
     Image3->on_mouse_down = [this](Qt::MouseButton button, QPoint pos) {
         if (button != Qt::LeftButton && button != Qt::RightButton) return;
         click_calen(pos.x(), pos.y());
-        if (button == Qt::RightButton) PopupMenu1->popup(Image3->mapToGlobal(pos));
+        if (button != Qt::RightButton) return;
+        // The menu acts on the day under the pointer; over no day, on none.
+        const int w1 = velmo::calendar::first_weekday(velmo::year_text_value(year_text), cal_month);
+        const int d = velmo::calendar::day_at(pos.x(), pos.y(), w1, width_step, vsize_level);
+        if (d < 1 || d > 31 || day_investment[static_cast<std::size_t>(d)] == velmo::calendar::kNoSuchDay)
+            for (QAction* item : {InComeDelete1, InComeTeisei, N2, Delete1}) item->setEnabled(false);
+        PopupMenu1->popup(Image3->mapToGlobal(pos));
     };
     Image3->on_double_click = [this] { Image3DblClick(); };
     Image3->hide();
@@ -106,7 +126,7 @@ void TForm1::build_calendar() {
 
     calendar_bitmap = QImage();
     draw_weekday_header();
-    fit_picture(calendar_bitmap, Image3->size());
+    fit_picture(calendar_bitmap, *Image3);
 
     // The logo box switches the view.
     PaintBox1->on_paint = [this](QPainter& p) { draw_logo(p); };
@@ -177,7 +197,7 @@ void TForm1::hide_calendar() {
 
 void TForm1::compute_calendar() {
     draw_due_weekday_header();
-    fit_picture(calendar_bitmap, Image3->size());
+    fit_picture(calendar_bitmap, *Image3);
     velmo::calendar::clear_day_area(calendar_bitmap);
 
     std::vector<velmo::calendar::LedgerDay> rows;
@@ -229,7 +249,7 @@ void TForm1::draw_weekday_header() {
 void TForm1::draw_due_weekday_header() {
     if (!weekday_header_due) return;
     weekday_header_due = false;
-    fit_picture(calendar_bitmap, Image3->size());
+    fit_picture(calendar_bitmap, *Image3);
     // The header rows hold nothing else and keep through a new picture height:
     // only another width or width step changes them.
     if (calendar_bitmap.width() == weekday_header_width && width_step == weekday_header_step) return;
@@ -260,14 +280,15 @@ void TForm1::click_calen(int x, int y) {
     const int d = velmo::calendar::day_at(x, y, w1, width_step, vsize_level);
     if (d < 1 || d > 31) return;
     const auto i = static_cast<std::size_t>(d);
-    if (day_investment[i] == velmo::calendar::kNoSuchDay || (day_flags[i] & velmo::calendar::kDaySelected)) return;
+    if (day_investment[i] == velmo::calendar::kNoSuchDay) return;
+    const bool has_records = day_investment[i] != velmo::calendar::kNoRecords;
+    for (QAction* item : {InComeDelete1, InComeTeisei, N2, Delete1}) item->setEnabled(has_records);
+    if (day_flags[i] & velmo::calendar::kDaySelected) return;
     day_flags[i] |= velmo::calendar::kDaySelected;
     sel_day = static_cast<std::int8_t>(d);
     sel_month = cal_month;
     draw_day_cell(w1, d - 1);
     show_day_details(d);
-    const bool has_records = day_investment[i] != velmo::calendar::kNoRecords;
-    for (QAction* item : {InComeDelete1, InComeTeisei, N2, Delete1}) item->setEnabled(has_records);
     if (sel_index >= 0) {
         day_flags[static_cast<std::size_t>(sel_index + 1)] &= static_cast<std::uint16_t>(~velmo::calendar::kDaySelected);
         draw_day_cell(w1, sel_index);

@@ -1,6 +1,9 @@
 // Printing the year report, and the commands of the File menu that lead there.
+#include <QDir>
 #include <QFileInfo>
 #include <QMenu>
+
+#include <optional>
 
 #include "framework/cp932.h"
 #include "framework/dialogs.h"
@@ -73,11 +76,22 @@ bool TForm1::page_fits_report(const QSize& page, int scale) {
 
 void TForm1::Print1Click() {
     velmo::Printer& printer = velmo::printer();
-    if (!printer.installed()) {
-        velmo::dialogs().message(u("プリンタがインストールされていません"));
+    if (printer.installed()) {
+        if (printer.print_dialog(this)) print_report(printer);
         return;
     }
-    if (!printer.print_dialog(this)) return;
+    // Without a printer the year can still be kept as a PDF file of A4 pages.
+    if (!velmo::dialogs().question(u("プリンタがインストールされていません。\nPDFファイルに書き出しますか？"))) return;
+    QString initial = QFileInfo(file_name).completeBaseName();
+    if (initial.isEmpty()) initial = report_data().year;
+    initial = QFileInfo(file_name).absoluteDir().filePath(initial + QStringLiteral(".pdf"));
+    const std::optional<QString> file = velmo::dialogs().save_file(u("PDFファイル|*.pdf"), initial);
+    if (!file) return;
+    velmo::PdfFilePrinter pdf(*file, velmo::kNoPrinterDpi);
+    print_report(pdf);
+}
+
+void TForm1::print_report(velmo::Printer& printer) {
     const QSize page = printer.page_pixels();
     if (!page_fits_report(page, 1)) return;
     const velmo::PageValues values = velmo::page_values(page.width(), page.height(), 1);
@@ -99,11 +113,8 @@ void TForm1::Print1Click() {
 }
 
 void TForm1::PrintPreview1Click() {
-    if (!velmo::printer().installed()) {
-        velmo::dialogs().message(u("プリンタがインストールされていません"));
-        return;
-    }
-    if (!page_fits_report(velmo::printer().page_pixels(), 5)) return;
+    // Without a printer the preview shows the A4 page a PDF file would get.
+    if (!page_fits_report(velmo::preview_page_pixels(), 5)) return;
     Form4->show();
     Form4->raise();
 }

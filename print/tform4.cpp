@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QtMath>
 
 #include "framework/cp932.h"
 #include "framework/draw.h"
@@ -102,11 +103,14 @@ void TForm4::form4close() {
 
 void TForm4::render_preview_page() {
     Form1->setEnabled(false);
-    const QSize printer_page = velmo::printer().page_pixels();
+    const QSize printer_page = velmo::preview_page_pixels();
     const int w = printer_page.width() / 5, h = printer_page.height() / 5;
     const velmo::PageValues values = velmo::page_values(w, h, 5);
     const auto plan = velmo::plan_report(Form1->rec_count, values, 5);
-    QImage image(std::max(1, w), std::max(1, h), QImage::Format_RGB32);
+    // Drawn at the screen's device pixel ratio, so that a scaled screen shows it sharp.
+    const qreal ratio = Image1->devicePixelRatioF();
+    QImage image(qCeil(std::max(1, w) * ratio), qCeil(std::max(1, h) * ratio), QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
     image.fill(Qt::white);
     if (!plan.empty()) {
         page_index = std::clamp(page_index, 0, static_cast<int>(plan.size()) - 1);
@@ -120,5 +124,5 @@ void TForm4::render_preview_page() {
         if (!more && page_index > 0) Button3->setEnabled(true);
     }
     Image1->setPixmap(QPixmap::fromImage(image));
-    Image1->resize(image.size());
+    Image1->resize(std::max(1, w), std::max(1, h));
 }

@@ -39,6 +39,7 @@ struct DecodedLedger;
 struct ExtraColumnBlock;
 struct LedgerImage;
 struct LedgerRecord;
+class Printer;
 struct ReportData;
 class StatusBar;
 class Splitter;
@@ -157,6 +158,8 @@ public:
     velmo::ReportData report_data();
     // False, after saying why, when a page of this size (printer pixels) holds no report.
     bool page_fits_report(const QSize& page, int scale);
+    // The report on every page of printer as one job.
+    void print_report(velmo::Printer& printer);
 
     // ---- Start-up and shut-down (shell/) ----
     QStringList arguments;  // command-line arguments after the program name

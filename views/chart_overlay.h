@@ -18,6 +18,9 @@ struct BalancePlot {
     // The row of a month's loss of this many yen on the plot's scale (the zero
     // line's row for 0); rows beyond the image are limited to +-2^20.
     std::function<int(std::int64_t loss)> loss_y;
+    // False while the bars are still to grow over the plot: what is drawn now may
+    // be covered, so labels wait for the call over the finished chart.
+    bool finished = true;
 };
 
 using ChartOverlay = std::function<void(GraphCanvas& canvas, const BalancePlot& plot)>;

@@ -107,17 +107,18 @@ bool YearChart::draw_static() {
     y0_ = y_;
     length_ = dy_ = k_ = 0;
     callout_drawn_ = false;
-    draw_overlays();
+    draw_overlays(false);
     return true;
 }
 
-void YearChart::draw_overlays() {
+void YearChart::draw_overlays(bool finished) {
     if (data_.overlays.empty()) return;
     BalancePlot plot;
     plot.left = graph::plot_left(data_.h);
     plot.right = graph::plot_right(data_.h);
     plot.top = graph::plot_top();
     plot.bottom = graph::plot_bottom(data_.v);
+    plot.finished = finished;
     // As the bars count their pixels (graph::total_pixels), below the zero line.
     plot.loss_y = [zero = zero_, per_pixel = std::max(1, monthly_.unit / s_)](std::int64_t loss) {
         return static_cast<int>(std::clamp<std::int64_t>(zero + loss / per_pixel, -(1 << 20), 1 << 20));
@@ -218,7 +219,7 @@ void YearChart::finish() {
         canvas_.set_dotted(false);
     }
     // Over the bars that grew across them.
-    draw_overlays();
+    draw_overlays(true);
 }
 
 void YearChart::draw_all() {

@@ -55,7 +55,7 @@ public:
 
 private:
     void draw_callout(int x1, int y1, std::int64_t total);
-    void draw_overlays();
+    void draw_overlays(bool finished);
 
     QImage& image_;
     const YearChartData& data_;

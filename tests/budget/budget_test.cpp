@@ -10,6 +10,7 @@
 #include "analysis/analysis_window.h"
 #include "budget/budget.h"
 #include "budget/budget_dialog.h"
+#include "budget/budget_line.h"
 #include "budget/budget_monitor.h"
 #include "framework/draw.h"
 #include "framework/string_grid.h"
@@ -249,6 +250,51 @@ int red_in_row(const QImage& image, int y, int x0, int x1) {
     int n = 0;
     for (int x = x0; x < x1; ++x) n += image.pixelColor(x, y) == QColor(255, 0, 0);
     return n;
+}
+
+// The label goes where it touches nothing drawn: right of a bar's figure over the
+// line's left end, under the line where a bar and its figure fill the room above,
+// and not at all while the bars are still to grow.
+TEST(BudgetLine, TheLabelTouchesNoOtherTextOrBar) {
+    const int left = 40, right = 360, top = 5, bottom = 200, y = 100;
+    const struct {
+        QRect taken;      // drawn before, in black
+        bool label;
+        int label_top;    // the rows the label's red is found in: label_top .. label_top + 11; -1 none
+        int right_of;     // and only right of this column
+    } cases[] = {
+        {QRect(), true, y - 12, left},
+        {QRect(left, y - 14, 60, 12), true, y - 12, left + 60},      // a figure over the line's left end
+        {QRect(left, top, right - left, y - top), true, y + 2, left},  // a bar over the whole room above
+        {QRect(), false, -1, left},
+    };
+    for (const auto& c : cases) {
+        QImage image = velmo::chart_image(QSize(400, 220), 1);
+        image.fill(Qt::white);
+        velmo::GraphCanvas canvas(image);
+        if (!c.taken.isNull()) canvas.fill_rect(c.taken.left(), c.taken.top(), c.taken.right() + 1, c.taken.bottom() + 1, Qt::black);
+        budget::draw_budget_line(canvas, left, right, top, bottom, y, c.label);
+        const auto reddish = [&](int row, int x0) {
+            int n = 0;
+            for (int x = x0; x < image.width(); ++x) {
+                const QColor p = image.pixelColor(x, row);
+                n += p.red() > 200 && p.green() < 180 && p.blue() < 180;
+            }
+            return n;
+        };
+        int red_off_line = 0, red_in_place = 0;
+        for (int row = 0; row < image.height(); ++row) {
+            if (row == y) continue;
+            red_off_line += reddish(row, 0);
+            if (c.label_top >= 0 && row >= c.label_top - 1 && row <= c.label_top + 12) red_in_place += reddish(row, c.right_of);
+        }
+        for (int row = c.taken.top(); !c.taken.isNull() && row <= c.taken.bottom(); ++row)  // what was drawn stays
+            for (int x = c.taken.left(); x <= c.taken.right(); ++x)
+                ASSERT_EQ(image.pixelColor(x, row), QColor(Qt::black)) << x << "," << row;
+        EXPECT_EQ(red_in_place, red_off_line) << c.label_top;  // all of the label's red is in its place
+        if (c.label) EXPECT_GT(red_in_place, 10) << c.label_top;
+        else EXPECT_EQ(red_off_line, 0);
+    }
 }
 
 TEST_F(BudgetUse, ChartsDrawTheLineOnlyWhereTheScaleReaches) {

@@ -5,14 +5,21 @@
 #include <QClipboard>
 #include <QFileInfo>
 #include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QToolButton>
+#include <QLayout>
 #include <gtest/gtest.h>
+
+#include <optional>
+#include <tuple>
 
 #include "entry/entry_rules.h"
 #include "framework/cp932.h"
@@ -140,6 +147,114 @@ TEST_F(EntryDialog, WrongKeysAndTooLargeAmountsAreRefusedWithTheMessage) {
     QTest::keyClick(form2->Edit2, Qt::Key_0);  // one digit too many for 32 bits
     EXPECT_EQ(dialogs.texts(), std::vector<QString>{u("数値を入力して下さい")});
     EXPECT_EQ(form2->Edit2->text(), QString());
+}
+
+// Keys that move, select, copy, cut or undo type no character: the box keeps its
+// text. A paste is read as typed: normalised, or refused with the box as it was.
+TEST_F(EntryDialog, EditingKeysWorkAndAPasteIsReadLikeTypedInput) {
+    form1->SpeedButton1Click();
+    grid().set_row(1);
+    QLineEdit* edit = form2->Edit1;
+    edit->setFocus();
+    QTest::keyClicks(edit, QStringLiteral("1234"));
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+    } keys[] = {{Qt::Key_Home, Qt::NoModifier},    {Qt::Key_End, Qt::NoModifier},
+                {Qt::Key_Left, Qt::ShiftModifier}, {Qt::Key_A, Qt::ControlModifier},
+                {Qt::Key_C, Qt::ControlModifier},  {Qt::Key_PageUp, Qt::NoModifier},
+                {Qt::Key_F2, Qt::NoModifier}};
+    for (const auto& k : keys) {
+        QTest::keyClick(edit, k.key, k.mods);
+        EXPECT_TRUE(dialogs.shown.empty()) << k.key;
+        EXPECT_EQ(edit->text(), QStringLiteral("1234")) << k.key;
+    }
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("1234"));
+    QTest::keyClick(edit, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(edit->text(), QString());
+    EXPECT_EQ(grid().cell(2, 1), "");
+    QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(edit->text(), QStringLiteral("1234"));
+    EXPECT_EQ(grid().cell(2, 1), "1234");
+    // Ctrl let go before the letter: still no typing.
+    QTest::keyPress(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyRelease(edit, Qt::Key_A, Qt::NoModifier);
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(edit->text(), QStringLiteral("1234"));
+    // A full-width digit's key types its digit.
+    edit->end(false);
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, u("５"));
+    QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, u("５"));
+    QApplication::sendEvent(edit, &press);
+    QApplication::sendEvent(edit, &release);
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(edit->text(), QStringLiteral("12345"));
+
+    QApplication::clipboard()->setText(u("２５，０００"));
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(edit->text(), QStringLiteral("25000"));
+    EXPECT_EQ(grid().cell(2, 1), "25000");
+
+    QApplication::clipboard()->setText(u("500円"));
+    edit->setCursorPosition(2);
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(dialogs.texts(), std::vector<QString>{u("数値を入力して下さい")});
+    EXPECT_EQ(edit->text(), QStringLiteral("25000"));
+    EXPECT_EQ(grid().cell(2, 1), "25000");
+}
+
+// The calendar's header reads as a Japanese calendar does: 「2026年12月」.
+TEST_F(EntryDialog, TheCalendarHeaderReadsYearThenMonth) {
+    form1->SpeedButton1Click();
+    QCalendarWidget* calendar = form2->MonthCalendar1();
+    for (const auto& [year, month, year_text, month_text] :
+         {std::tuple{2026, 12, "2026年", "12月"}, std::tuple{2004, 2, "2004年", "2月"}}) {
+        calendar->setCurrentPage(year, month);
+        auto* year_button = calendar->findChild<QToolButton*>(QStringLiteral("qt_calendar_yearbutton"));
+        auto* month_button = calendar->findChild<QToolButton*>(QStringLiteral("qt_calendar_monthbutton"));
+        ASSERT_TRUE(year_button && month_button);
+        year_button->parentWidget()->layout()->activate();
+        EXPECT_EQ(year_button->text(), u(year_text));
+        EXPECT_EQ(month_button->text(), u(month_text));
+        EXPECT_LT(year_button->geometry().right(), month_button->geometry().left());
+    }
+}
+
+TEST(AmountKeys, TypedCharactersOtherThanDigitsAreRefused) {
+    const struct {
+        int code;
+        const char* text;
+        bool shortcut;
+        bool refused;
+    } cases[] = {
+        {65, "a", false, true},     {65, "a", true, false},   {65, "", false, true},   // a letter, Ctrl+A
+        {0, "\xEF\xBC\x92", false, false},                      // full-width ２
+        {32, " ", false, true},     {189, "-", false, true},  {0, "%", false, true},
+        {36, "", false, false},     {35, "", false, false},   {33, "", false, false},  // Home, End, PageUp
+        {27, "\x1b", false, false}, {8, "\b", false, false}, {0, "", false, false},  // Esc, Backspace, F2
+        {49, "1", false, false},    {97, "1", false, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(refuses_amount_key(c.code, QString::fromUtf8(c.text), c.shortcut), c.refused) << c.code << c.text;
+}
+
+TEST(AmountKeys, APasteIsNormalisedOrRefused) {
+    const struct {
+        const char* pasted;
+        std::optional<const char*> read;
+    } cases[] = {
+        {"1500", "1500"}, {" 1,500\n", "1500"}, {"\xEF\xBC\x92\xEF\xBC\x95\xEF\xBC\x8C\xEF\xBC\x90", "250"},
+        {"-500", std::nullopt}, {"500\xE5\x86\x86", std::nullopt}, {"1.5", std::nullopt}, {"12a", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        const std::optional<QString> read = pasted_amount(QString::fromUtf8(c.pasted));
+        ASSERT_EQ(read.has_value(), c.read.has_value()) << c.pasted;
+        if (read) {
+            EXPECT_EQ(*read, QString::fromLatin1(*c.read)) << c.pasted;
+        }
+    }
 }
 
 TEST_F(EntryDialog, FullWidthDigitsInAnAmountBoxCountAsTheirDigits) {
@@ -296,6 +411,25 @@ TEST_F(EntryDialog, DetailsDisplayPanelsForPositiveZeroAndNegativeMonths) {
     form1->StringGrid1->set_row(2);
     form1->Edit1Click();
     EXPECT_TRUE(form1->InComeDelete1->isEnabled());
+}
+
+// A right-click on the year list selects the row under the pointer before its
+// menu opens, so that 訂正 and 削除 act on the record pointed at.
+TEST_F(EntryDialog, ARightClickSelectsTheRowUnderThePointer) {
+    enter(9, 5, "H", {{"m", "100", "200"}});
+    enter(10, 25, "K", {{"n", "300", "200"}});
+    StringGrid& list = *form1->StringGrid1;
+    list.set_row(1);
+    form1->StringGrid1Click();
+    QTest::mouseClick(&list, Qt::RightButton, {}, list.cell_rect(1, 2).center());
+    EXPECT_TRUE(form1->PopupMenu1->isVisible());
+    form1->PopupMenu1->hide();
+    EXPECT_EQ(list.row(), 2);
+    EXPECT_EQ(date_of(2), "10/25");
+    EXPECT_EQ(form1->StatusBar1->panel_text(0), QStringLiteral("BET: 300  PAYOUT: 200"));
+    form1->correction();
+    EXPECT_EQ(form2->ComboBox1->currentText(), QStringLiteral("K"));
+    form2->Button2Click();
 }
 
 TEST_F(EntryDialog, DoubleClickOpensANewRecordBelowTheLastAndACorrectionOnOne) {

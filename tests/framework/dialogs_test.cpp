@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -181,6 +182,33 @@ TEST(RealDialogs, ARefusalGivesTheKeyboardBackToItsField) {
         EXPECT_EQ(QApplication::focusWidget(), field) << "round " << round;
         EXPECT_EQ(field->text(), QStringLiteral("a"));
     }
+}
+
+// A window manager keeps a window in front of the one it is transient for: every
+// secondary window for the main window, a box for the window the user works in.
+TEST(RealDialogs, WindowsAndBoxesAreTransientForTheWindowTheyBelongTo) {
+    QWidget main_window;
+    main_window.show();
+    set_dialog_parent(&main_window);
+    QWidget secondary(nullptr, Qt::Dialog);
+    QWidget other(nullptr, Qt::Window);
+    secondary.show();
+    other.show();
+    ASSERT_NE(secondary.windowHandle(), nullptr);
+    EXPECT_EQ(secondary.windowHandle()->transientParent(), main_window.windowHandle());
+    EXPECT_EQ(other.windowHandle()->transientParent(), main_window.windowHandle());
+
+    main_window.setEnabled(false);  // as while the entry dialog is up
+    QApplication::setActiveWindow(&secondary);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&secondary));
+    QWindow* owner_of_box = nullptr;
+    when_shown([&](QWidget* w) {
+        owner_of_box = w->windowHandle()->transientParent();
+        qobject_cast<QDialog*>(w)->accept();
+    });
+    dialogs().message(QStringLiteral("x"));
+    EXPECT_EQ(owner_of_box, secondary.windowHandle());
+    set_dialog_parent(nullptr);
 }
 
 }  // namespace

@@ -223,6 +223,56 @@ TEST(CalendarPaint, TwoDigitNumbersSundaysAndBalances) {
     EXPECT_GT(dark_pixels(day_cell_rect(2, 2, 0, 0)), 20);
 }
 
+// On a screen scaled by 2 the picture has twice the pixels each way: every part
+// covers its whole place, and the balance is drawn at the full resolution, not
+// enlarged from single pixels.
+TEST(CalendarPaint, APictureAtRatioTwoIsDrawnWithItsOwnPixels) {
+    QImage image(2 * 376, 2 * 230, QImage::Format_RGB32);
+    image.setDevicePixelRatio(2);
+    image.fill(Qt::green);
+    paint_weekday_header(image, 0);
+    clear_day_area(image);
+    paint_day_cell(image, DayCell{2, 2, 0, 0, kDayLost, true, -12345}, ui_font(13));
+    const QRect r = day_cell_rect(2, 2, 0, 0);
+    const QColor fill = day_fill_color(kDayLost);
+    const QColor face = button_face_color();
+    const struct {
+        int x, y;  // picture pixels
+        QColor colour;
+    } cases[] = {
+        {2 * 375 + 1, 2 * 229 + 1, face},            // the last pixel of the day area
+        {2 * 375 + 1, 25, gray_text_color()},        // the header's rule, both rows
+        {2 * 375 + 1, 27, face},
+        {2 * r.left() + 20, 2 * r.top() + 21, fill},  // left of the balance
+        {2 * (r.left() + 47) + 1, 2 * (r.top() + 10) + 1, fill},  // right of the day number
+    };
+    for (const auto& c : cases) EXPECT_EQ(at(image, c.x, c.y), c.colour) << c.x << "," << c.y;
+    // The balance's ink: some 2 x 2 block of it is not of one colour.
+    int mixed = 0;
+    for (int y = 2 * (r.top() + 19); y < 2 * (r.top() + 33); y += 2)
+        for (int x = 2 * (r.left() + 4); x < 2 * r.right(); x += 2)
+            mixed += image.pixel(x, y) != image.pixel(x + 1, y) || image.pixel(x, y) != image.pixel(x, y + 1);
+    EXPECT_GT(mixed, 10);
+}
+
+// A balance stays inside its day cell whatever the font's line height (the test
+// runs again with Noto Sans CJK JP as the only font): nothing is drawn on the rows
+// under the cell, at the smallest height step and a taller one.
+TEST(CalendarPaint, ABalanceStaysInsideItsCell) {
+    for (int v : {0, 4}) {
+        QImage image = picture(0, v);
+        paint_day_cell(image, DayCell{2, 2, 0, v, kDayWon, true, -888888}, ui_font(13));
+        const QRect r = day_cell_rect(2, 2, 0, v);
+        int ink_inside = 0;
+        for (int y = r.top() + v + 19; y <= r.bottom(); ++y)
+            for (int x = r.left() + 4; x <= r.right(); ++x) ink_inside += at(image, x, y) != day_fill_color(kDayWon);
+        EXPECT_GT(ink_inside, 20) << v;
+        for (int y = r.bottom() + 1; y < r.bottom() + 6; ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                ASSERT_EQ(at(image, x, y), QColor(Qt::green)) << "v " << v << " at " << x << "," << y;
+    }
+}
+
 TEST(CalendarPaint, WeekdayHeaderLabelsAndRule) {
     for (int g : {0, 9}) {
         QImage image = picture(g, 0);

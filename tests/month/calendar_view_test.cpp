@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -192,6 +193,26 @@ TEST_F(CalendarView, ClickingDaysAndLinesShowsRecordsMachinesAndTotals) {
     QTest::mouseClick(f.Image3, Qt::LeftButton, {}, QPoint(f.Image3->width() - 3, f.Image3->height() - 3));
     EXPECT_EQ(f.sel_day, 6);
     EXPECT_EQ(f.calendar_bitmap, before);
+}
+
+// The pop-up menu acts on the day under the pointer: a right-click selects it
+// first, and over no day the menu's 訂正 and 削除 act on none.
+TEST_F(CalendarView, ARightClickTakesTheDayUnderThePointer) {
+    TForm1& f = *form1;
+    sample_year();
+    show_calendar_at(2);
+    click_day(5);
+    ASSERT_TRUE(f.N2->isEnabled());
+    QTest::mouseClick(f.Image3, Qt::RightButton, {}, cell(20).center());
+    f.PopupMenu1->hide();
+    EXPECT_EQ(f.sel_day, 20);
+    EXPECT_TRUE(f.N2->isEnabled());
+    QTest::mouseClick(f.Image3, Qt::RightButton, {}, QPoint(10, 5));  // above Sunday 29 February
+    f.PopupMenu1->hide();
+    for (QAction* a : {f.InComeTeisei, f.InComeDelete1, f.N2, f.Delete1}) EXPECT_FALSE(a->isEnabled());
+    click_day(20);  // the day still selected: its records can be acted on again
+    EXPECT_TRUE(f.N2->isEnabled());
+    EXPECT_TRUE(f.Delete1->isEnabled());
 }
 
 TEST_F(CalendarView, TheDayListPaintsItsSelectedLineAndShadedHeader) {

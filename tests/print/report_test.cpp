@@ -1,5 +1,7 @@
 // The year report: how rows fill blocks and pages, where the monthly table
 // goes, what a printed page holds, and the preview's page buttons.
+#include <QFile>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
@@ -141,10 +143,8 @@ TEST_F(Printing, PrintsEveryPageWithAMonthLineAndAlwaysEndsTheJob) {
 TEST_F(Printing, RefusesWithoutPrinterOrWithTooNarrowPaper) {
     ImagePrinter printer(QSize(2249, 3000));
     printer.has_printer = false;
-    form1->Print1Click();
-    form1->PrintPreview1Click();
     form1->PrintSetClick();
-    EXPECT_EQ(dialogs.texts(), std::vector<QString>(3, u("プリンタがインストールされていません")));
+    EXPECT_EQ(dialogs.texts(), std::vector<QString>{u("プリンタがインストールされていません")});
     dialogs.shown.clear();
     printer.has_printer = true;
     form1->PrintPreview1Click();
@@ -160,6 +160,43 @@ TEST_F(Printing, RefusesWithoutPrinterOrWithTooNarrowPaper) {
     EXPECT_FALSE(form1->isEnabled());
     form4->Button1Click();
     EXPECT_TRUE(form1->isEnabled());
+}
+
+// Without a printer the preview shows the report on A4 at 300 dpi, and 印刷 offers
+// a PDF file of those pages instead; declined, nothing is written.
+TEST_F(Printing, WithoutAPrinterThePreviewIsA4AndPrintWritesAPdf) {
+    ImagePrinter printer(QSize(100, 100));
+    printer.has_printer = false;
+    write_bytes(QStringLiteral("vq2004.vqd"), ledger_of(60));
+    load(path(QStringLiteral("vq2004.vqd")));
+    form1->PrintPreview1Click();
+    EXPECT_TRUE(dialogs.shown.empty());
+    ASSERT_TRUE(form4->isVisible());
+    const QSize a4_page = QPageSize(QPageSize::A4).sizePixels(300);
+    EXPECT_EQ(form4->Image1->pixmap().deviceIndependentSize().toSize(), QSize(a4_page.width() / 5, a4_page.height() / 5));
+    form4->close();
+
+    const QString pdf = path(QStringLiteral("year.pdf"));
+    dialogs.answers = {false, true};
+    dialogs.save_files = {pdf};
+    form1->Print1Click();  // declined
+    EXPECT_FALSE(QFileInfo::exists(pdf));
+    form1->Print1Click();
+    ASSERT_EQ(dialogs.shown.size(), 3u);
+    EXPECT_EQ(dialogs.shown[0].text, u("プリンタがインストールされていません。\nPDFファイルに書き出しますか？"));
+    EXPECT_EQ(dialogs.shown[2].kind, QStringLiteral("save"));
+    EXPECT_EQ(dialogs.shown[2].caption, path(QStringLiteral("vq2004.pdf")));
+    EXPECT_EQ(printer.documents_begun, 0);
+    QFile file(pdf);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    EXPECT_TRUE(bytes.startsWith("%PDF-"));
+    // A4 portrait in points, and as many pages as the report has at 300 dpi.
+    EXPECT_TRUE(bytes.contains("/MediaBox [0 0 595") || bytes.contains("/MediaBox [0 0 594")) << bytes.left(2000).toStdString();
+    const QSize a4 = QPageSize(QPageSize::A4).sizePixels(300);
+    const velmo::PageValues values = velmo::page_values(a4.width(), a4.height(), 1);
+    const auto pages = static_cast<int>(velmo::plan_report(60, values, 1).size());
+    EXPECT_EQ(bytes.count("/Type /Page") - bytes.count("/Type /Pages"), pages);
 }
 
 TEST_F(Printing, PreviewStepsThroughThePages) {

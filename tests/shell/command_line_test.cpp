@@ -3,6 +3,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include "framework/instance_lock.h"
@@ -50,6 +51,36 @@ TEST(CommandLine, HelpVersionAndUnknownOptions) {
         const QRegularExpression err_re(QRegularExpression::anchoredPattern(QString::fromUtf8(c.err)));
         EXPECT_TRUE(out_re.match(out).hasMatch()) << label << " printed:\n" << out.toStdString();
         EXPECT_TRUE(err_re.match(err).hasMatch()) << label << " said:\n" << err.toStdString();
+    }
+}
+
+// A start without a display says so in one line and ends with status 1, whether
+// no display is named or the one named does not answer.
+TEST(CommandLine, NoDisplayIsOneLineAndStatusOne) {
+    const velmo::testing::PrivateProgram program;
+    ASSERT_FALSE(program.path().isEmpty());
+    const QTemporaryDir data;
+    QProcessEnvironment env = velmo::testing::program_environment(data.path());
+    for (const char* name : {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DISPLAY", "XDG_SESSION_TYPE"})
+        env.remove(QString::fromLatin1(name));
+    const struct {
+        const char* display;  // nullptr: unset
+        const char* said;
+    } cases[] = {
+        {nullptr, "velmorant: ディスプレイを開けません（DISPLAY が設定されていません）\n"},
+        {":1997", "velmorant: ディスプレイを開けません（DISPLAY=:1997）\n"},
+    };
+    for (const auto& c : cases) {
+        QProcessEnvironment run = env;
+        if (c.display) run.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(c.display));
+        QProcess p;
+        p.setProcessEnvironment(run);
+        p.start(program.path(), {});
+        ASSERT_TRUE(p.waitForFinished(20000));
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit) << c.said;
+        EXPECT_EQ(p.exitCode(), 1) << c.said;
+        EXPECT_EQ(QString::fromUtf8(p.readAllStandardError()), QString::fromUtf8(c.said));
+        EXPECT_EQ(p.readAllStandardOutput(), QByteArray());
     }
 }
 

@@ -7,7 +7,7 @@ cd "$(dirname "$0")"
 ./deps.sh
 tests/test_deps.sh  # the real input method and the locale its tests type in
 echo "test: configuring and building build-test/ (sanitizers)"
-cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMO_TESTS=ON -DVELMO_SANITIZE=ON >/dev/null
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBUILD_TESTING=ON -DVELMO_SANITIZE=ON >/dev/null
 cmake --build build-test
 echo "test: running ctest"
 export QT_QPA_PLATFORM=offscreen

@@ -189,8 +189,6 @@ Overview compute_overview(std::span<const Visit> visits, int play_days) {
         }
     }
     o.current_drawdown = peak - total;
-    if (o.investment != 0)
-        o.payout_rate = static_cast<double>(o.payout) / static_cast<double>(o.investment) * 100;
 
     const double n = static_cast<double>(visits.size());
     const double mean = static_cast<double>(o.balance) / n;

@@ -79,7 +79,6 @@ struct Overview {
     std::int64_t investment = 0;
     std::int64_t payout = 0;
     std::int64_t balance = 0;
-    std::optional<double> payout_rate;  // payout / investment x 100; none when investment is 0
     int wins = 0;    // balance > 0
     int losses = 0;  // balance < 0
     int draws = 0;   // balance == 0

@@ -56,7 +56,7 @@ AnalysisLedger analysis_ledger(std::span<const YearRecords> years) {
             r.date = Date{y.year, row.month, row.day};
             r.weekday = is_valid_date(y.year, row.month, row.day) ? day_of_week(y.year, row.month, row.day) : 0;
             r.hall = halls.number(rec.hall);
-            r.extra = extras.number(rec.extra);
+            r.extra = y.extra_counts ? extras.number(rec.extra) : kNoExtra;
             r.investment = row.investment;
             r.payout = row.payout;
             r.first_play = static_cast<std::uint32_t>(out.plays.size());

@@ -27,13 +27,17 @@ struct MachinePlay {
     std::int64_t payout = 0;
 };
 
+// The extra value of a record whose year has no extra column of the name
+// analysed: it matches no extra value and has no row of the extra table.
+inline constexpr std::uint32_t kNoExtra = UINT32_MAX;
+
 // One record, read once.
 struct RecordPlay {
     Date date;
     int weekday = 0;               // Sunday = 1 .. Saturday = 7; 0 for a date that does not exist
     std::uint32_t play_day = 0;    // equal for the records of one date, numbered in date order
     std::uint32_t hall = 0;        // number into AnalysisLedger::halls
-    std::uint32_t extra = 0;       // number into AnalysisLedger::extras
+    std::uint32_t extra = 0;       // number into AnalysisLedger::extras; kNoExtra when its year's column is another
     std::int64_t investment = 0;   // the record's day sums
     std::int64_t payout = 0;
     std::uint32_t first_play = 0;  // its machine entries: plays[first_play, first_play + play_count)
@@ -51,10 +55,13 @@ struct AnalysisLedger {
     std::vector<int> years;             // the years read, in the order given
 };
 
-// The records of one ledger with its year.
+// The records of one ledger with its year. Its extra values count only when
+// its extra column is the one analysed (the open year's, by its name): values of
+// a column of another name mean something else.
 struct YearRecords {
     int year = 0;
     std::span<const LedgerRecord> records;
+    bool extra_counts = true;
 };
 
 AnalysisLedger analysis_ledger(std::span<const YearRecords> years);

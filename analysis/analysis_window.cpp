@@ -331,7 +331,8 @@ void AnalysisWindow::read_records() {
         }
     }
     std::vector<YearRecords> years;
-    for (const YearFile& f : others) years.push_back({f.year, f.records});
+    for (const YearFile& f : others)
+        years.push_back({f.year, f.records, open.extra && f.has_extra && f.extra_name == open.extra->name});
     years.push_back({open_year, open.records});
     std::stable_sort(years.begin(), years.end(), [](const YearRecords& a, const YearRecords& b) { return a.year < b.year; });
     data_ = analysis_ledger(years);

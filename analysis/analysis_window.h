@@ -62,7 +62,6 @@ public:
 
     // The figures shown, and how often they were computed (for the tests).
     const Figures& figures() const { return figures_; }
-    const AnalysisLedger& ledger_read() const { return data_; }
     int computations() const { return computations_; }
     // The value shown for an overview figure by its name ("来店数", "収支" ...).
     QString overview_text(const QString& name) const;

@@ -177,15 +177,26 @@ bool ScriptedDialogs::question(const QString& text) {
     return a;
 }
 
+namespace {
+
+// The first answer of a queue, taken off it. The text is moved out rather than the
+// optional copied, which GCC's optimiser takes for a read of uninitialised memory.
+std::optional<QString> take_front(std::deque<std::optional<QString>>& answers) {
+    std::optional<QString> a;
+    if (answers.front()) a.emplace(std::move(*answers.front()));
+    answers.pop_front();
+    return a;
+}
+
+}  // namespace
+
 std::optional<QString> ScriptedDialogs::next_input(const QString& kind, const QString& caption, const QString& prompt) {
     shown.push_back({kind, prompt, caption});
     if (inputs.empty()) {
         ++unexpected;
         return std::nullopt;
     }
-    auto a = inputs.front();
-    inputs.pop_front();
-    return a;
+    return take_front(inputs);
 }
 
 std::optional<QString> ScriptedDialogs::input(const QString& caption, const QString& prompt, const QString&) {
@@ -203,9 +214,7 @@ std::optional<QString> ScriptedDialogs::open_file(const QString& filter) {
         ++unexpected;
         return std::nullopt;
     }
-    auto a = files.front();
-    files.pop_front();
-    return a;
+    return take_front(files);
 }
 
 std::optional<QString> ScriptedDialogs::save_file(const QString& filter, const QString& initial) {
@@ -214,9 +223,7 @@ std::optional<QString> ScriptedDialogs::save_file(const QString& filter, const Q
         ++unexpected;
         return std::nullopt;
     }
-    auto a = save_files.front();
-    save_files.pop_front();
-    return a;
+    return take_front(save_files);
 }
 
 void ScriptedDialogs::error(const QString& text) { shown.push_back({QStringLiteral("error"), text, {}}); }

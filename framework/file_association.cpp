@@ -133,7 +133,10 @@ bool register_association(const Association& a, const QIcon& icon) {
 void refresh_desktop_databases() {
     const QString data = home_dir("XDG_DATA_HOME", QStringLiteral("/.local/share"));
     const QString mime_tool = QStandardPaths::findExecutable(QStringLiteral("update-mime-database"));
-    if (!mime_tool.isEmpty()) QProcess::execute(mime_tool, {data + QStringLiteral("/mime")});
+    // The tool wants the packages folder, which an installed program's association
+    // (its MIME package lies in the system's folder) does not make.
+    if (!mime_tool.isEmpty() && QDir().mkpath(data + QStringLiteral("/mime/packages")))
+        QProcess::execute(mime_tool, {data + QStringLiteral("/mime")});
     const QString desktop_tool = QStandardPaths::findExecutable(QStringLiteral("update-desktop-database"));
     if (!desktop_tool.isEmpty()) QProcess::execute(desktop_tool, {data + QStringLiteral("/applications")});
 }

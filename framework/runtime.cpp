@@ -531,7 +531,10 @@ SaveResult write_file_atomic(const QString& path, std::string_view bytes, Durabi
         // The new file takes the old one's owner and group where this user may
         // give them, else its group alone; then its permission bits (a change
         // of owner clears the set-id bits).
-        if (::fchown(fd, st.st_uid, st.st_gid) != 0) (void)::fchown(fd, static_cast<uid_t>(-1), st.st_gid);
+        if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
+            // Whether the group alone was kept, fstat tells below.
+            [[maybe_unused]] const int group_only = ::fchown(fd, static_cast<uid_t>(-1), st.st_gid);
+        }
         // A file that cannot keep its mode is not saved: it would change who may read it.
         if (::fchmod(fd, st.st_mode & 07777) != 0) r.error = errno;
         struct stat made {};

@@ -70,7 +70,8 @@ std::string lifetime_win_text(const WinLossDraw& c) {
     const std::int64_t decided = c.wins + c.losses;
     if (decided > 0) {
         if (c.draws != 0) out += std::to_string(c.draws) + SJ(u8"分");
-        out += " " + std::to_string(c.wins * 100 / decided) + SJ(u8"％");
+        out += ' ';
+        out += std::to_string(c.wins * 100 / decided) + SJ(u8"％");
     } else {
         out += std::to_string(c.draws) + SJ(u8"分 0％");
     }

@@ -19,7 +19,8 @@ std::string format_win_rate(int wins, int losses, int draws) {
     const std::optional<std::int64_t> percent = win_rate_percent(wins, losses, draws);
     if (!percent) return text;
     if (draws > 0) text += std::to_string(draws) + SJ("分");
-    text += " " + std::to_string(*percent) + SJ("％");
+    text += ' ';
+    text += std::to_string(*percent) + SJ("％");
     return text;
 }
 

@@ -143,6 +143,25 @@ TEST(AnalysisSlice, TablesByEveryKey) {
     EXPECT_EQ(all.tables[static_cast<std::size_t>(TableKey::Weekday)].size(), 2u);
 }
 
+TEST(AnalysisSlice, ExtraValuesOfAYearWithAnotherColumnCountNowhere) {
+    // 2003 kept another column (its 朝 means something else); its records still
+    // count as visits, but under no extra value.
+    const std::vector<LedgerRecord> other = {record(5, 1, "A店", {{"海", 4000, 0}}, "朝"),
+                                             record(5, 2, "A店", {{"海", 2000, 0}}, "雨")};
+    const std::vector<LedgerRecord> open = march();
+    const YearRecords years[] = {{2003, other, false}, {2004, open}};
+    const AnalysisLedger ledger = analysis_ledger(years);
+    EXPECT_EQ(ledger.extras.size(), 3u);  // 朝, 夜 and the empty value of 2004; no 雨
+    EXPECT_FALSE(name_number(ledger.extras, cp932_literal("雨")));
+    const std::uint32_t morning = number_of(ledger.extras, "朝");
+    EXPECT_EQ(slice_of(ledger, make_filter({}, {}, morning)).visits.size(), 3u);
+    EXPECT_EQ(slice_of(ledger, {}).visits.size(), 8u);
+    std::vector<TableRow> rows = table_rows(ledger, slice_of(ledger, {}), {}, TableKey::Extra);
+    int visits = 0;
+    for (const TableRow& r : rows) visits += r.visits;
+    EXPECT_EQ(visits, 6);
+}
+
 TEST(AnalysisSlice, RowsOfFewerThanTenVisitsAreMarkedFew) {
     std::vector<LedgerRecord> records;
     for (int i = 0; i < 10; ++i) {

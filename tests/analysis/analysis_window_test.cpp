@@ -15,6 +15,7 @@
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 #include "analysis/analysis_calc.h"
@@ -257,6 +258,36 @@ TEST_F(AnalysisWindowTest, ExtraValueFilterAndAllYearsWithTheOpenYearAsInMemory)
     EXPECT_EQ(w->figures().overview.visits, open_year - 1 + 45);
     pick(w->range_box, u("この年"));
     expect_current(w, "back to this year");
+}
+
+TEST_F(AnalysisWindowTest, AllYearsCountExtraValuesOfColumnsOfTheOpenYearsNameOnly) {
+    AnalysisWindow* w = open_window();
+    ASSERT_NE(w, nullptr);
+    const std::string value = snapshot(form1->ledger_view()).records[0].extra;
+    const auto count_in = [&](const LedgerImage& image) {
+        return std::count_if(image.records.begin(), image.records.end(),
+                             [&](const LedgerRecord& r) { return r.extra == value; });
+    };
+    const LedgerImage open = snapshot(form1->ledger_view());
+    bench::LedgerShape shape;  // vq2003.vqd as SetUp wrote it
+    shape.records = 45;
+    shape.machines = 3;
+    shape.halls = 4;
+    shape.seed = 2003;
+    LedgerImage y2003 = bench::generated_ledger("2003", shape);
+    ASSERT_GT(count_in(y2003), 0);
+    pick(w->range_box, u("全年"));
+    pick(w->extra_box, from_cp932(value));
+    EXPECT_EQ(w->figures().overview.visits, count_in(open) + count_in(y2003));
+    // 2003 under another column name: its values are not the open year's.
+    y2003.extra->name = cp932_literal("天気");
+    write_bytes(QStringLiteral("vq2003.vqd"), encode_ledger(y2003));
+    pick(w->range_box, u("この年"));
+    pick(w->range_box, u("全年"));
+    pick(w->extra_box, from_cp932(value));
+    EXPECT_EQ(w->figures().overview.visits, count_in(open));
+    pick(w->extra_box, u("すべて"));
+    EXPECT_EQ(w->figures().overview.visits, static_cast<int>(open.records.size()) + 45);
 }
 
 class AnalysisVerdicts : public AppFixture {

@@ -49,16 +49,24 @@ export XDG_CONFIG_DIRS="$work/home/xdg" XDG_CURRENT_DESKTOP= HOME="$work/home"
 mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CONFIG_DIRS"
 check "update-mime-database" update-mime-database "$share/mime"
 check "update-desktop-database" update-desktop-database "$share/applications"
-# A ledger by its name, and a file without the extension by its first bytes.
-printf 'vq\0\0\0\0002' >"$work/vq2004.vqd"
+# A ledger by its name, and files without the extension by their first bytes: "vq",
+# the year in four digits and "2" (an empty ledger of 2004, of 1989).
+printf 'vq2004200000\060\000\000\000' >"$work/vq2004.vqd"
 cp "$work/vq2004.vqd" "$work/ledger-without-extension"
-for file in vq2004.vqd ledger-without-extension; do
+printf 'vq1989200000\060\000\000\000' >"$work/ledger-of-1989"
+for file in vq2004.vqd ledger-without-extension ledger-of-1989; do
   type=$(xdg-mime query filetype "$work/$file")
   [ "$type" = application/x-velmorant-ledger ] || fail "xdg-mime query filetype $file: '$type'"
 done
+# Texts that begin with "vq" but not with a ledger's header are no ledgers.
 printf 'plain text\n' >"$work/note.vqd.txt"
-type=$(xdg-mime query filetype "$work/note.vqd.txt")
-[ "$type" != application/x-velmorant-ledger ] || fail "a text file is taken for a ledger"
+printf 'vq is how the notes begin\n' >"$work/vq-note"
+printf 'vq20:4200000\n' >"$work/vq-colon"
+printf 'vq2004100000\n' >"$work/vq-other-version"
+for file in note.vqd.txt vq-note vq-colon vq-other-version; do
+  type=$(xdg-mime query filetype "$work/$file")
+  [ "$type" != application/x-velmorant-ledger ] || fail "$file is taken for a ledger"
+done
 default=$(xdg-mime query default application/x-velmorant-ledger)
 [ "$default" = velmorant.desktop ] || fail "xdg-mime query default: '$default'"
 

@@ -218,6 +218,18 @@ TEST_F(Association, AFolderThatCannotBeWrittenIsReported) {
     EXPECT_EQ(dialogs.shown[1].text, u(".vqd ファイルの関連付けができません。"));
 }
 
+TEST_F(Association, TheMimeDatabaseIsBuiltInAnEmptyDataFolder) {
+    // An installed program's association writes no MIME package of its own; the
+    // tool still finds the folder it reads and builds the database without a word.
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("update-mime-database"),
+                                                        {QStringLiteral("/usr/bin"), QStringLiteral("/bin")});
+    if (tool.isEmpty()) GTEST_SKIP() << "update-mime-database is not installed";
+    qputenv("PATH", QFileInfo(tool).absolutePath().toLocal8Bit());
+    refresh_desktop_databases();
+    EXPECT_TRUE(QFileInfo(path(QStringLiteral("data/mime/packages"))).isDir());
+    EXPECT_TRUE(QFile::exists(path(QStringLiteral("data/mime/mime.cache"))));
+}
+
 TEST(DefaultApplication, ReplacesItsOwnLineAndKeepsTheRest) {
     const QString before = QStringLiteral(
         "[Added Associations]\ntext/plain=editor.desktop;\n[Default Applications]\n"

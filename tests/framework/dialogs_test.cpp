@@ -199,6 +199,9 @@ TEST(RealDialogs, WindowsAndBoxesAreTransientForTheWindowTheyBelongTo) {
     EXPECT_EQ(other.windowHandle()->transientParent(), main_window.windowHandle());
 
     main_window.setEnabled(false);  // as while the entry dialog is up
+    // The platform's own activations of the windows just shown come first.
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&other));
+    QTest::qWait(50);
     QApplication::setActiveWindow(&secondary);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&secondary));
     QWindow* owner_of_box = nullptr;

@@ -46,14 +46,14 @@ enum class OverviewRow {
     Visits, PlayDays, Investment, Payout, Balance, Rate, WinLoss, Mean, Median, Deviation, Interval,
     LargestWin, LargestLoss, WinStreak, LossStreak, MaxDrawdown, CurrentDrawdown,
 };
-struct OverviewRowSpec {
+struct OverviewRowLayout {
     OverviewRow row;
     const char* caption;
     int half;
     FigureId figure;
     const char* unit;
 };
-constexpr OverviewRowSpec kOverviewRows[] = {
+constexpr OverviewRowLayout kOverviewRows[] = {
     {OverviewRow::Visits, "来店数", 0, FigureId::Visits, "回"},
     {OverviewRow::PlayDays, "遊技日数", 0, FigureId::PlayDays, "日"},
     {OverviewRow::Investment, "投資", 0, FigureId::Investment, ""},
@@ -246,8 +246,8 @@ AnalysisWindow::AnalysisWindow(LedgerView& ledger, const PlayerSettings& setting
     overview_grid_->setHorizontalSpacing(12);
     overview_grid_->setVerticalSpacing(3);
     std::array<int, 2> rows{};  // rows taken in each half
-    for (const OverviewRowSpec& spec : kOverviewRows)
-        add_overview_row(rows[static_cast<std::size_t>(spec.half)]++, 3 * spec.half, u(spec.caption));
+    for (const OverviewRowLayout& row_def : kOverviewRows)
+        add_overview_row(rows[static_cast<std::size_t>(row_def.half)]++, 3 * row_def.half, u(row_def.caption));
     budget_caption_ = add_overview_row(rows[1]++, 3, u("予算"));
     const int left_rows = rows[0];
     overview_grid_->setColumnStretch(1, 1);
@@ -395,11 +395,11 @@ void AnalysisWindow::fill_overview() {
         return e ? u("（") + date_text(e->date) + u(" ") + name_text(e->hall) + u("）") : QString();
     };
     for (std::size_t r = 0; r < std::size(kOverviewRows); ++r) {
-        const OverviewRowSpec& spec = kOverviewRows[r];
-        const std::optional<std::int64_t> v = value(spec.figure);
-        QString text = shown(spec.figure, spec.unit);
-        bool negative = figure(figures, spec.figure).format == FigureFormat::Yen && v && *v < 0;
-        switch (spec.row) {
+        const OverviewRowLayout& row_def = kOverviewRows[r];
+        const std::optional<std::int64_t> v = value(row_def.figure);
+        QString text = shown(row_def.figure, row_def.unit);
+        bool negative = figure(figures, row_def.figure).format == FigureFormat::Yen && v && *v < 0;
+        switch (row_def.row) {
         case OverviewRow::WinLoss:
             text = from_cp932(format_win_rate(static_cast<int>(value(FigureId::Wins).value_or(0)),
                                               static_cast<int>(value(FigureId::Losses).value_or(0)),

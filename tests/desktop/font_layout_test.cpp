@@ -6,6 +6,7 @@
 // CJK JP alone, and both.
 #include <QAbstractScrollArea>
 #include <QCalendarWidget>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -34,6 +35,8 @@
 #include "ledger/ledger_model.h"
 #include "ledger/registry_file.h"
 #include "tests/support/app_fixture.h"
+#include "views/summary_calc.h"
+#include "views/summary_grid.h"
 
 namespace velmo::testing {
 namespace {
@@ -190,6 +193,50 @@ TEST_F(FontLayout, DialogsAndSecondaryWindows) {
     expect_no_faults();
 }
 
+// The hall tab's balance bars are as long as their balances give in the family
+// this run resolved (FontSetups runs it with each): a bar depends on its columns'
+// widths alone, never on the texts drawn over it.
+TEST_F(FontLayout, HallBarsKeepTheirLengthsWhateverTheFont) {
+    form1->clear_ledger();
+    form1->reset_for_load();
+    const struct {
+        const char* hall;
+        long long investment, payout;
+    } visits[] = {{"ホールＡ", 10000, 51000}, {"ホールＢ", 20000, 29000}, {"ホールＣ", 50000, 9000}, {"ホールＤ", 1000, 1100}};
+    for (const auto& v : visits) append_record({make_date_text(4, 1), v.hall, "M", v.investment, v.payout, "", "", ""});
+    form1->refresh_after_change();
+    form1->show();
+    form1->PageControl1->setCurrentWidget(form1->StringGrid4->parentWidget());
+    form1->CheckBox1->setChecked(true);
+    form1->CheckBox1Click();
+    StringGrid& grid = *form1->StringGrid4;
+    ASSERT_EQ(form1->hall_scale, 60000);
+    const QImage image = grid.grab().toImage();
+    const qreal dpr = image.devicePixelRatio();
+    for (int row = 1; row <= 4; ++row) {
+        const std::int64_t balance = cell_number(grid.cell(4, row));
+        const QRect first = grid.cell_rect(2, row);
+        const int top = static_cast<int>((first.top() + 2) * dpr);
+        const int bottom = static_cast<int>((first.bottom() - 1) * dpr);
+        const BarColors colors = bar_colors(balance);
+        // A pixel column belongs to the bar when any of its pixels has a bar colour: the
+        // figures drawn over it hide parts of a column, never all of it; the lines
+        // between the cells cross the bar without taking from it.
+        int drawn = 0;
+        for (int x = static_cast<int>(first.left() * dpr); x < image.width(); ++x) {
+            for (int y = top; y <= bottom; ++y) {
+                const QColor c = image.pixelColor(x, y);
+                if (c == colors.dark || c == colors.medium || c == colors.light) {
+                    ++drawn;
+                    break;
+                }
+            }
+        }
+        EXPECT_EQ(std::lround(drawn / dpr), bar_length(grid.col_width(2), form1->hall_scale, balance))
+            << "row " << row << " balance " << balance;
+    }
+}
+
 // The family every window resolved, when the run names the one expected.
 TEST_F(FontLayout, EveryWindowUsesTheExpectedFamily) {
     const QString expected = qEnvironmentVariable("VELMO_EXPECT_FAMILY");
@@ -326,7 +373,7 @@ TEST(FontSetups, EveryWindowFitsUnderAJapaneseLocaleWithEachFont) {
         const QString output = QString::fromLocal8Bit(child.readAll());
         EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
-        EXPECT_TRUE(output.contains(QLatin1String("[  PASSED  ] 4 tests."))) << output.toStdString();
+        EXPECT_TRUE(output.contains(QLatin1String("[  PASSED  ] 5 tests."))) << output.toStdString();
     }
 }
 

@@ -661,6 +661,8 @@ CsvImport read_csv_import(std::string_view bytes, const CsvImportTarget& target)
             if (!bet_cell.trimmed().isEmpty() || !pay_cell.trimmed().isEmpty()) {
                 problem(line, u("機種名が記入されていません"));
                 rec.unnamed = true;
+            } else if (!added.reasons.empty()) {
+                rec.unnamed = true;  // the added columns told what is wrong with the line
             }
             continue;
         }

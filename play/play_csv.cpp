@@ -76,6 +76,7 @@ public:
         }
         if (!out.reasons.empty()) return out;
         for (const std::string& fault : machine_faults(m, std::nullopt)) out.reasons.push_back(QString::fromStdString(fault));
+        if (!out.reasons.empty()) return out;  // amounts of a faulty entry would only add noise
         const ComputedAmounts amounts = computed_amounts(m);
         out.investment = amounts.investment;
         out.payout = amounts.payout;

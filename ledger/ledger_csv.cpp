@@ -438,7 +438,8 @@ namespace {
 // Which field of a line holds each column: each header name takes the first column of
 // that name not yet taken, so the order is free; -1 for a column the file lacks.
 std::vector<CsvProblem> map_header(const CsvRow& head, const std::vector<QString>& names,
-                                   std::vector<int>& col, std::vector<QString>& ignored) {
+                                   std::vector<int>& col, std::vector<QString>& ignored,
+                                   const std::vector<std::pair<int, QString>>& stand_ins) {
     std::vector<CsvProblem> problems;
     col.assign(names.size(), -1);
     if (!head.error.isEmpty()) problems.push_back({head.number, head.error});
@@ -459,8 +460,17 @@ std::vector<CsvProblem> map_header(const CsvRow& head, const std::vector<QString
         if (!known && std::find(ignored.begin(), ignored.end(), name) == ignored.end()) ignored.push_back(name);
         if (!taken && known) problems.push_back({head.number, u("列「") + name + u("」が2つ以上あります")});
     }
+    // A column that another column of the file gives (投資 from 現金投資) is not missing.
+    const auto stood_in = [&](int c) {
+        for (const auto& [column, name] : stand_ins) {
+            if (column != c) continue;
+            const auto at = std::find(names.begin(), names.end(), name);
+            if (at != names.end() && col[static_cast<std::size_t>(at - names.begin())] >= 0) return true;
+        }
+        return false;
+    };
     for (int c = 0; c < kExtra; ++c)
-        if (is_required(c) && col[static_cast<std::size_t>(c)] < 0)
+        if (is_required(c) && col[static_cast<std::size_t>(c)] < 0 && !stood_in(c))
             problems.push_back({head.number, u("列「") + names[static_cast<std::size_t>(c)] + u("」がありません")});
     return problems;
 }
@@ -521,7 +531,12 @@ CsvImport read_csv_import(std::string_view bytes, const CsvImportTarget& target)
     if (more) names.insert(names.begin() + kExtra, more->names.begin(), more->names.end());
     const std::size_t extra_at = kExtra + more_count;
     std::vector<int> col;
-    for (const CsvProblem& p : map_header(head, names, col, result.ignored_columns)) problem(p.line, p.reason);
+    std::vector<std::pair<int, QString>> stand_ins;
+    if (more) {
+        for (const QString& n : more->investment_from) stand_ins.emplace_back(kInvestment, n);
+        for (const QString& n : more->payout_from) stand_ins.emplace_back(kPayout, n);
+    }
+    for (const CsvProblem& p : map_header(head, names, col, result.ignored_columns, stand_ins)) problem(p.line, p.reason);
     if (!result.problems.empty()) {
         keep_first();
         return result;

@@ -165,6 +165,11 @@ struct CsvColumnGroup {
     // The cells of an export line: of the record's machine entry `machine` (-1
     // for the one line of a record without machine entries).
     std::function<std::vector<QString>(const LedgerRecord&, int machine)> cells;
+    // Columns of the group that give 投資 or 回収 (CsvMoreLine): a file with one of
+    // them needs no column 投資 or 回収 (an empty or missing amount is 0 where the
+    // line's cells give none).
+    std::vector<QString> investment_from;
+    std::vector<QString> payout_from;
     // A reader for one import into the target.
     std::function<std::unique_ptr<CsvMoreReader>(const CsvImportTarget&)> reader;
 };

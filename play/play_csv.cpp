@@ -197,6 +197,8 @@ std::unique_ptr<CsvMoreReader> csv_reader(const CsvImportTarget& target) { retur
 void register_csv_columns() {
     CsvColumnGroup group;
     group.names = csv_column_names();
+    group.investment_from = {field_name(Field::Cash), field_name(Field::HeldIn)};
+    group.payout_from = {field_name(Field::EndPieces)};
     group.exported = [](const LedgerImage& image) { return has_play_data(image); };
     group.cells = [](const LedgerRecord& record, int machine) { return csv_cells(read_play_data(record), machine); };
     group.reader = [](const CsvImportTarget& target) { return csv_reader(target); };

@@ -144,6 +144,15 @@ TEST_F(PlayCsv, PlayersSheetGivesSomeColumnsInFullWidthAndAmountsComeFromPieces)
     EXPECT_EQ(m[0].investment, "10000");
     EXPECT_EQ(m[0].payout, "8929");
     EXPECT_EQ(r.records[0].balance, std::to_string(8929 - 10000 - 500));
+
+    // A sheet of pieces alone needs no 投資 or 回収 column; without the pieces' column it does.
+    const CsvImport pieces = read_csv_import("日付,ホール名,機種,交換率,持ち玉投資,終了玉\r\n2004/3/5,A,海,28,280,560\r\n",
+                                             target_2004());
+    ASSERT_EQ(reasons(pieces), std::vector<QString>{});
+    EXPECT_EQ(unpack_machine_detail(pieces.records.at(0).detail).at(0).investment, "1000");
+    EXPECT_EQ(pieces.records[0].balance, "1000");
+    EXPECT_EQ(reasons(read_csv_import("日付,ホール名,機種,交換率,持ち玉投資\r\n2004/3/5,A,海,28,280\r\n", target_2004())),
+              std::vector<QString>{u("1: 列「回収」がありません")});
 }
 
 TEST_F(PlayCsv, FaultyPlayDataIsRefusedNamingLineAndField) {

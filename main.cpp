@@ -12,6 +12,8 @@
 #include "framework/instance_lock.h"
 #include "framework/runtime.h"
 #include "ledger/csv_cli.h"
+#include "play/play_csv.h"
+#include "play/play_settings.h"
 #include "recovery/recovery_keeper.h"
 #include "shell/command_line.h"
 #include "shell/program_start.h"
@@ -19,10 +21,16 @@
 int main(int argc, char** argv) {
     // A file-size limit makes a save fail and say so, instead of ending the program.
     velmo::ignore_file_size_signal();
+    // What the command-line modes read and write beyond the specified data: the
+    // play data's registry records and CSV columns (the windows register them too).
+    velmo::play::register_registry_records();
+    velmo::play::register_csv_columns();
     // The CSV export from the command line needs no window, no display and no lock.
     if (argc >= 2 && std::strcmp(argv[1], "--export-csv") == 0) return velmo::export_csv_command(argc - 2, argv + 2);
     // So does the workbook export.
     if (argc >= 2 && std::strcmp(argv[1], "--export-xlsx") == 0) return velmo::export_xlsx_command(argc - 2, argv + 2);
+    // The CSV import takes the program's lock instead: it writes the ledger.
+    if (argc >= 2 && std::strcmp(argv[1], "--import-csv") == 0) return velmo::import_csv_command(argc - 2, argv + 2);
     // And the analysis overview.
     if (argc >= 2 && std::strcmp(argv[1], "--analyze") == 0) return velmo::analyze_command(argc - 2, argv + 2);
     // --help, --version, and an option the program does not know.

@@ -1,5 +1,7 @@
 #include "export/workbook_tables.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
 #include <cstdio>
 #include <span>
@@ -96,6 +98,7 @@ SheetTable ledger_sheet(const LedgerImage& image) {
                                  amount_cell(l.payout),
                                  amount_cell(l.balance),
                                  Cell::of_text(l.comment)};
+        for (const QString& more : l.more) row.push_back(figure_cell(more));
         if (image.extra) row.push_back(Cell::of_text(l.extra));
         t.rows.push_back(std::move(row));
     }
@@ -166,6 +169,7 @@ int shown_width(const Cell& c) {
     case CellKind::Date: return std::snprintf(buf, sizeof buf, "%04d/%d/%d", c.year, c.month, c.day);
     case CellKind::Rate: return std::snprintf(buf, sizeof buf, "%.1f%%", c.fraction * 100);
     case CellKind::WinRate: return std::snprintf(buf, sizeof buf, "%.0f%%", c.fraction * 100);
+    case CellKind::Decimal: return static_cast<int>(c.text.size());
     }
     return 0;
 }
@@ -206,6 +210,21 @@ Cell Cell::of_date(int year, int month, int day) {
 Cell amount_cell(const QString& text) {
     const std::optional<std::int64_t> n = parse_number(text.toStdString());
     if (n && *n <= kExactNumberMax && *n >= -kExactNumberMax) return Cell::of_amount(*n);
+    return Cell::of_text(text);
+}
+
+Cell figure_cell(const QString& text) {
+    // At most 15 digits: every such number a workbook holds exactly.
+    static const QRegularExpression whole(QStringLiteral("^[0-9]{1,15}$"));
+    static const QRegularExpression decimal(QStringLiteral("^[0-9]{1,12}\\.[0-9]{1,2}$"));
+    if (whole.match(text).hasMatch()) return Cell::of_count(text.toLongLong());
+    if (decimal.match(text).hasMatch()) {
+        Cell c;
+        c.kind = CellKind::Decimal;
+        c.fraction = text.toDouble();
+        c.text = text;
+        return c;
+    }
     return Cell::of_text(text);
 }
 

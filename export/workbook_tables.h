@@ -21,6 +21,7 @@ enum class CellKind {
     Date,     // a date shown yyyy/m/d
     Rate,     // 回収率, a fraction shown as a percentage with one decimal
     WinRate,  // 勝率, the whole percent the program shows, as a fraction
+    Decimal,  // a number with decimals shown as it is written (fraction; text holds its digits)
 };
 
 struct Cell {
@@ -71,6 +72,11 @@ inline constexpr std::int64_t kExactNumberMax = std::int64_t{1} << 53;
 // An amount text of the ledger as a cell: a number when it is one a workbook
 // holds exactly, else the text itself (empty stays empty).
 Cell amount_cell(const QString& text);
+
+// A cell of the columns added to the CSV lines (play data): a whole number as a
+// number, a decimal (0.5, 5.6) as a number with its decimals, anything else
+// (パチンコ, a time 10:00) as text.
+Cell figure_cell(const QString& text);
 
 // 回収率: payout / investment; empty when there is no investment.
 Cell payout_rate_cell(std::int64_t investment, std::int64_t payout);

@@ -84,6 +84,7 @@ lxw_error write_cell(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t col, const C
     }
     case CellKind::Rate: return worksheet_write_number(sheet, row, col, c.fraction, f.rate);
     case CellKind::WinRate: return worksheet_write_number(sheet, row, col, c.fraction, f.win_rate);
+    case CellKind::Decimal: return worksheet_write_number(sheet, row, col, c.fraction, nullptr);
     }
     return LXW_NO_ERROR;
 }

@@ -14,6 +14,7 @@
 #include "ledger/packed_fields.h"
 #include "ledger/record_fields.h"
 #include "ledger/registry_file.h"
+#include "play/play_csv.h"
 #include "play/play_data.h"
 #include "play/play_settings.h"
 #include "records/records_codec.h"
@@ -262,6 +263,9 @@ std::string record_out_of_limits(const LedgerRecord& r, int year) {
 }  // namespace
 
 std::string check_csv(std::string_view bytes) {
+    // The import reads play data's columns as the program does.
+    static const bool registered = (play::register_csv_columns(), true);
+    (void)registered;
     for (const bool with_extra : {false, true}) {
         CsvImportTarget target;
         target.year = "2004";
@@ -300,6 +304,7 @@ std::string check_csv(std::string_view bytes) {
             field("totals", a.totals, b.totals);
             field("balance", a.balance, b.balance);
             field("comment", a.comment, b.comment);
+            field("play data", pack_extensions(a.extensions), pack_extensions(b.extensions));
         }
         if (std::string w = why.str(); !w.empty()) return w;
     }

@@ -55,6 +55,9 @@ void TForm1::csv_import_command() {
     target.has_extra = image.extra.has_value();
     if (image.extra) target.extra_name = image.extra->name;
     target.rec_count = rec_count;
+    target.records = image.records;
+    target.ledger_path = file_name;
+    target.settings = &player_settings().parts();
     const velmo::CsvImport read = velmo::read_csv_import(*bytes, target);
     if (!read.problems.empty()) {
         velmo::dialogs().message(velmo::csv_problems_message(read.problems, read.problem_count));

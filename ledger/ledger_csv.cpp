@@ -97,9 +97,29 @@ QString delimited_field(const QString& text, QChar separator) {
     return QLatin1Char('"') + doubled + QLatin1Char('"');
 }
 
+namespace {
+std::optional<CsvColumnGroup>& registered_columns() {
+    static std::optional<CsvColumnGroup> group;
+    return group;
+}
+}  // namespace
+
+void set_csv_columns(std::optional<CsvColumnGroup> group) { registered_columns() = std::move(group); }
+
+const CsvColumnGroup* csv_columns() {
+    const auto& group = registered_columns();
+    return group ? &*group : nullptr;
+}
+
+const CsvColumnGroup* exported_columns(const LedgerImage& image) {
+    const CsvColumnGroup* group = csv_columns();
+    return group && group->exported && group->cells && group->exported(image) ? group : nullptr;
+}
+
 std::vector<QString> export_header(const LedgerImage& image) {
     std::vector<QString> header;
     for (const char* h : kHeaders) header.push_back(u(h));
+    if (const CsvColumnGroup* more = exported_columns(image)) header.insert(header.end(), more->names.begin(), more->names.end());
     if (image.extra) header.push_back(from_cp932(image.extra->name));
     return header;
 }
@@ -109,6 +129,7 @@ std::vector<ExportLine> export_lines(const LedgerImage& image) {
     lines.reserve(image.records.size());
     const QString weekdays = u("日月火水木金土");
     const int year = year_text_value(image.year);
+    const CsvColumnGroup* more = exported_columns(image);
     for (std::size_t j = 0; j < image.records.size(); ++j) {
         const LedgerRecord& rec = image.records[j];
         ExportLine first;
@@ -132,6 +153,7 @@ std::vector<ExportLine> export_lines(const LedgerImage& image) {
         const std::vector<MachineEntry> machines = unpack_machine_detail(rec.detail);
         if (machines.empty()) {
             first.balance = from_cp932(rec.balance);
+            if (more) first.more = more->cells(rec, -1);
             lines.push_back(std::move(first));
         }
         for (std::size_t i = 0; i < machines.size(); ++i) {
@@ -141,6 +163,7 @@ std::vector<ExportLine> export_lines(const LedgerImage& image) {
             line.investment = from_cp932(m.investment);
             line.payout = from_cp932(m.payout);
             line.balance = line_balance(m.investment, m.payout);
+            if (more) line.more = more->cells(rec, static_cast<int>(i));
             lines.push_back(std::move(line));
         }
     }
@@ -153,6 +176,7 @@ std::string export_csv(const LedgerImage& image) {
         std::vector<QString> cells = {QString::number(l.record), formula_safe(l.date),    l.weekday,
                                       formula_safe(l.hall),      formula_safe(l.machine), amount_cell(l.investment),
                                       amount_cell(l.payout),     amount_cell(l.balance),  formula_safe(l.comment)};
+        for (const QString& c : l.more) cells.push_back(formula_safe(c));
         if (image.extra) cells.push_back(formula_safe(l.extra));
         out += join_line(cells);
     }
@@ -414,9 +438,10 @@ namespace {
 // Which field of a line holds each column: each header name takes the first column of
 // that name not yet taken, so the order is free; -1 for a column the file lacks.
 std::vector<CsvProblem> map_header(const CsvRow& head, const std::vector<QString>& names,
-                                   std::array<int, kColumns>& col, std::vector<QString>& ignored) {
+                                   std::vector<int>& col, std::vector<QString>& ignored,
+                                   const std::vector<std::pair<int, QString>>& stand_ins) {
     std::vector<CsvProblem> problems;
-    col.fill(-1);
+    col.assign(names.size(), -1);
     if (!head.error.isEmpty()) problems.push_back({head.number, head.error});
     for (std::size_t h = 0; h < head.fields.size(); ++h) {
         const QString name = head.fields[h].trimmed();
@@ -435,8 +460,17 @@ std::vector<CsvProblem> map_header(const CsvRow& head, const std::vector<QString
         if (!known && std::find(ignored.begin(), ignored.end(), name) == ignored.end()) ignored.push_back(name);
         if (!taken && known) problems.push_back({head.number, u("列「") + name + u("」が2つ以上あります")});
     }
+    // A column that another column of the file gives (投資 from 現金投資) is not missing.
+    const auto stood_in = [&](int c) {
+        for (const auto& [column, name] : stand_ins) {
+            if (column != c) continue;
+            const auto at = std::find(names.begin(), names.end(), name);
+            if (at != names.end() && col[static_cast<std::size_t>(at - names.begin())] >= 0) return true;
+        }
+        return false;
+    };
     for (int c = 0; c < kExtra; ++c)
-        if (is_required(c) && col[static_cast<std::size_t>(c)] < 0)
+        if (is_required(c) && col[static_cast<std::size_t>(c)] < 0 && !stood_in(c))
             problems.push_back({head.number, u("列「") + names[static_cast<std::size_t>(c)] + u("」がありません")});
     return problems;
 }
@@ -488,8 +522,21 @@ CsvImport read_csv_import(std::string_view bytes, const CsvImportTarget& target)
     std::vector<QString> names;
     for (const char* h : kHeaders) names.push_back(u(h));
     if (target.has_extra) names.push_back(from_cp932(target.extra_name).trimmed());
-    std::array<int, kColumns> col{};
-    for (const CsvProblem& p : map_header(head, names, col, result.ignored_columns)) problem(p.line, p.reason);
+    // The added columns sit between コメント and the extra column.
+    const CsvColumnGroup* more = csv_columns();
+    std::unique_ptr<CsvMoreReader> more_reader = more && more->reader ? more->reader(target) : nullptr;
+    if (!more_reader) more = nullptr;
+    const std::size_t more_at = kExtra;
+    const std::size_t more_count = more ? more->names.size() : 0;
+    if (more) names.insert(names.begin() + kExtra, more->names.begin(), more->names.end());
+    const std::size_t extra_at = kExtra + more_count;
+    std::vector<int> col;
+    std::vector<std::pair<int, QString>> stand_ins;
+    if (more) {
+        for (const QString& n : more->investment_from) stand_ins.emplace_back(kInvestment, n);
+        for (const QString& n : more->payout_from) stand_ins.emplace_back(kPayout, n);
+    }
+    for (const CsvProblem& p : map_header(head, names, col, result.ignored_columns, stand_ins)) problem(p.line, p.reason);
     if (!result.problems.empty()) {
         keep_first();
         return result;
@@ -500,7 +547,7 @@ CsvImport read_csv_import(std::string_view bytes, const CsvImportTarget& target)
     for (std::size_t h = 0; h < head.fields.size(); ++h) named[h] = !head.fields[h].trimmed().isEmpty();
 
     const int year = year_text_value(target.year);
-    const QString extra_name = target.has_extra ? names[kExtra] : QString();
+    const QString extra_name = target.has_extra ? names[extra_at] : QString();
     std::vector<PendingRecord> records;
     std::set<std::int64_t> numbers;
     // A file with more records than the year has room for is refused at the first one too many.
@@ -514,7 +561,7 @@ CsvImport read_csv_import(std::string_view bytes, const CsvImportTarget& target)
             continue;
         }
         // A cell as it was before the export kept it from being read as a formula.
-        auto cell = [&](Column c) {
+        auto cell = [&](std::size_t c) {
             const int at = col[c];
             return at >= 0 && static_cast<std::size_t>(at) < row.fields.size()
                        ? formula_unescaped(row.fields[static_cast<std::size_t>(at)])
@@ -587,7 +634,7 @@ CsvImport read_csv_import(std::string_view bytes, const CsvImportTarget& target)
             }
         }
         struct Shared {
-            Column column;
+            std::size_t column;
             QString what;
             std::size_t max_bytes;
             bool multi_line;
@@ -599,7 +646,7 @@ CsvImport read_csv_import(std::string_view bytes, const CsvImportTarget& target)
             {kComment, u("コメント"), kCommentBytes, true, &PendingRecord::comment_cell, &PendingRecord::comment},
         };
         if (target.has_extra)
-            shared.push_back({kExtra, extra_name, kNameBytes, false, &PendingRecord::extra_cell, &PendingRecord::extra});
+            shared.push_back({extra_at, extra_name, kNameBytes, false, &PendingRecord::extra_cell, &PendingRecord::extra});
         for (const Shared& s : shared) {
             QString value = cell(s.column);
             // Line breaks are stored as the entry dialog stores them: CR LF.
@@ -616,10 +663,21 @@ CsvImport read_csv_import(std::string_view bytes, const CsvImportTarget& target)
         // The machine entry of the line.
         const QString name = cell(kMachine);
         const QString bet_cell = cell(kInvestment), pay_cell = cell(kPayout);
+        const bool room_for_machine = static_cast<int>(rec.machines.size()) < kMachinesPerRecord;
+        CsvMoreLine added;
+        if (more && (name.isEmpty() || room_for_machine)) {
+            std::vector<QString> more_cells(more_count);
+            for (std::size_t k = 0; k < more_count; ++k) more_cells[k] = cell(more_at + k);
+            const int machine = name.isEmpty() ? -1 : static_cast<int>(rec.machines.size());
+            added = more_reader->line(line, records.size() - 1, machine, continues, more_cells);
+            for (const QString& reason : added.reasons) problem(line, reason);
+        }
         if (name.isEmpty()) {
             if (!bet_cell.trimmed().isEmpty() || !pay_cell.trimmed().isEmpty()) {
                 problem(line, u("機種名が記入されていません"));
                 rec.unnamed = true;
+            } else if (!added.reasons.empty()) {
+                rec.unnamed = true;  // the added columns told what is wrong with the line
             }
             continue;
         }
@@ -627,8 +685,22 @@ CsvImport read_csv_import(std::string_view bytes, const CsvImportTarget& target)
         QString reason = stored_text(name, u("機種名"), kNameBytes, false, entry.name);
         if (!reason.isEmpty()) problem(line, reason);
         long long bet = 0, pay = 0;
-        const QString bet_reason = amount(bet_cell, u("投資"), bet);
-        const QString pay_reason = amount(pay_cell, u("回収"), pay);
+        QString bet_reason = amount(bet_cell, u("投資"), bet);
+        QString pay_reason = amount(pay_cell, u("回収"), pay);
+        // An amount the added columns give (pieces at the exchange rate) fills an
+        // empty cell and must agree with a given one.
+        const auto agree = [&](const QString& amount_cell, const std::optional<std::int64_t>& computed,
+                               const char* what, long long& value, QString& fault) {
+            if (!computed || !fault.isEmpty()) return;
+            if (amount_cell.trimmed().isEmpty()) {
+                if (*computed > INT_MAX) fault = u(what) + u("が大きすぎます（") + QString::number(INT_MAX) + u("まで）");
+                else value = *computed;
+            } else if (value != *computed) {
+                fault = u(what) + u("が実戦データから計算した額（") + QString::number(*computed) + u("）と合いません");
+            }
+        };
+        agree(bet_cell, added.investment, "投資", bet, bet_reason);
+        agree(pay_cell, added.payout, "回収", pay, pay_reason);
         if (!bet_reason.isEmpty()) problem(line, bet_reason);
         if (!pay_reason.isEmpty()) problem(line, pay_reason);
         if (bet_reason.isEmpty() && pay_reason.isEmpty()) {
@@ -669,6 +741,11 @@ CsvImport read_csv_import(std::string_view bytes, const CsvImportTarget& target)
         r.balance = std::to_string(cells.balance);
         r.comment = p.comment;
         result.records.push_back(std::move(r));
+    }
+    if (more_reader) {
+        for (const CsvProblem& p : more_reader->finish(result.records)) problem(p.line, p.reason);
+        keep_first();
+        if (!result.problems.empty()) result.records.clear();
     }
     return result;
 }

@@ -5,7 +5,11 @@
 // anything is taken from it; nothing here touches a window.
 #include <QString>
 
+#include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +38,7 @@ struct ExportLine {
     QString balance;       // payout - investment when both are numbers; the record's balance without machines
     QString comment;       // on the record's first line only
     QString extra;         // on the record's first line only, when the ledger has the column
+    std::vector<QString> more;  // the cells of the added columns (csv_columns), when the year writes them
 };
 
 // The header names, the extra column's last when the ledger has one.
@@ -106,18 +111,74 @@ private:
     int number_ = 0;
 };
 
+class SettingsParts;
+
 // The open ledger an import goes into.
 struct CsvImportTarget {
     std::string year;                // year_text
     bool has_extra = false;
     std::string extra_name;          // CP932, when has_extra
     int rec_count = 0;
+    // What the added columns' checks may need: the ledger's records as they stand
+    // (in date order), its file, and the player's settings. Empty when unknown.
+    std::span<const LedgerRecord> records;
+    QString ledger_path;
+    const SettingsParts* settings = nullptr;
 };
 
 struct CsvProblem {
     int line = 0;  // 0: the file as a whole
     QString reason;
 };
+
+// ---- Columns added beyond the ledger's own ----
+// A module beyond the windows may add columns to the CSV (and so to the
+// workbook's 収支一覧), between コメント and the extra column. It registers them
+// once; this file only carries their cells, the module reads and writes them.
+
+// What an added group of columns says of one line of an import.
+struct CsvMoreLine {
+    std::vector<QString> reasons;            // why the line is refused, each naming its column
+    std::optional<std::int64_t> investment;  // 投資 and 回収 as the line's cells give them
+    std::optional<std::int64_t> payout;
+};
+
+// The reading of the added columns through one import.
+class CsvMoreReader {
+public:
+    virtual ~CsvMoreReader() = default;
+    // A line of the file: its number, the record it belongs to (index in file
+    // order), its machine entry's index in that record (-1: a line without a
+    // machine), whether it continues the record, and the cells of the group's
+    // columns (empty where the file lacks a column).
+    virtual CsvMoreLine line(int line, std::size_t record, int machine, bool continues,
+                             const std::vector<QString>& cells) = 0;
+    // When every line was read without a fault: the records built (file order)
+    // take what the columns gave; problems only the whole file can tell.
+    virtual std::vector<CsvProblem> finish(std::vector<LedgerRecord>& records) = 0;
+};
+
+struct CsvColumnGroup {
+    std::vector<QString> names;  // the header names, in the order they are written
+    // Whether the export of a year writes the columns.
+    std::function<bool(const LedgerImage&)> exported;
+    // The cells of an export line: of the record's machine entry `machine` (-1
+    // for the one line of a record without machine entries).
+    std::function<std::vector<QString>(const LedgerRecord&, int machine)> cells;
+    // Columns of the group that give 投資 or 回収 (CsvMoreLine): a file with one of
+    // them needs no column 投資 or 回収 (an empty or missing amount is 0 where the
+    // line's cells give none).
+    std::vector<QString> investment_from;
+    std::vector<QString> payout_from;
+    // A reader for one import into the target.
+    std::function<std::unique_ptr<CsvMoreReader>(const CsvImportTarget&)> reader;
+};
+
+// Registers the added columns (nullopt: none); before the first export or import.
+void set_csv_columns(std::optional<CsvColumnGroup> group);
+const CsvColumnGroup* csv_columns();
+// The added columns when the export of image writes them, else nullptr.
+const CsvColumnGroup* exported_columns(const LedgerImage& image);
 
 struct CsvImport {
     std::vector<LedgerRecord> records;  // in file order, as the entry dialog builds them

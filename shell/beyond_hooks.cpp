@@ -20,6 +20,7 @@
 #include "ledger/ledger_model.h"
 #include "ledger/player_settings.h"
 #include "ledger/registry_file.h"
+#include "play/play_csv.h"
 #include "play/play_settings.h"
 #include "play/rates_dialog.h"
 #include "recovery/recovery_keeper.h"
@@ -116,6 +117,8 @@ void install_beyond_hooks(TForm1& form) {
     // The player's settings kept with the registry, before it is first read.
     budget::register_registry_record();
     play::register_registry_records();
+    // Play data's columns in the CSV export and import, and the workbook's 収支一覧.
+    play::register_csv_columns();
     // Hall rates and store balances follow a hall renamed or deleted in the registry dialog.
     form.on_registry_hall_changed = [&form](const std::string& old_name, const std::optional<std::string>& new_name,
                                             const std::vector<std::string>& halls) {

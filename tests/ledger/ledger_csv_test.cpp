@@ -7,6 +7,7 @@
 #include "ledger/amount_text.h"
 #include "ledger/ledger_csv.h"
 #include "ledger/record_fields.h"
+#include "play/play_csv.h"
 #include "tests/support/app_fixture.h"
 
 namespace velmo::testing {
@@ -327,7 +328,9 @@ TEST(LedgerCsv, ImportTakesWhatPlayersSheetsHold) {
                   .records.at(0).balance, "-3000");
 
     // No record numbers: one date and hall make a visit, up to nine machines; dates in every form;
-    // columns the ledger lacks (another ledger's extra column too) are named in the question.
+    // columns the ledger lacks (another ledger's extra column too) are named in the question; 出玉
+    // is play data, which the program reads.
+    play::register_csv_columns();
     std::string file = utf8("台番号,日付,ホール名,機種,投資,回収,出玉,天気\r\n");
     const char* dates[] = {"2004年3月5日", "3月5日", "3/5", "2004/03/05"};
     for (int i = 0; i < 11; ++i) file += utf8("123,") + utf8(dates[i % 4]) + ",H,M" + std::to_string(i) + ",1,0,4500,x\r\n";
@@ -340,7 +343,7 @@ TEST(LedgerCsv, ImportTakesWhatPlayersSheetsHold) {
         visits.emplace_back(rec.hall, unpack_machine_detail(rec.detail).size());
     }
     EXPECT_EQ(visits, (std::vector<std::pair<std::string, std::size_t>>{{"H", 9}, {"H", 2}, {"G", 1}, {"H", 1}}));
-    EXPECT_EQ(csv_import_question(r), u("次の列は読み込みません: 台番号, 出玉, 天気\n4 件の記録を追加します。よろしいですか？"));
+    EXPECT_EQ(csv_import_question(r), u("次の列は読み込みません: 台番号, 天気\n4 件の記録を追加します。よろしいですか？"));
 
     // A 収支 column formatted as the amounts are, with a sign as sheets write it.
     const struct {

@@ -46,6 +46,11 @@ AnalysisLedger analysis_ledger(std::span<const YearRecords> years) {
     for (const YearRecords& y : years) {
         out.years.push_back(y.year);
         const RecordFigures figures = figures_of(y.records);
+        // Room for the play data of the year's records that may have some, at once.
+        out.play_data.reserve(out.play_data.size() +
+                              static_cast<std::size_t>(std::count_if(y.records.begin(), y.records.end(), [](const LedgerRecord& rec) {
+                                  return !rec.extensions.empty();
+                              })));
         std::vector<std::uint32_t> machine_number(figures.names.size());
         for (std::size_t i = 0; i < figures.names.size(); ++i)
             machine_number[i] = machines.number(figures.names.name(static_cast<std::uint32_t>(i)));

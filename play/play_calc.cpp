@@ -22,35 +22,61 @@ __int128 gcd128(__int128 a, __int128 b) {
 }
 
 // A sum of fractions kept exact while its denominator stays within 128 bits,
-// else (never with the rates players meet) in long double.
+// else (never with the rates players meet) in long double. The terms are kept
+// summed by denominator (a year's entries have few: one per pair of rates) and
+// brought to one fraction only when the sum is read, so that adding an entry
+// costs no division.
 class ExactSum {
 public:
     void add(__int128 num, __int128 den) {
         approx_ += static_cast<long double>(num) / static_cast<long double>(den);
-        if (!exact_) return;
-        const __int128 g = gcd128(den_, den);
-        __int128 lcm = 0, a = 0, b = 0, sum = 0;
-        if (__builtin_mul_overflow(den_ / g, den, &lcm) || __builtin_mul_overflow(num_, lcm / den_, &a) ||
-            __builtin_mul_overflow(num, lcm / den, &b) || __builtin_add_overflow(a, b, &sum)) {
-            exact_ = false;
-            return;
-        }
-        const __int128 r = gcd128(sum, lcm);
-        num_ = r ? sum / r : 0;
-        den_ = r ? lcm / r : 1;
+        for (Term& t : terms_)
+            if (t.den == den) {
+                if (__builtin_add_overflow(t.num, num, &t.num)) overflow_ = true;
+                return;
+            }
+        terms_.push_back(Term{num, den});
     }
-    bool exact() const { return exact_; }
-    __int128 num() const { return num_; }
-    __int128 den() const { return den_; }
+    bool exact() const { return total().exact; }
+    __int128 num() const { return total().num; }
+    __int128 den() const { return total().den; }
     long double approx() const { return approx_; }
     std::int64_t rounded() const {
-        return exact_ ? round_div(num_, den_) : static_cast<std::int64_t>(std::llround(approx_));
+        const Fraction f = total();
+        return f.exact ? round_div(f.num, f.den) : static_cast<std::int64_t>(std::llround(approx_));
     }
 
 private:
-    __int128 num_ = 0;
-    __int128 den_ = 1;
-    bool exact_ = true;
+    struct Term {
+        __int128 num;
+        __int128 den;
+    };
+    struct Fraction {
+        __int128 num = 0;
+        __int128 den = 1;
+        bool exact = true;
+    };
+    Fraction total() const {
+        Fraction f;
+        f.exact = !overflow_;
+        for (const Term& t : terms_) {
+            if (!f.exact) break;
+            const __int128 g = gcd128(f.den, t.den);
+            __int128 lcm = 0, a = 0, b = 0, sum = 0;
+            if (__builtin_mul_overflow(f.den / g, t.den, &lcm) || __builtin_mul_overflow(f.num, lcm / f.den, &a) ||
+                __builtin_mul_overflow(t.num, lcm / t.den, &b) || __builtin_add_overflow(a, b, &sum)) {
+                f.exact = false;
+                break;
+            }
+            const __int128 r = gcd128(sum, lcm);
+            f.num = r ? sum / r : 0;
+            f.den = r ? lcm / r : 1;
+        }
+        return f;
+    }
+
+    std::vector<Term> terms_;
+    bool overflow_ = false;
     long double approx_ = 0;
 };
 

@@ -3,6 +3,7 @@
 // registry beside the program.
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -169,6 +170,26 @@ TEST_F(PlayCommands, StoresRefuseWhatAnalyzeRefuses) {
             EXPECT_EQ(run(analyze_command, row.args).status, 1);
         }
     }
+}
+
+TEST_F(PlayCommands, TheProgramRunsStoresWithoutAWindow) {
+    write_registry(hand_play_registry());
+    const QString ledger = write_ledger(QStringLiteral("vq2024.vqd"), hand_play_ledger());
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));  // no display needed
+    child.setProcessEnvironment(env);
+    child.start(QStringLiteral(VELMO_EXE), {QStringLiteral("--stores"), ledger});
+    ASSERT_TRUE(child.waitForFinished(60000));
+    EXPECT_EQ(child.exitCode(), 0) << child.readAllStandardError().toStdString();
+    // The program's registry is the one beside it, not this one: B's slot store at its visit's rate all the same.
+    const std::string out = child.readAllStandardOutput().toStdString();
+    EXPECT_NE(out.find("B\tスロット\t20\t1000\t17857\n"), std::string::npos) << out;
+    child.start(QStringLiteral(VELMO_EXE), {QStringLiteral("--stores")});
+    ASSERT_TRUE(child.waitForFinished(60000));
+    EXPECT_EQ(child.exitCode(), kCommandLineMistake);
+    EXPECT_NE(child.readAllStandardError().toStdString().find("使い方: velmorant --stores"), std::string::npos);
 }
 
 }  // namespace

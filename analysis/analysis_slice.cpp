@@ -36,6 +36,12 @@ std::optional<MachinePlay> machine_amounts(const AnalysisLedger& ledger, const R
     return out;
 }
 
+// A record's play data, made where it is put (no copy of the large value).
+struct PlayDataOf {
+    const LedgerRecord& record;
+    operator play::RecordPlayData() const { return play::read_play_data(record); }
+};
+
 }  // namespace
 
 AnalysisLedger analysis_ledger(std::span<const YearRecords> years) {
@@ -72,11 +78,13 @@ AnalysisLedger analysis_ledger(std::span<const YearRecords> years) {
             }
             // Play data, read once here; a record without extension fields has none.
             if (!rec.extensions.empty()) {
-                play::RecordPlayData data = play::read_play_data(rec);
-                if (!data.empty()) {
+                // Read straight into its place (the data is large), and taken back when empty.
+                const play::RecordPlayData& data = out.play_data.emplace_back(PlayDataOf{rec});
+                if (data.empty()) {
+                    out.play_data.pop_back();
+                } else {
                     if (const auto minutes = play::visit_minutes(data.time)) r.minutes = *minutes;
-                    r.play_data = static_cast<std::uint32_t>(out.play_data.size());
-                    out.play_data.push_back(std::move(data));
+                    r.play_data = static_cast<std::uint32_t>(out.play_data.size() - 1);
                 }
             }
             out.records.push_back(r);

@@ -315,6 +315,9 @@ AnalysisWindow::AnalysisWindow(LedgerView& ledger, const PlayerSettings& setting
     stores_layout->addWidget(stores_note);
     pages->addTab(stores_page, u("貯玉"));
     pages->setTabVisible(pages->indexOf(stores_page), false);
+    connect(pages, &QTabWidget::currentChanged, this, [this] {
+        if (pages->currentWidget() == stores_page) fill_stores_table();
+    });
 
     note_label = new QLabel(this);
     note_label->setWordWrap(true);
@@ -450,6 +453,15 @@ void AnalysisWindow::fill_stores() {
     const std::vector<std::string> halls = hall_order ? hall_order() : std::vector<std::string>{};
     const std::span<const play::PlayEntry> earlier = all_years_ ? std::span<const play::PlayEntry>{} : earlier_;
     stores_ = slice_stores(data_, chosen_filter(), earlier, settings_.get<play::PlaySettings>(), halls);
+    pages->setTabVisible(pages->indexOf(stores_page), !stores_.empty());
+    // The table is filled when its page is shown.
+    stores_shown_ = false;
+    if (pages->currentWidget() == stores_page) fill_stores_table();
+}
+
+void AnalysisWindow::fill_stores_table() {
+    if (stores_shown_) return;
+    stores_shown_ = true;
     stores_table->setRowCount(static_cast<int>(stores_.size()));
     for (std::size_t i = 0; i < stores_.size(); ++i) {
         const play::StoreBalance& s = stores_[i].store;
@@ -465,7 +477,6 @@ void AnalysisWindow::fill_stores() {
         stores_table->setItem(row, 3, balance);
         stores_table->setItem(row, 4, stores_[i].value ? amount_item(*stores_[i].value) : item(u(kUndefinedText), {}, Qt::AlignRight));
     }
-    pages->setTabVisible(pages->indexOf(stores_page), !stores_.empty());
 }
 
 void AnalysisWindow::fill_overview() {

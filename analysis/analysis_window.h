@@ -90,6 +90,7 @@ private:
     void fill_overview();
     void fill_tables();
     void fill_stores();
+    void fill_stores_table();
     // The play data of the year files before the open one, read again when they changed.
     const std::vector<play::PlayEntry>& earlier_play(int open_year);
     QString key_text(TableKey key, std::uint32_t number) const;
@@ -111,6 +112,7 @@ private:
     std::vector<std::pair<QLabel*, QLabel*>> play_rows_;
     bool all_years_ = false;  // the records read are every year of the folder
     std::vector<StoreLine> stores_;
+    bool stores_shown_ = false;  // the 貯玉 table shows stores_
     QString earlier_stamp_;   // the files earlier_ was read from, with their sizes and times
     std::vector<play::PlayEntry> earlier_;
 };

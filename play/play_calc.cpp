@@ -29,10 +29,14 @@ __int128 gcd128(__int128 a, __int128 b) {
 class ExactSum {
 public:
     void add(__int128 num, __int128 den) {
-        approx_ += static_cast<long double>(num) / static_cast<long double>(den);
         for (Term& t : terms_)
             if (t.den == den) {
-                if (__builtin_add_overflow(t.num, num, &t.num)) overflow_ = true;
+                // Past 128 bits the term goes on in long double, and the sum is no longer exact.
+                if (__builtin_add_overflow(t.num, num, &t.num)) {
+                    t.num -= num;
+                    spill_ += static_cast<long double>(num) / static_cast<long double>(den);
+                    overflow_ = true;
+                }
                 return;
             }
         terms_.push_back(Term{num, den});
@@ -40,10 +44,14 @@ public:
     bool exact() const { return total().exact; }
     __int128 num() const { return total().num; }
     __int128 den() const { return total().den; }
-    long double approx() const { return approx_; }
+    long double approx() const {
+        long double sum = spill_;
+        for (const Term& t : terms_) sum += static_cast<long double>(t.num) / static_cast<long double>(t.den);
+        return sum;
+    }
     std::int64_t rounded() const {
         const Fraction f = total();
-        return f.exact ? round_div(f.num, f.den) : static_cast<std::int64_t>(std::llround(approx_));
+        return f.exact ? round_div(f.num, f.den) : static_cast<std::int64_t>(std::llround(approx()));
     }
 
 private:
@@ -77,7 +85,7 @@ private:
 
     std::vector<Term> terms_;
     bool overflow_ = false;
-    long double approx_ = 0;
+    long double spill_ = 0;
 };
 
 std::string with_commas(std::int64_t v) {
@@ -117,12 +125,6 @@ ComputedAmounts computed_amounts(const MachineData& m) {
     return out;
 }
 
-std::optional<int> visit_minutes(const VisitTime& t) {
-    if (!t.start || !t.end) return std::nullopt;
-    int d = *t.end - *t.start;
-    if (d < 0) d += 24 * 60;
-    return d;
-}
 
 std::vector<std::string> machine_faults(const MachineData& m, std::optional<std::int64_t> store_balance) {
     std::vector<std::string> faults;
@@ -141,34 +143,59 @@ PlayFigures play_figures(std::span<const PlayVisit> visits) {
     PlayFigures out;
     bool any_time = false;
     std::int64_t timed_balance = 0;
-    ExactSum loss, bought;
     bool any_loss = false, any_pieces = false;
     std::int64_t held = 0;
+    // Cash summed by the rates it was put in at: both sums below are linear in
+    // the cash for given rates, so their fractions are made once per pair of
+    // rates, not once per entry.
+    struct CashAt {
+        std::int32_t price;
+        std::int32_t rate;
+        __int128 cash;
+    };
+    std::vector<CashAt> loss_cash, bought_cash;
+    const auto add_cash = [](std::vector<CashAt>& sums, std::int32_t price, std::int32_t rate, std::int64_t cash) {
+        for (CashAt& c : sums)
+            if (c.price == price && c.rate == rate) {
+                c.cash += cash;
+                return;
+            }
+        sums.push_back(CashAt{price, rate, cash});
+    };
     for (const PlayVisit& v : visits) {
-        if (!v.data || v.data->empty()) continue;
-        ++out.records;
-        if (const auto minutes = visit_minutes(v.data->time)) {
-            any_time = true;
-            out.minutes += *minutes;
-            timed_balance += v.balance;
-        }
+        if (!v.data) continue;
+        // Whether the record has play data is found on the way: an empty entry adds nothing below.
+        bool has_data = !v.data->time.empty();
         for (const MachineData& m : v.data->machines) {
+            if (!has_data && !m.empty()) has_data = true;
             const std::int64_t cash = m.cash.value_or(0);
             // 交換差損: cash buys cash ÷ price pieces, each worth 1000 ÷ rate yen.
             if (m.cash && m.lending_price > 0 && m.exchange_rate > 0) {
                 any_loss = true;
-                const __int128 den = static_cast<__int128>(m.lending_price) * m.exchange_rate;
-                loss.add(static_cast<__int128>(cash) * den - static_cast<__int128>(cash) * 100'000, den);
+                add_cash(loss_cash, m.lending_price, m.exchange_rate, cash);
             }
             // 持ち玉比率: held pieces among all pieces put in (cash counted in pieces).
             if (cash > 0 && m.lending_price == 0) continue;
             if (m.held_in || (m.cash && m.lending_price > 0)) {
                 any_pieces = true;
                 held += m.held_in.value_or(0);
-                if (cash > 0) bought.add(static_cast<__int128>(cash) * 100, m.lending_price);
+                if (cash > 0) add_cash(bought_cash, m.lending_price, 0, cash);
             }
         }
+        if (!has_data) continue;
+        ++out.records;
+        if (const auto minutes = visit_minutes(v.data->time)) {
+            any_time = true;
+            out.minutes += *minutes;
+            timed_balance += v.balance;
+        }
     }
+    ExactSum loss, bought;
+    for (const CashAt& c : loss_cash) {
+        const __int128 den = static_cast<__int128>(c.price) * c.rate;
+        loss.add(c.cash * den - c.cash * 100'000, den);
+    }
+    for (const CashAt& c : bought_cash) bought.add(c.cash * 100, c.price);
     if (any_time) {
         out.hours_tenths = round_div(out.minutes, 6);
         if (out.minutes > 0) out.hourly = round_div(static_cast<__int128>(timed_balance) * 60, out.minutes);

@@ -115,42 +115,42 @@ std::optional<MachineData> decode_machine(std::string_view text) {
     MachineData m;
     std::optional<std::int64_t>* const counts[] = {&m.cash,     &m.held_in, &m.store_out, &m.end_pieces, &m.store_in,
                                                    &m.spins,    &m.hits,    &m.rb,        &m.paid};
-    // The fields one by one, in one pass: a year's analysis reads thousands.
+    // The fields one by one, each read as it is scanned: a year's analysis reads thousands.
     const char* p = text.data();
     const char* const end = p + text.size();
     for (std::size_t i = 0; i < static_cast<std::size_t>(kFieldCount); ++i) {
-        const char* q = p;
-        while (q != end && *q != ',') ++q;
-        const std::string_view v(p, static_cast<std::size_t>(q - p));
-        if (!v.empty()) {
-            switch (i) {
-            case 0:
-                if (v == "P") m.kind = Kind::Pachinko;
-                else if (v == "S") m.kind = Kind::Slot;
-                else return std::nullopt;
-                break;
-            case 1: {
-                const auto price = read_decimal(v, 2, kMaxLendingPrice);
-                if (!price) return std::nullopt;
-                m.lending_price = *price;
-                break;
+        if (i >= 3) {
+            // A whole number of at most ten digits, within its field's limit.
+            std::int64_t v = 0;
+            int digits = 0;
+            for (; p != end && *p != ','; ++p) {
+                const char c = *p;
+                if (c < '0' || c > '9' || ++digits > 10) return std::nullopt;
+                v = v * 10 + (c - '0');
             }
-            case 2: {
-                const auto rate = read_decimal(v, 1, kMaxExchangeRate);
-                if (!rate) return std::nullopt;
-                m.exchange_rate = *rate;
-                break;
+            if (digits > 0) {
+                if (v > (i == 3 ? kMaxYen : kMaxPieces)) return std::nullopt;
+                *counts[i - 3] = v;
             }
-            default: {
-                const auto count = read_whole(v, i == 3 ? kMaxYen : kMaxPieces);
-                if (!count) return std::nullopt;
-                *counts[i - 3] = *count;
-                break;
-            }
+        } else {
+            const char* q = p;
+            while (q != end && *q != ',') ++q;
+            const std::string_view v(p, static_cast<std::size_t>(q - p));
+            p = q;
+            if (!v.empty()) {
+                if (i == 0) {
+                    if (v == "P") m.kind = Kind::Pachinko;
+                    else if (v == "S") m.kind = Kind::Slot;
+                    else return std::nullopt;
+                } else {
+                    const auto value = i == 1 ? read_decimal(v, 2, kMaxLendingPrice) : read_decimal(v, 1, kMaxExchangeRate);
+                    if (!value) return std::nullopt;
+                    (i == 1 ? m.lending_price : m.exchange_rate) = *value;
+                }
             }
         }
-        if (q == end) break;
-        p = q + 1;
+        if (p == end) break;
+        ++p;  // the comma
     }
     return m;
 }

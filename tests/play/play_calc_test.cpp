@@ -243,7 +243,7 @@ TEST(PlayFields, EncodedAsShortTexts) {
     EXPECT_EQ(decode_machine("P,0.5,200,,,,,,,,,,X,Y"), half);
     for (const char* bad : {"X", "P,4.001", "P,0", "P,,28.55", "P,4,28,-5", "P,4,28,1e3", "P,4,28,100000000", "P,.5",
                             "P,4.,28", "p", "P,4,28,1,2,3,4,5,6,7,8,12345678901", "P,1234567", "P,4,28,,,,,,,,,x",
-                            "PS", "P,4,2.8.1", "P,4,28,1 "})
+                            "PS", "P,4,2.8.1", "P,4,28,1 ", "P,4,28,99999999999999999999999"})
         EXPECT_EQ(decode_machine(bad), nullopt) << bad;
     // Every field at once, and empty fields at the end.
     MachineData all = machine(Kind::Slot, 1, 9999, 1, 2, 3);

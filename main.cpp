@@ -33,6 +33,8 @@ int main(int argc, char** argv) {
     if (argc >= 2 && std::strcmp(argv[1], "--import-csv") == 0) return velmo::import_csv_command(argc - 2, argv + 2);
     // And the analysis overview.
     if (argc >= 2 && std::strcmp(argv[1], "--analyze") == 0) return velmo::analyze_command(argc - 2, argv + 2);
+    // And the stores (貯玉) the ledgers leave.
+    if (argc >= 2 && std::strcmp(argv[1], "--stores") == 0) return velmo::stores_command(argc - 2, argv + 2);
     // --help, --version, and an option the program does not know.
     if (const auto status = velmo::run_option(argc - 1, argv + 1)) return *status;
 

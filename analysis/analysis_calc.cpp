@@ -339,7 +339,8 @@ std::string figure_text(const OverviewFigure& f) {
     switch (f.format) {
     case FigureFormat::Count:
     case FigureFormat::Yen: return std::to_string(v);
-    case FigureFormat::Rate: {
+    case FigureFormat::Rate:
+    case FigureFormat::Hours: {
         const std::uint64_t size = v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
         const std::string digits = std::to_string(size / 10) + "." + std::to_string(size % 10);
         return v < 0 ? "-" + digits : digits;

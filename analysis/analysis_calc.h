@@ -157,6 +157,7 @@ enum class FigureFormat {
     Count,    // a whole number
     Yen,      // yen, already rounded to the yen (halves away from zero)
     Rate,     // tenths of a percent, written with one decimal
+    Hours,    // tenths of an hour, written with one decimal
     Verdict,  // a Verdict: プラス, マイナス, 未確定
     Needed,   // further visits; kVisitsNeededMore reads "99999+"
 };

@@ -36,6 +36,12 @@ std::optional<MachinePlay> machine_amounts(const AnalysisLedger& ledger, const R
     return out;
 }
 
+// A record's play data, made where it is put (no copy of the large value).
+struct PlayDataOf {
+    const LedgerRecord& record;
+    operator play::RecordPlayData() const { return play::read_play_data(record); }
+};
+
 }  // namespace
 
 AnalysisLedger analysis_ledger(std::span<const YearRecords> years) {
@@ -46,6 +52,11 @@ AnalysisLedger analysis_ledger(std::span<const YearRecords> years) {
     for (const YearRecords& y : years) {
         out.years.push_back(y.year);
         const RecordFigures figures = figures_of(y.records);
+        // Room for the play data of the year's records that may have some, at once.
+        out.play_data.reserve(out.play_data.size() +
+                              static_cast<std::size_t>(std::count_if(y.records.begin(), y.records.end(), [](const LedgerRecord& rec) {
+                                  return !rec.extensions.empty();
+                              })));
         std::vector<std::uint32_t> machine_number(figures.names.size());
         for (std::size_t i = 0; i < figures.names.size(); ++i)
             machine_number[i] = machines.number(figures.names.name(static_cast<std::uint32_t>(i)));
@@ -61,8 +72,21 @@ AnalysisLedger analysis_ledger(std::span<const YearRecords> years) {
             r.payout = row.payout;
             r.first_play = static_cast<std::uint32_t>(out.plays.size());
             r.play_count = row.machine_count;
-            for (const MachineFigure& m : row.machine_entries())
+            for (const MachineFigure& m : row.machine_entries()) {
                 out.plays.push_back(MachinePlay{machine_number[m.name], m.investment, m.payout});
+                if (out.plays.back().machine != out.plays[r.first_play].machine) r.one_machine = false;
+            }
+            // Play data, read once here; a record without extension fields has none.
+            if (!rec.extensions.empty()) {
+                // Read straight into its place (the data is large), and taken back when empty.
+                const play::RecordPlayData& data = out.play_data.emplace_back(PlayDataOf{rec});
+                if (data.empty()) {
+                    out.play_data.pop_back();
+                } else {
+                    if (const auto minutes = play::visit_minutes(data.time)) r.minutes = *minutes;
+                    r.play_data = static_cast<std::uint32_t>(out.play_data.size() - 1);
+                }
+            }
             out.records.push_back(r);
         }
     }
@@ -112,6 +136,11 @@ Slice slice_of(const AnalysisLedger& ledger, const Filter& filter) {
     return out;
 }
 
+std::optional<std::int64_t> TableRow::hourly() const {
+    if (minutes <= 0) return std::nullopt;
+    return play::round_div(static_cast<__int128>(timed_balance) * 60, minutes);
+}
+
 std::vector<TableRow> table_rows(const AnalysisLedger& ledger, const Slice& slice, const Filter& filter,
                                  TableKey key) {
     std::size_t keys = 0;
@@ -125,15 +154,25 @@ std::vector<TableRow> table_rows(const AnalysisLedger& ledger, const Slice& slic
     std::vector<TableRow> rows(keys);
     // The visit a machine's row last counted, so that a machine twice in a record counts once.
     std::vector<std::size_t> counted_in(key == TableKey::Machine ? keys : 0, SIZE_MAX);
+    // The visit's time counts in a machine's row only when the record played that machine alone.
+    const auto add_time = [&](TableRow& row, const RecordPlay& r, std::int64_t balance) {
+        if (r.minutes < 0 || (key == TableKey::Machine && !r.one_machine)) return;
+        row.timed_visits += 1;
+        row.minutes += r.minutes;
+        row.timed_balance += balance;
+    };
+    const RecordPlay* record = nullptr;
     const auto add = [&](std::size_t k, std::int64_t investment, std::int64_t payout) {
         if (k >= rows.size()) return;
         rows[k].visits += 1;
         rows[k].investment += investment;
         rows[k].payout += payout;
+        add_time(rows[k], *record, payout - investment);
     };
     for (std::size_t v = 0; v < slice.visits.size(); ++v) {
         const Visit& visit = slice.visits[v];
         const RecordPlay& r = ledger.records[slice.records[v]];
+        record = &r;
         switch (key) {
             case TableKey::Month: add(static_cast<std::size_t>(r.date.month), visit.investment, visit.payout); break;
             case TableKey::Weekday: add(static_cast<std::size_t>(r.weekday), visit.investment, visit.payout); break;
@@ -155,6 +194,11 @@ std::vector<TableRow> table_rows(const AnalysisLedger& ledger, const Slice& slic
                     rows[p.machine].investment += p.investment;
                     rows[p.machine].payout += p.payout;
                 }
+                // A record of one machine: its whole visit, time and all, is that machine's.
+                if (r.play_count > 0 && r.one_machine) {
+                    const std::uint32_t m = ledger.plays[r.first_play].machine;
+                    if (m < rows.size()) add_time(rows[m], r, visit.balance);
+                }
                 break;
         }
     }
@@ -174,7 +218,83 @@ Figures compute_figures(const AnalysisLedger& ledger, const Filter& filter) {
     f.histogram = balance_histogram(f.slice.visits);
     f.running = running_totals(f.slice.visits);
     for (std::size_t t = 0; t < kTableKeys.size(); ++t) f.tables[t] = table_rows(ledger, f.slice, filter, kTableKeys[t]);
+    if (!ledger.play_data.empty()) f.play = slice_play_figures(ledger, f.slice, filter);
     return f;
+}
+
+play::RecordPlayData visit_play_data(const AnalysisLedger& ledger, const RecordPlay& record, const Filter& filter) {
+    if (record.play_data == kNoPlayData) return {};
+    const play::RecordPlayData& all = ledger.play_data[record.play_data];
+    if (!filter.machine) return all;
+    play::RecordPlayData out;
+    if (record.one_machine) out.time = all.time;
+    for (std::uint32_t i = 0; i < record.play_count && i < out.machines.size(); ++i)
+        if (ledger.plays[record.first_play + i].machine == *filter.machine) out.machines[i] = all.machines[i];
+    return out;
+}
+
+play::PlayFigures slice_play_figures(const AnalysisLedger& ledger, const Slice& slice, const Filter& filter) {
+    std::vector<play::PlayVisit> visits;
+    // Under a machine filter each visit's data is cut to that machine and kept here.
+    std::vector<play::RecordPlayData> cut;
+    if (filter.machine) cut.reserve(slice.visits.size());
+    for (std::size_t v = 0; v < slice.visits.size(); ++v) {
+        const RecordPlay& r = ledger.records[slice.records[v]];
+        if (r.play_data == kNoPlayData) continue;
+        const play::RecordPlayData* data = &ledger.play_data[r.play_data];
+        if (filter.machine) {
+            cut.push_back(visit_play_data(ledger, r, filter));
+            data = &cut.back();
+        }
+        visits.push_back(play::PlayVisit{slice.visits[v].balance, data});
+    }
+    return play::play_figures(visits);
+}
+
+PlayFigureTable play_figure_table(const play::PlayFigures& p, std::optional<std::int64_t> store_value) {
+    using F = FigureFormat;
+    return {{
+        {"実戦記録数", F::Count, p.records},
+        {"稼働時間", F::Hours, p.hours_tenths},
+        {"時給", F::Yen, p.hourly},
+        {"交換差損", F::Yen, p.exchange_loss},
+        {"持ち玉比率", F::Rate, p.held_ratio_tenths},
+        {"貯玉評価額", F::Yen, store_value},
+    }};
+}
+
+std::vector<StoreLine> slice_stores(const AnalysisLedger& ledger, const Filter& filter,
+                                    std::span<const play::PlayEntry> earlier, const play::PlaySettings& settings,
+                                    std::span<const std::string> hall_order) {
+    std::vector<play::StoreVisit> visits;
+    visits.reserve(earlier.size() + ledger.play_data.size());
+    for (const play::PlayEntry& e : earlier) visits.push_back(play::StoreVisit{e.hall, &e.data});
+    const int last_year = ledger.years.empty() ? 0 : *std::max_element(ledger.years.begin(), ledger.years.end());
+    for (const RecordPlay& r : ledger.records) {
+        if (r.date.year > last_year || (r.date.year == last_year && r.date.month > filter.last_month)) break;
+        if (r.play_data != kNoPlayData)
+            visits.push_back(play::StoreVisit{ledger.halls[r.hall], &ledger.play_data[r.play_data]});
+    }
+    std::vector<play::StoreBalance> stores = play::store_balances(settings.stores, visits);
+    if (filter.hall) {
+        const std::string& hall = ledger.halls[*filter.hall];
+        std::erase_if(stores, [&](const play::StoreBalance& s) { return s.key.hall != hall; });
+    }
+    play::sort_stores(stores, hall_order);
+    std::vector<StoreLine> out;
+    out.reserve(stores.size());
+    for (play::StoreBalance& s : stores) {
+        const std::optional<std::int64_t> value = play::store_value(s, settings.halls);
+        out.push_back(StoreLine{std::move(s), value});
+    }
+    return out;
+}
+
+std::optional<std::int64_t> stores_value(std::span<const StoreLine> stores) {
+    std::optional<std::int64_t> total;
+    for (const StoreLine& s : stores)
+        if (s.value) total = total.value_or(0) + *s.value;
+    return total;
 }
 
 int weekday_of_name(std::string_view utf8) {

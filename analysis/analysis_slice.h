@@ -2,7 +2,8 @@
 // The records of one or more years as the analysis reads them, and the slice
 // of them a filter picks: the visits with their amounts, the play days, and the
 // tables by month, weekday, hall, machine and extra value. The amounts come
-// from the same kept figures the summaries use (figures_of); no widget here.
+// from the same kept figures the summaries use (figures_of); a record's play
+// data (play/play_data.h) is read with it, once. No widget here.
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -14,6 +15,9 @@
 #include "analysis/analysis_calc.h"
 #include "ledger/ledger_codec.h"
 #include "ledger/ledger_model.h"  // year_text_value, the one reader of a ledger's year
+#include "play/play_calc.h"
+#include "play/play_settings.h"
+#include "play/play_year.h"
 
 namespace velmo::analysis {
 
@@ -30,6 +34,8 @@ struct MachinePlay {
 // The extra value of a record whose year has no extra column of the name
 // analysed: it matches no extra value and has no row of the extra table.
 inline constexpr std::uint32_t kNoExtra = UINT32_MAX;
+// A record without play data.
+inline constexpr std::uint32_t kNoPlayData = UINT32_MAX;
 
 // One record, read once.
 struct RecordPlay {
@@ -42,6 +48,9 @@ struct RecordPlay {
     std::int64_t payout = 0;
     std::uint32_t first_play = 0;  // its machine entries: plays[first_play, first_play + play_count)
     std::uint32_t play_count = 0;
+    std::uint32_t play_data = kNoPlayData;  // number into AnalysisLedger::play_data
+    std::int32_t minutes = -1;              // of the visit's time; -1 without both ends
+    bool one_machine = true;                // every machine entry is the same machine
 };
 
 // The records of the years read, in date order (a stable order: records of one
@@ -53,6 +62,7 @@ struct AnalysisLedger {
     std::vector<std::string> machines;  // CP932
     std::vector<std::string> extras;    // CP932 extra values
     std::vector<int> years;             // the years read, in the order given
+    std::vector<play::RecordPlayData> play_data;  // of the records that have any
 };
 
 // The records of one ledger with its year. Its extra values count only when
@@ -93,8 +103,14 @@ struct TableRow {
     int visits = 0;
     std::int64_t investment = 0;
     std::int64_t payout = 0;
+    // Of the visits with a time (by machine: of those that played that machine alone).
+    int timed_visits = 0;
+    std::int64_t minutes = 0;
+    std::int64_t timed_balance = 0;
     std::int64_t balance() const { return payout - investment; }
     bool few() const { return visits < kFewVisits; }
+    // 時給 of the timed visits, yen; none without a minute played.
+    std::optional<std::int64_t> hourly() const;
 };
 
 enum class TableKey { Month, Weekday, Hall, Machine, Extra };
@@ -114,8 +130,50 @@ struct Figures {
     Histogram histogram;
     std::vector<std::int64_t> running;  // the running total after each visit
     std::array<std::vector<TableRow>, kTableKeys.size()> tables;  // in the order of kTableKeys
+    play::PlayFigures play;  // play.records == 0: the slice has no play data
 };
 Figures compute_figures(const AnalysisLedger& ledger, const Filter& filter);
+
+// ---- Play data of a slice ----
+
+// The play data of a visit of the slice as its figures count it: the record's,
+// or under a machine filter that machine's entries only, with the visit's time
+// only when the record played that machine alone (its hours are not the
+// machine's otherwise). Empty for a record without play data.
+play::RecordPlayData visit_play_data(const AnalysisLedger& ledger, const RecordPlay& record, const Filter& filter);
+
+// The play figures of the slice's visits (play_figures, over their balances as counted).
+play::PlayFigures slice_play_figures(const AnalysisLedger& ledger, const Slice& slice, const Filter& filter);
+
+// The play figures --analyze prints after the overview's, in this order:
+// 実戦記録数, 稼働時間 (tenths of an hour), 時給, 交換差損, 持ち玉比率 (tenths of
+// a percent), 貯玉評価額. Figures the slice has no data for are not defined.
+enum class PlayFigureId { Records, Hours, Hourly, ExchangeLoss, HeldRatio, StoreValue };
+inline constexpr std::size_t kPlayFigures = static_cast<std::size_t>(PlayFigureId::StoreValue) + 1;
+using PlayFigureTable = std::array<OverviewFigure, kPlayFigures>;
+PlayFigureTable play_figure_table(const play::PlayFigures& figures, std::optional<std::int64_t> store_value);
+inline const OverviewFigure& figure(const PlayFigureTable& figures, PlayFigureId id) {
+    return figures[static_cast<std::size_t>(id)];
+}
+
+// One store as it stands, with its value in yen when a rate is known.
+struct StoreLine {
+    play::StoreBalance store;
+    std::optional<std::int64_t> value;  // store_value: the hall's rate, else the last visit's
+};
+
+// The stores at the end of the slice: from the starting balances, every entry
+// of `earlier` (the play data of the years before those read, in date order),
+// then every record read up to the end of the filter's last month in the last
+// year read, whatever its weekday, machine or extra value (a balance runs over
+// every visit). Under a hall filter only that hall's stores. In the registry's
+// hall order (hall_order), then kind, then lending price.
+std::vector<StoreLine> slice_stores(const AnalysisLedger& ledger, const Filter& filter,
+                                    std::span<const play::PlayEntry> earlier, const play::PlaySettings& settings,
+                                    std::span<const std::string> hall_order);
+
+// The sum of the stores' values; none when no store has one.
+std::optional<std::int64_t> stores_value(std::span<const StoreLine> stores);
 
 // ---- Names on the command line ----
 

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHeaderView>
+#include <QDateTime>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QTabWidget>
@@ -13,6 +14,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <span>
 #include <string>
 #include <tuple>
 
@@ -36,6 +39,17 @@ const char* const kWeekdayNames[] = {"日", "月", "火", "水", "木", "金", "
 
 enum Column { kKeyColumn, kFewColumn, kVisitsColumn, kInvestmentColumn, kPayoutColumn, kBalanceColumn, kRateColumn,
               kMeanColumn, kColumnCount };
+// The columns a slice with play data adds after the others.
+enum PlayColumn { kHoursColumn = kColumnCount, kHourlyColumn, kPlayColumnCount };
+
+// The play figures the overview shows while the slice has play data, below the budget.
+constexpr PlayFigureId kOverviewPlayRows[] = {PlayFigureId::Hours, PlayFigureId::Hourly, PlayFigureId::ExchangeLoss,
+                                              PlayFigureId::HeldRatio};
+
+// Tenths as text with one decimal ("12.5").
+QString tenths_text(std::int64_t tenths) {
+    return QString::fromStdString(figure_text(OverviewFigure{"", FigureFormat::Hours, tenths}));
+}
 
 QString yen(std::int64_t v) { return yen_qtext(v); }
 
@@ -175,7 +189,8 @@ QString FiguresTable::tsv() const {
                 continue;
             }
             // Amounts as plain numbers, so that a spreadsheet reads them as numbers.
-            const bool plain = c >= kVisitsColumn && c != kRateColumn && it->data(Qt::UserRole).isValid();
+            const bool plain = c >= kVisitsColumn && c != kRateColumn && c != kHoursColumn &&
+                               it->data(Qt::UserRole).isValid() && it->text() != u(kUndefinedText);
             cells << field(plain ? it->data(Qt::UserRole).toString() : it->text());
         }
         lines << cells.join(QLatin1Char('\t'));
@@ -249,6 +264,13 @@ AnalysisWindow::AnalysisWindow(LedgerView& ledger, const PlayerSettings& setting
     for (const OverviewRowLayout& row_def : kOverviewRows)
         add_overview_row(rows[static_cast<std::size_t>(row_def.half)]++, 3 * row_def.half, u(row_def.caption));
     budget_caption_ = add_overview_row(rows[1]++, 3, u("予算"));
+    for (const PlayFigureId id : kOverviewPlayRows) {
+        QLabel* caption = add_overview_row(rows[1]++, 3, u(figure(play_figure_table({}, {}), id).name));
+        QLabel* value = overview_values_.back().second;
+        caption->hide();
+        value->hide();
+        play_rows_.emplace_back(caption, value);
+    }
     const int left_rows = rows[0];
     overview_grid_->setColumnStretch(1, 1);
     overview_grid_->setColumnMinimumWidth(2, 16);  // between the two halves
@@ -273,13 +295,40 @@ AnalysisWindow::AnalysisWindow(LedgerView& ledger, const PlayerSettings& setting
     chart = new DistributionChart;
     pages->addTab(chart, u("分布"));
 
+    // 貯玉, while the player has a store.
+    stores_page = new QWidget;
+    auto* stores_layout = new QVBoxLayout(stores_page);
+    stores_table = new QTableWidget(stores_page);
+    stores_table->setColumnCount(5);
+    stores_table->setHorizontalHeaderLabels({u("ホール"), u("種別"), u("貸玉料金"), u("残高"), u("評価額")});
+    stores_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    stores_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    stores_table->verticalHeader()->hide();
+    stores_table->verticalHeader()->setDefaultSectionSize(20);
+    stores_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    stores_table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    stores_layout->addWidget(stores_table, 1);
+    stores_note = new QLabel(u("評価額は交換率で換算した額です（ホールにレートがなければ、その貯玉を最後に使った来店の交換率）。"
+                               "預けた玉は回収に、引き出した玉は投資に数えてあるので、この額はすでに収支に含まれています。"),
+                             stores_page);
+    stores_note->setWordWrap(true);
+    stores_layout->addWidget(stores_note);
+    pages->addTab(stores_page, u("貯玉"));
+    pages->setTabVisible(pages->indexOf(stores_page), false);
+    connect(pages, &QTabWidget::currentChanged, this, [this] {
+        if (pages->currentWidget() == stores_page) fill_stores_table();
+    });
+
     note_label = new QLabel(this);
     note_label->setWordWrap(true);
     layout->addWidget(note_label);
 
     connect(&ledger_, &LedgerView::changed, this, &AnalysisWindow::ledger_changed);
-    // The overview's budget line follows the budget.
-    connect(&settings_, &PlayerSettings::changed, this, &AnalysisWindow::fill_overview);
+    // The overview's budget line follows the budget; the stores follow the rates and starting balances.
+    connect(&settings_, &PlayerSettings::changed, this, [this] {
+        fill_overview();
+        fill_stores();
+    });
 }
 
 QLabel* AnalysisWindow::add_overview_row(int row, int column, const QString& name) {
@@ -337,6 +386,9 @@ void AnalysisWindow::read_records() {
     std::stable_sort(years.begin(), years.end(), [](const YearRecords& a, const YearRecords& b) { return a.year < b.year; });
     data_ = analysis_ledger(years);
     read_revision_ = ledger_.revision();
+    // The stores of この年 run through the years before it too; 全年 has read them.
+    all_years_ = range_box->currentIndex() == 1;
+    if (!all_years_) earlier_play(open_year);
 
     filling_ = true;
     fill_names(hall_box, data_.halls);
@@ -376,6 +428,55 @@ void AnalysisWindow::recompute() {
     fill_overview();
     fill_tables();
     chart->set_data(ChartData{figures_.histogram, figures_.running, figures_.overview.mean});
+    fill_stores();
+}
+
+const std::vector<play::PlayEntry>& AnalysisWindow::earlier_play(int open_year) {
+    QString stamp;
+    const QString path = ledger_.file_name();
+    if (!path.isEmpty()) {
+        for (const QString& file : year_files_in(QFileInfo(path).absolutePath())) {
+            if (year_of_file_name(file) >= open_year) break;
+            const QFileInfo info(file);
+            stamp += file + QLatin1Char('|') + QString::number(info.size()) + QLatin1Char('|') +
+                     QString::number(info.lastModified().toMSecsSinceEpoch()) + QLatin1Char('\n');
+        }
+    }
+    if (stamp != earlier_stamp_ || stamp.isEmpty()) {
+        earlier_ = stamp.isEmpty() ? std::vector<play::PlayEntry>{} : play::earlier_years(path, open_year);
+        earlier_stamp_ = stamp;
+    }
+    return earlier_;
+}
+
+void AnalysisWindow::fill_stores() {
+    const std::vector<std::string> halls = hall_order ? hall_order() : std::vector<std::string>{};
+    const std::span<const play::PlayEntry> earlier = all_years_ ? std::span<const play::PlayEntry>{} : earlier_;
+    stores_ = slice_stores(data_, chosen_filter(), earlier, settings_.get<play::PlaySettings>(), halls);
+    pages->setTabVisible(pages->indexOf(stores_page), !stores_.empty());
+    // The table is filled when its page is shown.
+    stores_shown_ = false;
+    if (pages->currentWidget() == stores_page) fill_stores_table();
+}
+
+void AnalysisWindow::fill_stores_table() {
+    if (stores_shown_) return;
+    stores_shown_ = true;
+    stores_table->setRowCount(static_cast<int>(stores_.size()));
+    for (std::size_t i = 0; i < stores_.size(); ++i) {
+        const play::StoreBalance& s = stores_[i].store;
+        const int row = static_cast<int>(i);
+        const bool slot = s.key.kind == play::Kind::Slot;
+        const std::int64_t pieces = s.pieces();
+        stores_table->setItem(row, 0, item(name_text(s.key.hall), {}, Qt::AlignLeft));
+        stores_table->setItem(row, 1, item(slot ? u("スロット") : u("パチンコ"), {}, Qt::AlignLeft));
+        stores_table->setItem(row, 2, item(QString::fromStdString(play::price_text(s.key.lending_price)) + u("円"), {},
+                                           Qt::AlignRight));
+        QTableWidgetItem* balance = item(yen(pieces) + (slot ? u("枚") : u("玉")), {}, Qt::AlignRight);
+        if (pieces < 0) balance->setForeground(palette::loss_ink());
+        stores_table->setItem(row, 3, balance);
+        stores_table->setItem(row, 4, stores_[i].value ? amount_item(*stores_[i].value) : item(u(kUndefinedText), {}, Qt::AlignRight));
+    }
 }
 
 void AnalysisWindow::fill_overview() {
@@ -427,7 +528,7 @@ void AnalysisWindow::fill_overview() {
     const std::int64_t budget = settings_.get<budget::Budget>().monthly;
     const std::vector<Visit>& visits = figures_.slice.visits;
     const bool budget_shown = budget > 0 && !visits.empty();
-    QLabel* budget_value = overview_values_.back().second;  // the row after the figures'
+    QLabel* budget_value = overview_values_[std::size(kOverviewRows)].second;  // the row after the figures'
     budget_caption_->setVisible(budget_shown);
     budget_value->setVisible(budget_shown);
     if (budget_shown) {
@@ -438,6 +539,26 @@ void AnalysisWindow::fill_overview() {
         budget_caption_->setText(u("予算（") + QString::number(last.month) + u("月）"));
         budget_value->setText(budget::status_text(budget, month));
         set_ink(budget_value, budget + month < 0 ? palette::loss_ink() : QColor(Qt::black));
+    }
+
+    // Hours, 時給, 交換差損 and 持ち玉比率 while the slice has play data.
+    const bool play_shown = figures_.play.records > 0;
+    const PlayFigureTable play = play_figure_table(figures_.play, std::nullopt);
+    for (std::size_t i = 0; i < play_rows_.size(); ++i) {
+        const auto& [caption, label] = play_rows_[i];
+        caption->setVisible(play_shown);
+        label->setVisible(play_shown);
+        if (!play_shown) continue;
+        const OverviewFigure& f = figure(play, kOverviewPlayRows[i]);
+        QString text = undefined;
+        if (f.value) {
+            if (f.format == FigureFormat::Yen) text = yen(*f.value);
+            else if (f.format == FigureFormat::Rate) text = QString::fromStdString(figure_text(f)) + u("%");
+            else text = tenths_text(*f.value) + u("時間");
+        }
+        label->setText(text);
+        set_ink(label, kOverviewPlayRows[i] == PlayFigureId::Hourly && f.value && *f.value < 0 ? palette::loss_ink()
+                                                                                                 : QColor(Qt::black));
     }
 
     QString verdict;
@@ -479,7 +600,11 @@ void AnalysisWindow::fill_tables() {
     for (std::size_t t = 0; t < tables.size(); ++t) {
         FiguresTable* table = tables[t];
         const TableKey key = kTableKeys[t];
-        const QStringList headers = {key == TableKey::Extra ? extra_name_ : u(key_names[t]), u("少"), u("来店数"), u("投資"), u("回収"), u("収支"), u("回収率"), u("平均収支")};
+        QStringList headers = {key == TableKey::Extra ? extra_name_ : u(key_names[t]), u("少"), u("来店数"), u("投資"), u("回収"), u("収支"), u("回収率"), u("平均収支")};
+        // Hours and 時給 while the slice has play data.
+        const bool play = figures_.play.records > 0;
+        if (play) headers << u("時間") << u("時給");
+        table->setColumnCount(play ? int{kPlayColumnCount} : int{kColumnCount});
         table->setHorizontalHeaderLabels(headers);
         table->setSortingEnabled(false);
         const std::vector<TableRow>& rows = figures_.tables[t];
@@ -502,9 +627,21 @@ void AnalysisWindow::fill_tables() {
                            item(rate ? QString::fromStdString(*rate) + u("%") : u(kUndefinedText),
                                 QVariant::fromValue(static_cast<qlonglong>(tenths.value_or(-1))), Qt::AlignRight));
             table->setItem(row, kMeanColumn, amount_item(rounded_mean(r.balance(), r.visits)));
+            if (play) {
+                // Sorted by minutes and yen; a row without a time first.
+                const std::optional<std::int64_t> hourly = r.hourly();
+                table->setItem(row, kHoursColumn,
+                               item(r.timed_visits > 0 ? tenths_text(play::round_div(r.minutes, 6)) : u(kUndefinedText),
+                                    QVariant::fromValue(static_cast<qlonglong>(r.timed_visits > 0 ? r.minutes : -1)),
+                                    Qt::AlignRight));
+                table->setItem(row, kHourlyColumn,
+                               hourly ? amount_item(*hourly)
+                                      : item(u(kUndefinedText), QVariant::fromValue(std::numeric_limits<qlonglong>::min()),
+                                             Qt::AlignRight));
+            }
             if (r.few()) {
                 // Too few visits to mean much: greyed, negative amounts keeping their colour.
-                for (int c = 0; c < kColumnCount; ++c) {
+                for (int c = 0; c < table->columnCount(); ++c) {
                     QTableWidgetItem* it = table->item(row, c);
                     it->setBackground(few_back);
                     if (it->foreground().color() != palette::loss_ink()) it->setForeground(few_ink);

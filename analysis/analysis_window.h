@@ -1,14 +1,19 @@
 #pragma once
 // The 収支分析 window: a filter bar over the open year (or every year of its
 // folder) and three pages, 概要, 表 and 分布, computed over the records that
-// match. It reads the ledger only through LedgerView and follows its changed()
-// signal; while hidden it only notes that it is out of date.
+// match, with a fourth, 貯玉, while the player has stores. With play data the
+// overview and the tables show hours and 時給 too. It reads the ledger only
+// through LedgerView and follows its changed() signal; while hidden it only
+// notes that it is out of date.
 #include <QTableWidget>
 #include <QWidget>
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "analysis/analysis_slice.h"
 #include "ledger/ledger_view.h"
@@ -59,9 +64,15 @@ public:
     QTabWidget* table_pages = nullptr;
     std::array<FiguresTable*, kTableKeys.size()> tables{};  // in the order of kTableKeys
     DistributionChart* chart = nullptr;
+    QWidget* stores_page = nullptr;     // 貯玉: shown while there is a store
+    QTableWidget* stores_table = nullptr;
+    QLabel* stores_note = nullptr;
+    // The registry's halls in list order, which the stores follow; unset: by name.
+    std::function<std::vector<std::string>()> hall_order;
 
     // The figures shown, and how often they were computed (for the tests).
     const Figures& figures() const { return figures_; }
+    const std::vector<StoreLine>& stores() const { return stores_; }
     int computations() const { return computations_; }
     // The value shown for an overview figure by its name ("来店数", "収支" ...).
     QString overview_text(const QString& name) const;
@@ -78,6 +89,10 @@ private:
     Filter chosen_filter() const;
     void fill_overview();
     void fill_tables();
+    void fill_stores();
+    void fill_stores_table();
+    // The play data of the year files before the open one, read again when they changed.
+    const std::vector<play::PlayEntry>& earlier_play(int open_year);
     QString key_text(TableKey key, std::uint32_t number) const;
     // The row's caption label.
     QLabel* add_overview_row(int row, int column, const QString& name);
@@ -93,6 +108,13 @@ private:
     QGridLayout* overview_grid_ = nullptr;
     std::vector<std::pair<QString, QLabel*>> overview_values_;
     QLabel* budget_caption_ = nullptr;  // "予算（12月）", shown while a monthly budget is set
+    // The play rows of the overview (caption, value), shown while the slice has play data.
+    std::vector<std::pair<QLabel*, QLabel*>> play_rows_;
+    bool all_years_ = false;  // the records read are every year of the folder
+    std::vector<StoreLine> stores_;
+    bool stores_shown_ = false;  // the 貯玉 table shows stores_
+    QString earlier_stamp_;   // the files earlier_ was read from, with their sizes and times
+    std::vector<play::PlayEntry> earlier_;
 };
 
 }  // namespace velmo::analysis

@@ -32,6 +32,7 @@ struct Windows {
 struct Program : Windows {
     QString file;
     QString many_machines_file;  // the same year with 300 distinct machine names
+    QString play_file;           // the same year with play data on every machine entry
 
     Program() {
         file = dir.path() + QStringLiteral("/vq2024.vqd");
@@ -41,6 +42,10 @@ struct Program : Windows {
         shape.machine_kinds = 300;
         velmo::write_file_atomic(many_machines_file,
                                  velmo::encode_ledger(velmo::bench::generated_ledger("2024", shape)));
+        play_file = dir.path() + QStringLiteral("/vq2024play.vqd");
+        velmo::bench::LedgerShape played;
+        played.play = true;
+        velmo::write_file_atomic(play_file, velmo::encode_ledger(velmo::bench::generated_ledger("2024", played)));
     }
     void load() { load(file); }
     void load(const QString& path) {

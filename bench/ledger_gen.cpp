@@ -6,6 +6,8 @@
 #include "framework/cp932.h"
 #include "framework/runtime.h"
 #include "ledger/ledger_model.h"
+#include "play/play_calc.h"
+#include "play/play_data.h"
 
 namespace velmo::bench {
 
@@ -70,10 +72,32 @@ LedgerImage generated_ledger(const std::string& year, const LedgerShape& shape) 
         long long invest_sum = 0, payout_sum = 0;
         std::string detail(1, static_cast<char>(shape.machines));
         std::string names;
+        play::RecordPlayData play_data;
         for (int k = 0; k < shape.machines; ++k) {
             std::string name = machines[static_cast<size_t>(pick(static_cast<int>(machines.size())))];
-            int invest = 1000 * (1 + pick(30));
-            int payout = pick(3) == 0 ? 0 : 100 * pick(440);
+            long long invest = 1000 * (1 + pick(30));
+            long long payout = pick(3) == 0 ? 0 : 100 * pick(440);
+            if (shape.play && k < kMachinesPerRecord) {
+                // Pachinko at 4円 28玉 and slots at 20円 5.6枚 by turns; every third
+                // entry brings held pieces out of the store, every other one puts its
+                // end pieces in. No random draw: the records stay those without play data.
+                play::MachineData& m = play_data.machines[static_cast<std::size_t>(k)];
+                const bool slot = (j + k) % 2 == 1;
+                m.kind = slot ? play::Kind::Slot : play::Kind::Pachinko;
+                m.lending_price = slot ? 2000 : 400;
+                m.exchange_rate = slot ? 56 : 280;
+                m.cash = invest;
+                if ((j + k) % 3 == 0) m.held_in = m.store_out = slot ? 50 : 250;
+                m.end_pieces = payout * m.exchange_rate / 1000;
+                if ((j + k) % 2 == 0) m.store_in = *m.end_pieces;
+                m.spins = slot ? 800 + payout % 700 : 150 + payout % 400;
+                m.hits = payout % 7;
+                if (slot) m.rb = payout % 5;
+                else m.paid = *m.end_pieces;
+                const play::ComputedAmounts amounts = play::computed_amounts(m);
+                invest = amounts.investment.value_or(invest);
+                payout = amounts.payout.value_or(payout);
+            }
             invest_sum += invest;
             payout_sum += payout;
             detail += field(name) + field(std::to_string(invest)) + field(std::to_string(payout));
@@ -84,6 +108,11 @@ LedgerImage generated_ledger(const std::string& year, const LedgerShape& shape) 
         r.totals = field(std::to_string(invest_sum)) + field(std::to_string(payout_sum));
         r.balance = std::to_string(payout_sum - invest_sum);
         if (pick(4) == 0) r.comment = cp932_literal(u8"設定良さそう。また来る。");
+        if (shape.play) {
+            play_data.time.start = 9 * 60 + (j % 12) * 30;
+            play_data.time.end = (*play_data.time.start + 180 + (j % 9) * 40) % (24 * 60);
+            play::write_play_data(r.extensions, play_data);
+        }
         image.records.push_back(std::move(r));
     }
     return image;

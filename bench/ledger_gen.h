@@ -13,6 +13,10 @@ struct LedgerShape {
     int halls = 30;          // distinct hall names
     int machine_kinds = 14;  // distinct machine names
     bool extra = true;       // an extra column with preset values
+    // Play data on every machine entry (kind, rates, cash, held and end pieces,
+    // stores, counts) and a time on every record; the amounts are those the
+    // pieces give. The records are otherwise those of the same shape without it.
+    bool play = false;
     unsigned seed = 20240;
 };
 

@@ -83,20 +83,22 @@ const char* option(int argc, char** argv, const char* name) {
     return nullptr;
 }
 
+// Arg 0: the full year; 1: the same year with play data on every machine entry.
 void BM_LoadLedger(benchmark::State& state) {
     Program& p = program();
-    for (auto _ : state) p.load();
+    const QString& file = state.range(0) == 1 ? p.play_file : p.file;
+    for (auto _ : state) p.load(file);
     if (p.form1->rec_count != 1023) state.SkipWithError("the ledger did not load whole");
 }
-BENCHMARK(BM_LoadLedger)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LoadLedger)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 void BM_RefreshSequence(benchmark::State& state) {
     Program& p = program();
-    p.load();
+    p.load(state.range(0) == 1 ? p.play_file : p.file);
     for (auto _ : state) p.form1->refresh_after_change();
     state.counters["records"] = p.form1->rec_count;
 }
-BENCHMARK(BM_RefreshSequence)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RefreshSequence)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 // A correction of the middle record's amounts, written as the entry dialog writes
 // a record, then the whole refresh: the record is read again and the running

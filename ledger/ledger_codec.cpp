@@ -369,6 +369,25 @@ std::vector<ExtensionField> unpack_extensions(std::string_view packed) {
 }
 
 void set_packed_extension(std::string& packed, std::uint8_t tag, std::string_view text) {
+    if (!is_extension_tag(tag)) return;
+    // A tag the packed fields do not hold yet, in a sound packed string, is
+    // appended where it stands: a ledger's load sets every field of a record
+    // this way, and unpacking and packing again for each would cost a record's
+    // fields squared in allocations.
+    Reader in(packed);
+    std::uint8_t t = 0;
+    std::string_view held;
+    bool sound = true;
+    while (sound && !in.at_end()) {
+        sound = in.byte(t) && in.short_text(held) && t != tag && is_extension_tag(t);
+    }
+    if (sound) {
+        text = text.substr(0, kExtensionTextMax);
+        packed.push_back(static_cast<char>(tag));
+        packed.push_back(static_cast<char>(text.size()));
+        packed += text;
+        return;
+    }
     std::vector<ExtensionField> fields = unpack_extensions(packed);
     set_extension(fields, tag, text);
     packed = pack_extensions(fields);

@@ -9,6 +9,8 @@
 #include <QTabWidget>
 
 #include <algorithm>
+#include <bitset>
+#include <vector>
 
 #include "entry/tform2.h"
 #include "entry/tform7.h"
@@ -64,12 +66,7 @@ public:
         case velmo::kTagTotals: data.set_cell(1, record, std::string(text)); break;
         case velmo::kTagBalance: list.set_cell(f_.balance_col, record, std::string(text)); break;
         case velmo::kTagComment: data.set_cell(2, record, std::string(text)); break;
-        default: {
-            std::string packed = data.cell(TForm1::kExtensionsCol, record);
-            velmo::set_packed_extension(packed, tag, text);
-            data.set_cell(TForm1::kExtensionsCol, record, std::move(packed));
-            break;
-        }
+        default: add_extension(record, tag, text); break;
         }
     }
 
@@ -78,6 +75,7 @@ public:
     // so that writing it back changes nothing; and the attribute rows, the last
     // entry for each index.
     void finish(const velmo::DecodedLedger& file) {
+        flush_extensions();
         for (int r = 1; r <= file.highest_record; ++r)
             if (f_.StringGrid1->cell(f_.machine_col, r).empty()) f_.StringGrid1->set_cell(f_.machine_col, r, " ");
         velmo::StringGrid& attributes = *f_.StringGrid10;
@@ -91,8 +89,56 @@ public:
     }
 
 private:
+    // A record's extension fields are gathered as they come (a record's fields
+    // follow each other in a file) into one buffer, and put into its hidden cell
+    // once, when the next record's begin; a tag given twice keeps its last text
+    // in its first place. The buffer holds every tag a record can have at its
+    // longest, so that no field needs an allocation of its own.
+    void add_extension(int record, std::uint8_t tag, std::string_view text) {
+        if (!velmo::is_extension_tag(tag)) return;
+        if (record != pending_record_) flush_extensions();
+        pending_record_ = record;
+        text = text.substr(0, velmo::kExtensionTextMax);
+        if (pending_tags_.test(tag)) {
+            std::string packed(pending_.data(), pending_size_);
+            velmo::set_packed_extension(packed, tag, text);
+            std::copy(packed.begin(), packed.end(), pending_.begin());
+            pending_size_ = packed.size();
+            return;
+        }
+        pending_tags_.set(tag);
+        char* out = pending_.data() + pending_size_;
+        out[0] = static_cast<char>(tag);
+        out[1] = static_cast<char>(text.size());
+        std::copy(text.begin(), text.end(), out + 2);
+        pending_size_ += 2 + text.size();
+    }
+    void flush_extensions() {
+        if (pending_record_ >= 0 && pending_size_ > 0) {
+            velmo::StringGrid& data = *f_.StringGrid5;
+            const std::string_view fields(pending_.data(), pending_size_);
+            const std::string& held = data.cell(TForm1::kExtensionsCol, pending_record_);
+            if (held.empty()) {
+                data.set_cell(TForm1::kExtensionsCol, pending_record_, std::string(fields));
+            } else {
+                // The record's fields came in two runs (a hand-made file): the later texts win.
+                std::string packed = held;
+                for (const velmo::ExtensionField& e : velmo::unpack_extensions(fields))
+                    velmo::set_packed_extension(packed, e.tag, e.text);
+                data.set_cell(TForm1::kExtensionsCol, pending_record_, std::move(packed));
+            }
+        }
+        pending_size_ = 0;
+        pending_tags_.reset();
+        pending_record_ = -1;
+    }
+
     TForm1& f_;
     bool extra_ = false;
+    int pending_record_ = -1;
+    std::vector<char> pending_ = std::vector<char>(256 * (2 + velmo::kExtensionTextMax));
+    std::size_t pending_size_ = 0;
+    std::bitset<256> pending_tags_;
 };
 
 }  // namespace

@@ -22,36 +22,70 @@ __int128 gcd128(__int128 a, __int128 b) {
 }
 
 // A sum of fractions kept exact while its denominator stays within 128 bits,
-// else (never with the rates players meet) in long double.
+// else (never with the rates players meet) in long double. The terms are kept
+// summed by denominator (a year's entries have few: one per pair of rates) and
+// brought to one fraction only when the sum is read, so that adding an entry
+// costs no division.
 class ExactSum {
 public:
     void add(__int128 num, __int128 den) {
-        approx_ += static_cast<long double>(num) / static_cast<long double>(den);
-        if (!exact_) return;
-        const __int128 g = gcd128(den_, den);
-        __int128 lcm = 0, a = 0, b = 0, sum = 0;
-        if (__builtin_mul_overflow(den_ / g, den, &lcm) || __builtin_mul_overflow(num_, lcm / den_, &a) ||
-            __builtin_mul_overflow(num, lcm / den, &b) || __builtin_add_overflow(a, b, &sum)) {
-            exact_ = false;
-            return;
-        }
-        const __int128 r = gcd128(sum, lcm);
-        num_ = r ? sum / r : 0;
-        den_ = r ? lcm / r : 1;
+        for (Term& t : terms_)
+            if (t.den == den) {
+                // Past 128 bits the term goes on in long double, and the sum is no longer exact.
+                if (__builtin_add_overflow(t.num, num, &t.num)) {
+                    t.num -= num;
+                    spill_ += static_cast<long double>(num) / static_cast<long double>(den);
+                    overflow_ = true;
+                }
+                return;
+            }
+        terms_.push_back(Term{num, den});
     }
-    bool exact() const { return exact_; }
-    __int128 num() const { return num_; }
-    __int128 den() const { return den_; }
-    long double approx() const { return approx_; }
+    bool exact() const { return total().exact; }
+    __int128 num() const { return total().num; }
+    __int128 den() const { return total().den; }
+    long double approx() const {
+        long double sum = spill_;
+        for (const Term& t : terms_) sum += static_cast<long double>(t.num) / static_cast<long double>(t.den);
+        return sum;
+    }
     std::int64_t rounded() const {
-        return exact_ ? round_div(num_, den_) : static_cast<std::int64_t>(std::llround(approx_));
+        const Fraction f = total();
+        return f.exact ? round_div(f.num, f.den) : static_cast<std::int64_t>(std::llround(approx()));
     }
 
 private:
-    __int128 num_ = 0;
-    __int128 den_ = 1;
-    bool exact_ = true;
-    long double approx_ = 0;
+    struct Term {
+        __int128 num;
+        __int128 den;
+    };
+    struct Fraction {
+        __int128 num = 0;
+        __int128 den = 1;
+        bool exact = true;
+    };
+    Fraction total() const {
+        Fraction f;
+        f.exact = !overflow_;
+        for (const Term& t : terms_) {
+            if (!f.exact) break;
+            const __int128 g = gcd128(f.den, t.den);
+            __int128 lcm = 0, a = 0, b = 0, sum = 0;
+            if (__builtin_mul_overflow(f.den / g, t.den, &lcm) || __builtin_mul_overflow(f.num, lcm / f.den, &a) ||
+                __builtin_mul_overflow(t.num, lcm / t.den, &b) || __builtin_add_overflow(a, b, &sum)) {
+                f.exact = false;
+                break;
+            }
+            const __int128 r = gcd128(sum, lcm);
+            f.num = r ? sum / r : 0;
+            f.den = r ? lcm / r : 1;
+        }
+        return f;
+    }
+
+    std::vector<Term> terms_;
+    bool overflow_ = false;
+    long double spill_ = 0;
 };
 
 std::string with_commas(std::int64_t v) {
@@ -91,12 +125,6 @@ ComputedAmounts computed_amounts(const MachineData& m) {
     return out;
 }
 
-std::optional<int> visit_minutes(const VisitTime& t) {
-    if (!t.start || !t.end) return std::nullopt;
-    int d = *t.end - *t.start;
-    if (d < 0) d += 24 * 60;
-    return d;
-}
 
 std::vector<std::string> machine_faults(const MachineData& m, std::optional<std::int64_t> store_balance) {
     std::vector<std::string> faults;
@@ -115,34 +143,59 @@ PlayFigures play_figures(std::span<const PlayVisit> visits) {
     PlayFigures out;
     bool any_time = false;
     std::int64_t timed_balance = 0;
-    ExactSum loss, bought;
     bool any_loss = false, any_pieces = false;
     std::int64_t held = 0;
+    // Cash summed by the rates it was put in at: both sums below are linear in
+    // the cash for given rates, so their fractions are made once per pair of
+    // rates, not once per entry.
+    struct CashAt {
+        std::int32_t price;
+        std::int32_t rate;
+        __int128 cash;
+    };
+    std::vector<CashAt> loss_cash, bought_cash;
+    const auto add_cash = [](std::vector<CashAt>& sums, std::int32_t price, std::int32_t rate, std::int64_t cash) {
+        for (CashAt& c : sums)
+            if (c.price == price && c.rate == rate) {
+                c.cash += cash;
+                return;
+            }
+        sums.push_back(CashAt{price, rate, cash});
+    };
     for (const PlayVisit& v : visits) {
-        if (!v.data || v.data->empty()) continue;
-        ++out.records;
-        if (const auto minutes = visit_minutes(v.data->time)) {
-            any_time = true;
-            out.minutes += *minutes;
-            timed_balance += v.balance;
-        }
+        if (!v.data) continue;
+        // Whether the record has play data is found on the way: an empty entry adds nothing below.
+        bool has_data = !v.data->time.empty();
         for (const MachineData& m : v.data->machines) {
+            if (!has_data && !m.empty()) has_data = true;
             const std::int64_t cash = m.cash.value_or(0);
             // 交換差損: cash buys cash ÷ price pieces, each worth 1000 ÷ rate yen.
             if (m.cash && m.lending_price > 0 && m.exchange_rate > 0) {
                 any_loss = true;
-                const __int128 den = static_cast<__int128>(m.lending_price) * m.exchange_rate;
-                loss.add(static_cast<__int128>(cash) * den - static_cast<__int128>(cash) * 100'000, den);
+                add_cash(loss_cash, m.lending_price, m.exchange_rate, cash);
             }
             // 持ち玉比率: held pieces among all pieces put in (cash counted in pieces).
             if (cash > 0 && m.lending_price == 0) continue;
             if (m.held_in || (m.cash && m.lending_price > 0)) {
                 any_pieces = true;
                 held += m.held_in.value_or(0);
-                if (cash > 0) bought.add(static_cast<__int128>(cash) * 100, m.lending_price);
+                if (cash > 0) add_cash(bought_cash, m.lending_price, 0, cash);
             }
         }
+        if (!has_data) continue;
+        ++out.records;
+        if (const auto minutes = visit_minutes(v.data->time)) {
+            any_time = true;
+            out.minutes += *minutes;
+            timed_balance += v.balance;
+        }
     }
+    ExactSum loss, bought;
+    for (const CashAt& c : loss_cash) {
+        const __int128 den = static_cast<__int128>(c.price) * c.rate;
+        loss.add(c.cash * den - c.cash * 100'000, den);
+    }
+    for (const CashAt& c : bought_cash) bought.add(c.cash * 100, c.price);
     if (any_time) {
         out.hours_tenths = round_div(out.minutes, 6);
         if (out.minutes > 0) out.hourly = round_div(static_cast<__int128>(timed_balance) * 60, out.minutes);

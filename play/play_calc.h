@@ -35,7 +35,12 @@ ComputedAmounts computed_amounts(const MachineData& m);
 
 // Minutes between start and end; an end before the start is on the next day.
 // nullopt unless both are given.
-std::optional<int> visit_minutes(const VisitTime& t);
+inline std::optional<int> visit_minutes(const VisitTime& t) {
+    if (!t.start || !t.end) return std::nullopt;
+    int d = *t.end - *t.start;
+    if (d < 0) d += 24 * 60;
+    return d;
+}
 
 // What a faulty machine entry or time is refused for: the names of its fields
 // in a message (UTF-8); empty when it is sound. store_balance is the hall's

@@ -154,6 +154,11 @@ void install_beyond_hooks(TForm1& form) {
     QAction* analysis = form.N1->addAction(u("分析..."));
     analysis->setObjectName(QStringLiteral("analysis_action"));
     QObject::connect(analysis, &QAction::triggered, &form, [&form, window = QPointer<analysis::AnalysisWindow>()]() mutable {
+        if (!window) {
+            window = new analysis::AnalysisWindow(form.ledger_view(), form.player_settings(), &form);
+            // Its 貯玉 page lists the halls in the registry's order.
+            window->hall_order = [] { return registry_from_windows().halls; };
+        }
         open_window(form, window);
     });
 }

@@ -176,6 +176,49 @@ protected:
     LedgerImage original;
 };
 
+// The year window's loader takes a record's fields as the other loader does,
+// also when a file gives a tag twice or a record's fields in two runs.
+TEST_F(LaterData, TheYearWindowLoadsTheFieldsTheOtherLoaderReads) {
+    LedgerImage image;
+    image.year = "2004";
+    image.records.resize(2);
+    image.records[0].date = " 1/5";
+    image.records[0].machines = "M";
+    image.records[1].date = " 1/6";
+    image.records[1].machines = "M";
+    const std::string plain = encode_ledger(image);
+    const std::size_t second = plain.find(bytes({0xFF, 0xFF, 0, 2}));
+    ASSERT_NE(second, std::string::npos);
+    const std::string head = plain.substr(0, second), tail = plain.substr(second);
+    const struct {
+        const char* what;
+        std::string file;
+        std::vector<ExtensionField> kept;
+        std::vector<ExtensionField> second_kept = {};
+    } cases[] = {
+        {"in file order", head + field(0x40, "a") + field(0x03, "") + field(0x41, std::string(255, 'x')) + tail,
+         {{0x40, "a"}, {0x03, ""}, {0x41, std::string(255, 'x')}}},
+        {"a tag given twice", head + field(0x40, "a") + field(0x41, "b") + field(0x40, "c") + tail,
+         {{0x40, "c"}, {0x41, "b"}}},
+        {"two runs of the record's fields, another record's between them",
+         head + field(0x40, "a") + field(0x41, "b") + bytes({0xFF, 0xFF, 0, 2}) + field(0x44, "e") +
+             bytes({0xFF, 0xFF, 0, 1}) + field(0x40, "c") + field(0x43, "d") + tail,
+         {{0x40, "c"}, {0x41, "b"}, {0x43, "d"}}, {{0x44, "e"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        DecodedLedger decoded;
+        ASSERT_EQ(decode_ledger(c.file, decoded), DecodeResult::Ok);
+        ASSERT_EQ(held_ledger(decoded).records[0].extensions, c.kept);
+        ASSERT_EQ(held_ledger(decoded).records[1].extensions, c.second_kept);
+        write_bytes(QStringLiteral("vq2004.vqd"), c.file);
+        load(path(QStringLiteral("vq2004.vqd")));
+        ASSERT_EQ(form1->ledger_view().record_count(), 2);
+        EXPECT_EQ(form1->ledger_view().record(1).extensions, c.kept);
+        EXPECT_EQ(form1->ledger_view().record(2).extensions, c.second_kept);
+    }
+}
+
 TEST_F(LaterData, EveryEditOfTheYearKeepsEachRecordsFields) {
     // Saved as loaded: the same bytes.
     form1->dirty |= TForm1::kLedgerChanged;

@@ -242,8 +242,32 @@ TEST(PlayFields, EncodedAsShortTexts) {
     // Fields a later version appends are ignored; texts this one cannot read are none.
     EXPECT_EQ(decode_machine("P,0.5,200,,,,,,,,,,X,Y"), half);
     for (const char* bad : {"X", "P,4.001", "P,0", "P,,28.55", "P,4,28,-5", "P,4,28,1e3", "P,4,28,100000000", "P,.5",
-                            "P,4.,28", "p"})
+                            "P,4.,28", "p", "P,4,28,1,2,3,4,5,6,7,8,12345678901", "P,1234567", "P,4,28,,,,,,,,,x",
+                            "PS", "P,4,2.8.1", "P,4,28,1 ", "P,4,28,99999999999999999999999"})
         EXPECT_EQ(decode_machine(bad), nullopt) << bad;
+    // Every field at once, and empty fields at the end.
+    MachineData all = machine(Kind::Slot, 1, 9999, 1, 2, 3);
+    all.store_out = 3;
+    all.end_pieces = 4;
+    all.store_in = 5;
+    all.spins = 6;
+    all.hits = 7;
+    all.rb = 8;
+    all.paid = 99999999;
+    EXPECT_EQ(decode_machine("S,0.01,999.9,1,2,3,4,5,6,7,8,99999999"), all);
+    EXPECT_EQ(decode_machine("P,0.5,200,,,,"), half);
+    // Decimals: at most their places, within 1..max.
+    const struct {
+        const char* text;
+        int decimals;
+        std::optional<std::int32_t> value;
+    } decimals[] = {
+        {"4", 2, 400}, {"4.00", 2, 400}, {"0.01", 2, 1}, {"999.99", 2, 99999}, {"0.00", 2, nullopt},
+        {"1000", 2, nullopt}, {"5.6", 1, 56}, {"5.60", 1, nullopt}, {"", 1, nullopt}, {"1,5", 1, nullopt},
+        {"123456.7", 1, 1234567}, {"1234567.1", 1, nullopt}, {"9999999", 1, nullopt},
+    };
+    for (const auto& d : decimals)
+        EXPECT_EQ(read_decimal(d.text, d.decimals, d.decimals == 2 ? kMaxLendingPrice : 99'999'999), d.value) << d.text;
     struct TimeCase {
         const char* text;
         std::optional<VisitTime> time;

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -107,7 +108,7 @@ PlayDialog::PlayDialog(PlayDialogInput input, QWidget* parent) : QDialog(parent)
     table->setSelectionMode(QAbstractItemView::NoSelection);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     const QFontMetrics metrics = table->fontMetrics();
-    const int number_width = metrics.horizontalAdvance(QStringLiteral("99,999,999")) + 14;
+    const int number_width = metrics.horizontalAdvance(QStringLiteral("99,999,999")) + metrics.horizontalAdvance(QLatin1Char('M'));
     for (int r = 0; r < rows; ++r) {
         auto* name = new QTableWidgetItem(from_cp932(input_.names[static_cast<std::size_t>(r)]));
         name->setFlags(Qt::ItemIsEnabled);
@@ -134,12 +135,23 @@ PlayDialog::PlayDialog(PlayDialogInput input, QWidget* parent) : QDialog(parent)
     }
     QHeaderView* header = table->horizontalHeader();
     header->setSectionResizeMode(QHeaderView::Fixed);
-    table->resizeColumnsToContents();
     table->resizeRowsToContents();
+    // Every column as wide as its heading and what it holds: the names (within
+    // sixteen wide letters), the longer kind with the list's arrow, the largest number.
+    const int pad = metrics.horizontalAdvance(QLatin1Char('M'));
+    int name_width = metrics.horizontalAdvance(heads[kNameColumn]);
+    for (int r = 0; r < rows; ++r)
+        name_width = std::max(name_width, metrics.horizontalAdvance(table->item(r, kNameColumn)->text()));
+    table->setColumnWidth(kNameColumn, std::min(name_width, pad * 16) + pad);
+    int kind_width = metrics.horizontalAdvance(heads[kKindColumn]) + pad;
+    for (const QString& kind : {QStringLiteral("パチンコ"), QStringLiteral("スロット")})
+        kind_width = std::max(kind_width, metrics.horizontalAdvance(kind) + pad * 3);
+    table->setColumnWidth(kKindColumn, kind_width);
+    // The computed amounts reach beyond the boxes' eight digits.
+    const int amount_width = metrics.horizontalAdvance(QStringLiteral("99,999,999,999")) + pad;
     for (int c = 2; c <= kPayoutColumn; ++c)
-        table->setColumnWidth(c, std::max(number_width, metrics.horizontalAdvance(heads[c]) + 16));
-    table->setColumnWidth(kNameColumn, std::clamp(table->columnWidth(kNameColumn), metrics.horizontalAdvance(QStringLiteral("機種名")) + 16,
-                                                  metrics.horizontalAdvance(QLatin1Char('M')) * 16));
+        table->setColumnWidth(c, std::max(c >= kInvestmentColumn ? amount_width : number_width,
+                                          metrics.horizontalAdvance(heads[c]) + pad));
 
     start_edit = new NumberEdit(this);
     end_edit = new NumberEdit(this);
@@ -151,6 +163,7 @@ PlayDialog::PlayDialog(PlayDialogInput input, QWidget* parent) : QDialog(parent)
     if (input_.data.time.start) start_edit->setText(utf8(time_text(*input_.data.time.start)));
     if (input_.data.time.end) end_edit->setText(utf8(time_text(*input_.data.time.end)));
     summary = new QLabel(this);
+    summary->setWordWrap(true);
 
     auto* times = new QHBoxLayout;
     times->addWidget(new QLabel(QStringLiteral("開始"), this));
@@ -166,10 +179,12 @@ PlayDialog::PlayDialog(PlayDialogInput input, QWidget* parent) : QDialog(parent)
     connect(buttons, &QDialogButtonBox::accepted, this, &PlayDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* column = new QVBoxLayout(this);
-    column->addWidget(new QLabel(from_cp932(input_.hall) +
-                                     QStringLiteral("　（空欄は記録なし。レートはホールの設定から。投資・回収は玉数から計算）"),
-                                 this));
-    column->addWidget(table, 1);
+    auto* note = new QLabel(from_cp932(input_.hall) +
+                                QStringLiteral("　（空欄は記録なし。レートはホールの設定から。投資・回収は玉数から計算）"),
+                            this);
+    note->setWordWrap(true);
+    column->addWidget(note);
+    column->addWidget(table);
     column->addLayout(times);
     column->addWidget(buttons);
     show_computed();
@@ -180,7 +195,7 @@ PlayDialog::PlayDialog(PlayDialogInput input, QWidget* parent) : QDialog(parent)
     int height = header->height() + table->frameWidth() * 2 + 2;
     for (int r = 0; r < rows; ++r) height += table->rowHeight(r);
     if (rows == 0) height += metrics.height() * 2;
-    table->setMinimumHeight(std::min(height, metrics.height() * 14));
+    table->setFixedHeight(std::min(height + table->horizontalScrollBar()->sizeHint().height(), metrics.height() * 20));
     const QScreen* screen = parent && parent->screen() ? parent->screen() : QGuiApplication::primaryScreen();
     const int room = screen ? screen->availableGeometry().width() - 40 : width;
     resize(std::min(width + 24, room), sizeHint().height());

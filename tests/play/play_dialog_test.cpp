@@ -12,6 +12,8 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
@@ -316,6 +318,52 @@ TEST_F(PlayEntryUse, RefusedInputKeepsTheDialogOpen) {
         EXPECT_EQ(form1->record(1).extensions, stored.extensions);
         EXPECT_EQ(form1->record(1).detail, stored.detail);
     }
+}
+
+}  // namespace
+}  // namespace velmo::testing
+
+namespace velmo::testing {
+namespace {
+
+// The entry dialog's button lies in space its own controls leave free, and the
+// play dialog's headings, kinds and largest figures fit their columns, with
+// whatever font and scale the desktop has (run again with Noto and at scale 2).
+class PlayDialogLayout : public AppFixture {};
+
+TEST_F(PlayDialogLayout, FitsAnyFontAndScale) {
+    const auto* button = form2->findChild<QPushButton*>(QStringLiteral("play_data_button"));
+    ASSERT_NE(button, nullptr);
+    for (const QWidget* w : form2->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (w == button || !w->isVisibleTo(form2.get())) continue;
+        EXPECT_FALSE(w->geometry().intersects(button->geometry())) << w->metaObject()->className();
+    }
+    EXPECT_TRUE(form2->rect().contains(button->geometry()));
+    EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()) + 8, button->width());
+
+    play::PlayDialogInput input;
+    input.hall = sj("A");
+    input.names = {sj("スーパービンゴ"), sj("海")};
+    input.data.machines[0].kind = Kind::Pachinko;
+    input.data.machines[0].exchange_rate = 1;  // 0.1 piece per 100円: the largest amounts
+    input.data.machines[0].end_pieces = play::kMaxPieces;
+    input.data.machines[0].held_in = play::kMaxPieces;
+    PlayDialog d(input);
+    d.show();
+    const QFontMetrics m = d.table->fontMetrics();
+    for (int c = 0; c < d.table->columnCount(); ++c) {
+        const QString head = d.table->horizontalHeaderItem(c)->text();
+        EXPECT_LT(m.horizontalAdvance(head), d.table->columnWidth(c)) << head.toStdString();
+    }
+    for (int c : {PlayDialog::kInvestmentColumn, PlayDialog::kPayoutColumn})
+        EXPECT_LT(m.horizontalAdvance(d.computed_text(0, c)), d.table->columnWidth(c)) << c;
+    EXPECT_LT(m.horizontalAdvance(d.table->item(0, PlayDialog::kNameColumn)->text()),
+              d.table->columnWidth(PlayDialog::kNameColumn));
+    EXPECT_LT(m.horizontalAdvance(u("パチンコ")) + 16, d.table->columnWidth(PlayDialog::kKindColumn));
+    // Both rows show without scrolling down.
+    EXPECT_EQ(d.table->verticalScrollBar()->maximum(), 0);
+    const QRect screen = d.screen()->availableGeometry();
+    EXPECT_LE(d.width(), screen.width());
 }
 
 }  // namespace

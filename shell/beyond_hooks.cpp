@@ -147,21 +147,24 @@ std::vector<std::string> machine_names(const std::string& detail) {
     return names;
 }
 
-// 実戦データ with the entry dialog: a button in the free space right of the
-// date, under the amount boxes, and the key F2, open the dialog for the
-// machines the dialog's rows name. The data typed stays with the rows (it
+// 実戦データ with the entry dialog: the key F2, and a button in the free space
+// right of the date, under the amount boxes, open the dialog for the machines
+// the dialog's rows name. The button shows once the player keeps play data
+// (hall rates or store balances set, or a record of the year with play data):
+// until then the dialog looks as it always did. The data typed stays with the rows (it
 // follows a machine moved to another row and goes with one taken out) and is
 // written with the record when it commits; the amounts the pieces give go into
 // the machine rows at once, so that what the rows show is what the ledger gets.
 class EntryPlayData : public QObject {
 public:
     EntryPlayData(TForm1& form, TForm2& dialog) : QObject(&dialog), form_(form), dialog_(dialog) {
-        auto* button = new QPushButton(u("実戦データ... (F2)"), &dialog);
-        button->setObjectName(QStringLiteral("play_data_button"));
-        button->setGeometry(246, 178, 166, 24);
+        button_ = new QPushButton(u("実戦データ... (F2)"), &dialog);
+        button_->setObjectName(QStringLiteral("play_data_button"));
+        button_->setGeometry(246, 178, 166, 24);
         // Outside the dialog's own Tab order: F2 is the key.
-        button->setFocusPolicy(Qt::NoFocus);
-        connect(button, &QPushButton::clicked, this, &EntryPlayData::open_dialog);
+        button_->setFocusPolicy(Qt::NoFocus);
+        button_->hide();
+        connect(button_, &QPushButton::clicked, this, &EntryPlayData::open_dialog);
         auto* key = new QShortcut(QKeySequence(Qt::Key_F2), &dialog);
         key->setContext(Qt::WidgetWithChildrenShortcut);
         connect(key, &QShortcut::activated, this, &EntryPlayData::open_dialog);
@@ -169,8 +172,8 @@ public:
         dialog.record_hooks.committing = [this](LedgerRecord& record, const std::vector<int>& rows) {
             return committing(record, rows);
         };
-        dialog.record_hooks.closed = [this] { opened(nullptr); };
-        opened(nullptr);
+        dialog.record_hooks.closed = [this] { forget(); };
+        forget();
     }
 
     void open_dialog() {
@@ -199,11 +202,28 @@ private:
         return names;
     }
 
-    void opened(const LedgerRecord* stored) {
+    // Whether the player keeps play data at all.
+    bool in_use() const {
+        const play::PlaySettings& settings = form_.player_settings().get<play::PlaySettings>();
+        if (!settings.halls.empty() || !settings.stores.empty()) return true;
+        const LedgerView& view = form_.ledger_view();
+        for (int r = 1; r <= view.record_count(); ++r)
+            if (!play::read_play_data(view.record(r)).empty()) return true;
+        return false;
+    }
+
+    void forget() {
         slots_.assign(kMachinesPerRecord, {});
         time_ = {};
         own_row_ = 0;
-        if (!stored) return;
+    }
+
+    void opened(const LedgerRecord* stored) {
+        forget();
+        if (!stored) {
+            button_->setVisible(in_use());
+            return;
+        }
         const play::RecordPlayData data = play::read_play_data(*stored);
         const std::vector<std::string> names = machine_names(stored->detail);
         for (std::size_t i = 0; i < names.size() && i < slots_.size(); ++i) slots_[i] = {names[i], data.machines[i]};
@@ -257,6 +277,7 @@ private:
 
     TForm1& form_;
     TForm2& dialog_;
+    QPushButton* button_ = nullptr;
     std::vector<play::MachineSlot> slots_;  // by row of the machines grid, 0 = row 1
     play::VisitTime time_;
     int own_row_ = 0;  // the record being corrected, 0 for a new one

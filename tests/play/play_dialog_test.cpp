@@ -332,8 +332,13 @@ namespace {
 class PlayDialogLayout : public AppFixture {};
 
 TEST_F(PlayDialogLayout, FitsAnyFontAndScale) {
-    const auto* button = form2->findChild<QPushButton*>(QStringLiteral("play_data_button"));
+    auto* button = form2->findChild<QPushButton*>(QStringLiteral("play_data_button"));
     ASSERT_NE(button, nullptr);
+    // A player who keeps no play data sees the entry dialog as it always was.
+    start_empty_2004_ledger();
+    form1->SpeedButton1Click();
+    EXPECT_FALSE(button->isVisible());
+    form2->Button2Click();
     for (const QWidget* w : form2->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         if (w == button || !w->isVisibleTo(form2.get())) continue;
         EXPECT_FALSE(w->geometry().intersects(button->geometry())) << w->metaObject()->className();
@@ -350,6 +355,9 @@ TEST_F(PlayDialogLayout, FitsAnyFontAndScale) {
     input.data.machines[0].held_in = play::kMaxPieces;
     PlayDialog d(input);
     d.show();
+    // Number boxes take no input method.
+    for (QWidget* box : {static_cast<QWidget*>(d.edit(0, Field::Cash)), static_cast<QWidget*>(d.start_edit)})
+        EXPECT_FALSE(box->inputMethodQuery(Qt::ImEnabled).toBool());
     const QFontMetrics m = d.table->fontMetrics();
     for (int c = 0; c < d.table->columnCount(); ++c) {
         const QString head = d.table->horizontalHeaderItem(c)->text();

@@ -1,5 +1,6 @@
 #include "play/play_entry.h"
 
+#include <algorithm>
 #include <tuple>
 
 #include "ledger/ledger_model.h"
@@ -28,6 +29,14 @@ std::vector<MachineSlot> follow_machines(std::span<const MachineSlot> slots, std
             taken[s] = true;
             break;
         }
+    }
+    // A row renamed in place (its old name nowhere now) keeps its data: a name
+    // corrected is still the same machine.
+    for (std::size_t r = 0; r < names.size() && r < slots.size(); ++r) {
+        if (names[r].empty() || bears(r) || taken[r] || slots[r].name.empty() || !out[r].data.empty()) continue;
+        if (std::find(names.begin(), names.end(), slots[r].name) != names.end()) continue;
+        out[r].data = slots[r].data;
+        taken[r] = true;
     }
     return out;
 }

@@ -28,8 +28,9 @@ struct MachineSlot {
 // empty name: the row holds no machine). A row that still bears its slot's
 // name keeps its data; a row whose name changed takes the data of another row's
 // slot of that name whose own row no longer bears it (the machine moved), the
-// first such slot not yet taken; a row that finds none has no data. Data that
-// no row takes goes with its machine.
+// first such slot not yet taken; failing that, its own slot's data when that
+// slot's name is no row's now (the name was corrected); else it has none. Data
+// that no row takes goes with its machine (a row emptied).
 std::vector<MachineSlot> follow_machines(std::span<const MachineSlot> slots, std::span<const std::string> names);
 
 // The record's play data: the time, and the slots of the rows that name a

@@ -29,13 +29,17 @@ TEST(FollowMachines, DataGoesWithItsMachine) {
         {"swapped", {{"a", with_cash(1)}, {"b", with_cash(2)}}, {"b", "a", ""}, {2, 1, 0}},
         {"moved down a row", {{"a", with_cash(1)}, {"b", with_cash(2)}}, {"", "a", "b"}, {0, 1, 2}},
         {"first taken out", {{"a", with_cash(1)}, {"b", with_cash(2)}}, {"", "b", ""}, {0, 2, 0}},
-        {"renamed: its data stays nowhere", {{"a", with_cash(1)}}, {"c"}, {0}},
-        {"a new machine where one was taken out", {{"a", with_cash(1)}, {"b", with_cash(2)}}, {"c", "b"}, {0, 2}},
+        {"renamed in place", {{"a", with_cash(1)}, {"b", with_cash(2)}}, {"c", "b"}, {1, 2}},
+        {"renamed to a name that moved in", {{"a", with_cash(1)}, {"b", with_cash(2)}}, {"b", "c"}, {2, 0}},
+        {"renamed, its old name now on another row", {{"a", with_cash(1)}, {"b", with_cash(2)}, {}}, {"c", "b", "a"},
+         {0, 2, 1}},
+        {"emptied and another named below", {{"a", with_cash(1)}}, {"", "c"}, {0, 0}},
         // Two machines of one name: a row that keeps the name keeps its own data.
         {"same name twice", {{"a", with_cash(1)}, {"a", with_cash(2)}}, {"a", "a"}, {1, 2}},
         {"same name twice, the first taken out", {{"a", with_cash(1)}, {"a", with_cash(2)}}, {"", "a"}, {0, 2}},
         {"same name twice, both moved", {{"a", with_cash(1)}, {"a", with_cash(2)}, {}}, {"", "b", "a", "a"}, {0, 0, 1, 2}},
-        {"a row's name taken by another machine: not moved", {{"a", with_cash(1)}, {"b", with_cash(2)}}, {"a", "a"}, {1, 0}},
+        {"renamed to the name of a machine that stayed", {{"a", with_cash(1)}, {"b", with_cash(2)}}, {"a", "a"}, {1, 2}},
+        {"renamed where the old name moved on", {{"a", with_cash(1)}, {"b", with_cash(2)}, {}}, {"a", "c", "b"}, {1, 0, 2}},
     };
     for (const Case& c : cases) {
         const std::vector<MachineSlot> rows = follow_machines(c.slots, c.names);

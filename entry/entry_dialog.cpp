@@ -116,6 +116,7 @@ void TForm2::paste_amount(QLineEdit* edit, const QString& text) {
 
 void TForm2::form2open() {
     correction_.reset();
+    if (record_hooks.opened) record_hooks.opened(nullptr);
     date_chosen_ = false;
     {
         const ProgramFill filling(*this);
@@ -164,6 +165,24 @@ void TForm2::amounts_to_grid() {
     StringGrid1->set_cell(1, kTotalsRow, velmo::totals_label());
 }
 
+void TForm2::set_row_amounts(int r, long long investment, long long payout) {
+    if (r < 1 || r > velmo::kMachinesPerRecord) return;
+    velmo::MachineAmounts amounts;
+    for (int i = 1; i <= velmo::kMachinesPerRecord; ++i) {
+        amounts.investment[static_cast<size_t>(i - 1)] = StringGrid1->cell(2, i);
+        amounts.payout[static_cast<size_t>(i - 1)] = StringGrid1->cell(3, i);
+    }
+    const velmo::AmountUpdate upd = velmo::update_amounts(amounts, r, investment, payout);
+    for (int c = 2; c <= 4; ++c) StringGrid1->set_cell(c, r, upd.row[static_cast<size_t>(c - 2)]);
+    for (int c = 2; c <= 4; ++c) StringGrid1->set_cell(c, kTotalsRow, upd.totals[static_cast<size_t>(c - 2)]);
+    StringGrid1->set_cell(1, kTotalsRow, velmo::totals_label());
+    if (StringGrid1->row() == r) {
+        const ProgramFill filling(*this);
+        Edit1->setText(from_cp932(StringGrid1->cell(2, r)));
+        Edit2->setText(from_cp932(StringGrid1->cell(3, r)));
+    }
+}
+
 void TForm2::ChangeKishu() {
     // Only the user's own edits of the box name the selected row's machine; the
     // program filling the box (opening, a correction, a row click, a list refill
@@ -195,6 +214,7 @@ void TForm2::remember_correction(const velmo::LedgerRecord& stored) {
     correction_ = Correction{stored, ComboBox1->currentText(), ComboBox3->currentText(), Memo1->toPlainText(),
                              machine_cells()};
     date_chosen_ = false;
+    if (record_hooks.opened) record_hooks.opened(&stored);
 }
 
 void TForm2::drawcell(int col, int row, const QRect& rect, velmo::DrawState state) {
@@ -229,6 +249,7 @@ void TForm2::clear_machine_rows() {
 
 void TForm2::end_editing() {
     correction_.reset();
+    if (record_hooks.closed) record_hooks.closed();
     clear_machine_rows();
     Form1->setEnabled(true);
     Form1->show();
@@ -247,6 +268,7 @@ void TForm2::Button1Click() {
     const bool machines_edited = !correction_ || machine_cells() != correction_->machines;
     // Validation: every row with an amount needs a machine; a named row without amounts is 0 / 0.
     std::vector<velmo::MachineEntry> machines;
+    std::vector<int> machine_rows;
     for (int r = 1; r <= velmo::kMachinesPerRecord; ++r) {
         const std::string& name = StringGrid1->cell(1, r);
         const bool amounts = !StringGrid1->cell(2, r).empty() || !StringGrid1->cell(3, r).empty();
@@ -270,6 +292,7 @@ void TForm2::Button1Click() {
             return t.empty() ? std::string("0") : t;
         };
         machines.push_back({name, amount(2), amount(3)});
+        machine_rows.push_back(r);
     }
     if (machines.empty()) {
         velmo::dialogs().message(u("機種名が記入されていません"));
@@ -317,6 +340,7 @@ void TForm2::Button1Click() {
                                  QString::number(date.day()) + u("日はありません"));
         return;
     }
+    if (record_hooks.committing && !record_hooks.committing(cells, machine_rows)) return;
     const int month = velmo::date_text_month(cells.date);
     const int day = velmo::date_text_day(cells.date);
 

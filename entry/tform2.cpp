@@ -25,6 +25,7 @@
 #include "ledger/ledger_codec.h"
 #include "framework/string_grid.h"
 #include "ledger/packed_fields.h"
+#include "shell/tform1.h"
 
 TForm2* Form2 = nullptr;
 
@@ -35,6 +36,7 @@ using velmo::u;
 TForm2::TForm2() : QWidget(nullptr, Qt::Dialog) {
     Form2 = this;
     build();
+    if (Form1 && Form1->on_entry_dialog_built) Form1->on_entry_dialog_built(*this);
 }
 
 TForm2::~TForm2() {

@@ -5,8 +5,10 @@
 #include <QDate>
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "entry/entry_rules.h"
 
@@ -89,6 +91,25 @@ public:
     // Called once the dialog shows the record being corrected: what it shows now
     // is what the user has not changed, and those fields keep the stored bytes.
     void remember_correction(const velmo::LedgerRecord& stored);
+
+    // Sets machine row r's amounts as typing them into the amount boxes does, and
+    // the totals row with them; the boxes show them when r is the selected row.
+    void set_row_amounts(int r, long long investment, long long payout);
+
+    // Data that code beyond this dialog keeps with the record being entered
+    // (shell/beyond_hooks.cpp installs it when the dialog is built).
+    struct RecordHooks {
+        // The dialog opened for a new record (stored null) or shows the record
+        // being corrected.
+        std::function<void(const velmo::LedgerRecord* stored)> opened;
+        // The record passed the dialog's checks and is about to be written:
+        // machine_rows are the grid rows of its machine entries, in order. It may
+        // set the record's extension fields; false keeps the dialog open as it is.
+        std::function<bool(velmo::LedgerRecord& record, const std::vector<int>& machine_rows)> committing;
+        // The dialog closed, committed or cancelled.
+        std::function<void()> closed;
+    };
+    RecordHooks record_hooks;
 
     // Showing makes the date calendar and the drop-downs' edit fields, once.
     void setVisible(bool visible) override;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ledger/ledger_codec.h"
+#include "ledger/record_fields.h"
 
 namespace velmo {
 
@@ -46,6 +47,23 @@ Q_SIGNALS:
     // The save question of a changed ledger was settled: saved, or the changes
     // declined. What is on disk is what the user keeps.
     void settled();
+};
+
+// The few writes of records that code beyond the year window makes, each one
+// change of the ledger as an entry from the entry dialog is: the year window
+// and its summaries show it, and LedgerView::changed() tells of it with the
+// row in committed_rows().
+class LedgerEditor {
+public:
+    virtual ~LedgerEditor() = default;
+    // Replaces record row's machine entries (their amounts are what every table
+    // sums) and its extension fields. The record's other fields keep their
+    // bytes, and so do its machine fields when the entries are the ones it
+    // holds. Nothing changes, and the ledger is not marked changed, when the
+    // record would stay as it is. False, with nothing changed, for a row out of
+    // range, no machine, or sums beyond the 32-bit amounts.
+    virtual bool replace_machines(int row, const std::vector<MachineEntry>& machines,
+                                  const std::vector<ExtensionField>& extensions) = 0;
 };
 
 // The year, the extra column and every record, as a ledger file holds them (the

@@ -1,10 +1,13 @@
 #include "shell/beyond_hooks.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QEvent>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QPushButton>
+#include <QShortcut>
 
 #include <algorithm>
 
@@ -13,15 +16,23 @@
 #include "budget/budget_dialog.h"
 #include "budget/budget_line.h"
 #include "budget/budget_monitor.h"
+#include "entry/entry_rules.h"
+#include "entry/tform2.h"
 #include "export/xlsx_command.h"
 #include "framework/cp932.h"
+#include "framework/dialogs.h"
 #include "framework/string_grid.h"
 #include "framework/widgets.h"
 #include "ledger/ledger_model.h"
 #include "ledger/player_settings.h"
 #include "ledger/registry_file.h"
 #include "play/play_csv.h"
+#include "play/play_calc.h"
+#include "play/play_dialog.h"
+#include "play/play_entry.h"
+#include "play/play_record.h"
 #include "play/play_settings.h"
+#include "play/play_year.h"
 #include "play/rates_dialog.h"
 #include "recovery/recovery_keeper.h"
 #include "shell/tform1.h"
@@ -111,6 +122,202 @@ void set_hall_rates(PlayerSettings& settings, QWidget* parent) {
     if (dialog.exec() == QDialog::Accepted) settings.set(dialog.value());
 }
 
+// The year's records as the window holds them, in ledger order.
+std::vector<LedgerRecord> year_records(TForm1& form) {
+    std::vector<LedgerRecord> records;
+    const LedgerView& view = form.ledger_view();
+    records.reserve(static_cast<std::size_t>(view.record_count()));
+    for (int r = 1; r <= view.record_count(); ++r) records.push_back(view.record(r));
+    return records;
+}
+
+// The visits a store's balance counts before a visit on month/day: those of
+// the earlier year files beside the ledger, then those of the open year before
+// it (own: the record's row when it is one, else 0).
+std::vector<play::PlayEntry> visits_before(TForm1& form, int own, int month, int day) {
+    std::vector<play::PlayEntry> before = play::earlier_years(form.file_name, year_text_value(form.year_text));
+    const std::vector<LedgerRecord> records = year_records(form);
+    for (play::PlayEntry& e : play::entries_before(records, own, month, day)) before.push_back(std::move(e));
+    return before;
+}
+
+// The machine names a packed machine_detail holds.
+std::vector<std::string> machine_names(const std::string& detail) {
+    std::vector<std::string> names;
+    for (const MachineEntry& m : unpack_machine_detail(detail)) names.push_back(m.name);
+    return names;
+}
+
+// 実戦データ with the entry dialog: the key F2, and a button in the free space
+// right of the date, under the amount boxes, open the dialog for the machines
+// the dialog's rows name. The button shows once the player keeps play data
+// (hall rates or store balances set, or a record of the year with play data):
+// until then the dialog looks as it always did. The data typed stays with the rows (it
+// follows a machine moved to another row and goes with one taken out) and is
+// written with the record when it commits; the amounts the pieces give go into
+// the machine rows at once, so that what the rows show is what the ledger gets.
+class EntryPlayData : public QObject {
+public:
+    EntryPlayData(TForm1& form, TForm2& dialog) : QObject(&dialog), form_(form), dialog_(dialog) {
+        button_ = new QPushButton(u("実戦データ... (F2)"), &dialog);
+        button_->setObjectName(QStringLiteral("play_data_button"));
+        button_->setGeometry(246, 178, 166, 24);
+        // Outside the dialog's own Tab order: F2 is the key.
+        button_->setFocusPolicy(Qt::NoFocus);
+        button_->hide();
+        connect(button_, &QPushButton::clicked, this, &EntryPlayData::open_dialog);
+        auto* key = new QShortcut(QKeySequence(Qt::Key_F2), &dialog);
+        key->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(key, &QShortcut::activated, this, &EntryPlayData::open_dialog);
+        dialog.record_hooks.opened = [this](const LedgerRecord* stored) { opened(stored); };
+        dialog.record_hooks.committing = [this](LedgerRecord& record, const std::vector<int>& rows) {
+            return committing(record, rows);
+        };
+        dialog.record_hooks.closed = [this] { forget(); };
+        forget();
+    }
+
+    void open_dialog() {
+        for (const play::PlayDialog* open : dialog_.findChildren<play::PlayDialog*>())
+            if (open->isVisible()) return;  // one at a time
+        const std::vector<std::string> names = row_names();
+        const std::vector<play::MachineSlot> rows = play::follow_machines(slots_, names);
+        play::PlayDialogInput input;
+        input.hall = cp932_lossy(dialog_.ComboBox1->currentText());
+        for (const std::string& n : names)
+            if (!n.empty()) input.names.push_back(n);
+        input.data = play::record_data(time_, rows);
+        input.settings = form_.player_settings().get<play::PlaySettings>();
+        const QDate date = dialog_.calendar_date();
+        input.before = visits_before(form_, own_row_, date.month(), date.day());
+        auto* dialog = new play::PlayDialog(std::move(input), &dialog_);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        connect(dialog, &QDialog::accepted, this, [this, dialog, names, rows] { take(dialog->value(), names, rows); });
+        dialog->open();
+    }
+
+private:
+    std::vector<std::string> row_names() const {
+        std::vector<std::string> names;
+        for (int r = 1; r <= kMachinesPerRecord; ++r) names.push_back(dialog_.StringGrid1->cell(1, r));
+        return names;
+    }
+
+    // Whether the player keeps play data at all.
+    bool in_use() const {
+        const play::PlaySettings& settings = form_.player_settings().get<play::PlaySettings>();
+        if (!settings.halls.empty() || !settings.stores.empty()) return true;
+        const LedgerView& view = form_.ledger_view();
+        for (int r = 1; r <= view.record_count(); ++r)
+            if (!play::read_play_data(view.record(r)).empty()) return true;
+        return false;
+    }
+
+    void forget() {
+        slots_.assign(kMachinesPerRecord, {});
+        time_ = {};
+        own_row_ = 0;
+    }
+
+    void opened(const LedgerRecord* stored) {
+        forget();
+        if (!stored) {
+            button_->setVisible(in_use());
+            return;
+        }
+        const play::RecordPlayData data = play::read_play_data(*stored);
+        const std::vector<std::string> names = machine_names(stored->detail);
+        for (std::size_t i = 0; i < names.size() && i < slots_.size(); ++i) slots_[i] = {names[i], data.machines[i]};
+        time_ = data.time;
+        own_row_ = form_.edit_row;
+    }
+
+    // The dialog's data back onto the rows it was opened for, and their amounts.
+    void take(const play::RecordPlayData& data, const std::vector<std::string>& names,
+              std::vector<play::MachineSlot> rows) {
+        std::size_t i = 0;
+        for (std::size_t r = 0; r < rows.size(); ++r)
+            if (!names[r].empty()) rows[r].data = data.machines[i++];
+        slots_ = std::move(rows);
+        time_ = data.time;
+        for (std::size_t r = 0; r < slots_.size(); ++r)
+            if (!names[r].empty()) put_amounts(static_cast<int>(r) + 1, slots_[r].data);
+    }
+
+    // Row r's amounts as the machine's pieces give them; true when they changed.
+    bool put_amounts(int r, const play::MachineData& m) {
+        const play::ComputedAmounts a = play::computed_amounts(m);
+        const long long investment = cell_number(dialog_.StringGrid1->cell(2, r));
+        const long long payout = cell_number(dialog_.StringGrid1->cell(3, r));
+        const long long new_investment = a.investment.value_or(investment);
+        const long long new_payout = a.payout.value_or(payout);
+        if (new_investment == investment && new_payout == payout) return false;
+        dialog_.set_row_amounts(r, new_investment, new_payout);
+        return true;
+    }
+
+    bool committing(LedgerRecord& record, const std::vector<int>& machine_rows) {
+        const std::vector<play::MachineSlot> rows = play::follow_machines(slots_, row_names());
+        const play::RecordPlayData data = play::record_data(time_, rows);
+        // Amounts typed over those the pieces give: the rows take the pieces'
+        // amounts and the player sees them before they are written.
+        for (std::size_t k = 0; k < machine_rows.size(); ++k) {
+            const int r = machine_rows[k];
+            if (!put_amounts(r, rows[static_cast<std::size_t>(r - 1)].data)) continue;
+            dialogs().message(QString::number(static_cast<int>(k) + 1) + u("機種目（") +
+                              from_cp932(dialog_.StringGrid1->cell(1, r)) +
+                              u("）の金額を実戦データから計算した額にしました。確かめてから登録してください"));
+            return false;
+        }
+        // Play data left as it was keeps the record's fields as they are, even
+        // those this version does not read.
+        if (data == play::read_play_data(record)) return true;
+        play::write_play_data(record.extensions, data);
+        return true;
+    }
+
+    TForm1& form_;
+    TForm2& dialog_;
+    QPushButton* button_ = nullptr;
+    std::vector<play::MachineSlot> slots_;  // by row of the machines grid, 0 = row 1
+    play::VisitTime time_;
+    int own_row_ = 0;  // the record being corrected, 0 for a new one
+};
+
+// The record of the year list's or the calendar's selection; 0 none.
+int selected_record(TForm1& form) {
+    const int r = (form.view_flags & TForm1::kCalendarShown) ? form.calendar_selected_row() : form.StringGrid1->row();
+    return r >= 1 && r <= form.rec_count ? r : 0;
+}
+
+// 実戦データ... of the 収支 menu: the selected record's play data corrected, the
+// record written through the year window as one change.
+void correct_play_data(TForm1& form) {
+    const int row = selected_record(form);
+    if (row == 0) return;
+    const LedgerRecord stored = form.ledger_view().record(row);
+    play::PlayDialogInput input;
+    input.hall = stored.hall;
+    input.names = machine_names(stored.detail);
+    input.data = play::read_play_data(stored);
+    input.settings = form.player_settings().get<play::PlaySettings>();
+    input.before = visits_before(form, row, date_text_month(stored.date), date_text_day(stored.date));
+    auto* dialog = new play::PlayDialog(std::move(input), &form);
+    dialog->setObjectName(QStringLiteral("play_dialog"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(dialog, &QDialog::accepted, &form, [&form, dialog, row, stored] {
+        const play::RecordPlayData data = dialog->value();
+        if (data == play::read_play_data(stored)) return;  // unchanged: nothing is written
+        std::vector<ExtensionField> extensions = stored.extensions;
+        play::write_play_data(extensions, data);
+        auto* editor = dynamic_cast<LedgerEditor*>(&form.ledger_view());
+        if (!editor ||
+            !editor->replace_machines(row, play::with_play_amounts(unpack_machine_detail(stored.detail), data), extensions))
+            dialogs().message(amounts_too_large_text());
+    });
+    dialog->open();
+}
+
 }  // namespace
 
 void install_beyond_hooks(TForm1& form) {
@@ -151,6 +358,13 @@ void install_beyond_hooks(TForm1& form) {
     QAction* rates = form.N1->addAction(u("ホールのレート..."));
     rates->setObjectName(QStringLiteral("hall_rates_action"));
     QObject::connect(rates, &QAction::triggered, &form, [&form] { set_hall_rates(form.player_settings(), &form); });
+    QAction* play_data = form.N1->addAction(u("実戦データ..."));
+    play_data->setObjectName(QStringLiteral("play_data_action"));
+    QObject::connect(play_data, &QAction::triggered, &form, [&form] { correct_play_data(form); });
+    QObject::connect(form.N1, &QMenu::aboutToShow, play_data, [&form, play_data] {
+        play_data->setEnabled(selected_record(form) != 0);
+    });
+    form.on_entry_dialog_built = [&form](TForm2& dialog) { new EntryPlayData(form, dialog); };
     QAction* analysis = form.N1->addAction(u("分析..."));
     analysis->setObjectName(QStringLiteral("analysis_action"));
     QObject::connect(analysis, &QAction::triggered, &form, [&form, window = QPointer<analysis::AnalysisWindow>()]() mutable {

@@ -1,12 +1,13 @@
 #pragma once
-// The year window's grids seen as a LedgerView: the one place that knows both.
+// The year window's grids seen as a LedgerView, and written through its
+// LedgerEditor: the one place that knows both.
 #include "ledger/ledger_view.h"
 
 class TForm1;
 
 namespace velmo {
 
-class YearWindowLedger : public LedgerView {
+class YearWindowLedger : public LedgerView, public LedgerEditor {
     Q_OBJECT
 public:
     // Emits changed() whenever form reports a change of its ledger.
@@ -20,6 +21,8 @@ public:
     std::uint64_t revision() const override;
     std::vector<int> committed_rows() const override { return committed_; }
     bool unsaved() const override;
+    bool replace_machines(int row, const std::vector<MachineEntry>& machines,
+                          const std::vector<ExtensionField>& extensions) override;
 
 private:
     TForm1& form_;

@@ -33,6 +33,7 @@ class QPushButton;
 class QTabWidget;
 class QToolButton;
 class QWidget;
+class TForm2;
 
 namespace velmo {
 struct DecodedLedger;
@@ -223,6 +224,9 @@ public:
     std::function<void(const std::string& old_name, const std::optional<std::string>& new_name,
                        const std::vector<std::string>& halls)>
         on_registry_hall_changed;
+    // When the entry dialog is built: code beyond the windows adds what it keeps
+    // with a record (shell/beyond_hooks.cpp).
+    std::function<void(TForm2&)> on_entry_dialog_built;
     // The ledger as code beyond the specified windows reads it.
     velmo::LedgerView& ledger_view() { return *ledger_view_; }
     velmo::LedgerView* ledger_view_ = nullptr;  // a child of the window

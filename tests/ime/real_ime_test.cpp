@@ -26,6 +26,8 @@
 #include "ledger/ledger_codec.h"
 #include "ledger/record_fields.h"
 #include "ledger/registry_file.h"
+#include "play/play_data.h"
+#include "play/play_dialog.h"
 #include "tests/ime/ime_session.h"
 #include "tests/support/app_fixture.h"
 
@@ -315,6 +317,41 @@ TEST_F(RealInputMethod, UnstorableCharacterIsRefusedAndTypingGoesOnThroughTheInp
     ASSERT_EQ(held.records.size(), 1u);
     EXPECT_EQ(held.records[0].hall, sj("新宿"));
     EXPECT_EQ(held.records[0].totals, pack_day_totals({"500", "0"}));
+}
+
+// F2 in the entry dialog opens 実戦データ; with the input method still on from
+// the machine's name, its number and time boxes take the digits as typed.
+TEST_F(RealInputMethod, PlayDataBoxesTakeTypedDigits) {
+    start_empty_2004_ledger();
+    form1->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form1.get()));
+    form1->SpeedButton1Click();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form2.get()));
+    focus(form2->ComboBox2);
+    ime_on();
+    compose(form2->ComboBox2, "hokuto", u("ほくと"), u("北斗"));
+    ASSERT_EQ(ime().state(), 2);
+    key("F2");
+    play::PlayDialog* d = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (d = form2->findChild<play::PlayDialog*>()) && d->isVisible(); }, kWaitMs));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(d));
+    QLineEdit* cash = d->edit(0, play::Field::Cash);
+    focus(cash);
+    type_digits("5000", [&] { return cash->text(); }, QStringLiteral("5000"));
+    focus(d->start_edit);
+    type_digits("21:45", [&] { return d->start_edit->text(); }, QStringLiteral("21:45"));
+    EXPECT_EQ(events.count(cash), 0);
+    EXPECT_EQ(events.count(d->start_edit), 0);
+    d->accept();
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(form2->StringGrid1->cell(2, 1), "5000");  // the amount the play data gives
+    QTest::mouseClick(form2->Button1, Qt::LeftButton);
+    ASSERT_EQ(form1->rec_count, 1);
+    const HeldLedger held = saved_ledger();
+    ASSERT_EQ(held.records.size(), 1u);
+    const play::RecordPlayData data = play::read_play_data(held.records[0]);
+    EXPECT_EQ(data.machines[0].cash, 5000);
+    EXPECT_EQ(data.time.start, 21 * 60 + 45);
 }
 
 TEST_F(RealInputMethod, WidthAndYearBoxesTakeTypedDigits) {

@@ -1,0 +1,71 @@
+#pragma once
+// The dialog "実戦データ": the play data of one record — a row per machine entry
+// with its kind, rates, pieces and counts, and the time of the visit. While the
+// player types it shows each machine's 投資 and 回収 as its pieces give them,
+// the visit's 交換差損 and its hours. OK refuses a box that does not read, or
+// data that cannot be (more put into the store than was left, more taken out
+// than the store held), naming the machine and the field; the dialog stays
+// open with what was typed.
+#include <QDialog>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "play/play_data.h"
+#include "play/play_settings.h"
+#include "play/play_year.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QTableWidget;
+
+namespace velmo::play {
+
+struct PlayDialogInput {
+    std::string hall;                // CP932
+    std::vector<std::string> names;  // the record's machine entries, CP932, at most kMachinesPerRecord
+    RecordPlayData data;             // what the record holds now
+    PlaySettings settings;           // the halls' rates and starting balances
+    std::vector<PlayEntry> before;   // the visits before this one, for the store's balance
+};
+
+class PlayDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit PlayDialog(PlayDialogInput input, QWidget* parent = nullptr);
+
+    // The data typed; valid once the dialog was accepted.
+    const RecordPlayData& value() const { return value_; }
+    void accept() override;
+
+    // The table's columns: 機種名, 種別, the eleven number fields (from 貸玉料金 on,
+    // Field order), then the computed 投資 and 回収.
+    static constexpr int kNameColumn = 0;
+    static constexpr int kKindColumn = 1;
+    static constexpr int kInvestmentColumn = 1 + kFieldCount;
+    static constexpr int kPayoutColumn = kInvestmentColumn + 1;
+    static int column_of(Field field) { return 1 + static_cast<int>(field); }
+
+    QTableWidget* table = nullptr;
+    QComboBox* kind_box(int row) const;
+    QLineEdit* edit(int row, Field field) const;  // a number field (not Kind)
+    QLineEdit* start_edit = nullptr;
+    QLineEdit* end_edit = nullptr;
+    QLabel* summary = nullptr;  // 交換差損 and the hours
+    // The computed 投資 or 回収 of a row as shown ("" while its data gives none).
+    QString computed_text(int row, int column) const;
+
+private:
+    // The row's boxes as data, boxes that do not read left out.
+    MachineData typed_row(int row) const;
+    void show_computed();
+    void kind_chosen(int row);
+    void fill_row(int row, const MachineData& m);
+
+    PlayDialogInput input_;
+    RecordPlayData value_;
+};
+
+}  // namespace velmo::play

@@ -40,8 +40,7 @@ std::string usage_text() {
            "そこに、インストールされたプログラムでは $XDG_DATA_HOME/velmorant/\n"
            "（未設定なら ~/.local/share/velmorant/）に置きます。\n"
            "\n"
-           "--export-csv・--export-xlsx・--import-csv・--analyze・--stores では、「-」で始まる引数はオプションで、ファイル名に
-"
+           "--export-csv・--export-xlsx・--import-csv・--analyze・--stores では、「-」で始まる引数はオプションで、ファイル名に\n"
            "なりません。「--」の後の引数はすべてファイル名です。\n"
            "\n"
            "終了コード: 0 正常、1 ファイルの誤り（読めない・壊れている・書き出せないなど）、\n"

@@ -4,55 +4,11 @@
 #include <cmath>
 #include <map>
 
+#include "play/exact_sum.h"
+
 namespace velmo::play {
 
 namespace {
-
-__int128 abs128(__int128 v) { return v < 0 ? -v : v; }
-
-__int128 gcd128(__int128 a, __int128 b) {
-    a = abs128(a);
-    b = abs128(b);
-    while (b != 0) {
-        const __int128 t = a % b;
-        a = b;
-        b = t;
-    }
-    return a;
-}
-
-// A sum of fractions kept exact while its denominator stays within 128 bits,
-// else (never with the rates players meet) in long double.
-class ExactSum {
-public:
-    void add(__int128 num, __int128 den) {
-        approx_ += static_cast<long double>(num) / static_cast<long double>(den);
-        if (!exact_) return;
-        const __int128 g = gcd128(den_, den);
-        __int128 lcm = 0, a = 0, b = 0, sum = 0;
-        if (__builtin_mul_overflow(den_ / g, den, &lcm) || __builtin_mul_overflow(num_, lcm / den_, &a) ||
-            __builtin_mul_overflow(num, lcm / den, &b) || __builtin_add_overflow(a, b, &sum)) {
-            exact_ = false;
-            return;
-        }
-        const __int128 r = gcd128(sum, lcm);
-        num_ = r ? sum / r : 0;
-        den_ = r ? lcm / r : 1;
-    }
-    bool exact() const { return exact_; }
-    __int128 num() const { return num_; }
-    __int128 den() const { return den_; }
-    long double approx() const { return approx_; }
-    std::int64_t rounded() const {
-        return exact_ ? round_div(num_, den_) : static_cast<std::int64_t>(std::llround(approx_));
-    }
-
-private:
-    __int128 num_ = 0;
-    __int128 den_ = 1;
-    bool exact_ = true;
-    long double approx_ = 0;
-};
 
 std::string with_commas(std::int64_t v) {
     std::string digits = std::to_string(v < 0 ? -v : v);

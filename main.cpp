@@ -12,7 +12,9 @@
 #include "framework/instance_lock.h"
 #include "framework/runtime.h"
 #include "ledger/csv_cli.h"
+#include "play/spec_csv.h"
 #include "recovery/recovery_keeper.h"
+#include "shell/beyond_hooks.h"
 #include "shell/command_line.h"
 #include "shell/program_start.h"
 
@@ -25,6 +27,13 @@ int main(int argc, char** argv) {
     if (argc >= 2 && std::strcmp(argv[1], "--export-xlsx") == 0) return velmo::export_xlsx_command(argc - 2, argv + 2);
     // And the analysis overview.
     if (argc >= 2 && std::strcmp(argv[1], "--analyze") == 0) return velmo::analyze_command(argc - 2, argv + 2);
+    // Machine numbers: printed without a lock; imported into the user's registry
+    // under the program's own lock.
+    if (argc >= 2 && (std::strcmp(argv[1], "--specs") == 0 || std::strcmp(argv[1], "--import-specs") == 0)) {
+        velmo::register_settings_records();
+        return std::strcmp(argv[1], "--specs") == 0 ? velmo::play::print_specs_command(argc - 2, argv + 2)
+                                                  : velmo::play::import_specs_command(argc - 2, argv + 2);
+    }
     // --help, --version, and an option the program does not know.
     if (const auto status = velmo::run_option(argc - 1, argv + 1)) return *status;
 

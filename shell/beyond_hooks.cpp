@@ -20,8 +20,10 @@
 #include "ledger/ledger_model.h"
 #include "ledger/player_settings.h"
 #include "ledger/registry_file.h"
+#include "play/machine_specs.h"
 #include "play/play_settings.h"
 #include "play/rates_dialog.h"
+#include "play/specs_dialog.h"
 #include "recovery/recovery_keeper.h"
 #include "shell/tform1.h"
 
@@ -110,18 +112,49 @@ void set_hall_rates(PlayerSettings& settings, QWidget* parent) {
     if (dialog.exec() == QDialog::Accepted) settings.set(dialog.value());
 }
 
+// 機種のスペック: the numbers go into the player's settings, saved with the
+// registry; machines an import added join the registry's list at its end, and
+// the registry is written at once so that the list and the numbers agree.
+void set_machine_specs(PlayerSettings& settings, QWidget* parent) {
+    play::SpecsDialog dialog(settings.get<play::MachineSpecs>(), registry_from_windows().machines, parent);
+    if (dialog.exec() != QDialog::Accepted) return;
+    if (dialog.added_machines().empty()) {
+        settings.set(dialog.value());
+        return;
+    }
+    Registry reg = registry_from_windows();
+    const std::size_t before = reg.machines.size();
+    reg.machines.insert(reg.machines.end(), dialog.added_machines().begin(), dialog.added_machines().end());
+    if (reg.masks) reg.masks->resize(before + dialog.added_machines().size(), 0);
+    registry_to_windows(reg);
+    settings.set(dialog.value());
+    save_registry_file();
+}
+
 }  // namespace
+
+void register_settings_records() {
+    budget::register_registry_record();
+    play::register_registry_records();
+    play::register_spec_records();
+}
 
 void install_beyond_hooks(TForm1& form) {
     // The player's settings kept with the registry, before it is first read.
-    budget::register_registry_record();
-    play::register_registry_records();
+    register_settings_records();
     // Hall rates and store balances follow a hall renamed or deleted in the registry dialog.
     form.on_registry_hall_changed = [&form](const std::string& old_name, const std::optional<std::string>& new_name,
                                             const std::vector<std::string>& halls) {
         play::PlaySettings settings = form.player_settings().get<play::PlaySettings>();
         play::follow_hall(settings, old_name, new_name, halls);
         form.player_settings().set(settings);
+    };
+    // Machine numbers follow a machine renamed or deleted there.
+    form.on_registry_machine_changed = [&form](const std::string& old_name, const std::optional<std::string>& new_name,
+                                               const std::vector<std::string>& machines) {
+        play::MachineSpecs specs = form.player_settings().get<play::MachineSpecs>();
+        play::follow_machine(specs, old_name, new_name, machines);
+        form.player_settings().set(specs);
     };
     form.chart_overlays.push_back(budget::line_overlay(form.player_settings()));
     // The recovery copy of unsaved records, and its offer when a ledger opens.
@@ -148,6 +181,9 @@ void install_beyond_hooks(TForm1& form) {
     QAction* rates = form.N1->addAction(u("ホールのレート..."));
     rates->setObjectName(QStringLiteral("hall_rates_action"));
     QObject::connect(rates, &QAction::triggered, &form, [&form] { set_hall_rates(form.player_settings(), &form); });
+    QAction* specs = form.N1->addAction(u("機種のスペック..."));
+    specs->setObjectName(QStringLiteral("machine_specs_action"));
+    QObject::connect(specs, &QAction::triggered, &form, [&form] { set_machine_specs(form.player_settings(), &form); });
     QAction* analysis = form.N1->addAction(u("分析..."));
     analysis->setObjectName(QStringLiteral("analysis_action"));
     QObject::connect(analysis, &QAction::triggered, &form, [&form, window = QPointer<analysis::AnalysisWindow>()]() mutable {

@@ -223,6 +223,10 @@ public:
     std::function<void(const std::string& old_name, const std::optional<std::string>& new_name,
                        const std::vector<std::string>& halls)>
         on_registry_hall_changed;
+    // The same for a machine renamed or deleted, with the machines it lists now.
+    std::function<void(const std::string& old_name, const std::optional<std::string>& new_name,
+                       const std::vector<std::string>& machines)>
+        on_registry_machine_changed;
     // The ledger as code beyond the specified windows reads it.
     velmo::LedgerView& ledger_view() { return *ledger_view_; }
     velmo::LedgerView* ledger_view_ = nullptr;  // a child of the window

@@ -1,6 +1,13 @@
 // Machine numbers: their registry records, how they follow the registry's
 // machines, the CSV import, the command-line modes, and the 期待値 chart.
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
 #include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTabWidget>
+#include <QTimer>
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
@@ -14,6 +21,10 @@
 #include "play/expect_chart.h"
 #include "play/machine_specs.h"
 #include "play/spec_csv.h"
+#include "play/specs_dialog.h"
+#include "entry/tform3.h"
+#include "tests/support/app_fixture.h"
+#include <functional>
 #include "shell/beyond_hooks.h"
 #include "tests/support/private_program.h"
 
@@ -270,6 +281,95 @@ TEST(ExpectChartPaint, BandsAroundTheWorkLine) {
     for (int y = 0; y < 200; ++y)
         for (int x = 0; x < 400; ++x) ink += empty.pixelColor(x, y) != QColor(Qt::white);
     EXPECT_GT(ink, 50);
+}
+
+}  // namespace
+}  // namespace velmo::testing
+
+namespace velmo::testing {
+namespace {
+
+class MachineSpecsUse : public AppFixture {
+protected:
+    void SetUp() override {
+        AppFixture::SetUp();
+        register_settings_records();
+        start_empty_2004_ledger();
+        form3->PageControl1->setCurrentWidget(form3->TabSheet2);
+        for (const char* m : {"ジャグ", "海A"}) {
+            form3->Edit2->setText(u(m));
+            form3->Button1Click();
+        }
+    }
+    const MachineSpecs& specs() const { return form1->player_settings().get<MachineSpecs>(); }
+    static std::string name(const char* utf8) { return *to_cp932(u(utf8)); }
+    // Opens 機種のスペック from the menu, lets fill use it and presses OK; a
+    // refused box leaves the dialog open, and it is then cancelled.
+    void set_specs(std::function<void(play::SpecsDialog&)> fill) {
+        QTimer::singleShot(0, form1.get(), [=, this] {
+            auto* dialog = qobject_cast<play::SpecsDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            fill(*dialog);
+            dialog->accept();
+            if (dialog->isVisible()) dialog->reject();
+        });
+        form1->findChild<QAction*>(QStringLiteral("machine_specs_action"))->trigger();
+    }
+};
+
+TEST_F(MachineSpecsUse, TypedImportedRenamedDeletedAndKept) {
+    set_specs([](play::SpecsDialog& d) {
+        ASSERT_EQ(d.machine_list->count(), 2);  // 海A, ジャグ as the registry lists them
+        d.kind_box->setCurrentIndex(1);
+        d.odds_edit->setText(u("１／３１９．７"));
+        d.mean_edit->setText(QStringLiteral("1380"));
+        d.machine_list->setCurrentRow(1);
+        d.kind_box->setCurrentIndex(2);
+        d.slot_edit(5, 0)->setText(QStringLiteral("110.0%"));
+        d.slot_edit(5, 1)->setText(QStringLiteral("1/255"));
+        d.slot_edit(5, 2)->setText(QStringLiteral("255"));
+    });
+    EXPECT_TRUE(dialogs.texts().empty());
+    ASSERT_NE(specs().of(name("海A")), nullptr);
+    EXPECT_EQ(specs().of(name("海A"))->pachinko, (play::PachinkoNumbers{3197, 1380, 20}));
+    EXPECT_EQ(specs().of(name("ジャグ"))->slot[5], (play::SlotSetting{1100, 2550, 2550, 0, 0}));
+
+    // A probability without its payout is refused, naming the machine; nothing changes.
+    const MachineSpecs before = specs();
+    set_specs([](play::SpecsDialog& d) { d.mean_edit->setText(QStringLiteral("abc")); });
+    ASSERT_EQ(dialogs.texts().size(), 1u);
+    EXPECT_EQ(dialogs.texts()[0], u("海Aの平均出玉が正しくありません"));
+    dialogs.shown.clear();
+    EXPECT_EQ(specs(), before);
+
+    // A CSV import: the numbers of a machine replaced, a new machine at the end of the registry.
+    write_bytes(QStringLiteral("specs.csv"), "機種,種別,大当たり確率,平均出玉\n海A,パチンコ,99.9,1000\n新台,パチンコ,199.8,1500\n");
+    dialogs.files.push_back(path(QStringLiteral("specs.csv")));
+    set_specs([](play::SpecsDialog& d) { d.import_csv(); });
+    EXPECT_EQ(specs().of(name("海A"))->pachinko.odds, 999);
+    ASSERT_EQ(form3->ListBox2->count(), 3);
+    EXPECT_EQ(form3->ListBox2->item(2)->text(), u("新台"));
+    EXPECT_EQ(form1->attr_mask.size(), 3u);
+
+    // Renamed in the registry dialog: the numbers go with the name.
+    form3->ListBox2->setCurrentRow(0);
+    form3->Edit2->setText(u("海B"));
+    form3->Button2Click();
+    EXPECT_EQ(specs().of(name("海A")), nullptr);
+    ASSERT_NE(specs().of(name("海B")), nullptr);
+    EXPECT_EQ(specs().of(name("海B"))->pachinko.odds, 999);
+    // Deleted: they go with it.
+    form3->ListBox2->setCurrentRow(1);
+    form3->Button3Click();
+    EXPECT_EQ(specs().of(name("ジャグ")), nullptr);
+
+    // Kept in velmo.lst and read back on the next start.
+    ASSERT_TRUE(save_registry_file());
+    const MachineSpecs kept = specs();
+    form1->player_settings().load({}, {});
+    read_registry();
+    EXPECT_EQ(specs(), kept);
+    EXPECT_EQ(kept.machines.size(), 2u);
 }
 
 }  // namespace

@@ -106,6 +106,24 @@ void BM_ExpectYear(benchmark::State& state) {
 }
 BENCHMARK(BM_ExpectYear)->Unit(benchmark::kMicrosecond);
 
+// Its two halves: the entries' figures (Arg 1: pachinko only), and the sums.
+void BM_ExpectYearEntries(benchmark::State& state) {
+    auto y = make_years(1);
+    if (state.range(0) == 1)
+        for (std::size_t i = 0; i < y->data.size(); ++i)
+            if (y->specs[y->machine[i]].kind == Kind::Slot) y->data[i].spins.reset();
+    for (auto _ : state) benchmark::DoNotOptimize(entries_of(*y));
+}
+BENCHMARK(BM_ExpectYearEntries)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+void BM_ExpectYearSums(benchmark::State& state) {
+    const auto y = make_years(1);
+    const std::vector<EntryExpect> e = entries_of(*y);
+    const std::vector<ExpectEntry> slice = slice_of(*y, e);
+    for (auto _ : state) benchmark::DoNotOptimize(expect_figures(slice, y->minutes));
+}
+BENCHMARK(BM_ExpectYearSums)->Unit(benchmark::kMicrosecond);
+
 // The chart of ten years at a screen ratio of 2: the running sums and the painting.
 void BM_ExpectChartTenYears(benchmark::State& state) {
     const auto y = make_years(10);

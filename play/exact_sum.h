@@ -66,8 +66,18 @@ public:
             num = -num;
             den = -den;
         }
-        for (auto& [d, n] : buckets_)
-            if (d == den) {
+        // Terms of one machine and rate come in runs: the last denominator first.
+        if (last_ < buckets_.size() && buckets_[last_].first == den) {
+            auto& n = buckets_[last_].second;
+            __int128 sum = 0;
+            if (!__builtin_add_overflow(n, num, &sum)) {
+                n = sum;
+                return;
+            }
+        }
+        for (std::size_t i = 0; i < buckets_.size(); ++i)
+            if (auto& [d, n] = buckets_[i]; d == den) {
+                last_ = i;
                 __int128 sum = 0;
                 if (__builtin_add_overflow(n, num, &sum)) {
                     spill_.add(n, den);  // the sum so far, then start again
@@ -77,6 +87,7 @@ public:
                 }
                 return;
             }
+        last_ = buckets_.size();
         buckets_.emplace_back(den, num);
     }
     bool empty() const { return buckets_.empty() && spill_.exact() && spill_.num() == 0; }
@@ -89,6 +100,7 @@ public:
 private:
     std::vector<std::pair<__int128, __int128>> buckets_;  // denominator, numerator
     ExactSum spill_;
+    std::size_t last_ = 0;
 };
 
 }  // namespace velmo::play

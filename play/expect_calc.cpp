@@ -1,6 +1,7 @@
 #include "play/expect_calc.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 namespace velmo::play {
@@ -18,7 +19,7 @@ public:
         if (e.exact)
             exact_.add(e.num, e.den);
         else
-            approx_ += e.value;
+            approx_ += e.approx;
         inexact_ = inexact_ || !e.exact;
     }
     // The sum plus a whole number of yen (a balance), rounded once: E yields
@@ -51,6 +52,22 @@ private:
     bool inexact_ = false;
 };
 
+// e^d for −60 ≤ d ≤ 0, to a relative 1e-15: 2^k × e^r with |r| ≤ ln2 ÷ 2 by
+// its series. The posterior's weights need no more, and the library's exp was
+// most of the time of a year's figures (a call in a tight loop of plain SSE code).
+double weight_exp(double d) {
+    constexpr double kLn2 = 0.693147180559945309417232121458;
+    const double k = std::nearbyint(d / kLn2);
+    const double r = d - k * kLn2;
+    double sum = 1.0, term = 1.0;
+    for (int i = 1; i <= 13; ++i) {
+        term *= r / i;
+        sum += term;
+    }
+    const auto bits = static_cast<std::uint64_t>(static_cast<std::int64_t>(k) + 1023) << 52;
+    return sum * std::bit_cast<double>(bits);
+}
+
 EntryExpect pachinko_expect(const MachineData& m, const PachinkoNumbers& p) {
     EntryExpect e;
     e.kind = Kind::Pachinko;
@@ -59,7 +76,7 @@ EntryExpect pachinko_expect(const MachineData& m, const PachinkoNumbers& p) {
         e.state = ExpectState::Incomplete;
         return e;
     }
-    const i128 n = *m.spins, R = m.exchange_rate, X = p.odds, M = p.mean_payout, K = p.spread;
+    const i128 n = *m.spins, R = m.exchange_rate, X = p.odds, M = p.mean_payout;
     // Without cash the lending price plays no part; 1 keeps the fractions whole.
     const i128 L = m.lending_price > 0 ? m.lending_price : 1;
     // Pieces played other than bought: held + paid − end; U = (100 cash + Q L) ÷ L.
@@ -80,20 +97,19 @@ EntryExpect pachinko_expect(const MachineData& m, const PachinkoNumbers& p) {
     e.den = 100 * X * R;
     const i128 cost = Q >= 0 ? (static_cast<i128>(cash) * R + Q * 1000) * X * 100 : U * X * R;
     e.num = n * M * 1'000'000 - cost;
-    e.value = static_cast<long double>(e.num) / static_cast<long double>(e.den);
-    // σ² = v² M² k n ÷ x = 10⁶ M² K n ÷ (R² X), in long double: it is only ever
-    // taken under a square root.
-    e.variance = 1e6L * static_cast<long double>(M * M * K) * static_cast<long double>(n) /
-                 (static_cast<long double>(R * R) * static_cast<long double>(X));
+    // σ² = v² M² k n ÷ x = 10⁶ M² K n ÷ (R² X), in floating point: it is only
+    // ever taken under a square root.
+    const double mean = p.mean_payout, rate = m.exchange_rate, odds = p.odds;
+    e.variance = 1e6 * mean * mean * p.spread * static_cast<double>(*m.spins) / (rate * rate * odds);
     if (U > 0) {
-        // r = 250 n L ÷ U; r* = Nb ÷ Db (see the header's formula with c and v written out).
-        const i128 Nb = Q >= 0 ? (static_cast<i128>(cash) * R + Q * 1000) * X * L : X * R * L;
-        const i128 Db = Q >= 0 ? 40 * U * M : 4000 * M;
-        e.rate_tenths = round_div(2500 * n * L, U);
-        e.border_tenths = round_div(Nb * 10, Db);
-        e.border_gap_tenths = round_div((250 * n * L * Db - Nb * U) * 10, U * Db);
-        e.rate = 250.0L * static_cast<long double>(n * L) / static_cast<long double>(U);
-        e.border = static_cast<long double>(Nb) / static_cast<long double>(Db);
+        // r = 250 n L ÷ U; r* = Nb ÷ Db (the header's formula with c and v written out).
+        e.border_num = Q >= 0 ? (static_cast<i128>(cash) * R + Q * 1000) * X * L : X * R * L;
+        e.border_den = Q >= 0 ? 40 * U * M : 4000 * M;
+        // The same in double, for the weighted mean and the picture.
+        const double l = static_cast<double>(L), q = static_cast<double>(Q), c = static_cast<double>(cash);
+        const double u = c * 100 + q * l;
+        e.rate = 250.0 * static_cast<double>(*m.spins) * l / u;
+        e.border = Q >= 0 ? (c * rate + q * 1000) * odds * l / (40 * u * mean) : odds * rate * l / (4000 * mean);
     }
     return e;
 }
@@ -127,7 +143,9 @@ EntryExpect slot_expect(const MachineData& m, const PreparedSpec& prepared, std:
         for (int s = 0; s < kSlotSettings; ++s) {
             const auto i = static_cast<std::size_t>(s);
             if (!prepared.candidate[i]) continue;
-            weight[i] = std::exp(log_like[i] - best);
+            // Settings far less likely than the best weigh nothing a double can hold.
+            const double d = log_like[i] - best;
+            weight[i] = d < -60 ? 0 : d == 0 ? 1 : weight_exp(d);
             total += weight[i];
         }
         for (double& w : weight) w /= total;
@@ -152,28 +170,31 @@ EntryExpect slot_expect(const MachineData& m, const PreparedSpec& prepared, std:
     const i128 cost = 100 * static_cast<i128>(cash) <= T * L
                           ? static_cast<i128>(cash) * L * R * 100 + (T * L - 100 * static_cast<i128>(cash)) * 100'000
                           : T * L * L * R;
-    const long double v = 1000.0L / static_cast<long double>(R);
-    long double value = 0, spread = 0;
+    const double v = 1000.0 / static_cast<double>(R);
+    // E_s = 3G w_s v − cost = (3G W_s 100 L − cost) ÷ den with W in tenths of a
+    // percent, so E = (3G 100 L Σ P(s) W_s − cost) ÷ den.
+    long double ratio = 0;
+    double spread = 0;
     for (int s = 0; s < kSlotSettings; ++s) {
         const auto i = static_cast<std::size_t>(s);
         if (weight[i] == 0) continue;
         const SlotSetting& set = spec.slot[i];
-        // E_s = 3G w_s v − cost = (3G W 100 L − cost) ÷ den with W in tenths of a percent.
-        const i128 num = T * set.payout_ratio * 100 * L - cost;
         if (weight[i] == 1) {
             // One setting alone: its E is a fraction and stays exact.
             e.exact = true;
-            e.num = num;
+            e.num = T * set.payout_ratio * 100 * L - cost;
         }
-        value += static_cast<long double>(weight[i]) * static_cast<long double>(num) / static_cast<long double>(e.den);
-        const long double pb = set.bb_odds > 0 ? 10.0L / set.bb_odds : 0, pr = set.rb_odds > 0 ? 10.0L / set.rb_odds : 0;
-        spread += static_cast<long double>(weight[i]) *
-                  (pb * set.bb_medals * set.bb_medals + pr * set.rb_medals * set.rb_medals);
+        ratio += static_cast<long double>(weight[i]) * set.payout_ratio;
+        const double pb = set.bb_odds > 0 ? 10.0 / set.bb_odds : 0, pr = set.rb_odds > 0 ? 10.0 / set.rb_odds : 0;
+        spread += weight[i] * (pb * set.bb_medals * set.bb_medals + pr * set.rb_medals * set.rb_medals);
     }
     // Several settings weigh in with probabilities that are no fractions: E is a long double then.
-    e.value = e.exact ? static_cast<long double>(e.num) / static_cast<long double>(e.den) : value;
-    if (!e.exact) e.den = 1;
-    e.variance = v * v * static_cast<long double>(*m.spins) * spread;
+    if (!e.exact) {
+        e.approx = (static_cast<long double>(T * 100 * L) * ratio - static_cast<long double>(cost)) /
+                   static_cast<long double>(e.den);
+        e.den = 1;
+    }
+    e.variance = v * v * static_cast<double>(*m.spins) * spread;
     return e;
 }
 
@@ -197,8 +218,29 @@ PreparedSpec prepare_spec(const MachineSpec& spec) {
     return p;
 }
 
+long double EntryExpect::yen() const {
+    return exact ? static_cast<long double>(num) / static_cast<long double>(den) : approx;
+}
+
 std::int64_t EntryExpect::value_yen() const {
-    return exact ? round_div(num, den) : static_cast<std::int64_t>(std::llround(value));
+    return exact ? round_div(num, den) : static_cast<std::int64_t>(std::llround(approx));
+}
+
+std::optional<std::int64_t> EntryExpect::rate_tenths() const {
+    if (border_den == 0) return std::nullopt;
+    return round_div(2500 * static_cast<i128>(spins) * played_den, played_num);
+}
+
+std::optional<std::int64_t> EntryExpect::border_tenths() const {
+    if (border_den == 0) return std::nullopt;
+    return round_div(border_num * 10, border_den);
+}
+
+std::optional<std::int64_t> EntryExpect::border_gap_tenths() const {
+    if (border_den == 0) return std::nullopt;
+    // r − r* = (250 n L Db − Nb U) ÷ (U Db)
+    const i128 n = spins, L = played_den, U = played_num;
+    return round_div((250 * n * L * border_den - border_num * U) * 10, U * border_den);
 }
 
 long double EntryExpect::sigma() const { return std::sqrt(variance); }
@@ -285,7 +327,7 @@ std::vector<ExpectPoint> expect_points(std::span<const ExpectEntry> entries) {
     for (const ExpectEntry& entry : entries) {
         if (!entry.expect || !entry.expect->ready()) continue;
         balance += static_cast<long double>(entry.balance);
-        work += entry.expect->value;
+        work += entry.expect->yen();
         variance += entry.expect->variance;
         if (points.empty() || points.back().record != entry.record) points.push_back({entry.record, 0, 0, 0});
         ExpectPoint& p = points.back();

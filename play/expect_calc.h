@@ -48,28 +48,34 @@ enum class ExpectState {
 struct EntryExpect {
     ExpectState state = ExpectState::NoNumbers;
     Kind kind = Kind::None;
-    // 仕事量: exact as num ÷ den when exact, else value alone (slot
-    // posteriors weigh with probabilities that are no fractions).
+    // 仕事量: exact as num ÷ den when exact, else approx (slot posteriors
+    // weigh with probabilities that are no fractions).
     bool exact = false;
     __int128 num = 0;
     __int128 den = 1;
-    long double value = 0;     // E in yen
+    long double approx = 0;
     long double variance = 0;  // σ² in yen²
-    // パチンコ: spins and pieces played (U = played_num ÷ played_den), r, r*
-    // and r − r* in tenths (each rounded once) and as values; nullopt without U > 0.
+    // パチンコ: spins, pieces played (U = played_num ÷ played_den) and r* =
+    // border_num ÷ border_den; r and r* as values for sums and drawing.
     std::int64_t spins = 0;
     __int128 played_num = 0;
     __int128 played_den = 1;
-    std::optional<std::int64_t> rate_tenths, border_tenths, border_gap_tenths;
-    long double rate = 0, border = 0;
+    __int128 border_num = 0;
+    __int128 border_den = 0;  // 0: no r (U = 0)
+    double rate = 0, border = 0;
     // スロット: P(s) of settings 1..6, the most likely one (1..6; 0 none) and its P.
     std::array<double, kSlotSettings> posterior{};
     int likely_setting = 0;
     double likely_probability = 0;
 
     bool ready() const { return state == ExpectState::Ready; }
+    long double yen() const;         // E
     std::int64_t value_yen() const;  // E rounded once
     long double sigma() const;
+    // r, r* and r − r* in tenths, each rounded once; nullopt without pieces played.
+    std::optional<std::int64_t> rate_tenths() const;
+    std::optional<std::int64_t> border_tenths() const;
+    std::optional<std::int64_t> border_gap_tenths() const;
 };
 
 // The figures of one machine entry. spec: the machine's numbers, nullptr when

@@ -45,9 +45,9 @@ TEST(ExpectCalc, BorderOfTheWorkedChecks) {
     for (const Case& c : cases) {
         const EntryExpect e = entry_expect(ball(400, c.rate, c.cash, c.held, 500), &spec);
         ASSERT_TRUE(e.ready()) << c.what;
-        EXPECT_EQ(e.border_tenths, c.border_tenths) << c.what;
-        EXPECT_EQ(e.rate_tenths, 500) << c.what;  // 500 spins on 2,500 balls
-        EXPECT_EQ(*e.rate_tenths - *e.border_tenths, *e.border_gap_tenths) << c.what;
+        EXPECT_EQ(e.border_tenths(), c.border_tenths) << c.what;
+        EXPECT_EQ(e.rate_tenths(), 500) << c.what;  // 500 spins on 2,500 balls
+        EXPECT_EQ(*e.rate_tenths() - *e.border_tenths(), *e.border_gap_tenths()) << c.what;
     }
 }
 
@@ -56,8 +56,8 @@ TEST(ExpectCalc, WorkPerSpinOfTheWorkedCheck) {
     const MachineSpec spec = pachinko(1055, 1380);
     const EntryExpect e = entry_expect(ball(0, 280, 0, 2500, 205), &spec);
     ASSERT_TRUE(e.ready());
-    EXPECT_EQ(e.rate_tenths, 205);
-    EXPECT_EQ(std::llround(e.value / 205 * 100), 316);  // +3.16円 a spin
+    EXPECT_EQ(e.rate_tenths(), 205);
+    EXPECT_EQ(std::llround(e.yen() / 205 * 100), 316);  // +3.16円 a spin
     // E = 205 × 1380 ÷ 105.5 × 100/28 − 2500 × 100/28 = 957,500 ÷ 1,477 = 648.27…
     EXPECT_TRUE(e.exact);
     EXPECT_EQ(e.num * 1477, e.den * 957'500);
@@ -75,8 +75,8 @@ TEST(ExpectCalc, CashBeyondWhatWasPlayedCountsAsBought) {
     ASSERT_TRUE(e.ready());
     // E = 100 × 1500 ÷ 200 × 100/28 − 800 × 4 = 2678.57 − 3200
     EXPECT_EQ(e.value_yen(), -521);
-    EXPECT_EQ(e.border_tenths, 373);   // all bought: the all-cash border
-    EXPECT_EQ(e.rate_tenths, 313);     // 250 × 100 ÷ 800 = 31.25
+    EXPECT_EQ(e.border_tenths(), 373);   // all bought: the all-cash border
+    EXPECT_EQ(e.rate_tenths(), 313);     // 250 × 100 ÷ 800 = 31.25
 }
 
 TEST(ExpectCalc, SessionsWithoutSpins) {
@@ -86,12 +86,12 @@ TEST(ExpectCalc, SessionsWithoutSpins) {
     ASSERT_TRUE(idle.ready());
     EXPECT_EQ(idle.value_yen(), 0);
     EXPECT_EQ(idle.sigma(), 0);
-    EXPECT_FALSE(idle.rate_tenths);
+    EXPECT_FALSE(idle.rate_tenths());
     // 1,000円 played without a spin: the cost alone.
     const EntryExpect lost = entry_expect(ball(400, 280, 1000, 0, 0), &spec);
     ASSERT_TRUE(lost.ready());
     EXPECT_EQ(lost.value_yen(), -1000);
-    EXPECT_EQ(lost.rate_tenths, 0);
+    EXPECT_EQ(lost.rate_tenths(), 0);
     // Spins without pieces played are refused.
     MachineData none = ball(400, 280, 0, 0, 30);
     EXPECT_EQ(entry_expect(none, &spec).state, ExpectState::NotPlayed);
@@ -157,7 +157,7 @@ TEST(ExpectCalc, SlotPosteriorWorkedByHand) {
     // cost = 10000 + 8500 × 100/5.6 = 161,785.71; E1 = 9000 × 0.97 × 100/5.6 − cost = −5,892.86,
     // E6 = 9000 × 1.10 × 100/5.6 − cost = 15,000; E = 0.36247 E1 + 0.63753 E6 = 7,427.06.
     EXPECT_FALSE(e.exact);
-    EXPECT_NEAR(static_cast<double>(e.value), 7427.06, 0.01);
+    EXPECT_NEAR(static_cast<double>(e.yen()), 7427.06, 0.01);
     EXPECT_EQ(e.value_yen(), 7427);
     // σ² = v² G Σ P(s)(p_BB b² + p_RB r²)
     const double v = 100 / 5.6;
@@ -241,7 +241,7 @@ TEST(ExpectCalc, HalvesRoundOnceAwayFromZero) {
     const MachineSpec spec = pachinko(10, 2);
     const EntryExpect e = entry_expect(ball(0, 400, 0, 1, 1), &spec);
     ASSERT_TRUE(e.ready());
-    EXPECT_EQ(e.value, 2.5L);
+    EXPECT_EQ(e.yen(), 2.5L);
     EXPECT_EQ(e.value_yen(), 3);
     // Two of them sum to 5, not 6; 運 of one is −2.5, rounded to −3.
     const std::vector<ExpectEntry> two(2, ExpectEntry{&e, 0, 0});

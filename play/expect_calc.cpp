@@ -59,11 +59,18 @@ double weight_exp(double d) {
     constexpr double kLn2 = 0.693147180559945309417232121458;
     const double k = std::nearbyint(d / kLn2);
     const double r = d - k * kLn2;
-    double sum = 1.0, term = 1.0;
-    for (int i = 1; i <= 13; ++i) {
-        term *= r / i;
-        sum += term;
-    }
+    // Σ r^i ÷ i! for i ≤ 13, by Horner's rule with the coefficients made once.
+    static constexpr auto kInverseFactorials = [] {
+        std::array<double, 14> c{};
+        double f = 1;
+        for (int i = 0; i < 14; ++i) {
+            if (i > 0) f *= i;
+            c[static_cast<std::size_t>(i)] = 1 / f;
+        }
+        return c;
+    }();
+    double sum = kInverseFactorials[13];
+    for (int i = 12; i >= 0; --i) sum = sum * r + kInverseFactorials[static_cast<std::size_t>(i)];
     const auto bits = static_cast<std::uint64_t>(static_cast<std::int64_t>(k) + 1023) << 52;
     return sum * std::bit_cast<double>(bits);
 }

@@ -267,6 +267,12 @@ EntryExpect entry_expect(const MachineData& m, const MachineSpec* spec, std::opt
     return entry_expect(m, &prepared, chosen_setting);
 }
 
+std::int64_t luck_yen(const EntryExpect& e, std::int64_t balance) {
+    WorkSum one;
+    one.add(e);
+    return one.rounded(balance, true);
+}
+
 ExpectFigures expect_figures(std::span<const ExpectEntry> entries, std::span<const std::optional<int>> record_minutes) {
     ExpectFigures out;
     WorkSum work, timed_work;

@@ -84,6 +84,9 @@ struct EntryExpect {
 EntryExpect entry_expect(const MachineData& m, const PreparedSpec* spec, std::optional<int> chosen_setting = {});
 EntryExpect entry_expect(const MachineData& m, const MachineSpec* spec, std::optional<int> chosen_setting = {});
 
+// 運 of one entry: its 実収支 − E, rounded once (a ready entry).
+std::int64_t luck_yen(const EntryExpect& e, std::int64_t balance);
+
 // One machine entry of a slice: its figures, its 実収支 (回収 − 投資) and the
 // number of its record (an index into the records' minutes).
 struct ExpectEntry {

@@ -249,6 +249,8 @@ TEST(ExpectCalc, HalvesRoundOnceAwayFromZero) {
     EXPECT_EQ(expect_figures(two, {}).luck, -5);
     const std::vector<ExpectEntry> one(1, ExpectEntry{&e, 0, 0});
     EXPECT_EQ(expect_figures(one, {}).luck, -3);
+    EXPECT_EQ(luck_yen(e, 0), -3);
+    EXPECT_EQ(luck_yen(e, 5), 3);  // 2.5 → 3
     const std::vector<ExpectEntry> won(1, ExpectEntry{&e, 1, 0});
     EXPECT_EQ(expect_figures(won, {}).luck, -2);  // 1 − 2.5 = −1.5 → −2
 }

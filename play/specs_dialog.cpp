@@ -11,6 +11,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "framework/cp932.h"
 #include "framework/dialogs.h"
 #include "framework/number_edit.h"
@@ -102,9 +104,12 @@ SpecsDialog::SpecsDialog(const MachineSpecs& current, std::vector<std::string> m
         }
         show_machine(r);
     });
-    connect(kind_box, &QComboBox::activated, this, [this] { show_kind(); });
+    // Only enables the boxes of the kind shown; nothing is taken until OK or another machine.
+    connect(kind_box, &QComboBox::currentIndexChanged, this, [this] { show_kind(); });
     if (!machines_.empty()) machine_list->setCurrentRow(0);
     else show_kind();
+    // Room for the six settings' five columns without scrolling.
+    resize(std::max(sizeHint().width(), 880), std::max(sizeHint().height(), 460));
 }
 
 QLineEdit* SpecsDialog::slot_edit(int setting_row, int column) const {

@@ -183,6 +183,7 @@ QString run(const PrivateProgram& copy, const QTemporaryDir& work, const QString
 }
 
 TEST(SpecCommands, ImportUnderTheLockAndPrint) {
+    register_settings_records();  // to read back what the program wrote
     PrivateProgram copy;
     ASSERT_FALSE(copy.path().isEmpty());
     QTemporaryDir work;
@@ -328,6 +329,7 @@ TEST_F(MachineSpecsUse, TypedImportedRenamedDeletedAndKept) {
         d.slot_edit(5, 0)->setText(QStringLiteral("110.0%"));
         d.slot_edit(5, 1)->setText(QStringLiteral("1/255"));
         d.slot_edit(5, 2)->setText(QStringLiteral("255"));
+        if (!qEnvironmentVariableIsEmpty("VELMO_DIALOG_PNG")) d.grab().save(qEnvironmentVariable("VELMO_DIALOG_PNG"));
     });
     EXPECT_TRUE(dialogs.texts().empty());
     ASSERT_NE(specs().of(name("海A")), nullptr);

@@ -14,7 +14,9 @@
 #include "ledger/csv_cli.h"
 #include "play/play_csv.h"
 #include "play/play_settings.h"
+#include "play/spec_csv.h"
 #include "recovery/recovery_keeper.h"
+#include "shell/beyond_hooks.h"
 #include "shell/command_line.h"
 #include "shell/program_start.h"
 
@@ -35,6 +37,13 @@ int main(int argc, char** argv) {
     if (argc >= 2 && std::strcmp(argv[1], "--analyze") == 0) return velmo::analyze_command(argc - 2, argv + 2);
     // And the stores (貯玉) the ledgers leave.
     if (argc >= 2 && std::strcmp(argv[1], "--stores") == 0) return velmo::stores_command(argc - 2, argv + 2);
+    // Machine numbers: printed without a lock; imported into the user's registry
+    // under the program's own lock.
+    if (argc >= 2 && (std::strcmp(argv[1], "--specs") == 0 || std::strcmp(argv[1], "--import-specs") == 0)) {
+        velmo::register_settings_records();
+        return std::strcmp(argv[1], "--specs") == 0 ? velmo::play::print_specs_command(argc - 2, argv + 2)
+                                                  : velmo::play::import_specs_command(argc - 2, argv + 2);
+    }
     // --help, --version, and an option the program does not know.
     if (const auto status = velmo::run_option(argc - 1, argv + 1)) return *status;
 

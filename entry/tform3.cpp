@@ -274,6 +274,7 @@ void TForm3::Button2Click() {
     names->item(row)->setText(edit->text());
     edit->clear();
     if (tag == 0) hall_changed(old_name, velmo::registry_item_name(*names->item(row)));
+    if (tag == 1) machine_changed(old_name, velmo::registry_item_name(*names->item(row)));
 }
 
 // Tells the year window's hook of a hall renamed or deleted, with the halls listed now.
@@ -282,6 +283,14 @@ void TForm3::hall_changed(const std::string& old_name, const std::optional<std::
     std::vector<std::string> halls;
     for (int i = 0; i < ListBox1->count(); ++i) halls.push_back(velmo::registry_item_name(*ListBox1->item(i)));
     Form1->on_registry_hall_changed(old_name, new_name, halls);
+}
+
+// Tells the year window's hook of a machine renamed or deleted, with the machines listed now.
+void TForm3::machine_changed(const std::string& old_name, const std::optional<std::string>& new_name) {
+    if (!Form1 || !Form1->on_registry_machine_changed) return;
+    std::vector<std::string> machines;
+    for (int i = 0; i < ListBox2->count(); ++i) machines.push_back(velmo::registry_item_name(*ListBox2->item(i)));
+    Form1->on_registry_machine_changed(old_name, new_name, machines);
 }
 
 void TForm3::Button3Click() {
@@ -300,6 +309,7 @@ void TForm3::Button3Click() {
     name_edit(tag)->clear();
     if (tag == 1 && Form1) velmo::remove_mask(Form1->attr_mask, static_cast<std::size_t>(row), count);
     if (tag == 0) hall_changed(old_name, std::nullopt);
+    if (tag == 1) machine_changed(old_name, std::nullopt);
 }
 
 namespace {

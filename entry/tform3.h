@@ -57,6 +57,8 @@ public:
     void Button2Click();  // replace the selected item by the typed name
     void Button3Click();  // remove the selected item
     void hall_changed(const std::string& old_name, const std::optional<std::string>& new_name);
+    // The same for a machine, with the machines listed now.
+    void machine_changed(const std::string& old_name, const std::optional<std::string>& new_name);
     void Button5Click();  // sort the list
     void Button4Click();  // save and close
     // A key was released in the name box of list tag (0 halls, 1 machines).

@@ -4,89 +4,11 @@
 #include <cmath>
 #include <map>
 
+#include "play/exact_sum.h"
+
 namespace velmo::play {
 
 namespace {
-
-__int128 abs128(__int128 v) { return v < 0 ? -v : v; }
-
-__int128 gcd128(__int128 a, __int128 b) {
-    a = abs128(a);
-    b = abs128(b);
-    while (b != 0) {
-        const __int128 t = a % b;
-        a = b;
-        b = t;
-    }
-    return a;
-}
-
-// A sum of fractions kept exact while its denominator stays within 128 bits,
-// else (never with the rates players meet) in long double. The terms are kept
-// summed by denominator (a year's entries have few: one per pair of rates) and
-// brought to one fraction only when the sum is read, so that adding an entry
-// costs no division.
-class ExactSum {
-public:
-    void add(__int128 num, __int128 den) {
-        for (Term& t : terms_)
-            if (t.den == den) {
-                // Past 128 bits the term goes on in long double, and the sum is no longer exact.
-                if (__builtin_add_overflow(t.num, num, &t.num)) {
-                    t.num -= num;
-                    spill_ += static_cast<long double>(num) / static_cast<long double>(den);
-                    overflow_ = true;
-                }
-                return;
-            }
-        terms_.push_back(Term{num, den});
-    }
-    bool exact() const { return total().exact; }
-    __int128 num() const { return total().num; }
-    __int128 den() const { return total().den; }
-    long double approx() const {
-        long double sum = spill_;
-        for (const Term& t : terms_) sum += static_cast<long double>(t.num) / static_cast<long double>(t.den);
-        return sum;
-    }
-    std::int64_t rounded() const {
-        const Fraction f = total();
-        return f.exact ? round_div(f.num, f.den) : static_cast<std::int64_t>(std::llround(approx()));
-    }
-
-private:
-    struct Term {
-        __int128 num;
-        __int128 den;
-    };
-    struct Fraction {
-        __int128 num = 0;
-        __int128 den = 1;
-        bool exact = true;
-    };
-    Fraction total() const {
-        Fraction f;
-        f.exact = !overflow_;
-        for (const Term& t : terms_) {
-            if (!f.exact) break;
-            const __int128 g = gcd128(f.den, t.den);
-            __int128 lcm = 0, a = 0, b = 0, sum = 0;
-            if (__builtin_mul_overflow(f.den / g, t.den, &lcm) || __builtin_mul_overflow(f.num, lcm / f.den, &a) ||
-                __builtin_mul_overflow(t.num, lcm / t.den, &b) || __builtin_add_overflow(a, b, &sum)) {
-                f.exact = false;
-                break;
-            }
-            const __int128 r = gcd128(sum, lcm);
-            f.num = r ? sum / r : 0;
-            f.den = r ? lcm / r : 1;
-        }
-        return f;
-    }
-
-    std::vector<Term> terms_;
-    bool overflow_ = false;
-    long double spill_ = 0;
-};
 
 std::string with_commas(std::int64_t v) {
     std::string digits = std::to_string(v < 0 ? -v : v);

@@ -14,12 +14,11 @@
 #include <string_view>
 #include <vector>
 
+#include "play/exact_sum.h"
 #include "play/play_data.h"
 
 namespace velmo::play {
 
-// num ÷ den rounded to a whole number, halves away from zero (den != 0).
-std::int64_t round_div(__int128 num, __int128 den);
 
 // The yen value at exchange of pieces at an exchange rate in tenths of a piece per 100円.
 std::int64_t pieces_yen(std::int64_t pieces, std::int32_t exchange_tenths);

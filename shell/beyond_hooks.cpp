@@ -31,9 +31,11 @@
 #include "play/play_dialog.h"
 #include "play/play_entry.h"
 #include "play/play_record.h"
+#include "play/machine_specs.h"
 #include "play/play_settings.h"
 #include "play/play_year.h"
 #include "play/rates_dialog.h"
+#include "play/specs_dialog.h"
 #include "recovery/recovery_keeper.h"
 #include "shell/tform1.h"
 
@@ -316,14 +318,36 @@ void correct_play_data(TForm1& form) {
             dialogs().message(amounts_too_large_text());
     });
     dialog->open();
+// 機種のスペック: the numbers go into the player's settings, saved with the
+// registry; machines an import added join the registry's list at its end, and
+// the registry is written at once so that the list and the numbers agree.
+void set_machine_specs(PlayerSettings& settings, QWidget* parent) {
+    play::SpecsDialog dialog(settings.get<play::MachineSpecs>(), registry_from_windows().machines, parent);
+    if (dialog.exec() != QDialog::Accepted) return;
+    if (dialog.added_machines().empty()) {
+        settings.set(dialog.value());
+        return;
+    }
+    Registry reg = registry_from_windows();
+    const std::size_t before = reg.machines.size();
+    reg.machines.insert(reg.machines.end(), dialog.added_machines().begin(), dialog.added_machines().end());
+    if (reg.masks) reg.masks->resize(before + dialog.added_machines().size(), 0);
+    registry_to_windows(reg);
+    settings.set(dialog.value());
+    save_registry_file();
 }
 
 }  // namespace
 
-void install_beyond_hooks(TForm1& form) {
-    // The player's settings kept with the registry, before it is first read.
+void register_settings_records() {
     budget::register_registry_record();
     play::register_registry_records();
+    play::register_spec_records();
+}
+
+void install_beyond_hooks(TForm1& form) {
+    // The player's settings kept with the registry, before it is first read.
+    register_settings_records();
     // Play data's columns in the CSV export and import, and the workbook's 収支一覧.
     play::register_csv_columns();
     // Hall rates and store balances follow a hall renamed or deleted in the registry dialog.
@@ -332,6 +356,13 @@ void install_beyond_hooks(TForm1& form) {
         play::PlaySettings settings = form.player_settings().get<play::PlaySettings>();
         play::follow_hall(settings, old_name, new_name, halls);
         form.player_settings().set(settings);
+    };
+    // Machine numbers follow a machine renamed or deleted there.
+    form.on_registry_machine_changed = [&form](const std::string& old_name, const std::optional<std::string>& new_name,
+                                               const std::vector<std::string>& machines) {
+        play::MachineSpecs specs = form.player_settings().get<play::MachineSpecs>();
+        play::follow_machine(specs, old_name, new_name, machines);
+        form.player_settings().set(specs);
     };
     form.chart_overlays.push_back(budget::line_overlay(form.player_settings()));
     // The recovery copy of unsaved records, and its offer when a ledger opens.
@@ -365,6 +396,9 @@ void install_beyond_hooks(TForm1& form) {
         play_data->setEnabled(selected_record(form) != 0);
     });
     form.on_entry_dialog_built = [&form](TForm2& dialog) { new EntryPlayData(form, dialog); };
+    QAction* specs = form.N1->addAction(u("機種のスペック..."));
+    specs->setObjectName(QStringLiteral("machine_specs_action"));
+    QObject::connect(specs, &QAction::triggered, &form, [&form] { set_machine_specs(form.player_settings(), &form); });
     QAction* analysis = form.N1->addAction(u("分析..."));
     analysis->setObjectName(QStringLiteral("analysis_action"));
     QObject::connect(analysis, &QAction::triggered, &form, [&form, window = QPointer<analysis::AnalysisWindow>()]() mutable {

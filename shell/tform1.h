@@ -227,6 +227,10 @@ public:
     // When the entry dialog is built: code beyond the windows adds what it keeps
     // with a record (shell/beyond_hooks.cpp).
     std::function<void(TForm2&)> on_entry_dialog_built;
+    // The same for a machine renamed or deleted, with the machines it lists now.
+    std::function<void(const std::string& old_name, const std::optional<std::string>& new_name,
+                       const std::vector<std::string>& machines)>
+        on_registry_machine_changed;
     // The ledger as code beyond the specified windows reads it.
     velmo::LedgerView& ledger_view() { return *ledger_view_; }
     velmo::LedgerView* ledger_view_ = nullptr;  // a child of the window

@@ -20,6 +20,8 @@ public:
     std::uint64_t revision() const override;
     std::vector<int> committed_rows() const override { return committed_; }
     bool unsaved() const override;
+    RecordAmounts amounts(int row) const override;
+    MonthBalances month_balances() const override;
 
 private:
     TForm1& form_;

@@ -239,8 +239,9 @@ public:
     void setup_summary_grids();   // sizes, headers and painters of StringGrid2/3/4/6
     void compute_monthly();
     // The monthly table's texts as its grid shows them once the summaries ran,
-    // computed from the records' figures (the TOTAL row's win rate included).
-    velmo::MonthlyTexts monthly_texts();
+    // computed from the records' figures (the TOTAL row's win rate included); kept
+    // by the two passes that write them, so that readers need not compute them again.
+    const velmo::MonthlyTexts& monthly_texts() const;
     void monthcolor(int col, int row, const QRect& rect, velmo::DrawState state);
     void compute_weekday();
     void weekcolor(int col, int row, const QRect& rect, velmo::DrawState state);
@@ -430,6 +431,8 @@ protected:
 
 private:
     velmo::LedgerFigures figures_;
+    // The monthly table's texts as compute_monthly and compute_weekday last wrote them.
+    velmo::MonthlyTexts monthly_texts_{};
     // Each running total as last written into (or found in) the year list, with the
     // cell's stamp then: while the stamp stays, the cell holds that figure's text.
     struct WrittenTotal {

@@ -41,6 +41,7 @@ void TForm1::compute_weekday() {
     write_line(StringGrid3, kTotalRow, sum.total, total_rate);
     // The monthly table's TOTAL row takes the year's win rate over play days.
     StringGrid2->change_cell(5, kMonthlyTotalRow, total_rate);
+    monthly_texts_[kMonthlyTotalRow - 1][4] = total_rate;
 }
 
 void TForm1::weekcolor(int col, int row, const QRect& rect, velmo::DrawState) {

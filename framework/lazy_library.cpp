@@ -16,7 +16,9 @@ void* LazyLibrary::symbol(const char* name) {
     if (!handle_) return nullptr;
     dlerror();
     void* found = dlsym(handle_, name);
-    if (!found) {
+    if (found) {
+        error_.clear();
+    } else {
         const char* why = dlerror();
         error_ = why ? why : std::string(soname_) + ": " + name + " not found";
     }

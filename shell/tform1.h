@@ -238,6 +238,11 @@ public:
     std::uint8_t wheel_dir = 0;   // 0 none since the last tab change, 1 down, 2 up
     void setup_summary_grids();   // sizes, headers and painters of StringGrid2/3/4/6
     void compute_monthly();
+    // The rows of the records as the monthly and weekday tables read them (no key column).
+    std::vector<velmo::SummaryRow> dated_rows();
+    // The monthly and weekday passes on rows read by dated_rows().
+    void compute_monthly(std::span<const velmo::SummaryRow> rows);
+    void compute_weekday(std::span<const velmo::SummaryRow> rows);
     // The monthly table's texts as its grid shows them once the summaries ran,
     // computed from the records' figures (the TOTAL row's win rate included); kept
     // by the two passes that write them, so that readers need not compute them again.

@@ -111,7 +111,14 @@ void TForm1::setup_summary_grids() {
     label(9)->setText(QStringLiteral("0"));
 }
 
-void TForm1::compute_monthly() {
+std::vector<velmo::SummaryRow> TForm1::dated_rows() {
+    if (rec_count <= 0) return {};
+    return velmo::ledger_rows(*StringGrid1, ledger_figures().rows(), row_mark, -1);
+}
+
+void TForm1::compute_monthly() { compute_monthly(dated_rows()); }
+
+void TForm1::compute_monthly(std::span<const velmo::SummaryRow> rows) {
     for (int r = 1; r <= kMonthlyTotalRow; ++r)
         for (int c = 1; c <= 5; ++c) StringGrid2->change_cell(c, r, {});
     monthly_texts_ = {};
@@ -121,7 +128,6 @@ void TForm1::compute_monthly() {
         return;
     }
 
-    const auto rows = velmo::ledger_rows(*StringGrid1, ledger_figures().rows(), row_mark, -1);
     const velmo::MonthlySummary sum = velmo::summarize_months(rows);
     // The TOTAL row's win rate is the weekday table's, written with it.
     monthly_texts_ = velmo::monthly_texts(sum, {});

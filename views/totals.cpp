@@ -107,8 +107,13 @@ void TForm1::recompute_totals() {
         written = WrittenTotal{t.running[i], StringGrid1->cell_stamp(total_col, r)};
     }
     if (StaticText1) {
-        StaticText1->setText(velmo::from_cp932(velmo::total_caption(year_total)));
-        fit_total_caption();
+        // The caption is fitted again only when its text changed (the layout fits it
+        // when the size or the font step changes).
+        const QString caption = velmo::from_cp932(velmo::total_caption(year_total));
+        if (caption != StaticText1->text()) {
+            StaticText1->setText(caption);
+            fit_total_caption();
+        }
     }
 }
 

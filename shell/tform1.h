@@ -438,6 +438,14 @@ private:
     velmo::LedgerFigures figures_;
     // The monthly table's texts as compute_monthly and compute_weekday last wrote them.
     velmo::MonthlyTexts monthly_texts_{};
+    // What the last fit_total_caption fitted, and the font it gave the caption.
+    struct FittedCaption {
+        QString text;
+        int width = -1;
+        int font_step = 0;
+        QFont font;
+    };
+    FittedCaption fitted_caption_;
     // Each running total as last written into (or found in) the year list, with the
     // cell's stamp then: while the stamp stays, the cell holds that figure's text.
     struct WrittenTotal {

@@ -11,7 +11,13 @@
 //                                       from the start of main
 //                                       to the first frame and the peak memory, and exits
 //   velmo_bench --velmo_start_dir=DIR  writes the full year and the registered machines the
-//                                       start-up benchmark starts with into DIR, and exits
+//                                       start-up benchmarks start with into DIR, with a copy of
+//                                       velmorant, a folder run/ for its lock and the texts file
+//                                       of velmo_bare_window, and exits; then
+//                                         LD_PRELOAD=libvelmo_first_frame_probe.so XDG_RUNTIME_DIR=DIR/run DIR/velmorant DIR/vq2024.vqd
+//                                         LD_PRELOAD=libvelmo_first_frame_probe.so velmo_bare_window DIR/texts.txt
+//                                       each print "frame" at their first frame and end, as
+//                                       BM_ProgramStart runs them
 //   velmo_bench --velmo_profile=refresh|correction|machine|load|attribute [--velmo_count=N]
 //                                       runs one operation N times (default 100) on the full
 //                                       year through profiled_operation, for
@@ -31,6 +37,7 @@
 //                                       DIR/analysis1..3.png and leaves page PAGE (0..2) shown
 #include <QApplication>
 #include <QDate>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHeaderView>
@@ -41,6 +48,12 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -205,25 +218,20 @@ void show_to_first_frame(QWidget* window) {
     while (!watch.painted) QApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
-// A bare main window whose table holds the texts of the program's first frame of the
-// year list: the first sixteen records of the year in DIR/vq2024.vqd with the list's
-// headers, in the program's fonts (15 pixels, the weekday column 11), clipped as the
-// list clips them. It reads the file and draws what no program showing that list can
-// leave out, and nothing else.
-bool fill_with_year_list_texts(QTableWidget& table, const QString& file) {
+// The texts of the program's first frame of the year list: the list's headers, then the
+// first sixteen records of the year in FILE (date, weekday, hall, machines, balance,
+// running total), as the list shows them. Empty when the file holds no record.
+std::vector<QStringList> year_list_texts(const QString& file) {
     QFile in(file);
-    if (!in.open(QIODevice::ReadOnly)) return false;
+    if (!in.open(QIODevice::ReadOnly)) return {};
     const QByteArray bytes = in.readAll();
     velmo::DecodedLedger decoded;
     velmo::decode_ledger(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), decoded);
     const velmo::HeldLedger year = velmo::held_ledger(std::move(decoded));
-    table.setFont(velmo::ui_font(15));
-    table.horizontalHeader()->setFont(velmo::ui_font(15));
-    table.setTextElideMode(Qt::ElideNone);
-    table.setWordWrap(false);
-    table.setHorizontalHeaderLabels({QString::fromUtf8("日付"), QString::fromUtf8("曜"), QString::fromUtf8(" ホール名"),
-                                     QString::fromUtf8(" プレイ機種"), QString::fromUtf8("収　支 "),
-                                     QString::fromUtf8("合　計 ")});
+    if (year.records.empty()) return {};
+    std::vector<QStringList> rows{{QString::fromUtf8("日付"), QString::fromUtf8("曜"), QString::fromUtf8(" ホール名"),
+                                   QString::fromUtf8(" プレイ機種"), QString::fromUtf8("収　支 "),
+                                   QString::fromUtf8("合　計 ")}};
     const char* weekdays[7] = {"月", "火", "水", "木", "金", "土", "日"};
     long long total = 0;
     for (int row = 0; row < 16 && row < static_cast<int>(year.records.size()); ++row) {
@@ -232,16 +240,32 @@ bool fill_with_year_list_texts(QTableWidget& table, const QString& file) {
         const QDate day = QDate::fromString(QStringLiteral("2024/") + date.trimmed(), QStringLiteral("yyyy/M/d"));
         const long long balance = velmo::from_cp932(r.balance).trimmed().toLongLong();
         total += balance;
-        auto* weekday = new QTableWidgetItem(QString::fromUtf8(weekdays[day.isValid() ? day.dayOfWeek() - 1 : 0]));
-        weekday->setFont(velmo::ui_font(11));
-        table.setItem(row, 0, new QTableWidgetItem(date));
-        table.setItem(row, 1, weekday);
-        table.setItem(row, 2, new QTableWidgetItem(velmo::from_cp932(r.hall)));
-        table.setItem(row, 3, new QTableWidgetItem(velmo::from_cp932(r.machines)));
-        table.setItem(row, 4, new QTableWidgetItem(QString::number(balance)));
-        table.setItem(row, 5, new QTableWidgetItem(QString::number(total)));
+        rows.push_back({date, QString::fromUtf8(weekdays[day.isValid() ? day.dayOfWeek() - 1 : 0]),
+                        velmo::from_cp932(r.hall), velmo::from_cp932(r.machines), QString::number(balance),
+                        QString::number(total)});
     }
-    return !year.records.empty();
+    return rows;
+}
+
+// A bare main window whose table holds the texts of the program's first frame of the
+// year list (year_list_texts) in the program's fonts (15 pixels, the weekday column 11),
+// clipped as the list clips them. It reads the file and draws what no program showing
+// that list can leave out, and nothing else.
+bool fill_with_year_list_texts(QTableWidget& table, const QString& file) {
+    const std::vector<QStringList> rows = year_list_texts(file);
+    if (rows.empty()) return false;
+    table.setFont(velmo::ui_font(15));
+    table.horizontalHeader()->setFont(velmo::ui_font(15));
+    table.setTextElideMode(Qt::ElideNone);
+    table.setWordWrap(false);
+    table.setHorizontalHeaderLabels(rows[0]);
+    for (std::size_t row = 1; row < rows.size(); ++row)
+        for (int col = 0; col < rows[row].size(); ++col) {
+            auto* item = new QTableWidgetItem(rows[row][col]);
+            if (col == 1) item->setFont(velmo::ui_font(11));
+            table.setItem(static_cast<int>(row - 1), col, item);
+        }
+    return true;
 }
 
 int first_frame_child(int argc, char** argv, const char* what, QElapsedTimer& since_main) {
@@ -370,6 +394,126 @@ void BM_StartToFirstFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_StartToFirstFrame)->Arg(11)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
+// ---- The program's own start, against a bare Qt program ----
+
+// One start of a program until its first frame: the time from its start to the probe's
+// report, seen from here, and its peak memory.
+struct ProcessStart {
+    bool ok = false;
+    double wall_ms = 0;
+    long max_rss_kb = 0;
+};
+
+// Starts argv with the first-frame probe preloaded (and the offscreen platform unless
+// one is set) and the extra environment; waits for the report and the process's end.
+ProcessStart start_to_first_frame(const std::vector<std::string>& argv, const std::vector<std::string>& extra_env) {
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e)
+        if (std::strncmp(*e, "LD_PRELOAD=", 11) != 0) env.emplace_back(*e);
+    env.push_back(std::string("LD_PRELOAD=") + VELMO_FIRST_FRAME_PROBE);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) env.emplace_back("QT_QPA_PLATFORM=offscreen");
+    env.insert(env.end(), extra_env.begin(), extra_env.end());
+    std::vector<char*> args, envp;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    for (const std::string& e : env) envp.push_back(const_cast<char*>(e.c_str()));
+    envp.push_back(nullptr);
+
+    ProcessStart out;
+    int fds[2];
+    if (pipe(fds) != 0) return out;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, fds[0]);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    QElapsedTimer wall;
+    wall.start();
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    close(fds[1]);
+    if (spawned != 0) {
+        close(fds[0]);
+        return out;
+    }
+    std::string text;
+    char buffer[256];
+    ssize_t n = 0;
+    while (text.find('\n') == std::string::npos && (n = read(fds[0], buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<std::size_t>(n));
+    out.wall_ms = static_cast<double>(wall.nsecsElapsed()) / 1e6;
+    close(fds[0]);
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    out.max_rss_kb = usage.ru_maxrss;
+    out.ok = text.rfind("frame\n", 0) == 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return out;
+}
+
+// The program as installed in a folder of its own: its executable beside its user files
+// (the full year as vq2024.vqd and registered machines), and the texts file of the bare
+// program: the program's font family, then the texts of the year list's first frame.
+bool write_program_start_dir(const QString& dir) {
+    if (!QDir().mkpath(dir) || !write_start_dir(dir)) return false;
+    const QString exe = dir + QStringLiteral("/velmorant");
+    if (!QFile::copy(QStringLiteral(VELMO_EXE), exe)) return false;
+    QFile::setPermissions(exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (!QDir().mkpath(dir + QStringLiteral("/run"))) return false;
+    QFile::setPermissions(dir + QStringLiteral("/run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile texts(dir + QStringLiteral("/texts.txt"));
+    if (!texts.open(QIODevice::WriteOnly)) return false;
+    QString out = velmo::ui_font(15).family() + QLatin1Char('\n');
+    for (const QStringList& row : year_list_texts(dir + QStringLiteral("/vq2024.vqd")))
+        out += row.join(QLatin1Char('\t')) + QLatin1Char('\n');
+    return texts.write(out.toUtf8()) > 0;
+}
+
+// The program (velmorant, as built) from its start to the first frame of its main window
+// showing the full year, against velmo_bare_window drawing the texts of that frame's year
+// list in the same font, taking turns, each a new process (offscreen unless QT_QPA_PLATFORM
+// says otherwise). Counters: the medians of both, the median of the ratios of each pair,
+// and the peak memory (median) of both and its ratio. Time: the program's median.
+void BM_ProgramStart(benchmark::State& state) {
+    QTemporaryDir dir;
+    if (!write_program_start_dir(dir.path())) {
+        state.SkipWithError("the program's folder could not be written");
+        return;
+    }
+    const std::string folder = dir.path().toStdString();
+    const std::vector<std::string> program{folder + "/velmorant", folder + "/vq2024.vqd"};
+    const std::vector<std::string> bare{VELMO_BARE_WINDOW, folder + "/texts.txt"};
+    const std::vector<std::string> env{"XDG_RUNTIME_DIR=" + folder + "/run", "XDG_DATA_HOME=" + folder + "/data"};
+    const int runs = static_cast<int>(state.range(0));
+    std::vector<double> program_ms, bare_ms, ratio, program_kb, bare_kb;
+    for (auto _ : state) {
+        // One start each first, not counted: the files in the page cache.
+        start_to_first_frame(program, env);
+        start_to_first_frame(bare, env);
+        for (int i = 0; i < runs; ++i) {
+            const ProcessStart p = start_to_first_frame(program, env);
+            const ProcessStart b = start_to_first_frame(bare, env);
+            if (!p.ok || !b.ok) {
+                state.SkipWithError(p.ok ? "the bare window did not draw" : "the program did not draw its main window");
+                return;
+            }
+            program_ms.push_back(p.wall_ms);
+            bare_ms.push_back(b.wall_ms);
+            ratio.push_back(p.wall_ms / b.wall_ms);
+            program_kb.push_back(static_cast<double>(p.max_rss_kb));
+            bare_kb.push_back(static_cast<double>(b.max_rss_kb));
+        }
+        state.SetIterationTime(median(program_ms) / 1000.0);
+    }
+    state.counters["program_ms"] = median(program_ms);
+    state.counters["bare_ms"] = median(bare_ms);
+    state.counters["ratio"] = median(ratio);
+    state.counters["program_rss_kB"] = median(program_kb);
+    state.counters["bare_rss_kB"] = median(bare_kb);
+    state.counters["rss_ratio"] = median(program_kb) / median(bare_kb);
+}
+BENCHMARK(BM_ProgramStart)->Arg(21)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
 // The operation under the profiler, kept out of line so that a profiler can count it alone.
 __attribute__((noinline)) void profiled_operation(Program& p, const char* what) {
     if (std::strcmp(what, "refresh") == 0) p.form1->refresh_after_change();
@@ -441,7 +585,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (const char* start_dir = option(argc, argv, "--velmo_start_dir"))
-        return write_start_dir(QString::fromLocal8Bit(start_dir)) ? 0 : 1;
+        return write_program_start_dir(QString::fromLocal8Bit(start_dir)) ? 0 : 1;
     if (const char* what = option(argc, argv, "--velmo_profile")) {
         const char* count = option(argc, argv, "--velmo_count");
         const int n = count ? std::atoi(count) : 100;

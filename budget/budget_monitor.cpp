@@ -9,24 +9,12 @@
 #include "ledger/ledger_model.h"
 #include "ledger/ledger_view.h"
 #include "ledger/player_settings.h"
-#include "views/ledger_figures.h"
 
 namespace velmo::budget {
 
 namespace {
 
 constexpr std::size_t kLinesShown = 20;
-
-std::vector<RecordFigure> record_figures(const LedgerView& view) {
-    std::vector<LedgerRecord> records;
-    records.reserve(static_cast<std::size_t>(std::max(0, view.record_count())));
-    for (int row = 1; row <= view.record_count(); ++row) records.push_back(view.record(row));
-    const RecordFigures figures = figures_of(records);
-    std::vector<RecordFigure> out;
-    out.reserve(figures.rows.size());
-    for (const RowFigures& r : figures.rows) out.push_back({r.month, r.balance, r.investment});
-    return out;
-}
 
 QString joined(const std::vector<QString>& lines) {
     QStringList shown;
@@ -70,7 +58,7 @@ BudgetMonitor::BudgetMonitor(const LedgerView& view, const PlayerSettings& setti
 }
 
 void BudgetMonitor::refresh() {
-    sums_ = settings_.get<Budget>().any() ? month_sums(record_figures(view_)) : MonthSums{};
+    sums_ = settings_.get<Budget>().any() ? view_.month_balances() : MonthSums{};
     Q_EMIT months_changed();
 }
 
@@ -82,14 +70,15 @@ void BudgetMonitor::ledger_changed() {
     const Budget budget = settings_.get<Budget>();
     if (!budget.any()) return;
     const MonthSums before = sums_;
-    const std::vector<RecordFigure> figures = record_figures(view_);
-    sums_ = month_sums(figures);
+    // The month sums and the committed records' figures as the windows keep them:
+    // no record is read but the committed ones' dates.
+    sums_ = view_.month_balances();
     std::vector<RecordFigure> committed;
     std::vector<QString> labels;
     for (int row : view_.committed_rows()) {
-        if (row < 1 || static_cast<std::size_t>(row) > figures.size()) continue;
-        const RecordFigure& r = figures[static_cast<std::size_t>(row - 1)];
-        committed.push_back(r);
+        if (row < 1 || row > view_.record_count()) continue;
+        const LedgerView::RecordAmounts r = view_.amounts(row);
+        committed.push_back({r.month, r.balance, r.investment});
         labels.push_back(from_cp932(view_.record(row).date).trimmed());
     }
     Q_EMIT months_changed();

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -38,6 +39,21 @@ public:
     virtual std::vector<int> committed_rows() const = 0;
     // Whether the windows hold changes of the ledger that are not saved.
     virtual bool unsaved() const = 0;
+
+    // Figures of the records as the year window keeps them beside its grids, read
+    // once from the cells (and read the same from another year's file): no record
+    // need be read again for them.
+    struct RecordAmounts {
+        int month = 0;  // 1..12; 0 when the date names none
+        std::int64_t balance = 0;
+        std::int64_t investment = 0;
+    };
+    // Record row's figures, 1..record_count().
+    virtual RecordAmounts amounts(int row) const = 0;
+    // The sum of the records' balances by month: element m for month m (1..12);
+    // element 0 stays 0 (records whose date names no month are in no sum).
+    using MonthBalances = std::array<std::int64_t, 13>;
+    virtual MonthBalances month_balances() const = 0;
 
 Q_SIGNALS:
     // Once per user action that changed the ledger (entry, correction, deletion,

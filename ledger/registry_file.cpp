@@ -48,16 +48,22 @@ void add_names(QListWidget& list, const std::vector<std::string>& names) {
 
 QString registry_path() { return user_file_write_path(QStringLiteral("velmo.lst")); }
 
-Registry registry_from_windows() {
+Registry machine_attributes_from_windows() {
     Registry reg;
     if (Form3) {
-        for (int i = 0; i < Form3->ListBox1->count(); ++i) reg.halls.push_back(registry_item_name(*Form3->ListBox1->item(i)));
         for (int i = 0; i < Form3->ListBox2->count(); ++i) reg.machines.push_back(registry_item_name(*Form3->ListBox2->item(i)));
         for (int i = 0; i < kAttributeCount; ++i)
             reg.attribute_names[static_cast<std::size_t>(i)] = widget_text(Form3->attribute_edit(i)->text());
     }
+    if (Form1) reg.masks = Form1->attr_mask;
+    return reg;
+}
+
+Registry registry_from_windows() {
+    Registry reg = machine_attributes_from_windows();
+    if (Form3)
+        for (int i = 0; i < Form3->ListBox1->count(); ++i) reg.halls.push_back(registry_item_name(*Form3->ListBox1->item(i)));
     if (Form1) {
-        reg.masks = Form1->attr_mask;
         reg.hsize_level = Form1->hsize_level;
         reg.vsize_level = Form1->vsize_level;
     }

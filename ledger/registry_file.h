@@ -100,6 +100,9 @@ std::string registry_item_name(const QListWidgetItem& item);
 
 // The registry as the windows hold it now / put into the windows.
 Registry registry_from_windows();
+// Of the registry as the windows hold it, only what the attribute table reads: the
+// machines, the attribute names and the masks (the halls and settings left empty).
+Registry machine_attributes_from_windows();
 void registry_to_windows(const Registry& registry);
 
 }  // namespace velmo

@@ -46,7 +46,7 @@ velmo::ReportData TForm1::report_data() {
         if (i < running.size()) row.total = QString::number(running[i]);
         report.rows.push_back(std::move(row));
     }
-    const velmo::MonthlyTexts monthly = monthly_texts();
+    const velmo::MonthlyTexts& monthly = monthly_texts();
     for (std::size_t k = 0; k < monthly.size(); ++k)
         for (std::size_t c = 0; c < monthly[k].size(); ++c) report.monthly[k][c] = velmo::from_cp932(monthly[k][c]);
     report.year_total = year_total;

@@ -271,7 +271,7 @@ void TForm5::update_year_table() {
     if (f.rec_count == 0) {
         velmo::remove_year_row(rows, f.year_text);
     } else {
-        const velmo::MonthlyTexts months = Form1->monthly_texts();
+        const velmo::MonthlyTexts& months = Form1->monthly_texts();
         const auto& total = months[TForm1::kMonthlyTotalRow - 1];
         const std::size_t at = velmo::place_year_row(rows, f.year_text,
                                                      velmo::year_row(f.year_text, total[0], total[1], total[3], total[4]));
@@ -303,7 +303,7 @@ void TForm5::update_rankings() {
         return velmo::RecordTexts{held.date, held.hall, held.machines, held.totals, held.balance};
     };
     std::vector<velmo::MonthTexts> months;
-    const velmo::MonthlyTexts texts = Form1->monthly_texts();
+    const velmo::MonthlyTexts& texts = Form1->monthly_texts();
     for (int m = 1; m <= 12 && !texts[static_cast<std::size_t>(m - 1)][0].empty(); ++m) {
         const auto& t = texts[static_cast<std::size_t>(m - 1)];
         months.push_back(velmo::MonthTexts{velmo::month_label(m), t[0], t[1], t[2], t[4]});

@@ -89,8 +89,7 @@ public:
         const QString text = month == 0 ? QString() : budget::status_text(budget, monitor_.month_balance(month));
         const int right = form_.PaintBox1->x() - 4;
         const int strip = right - (form_.Memo1->geometry().right() + 4);
-        const int width =
-            std::clamp(std::max(strip, StatusBar::panel_width_for(text, bar->font_height())), 0, std::max(0, right));
+        const int width = std::clamp(std::max(strip, text_width(text, bar->font_height())), 0, std::max(0, right));
         const QRect place(right - width, bar->y() - bar->height() - 2, width, bar->height());
         if (panel_->geometry() != place) panel_->setGeometry(place);
         panel_->set_panel_width(0, width);
@@ -106,9 +105,23 @@ protected:
     }
 
 private:
+    // The width the text needs, measured again only when the text or its height changed:
+    // the panel follows every repaint and every change of the ledger.
+    int text_width(const QString& text, int font_height) {
+        if (text != measured_text_ || font_height != measured_height_) {
+            measured_text_ = text;
+            measured_height_ = font_height;
+            measured_width_ = StatusBar::panel_width_for(text, font_height);
+        }
+        return measured_width_;
+    }
+
     TForm1& form_;
     const budget::BudgetMonitor& monitor_;
     StatusBar* panel_;
+    QString measured_text_;
+    int measured_height_ = -1;
+    int measured_width_ = 0;
 };
 
 // 予算の設定: the budget goes into the player's settings, which are saved with

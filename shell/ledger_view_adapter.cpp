@@ -31,6 +31,20 @@ LedgerRecord YearWindowLedger::record(int row) const { return form_.record(row);
 
 std::optional<ExtraColumnBlock> YearWindowLedger::extra_column() const { return form_.extra_block(); }
 
+LedgerView::RecordAmounts YearWindowLedger::amounts(int row) const {
+    const auto rows = form_.ledger_figures().rows();
+    if (row < 1 || static_cast<std::size_t>(row) > rows.size()) return {};
+    const RowFigures& r = rows[static_cast<std::size_t>(row - 1)];
+    return {r.month, r.balance, r.investment};
+}
+
+LedgerView::MonthBalances YearWindowLedger::month_balances() const {
+    MonthBalances sums{};
+    for (const RowFigures& r : form_.ledger_figures().rows())
+        if (r.month >= 1 && r.month <= 12) sums[r.month] += r.balance;
+    return sums;
+}
+
 std::uint64_t YearWindowLedger::revision() const {
     // Stamps only grow, so the latest write to a column holding record texts (the
     // running totals are figures of them) tells whether any record changed.

@@ -23,6 +23,8 @@ public:
     bool unsaved() const override;
     bool replace_machines(int row, const std::vector<MachineEntry>& machines,
                           const std::vector<ExtensionField>& extensions) override;
+    RecordAmounts amounts(int row) const override;
+    MonthBalances month_balances() const override;
 
 private:
     TForm1& form_;

@@ -246,9 +246,15 @@ public:
     std::uint8_t wheel_dir = 0;   // 0 none since the last tab change, 1 down, 2 up
     void setup_summary_grids();   // sizes, headers and painters of StringGrid2/3/4/6
     void compute_monthly();
+    // The rows of the records as the monthly and weekday tables read them (no key column).
+    std::vector<velmo::SummaryRow> dated_rows();
+    // The monthly and weekday passes on rows read by dated_rows().
+    void compute_monthly(std::span<const velmo::SummaryRow> rows);
+    void compute_weekday(std::span<const velmo::SummaryRow> rows);
     // The monthly table's texts as its grid shows them once the summaries ran,
-    // computed from the records' figures (the TOTAL row's win rate included).
-    velmo::MonthlyTexts monthly_texts();
+    // computed from the records' figures (the TOTAL row's win rate included); kept
+    // by the two passes that write them, so that readers need not compute them again.
+    const velmo::MonthlyTexts& monthly_texts() const;
     void monthcolor(int col, int row, const QRect& rect, velmo::DrawState state);
     void compute_weekday();
     void weekcolor(int col, int row, const QRect& rect, velmo::DrawState state);
@@ -438,6 +444,16 @@ protected:
 
 private:
     velmo::LedgerFigures figures_;
+    // The monthly table's texts as compute_monthly and compute_weekday last wrote them.
+    velmo::MonthlyTexts monthly_texts_{};
+    // What the last fit_total_caption fitted, and the font it gave the caption.
+    struct FittedCaption {
+        QString text;
+        int width = -1;
+        int font_step = 0;
+        QFont font;
+    };
+    FittedCaption fitted_caption_;
     // Each running total as last written into (or found in) the year list, with the
     // cell's stamp then: while the stamp stays, the cell holds that figure's text.
     struct WrittenTotal {

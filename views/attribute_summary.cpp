@@ -96,7 +96,7 @@ void paint_attribute_cell(QPainter& painter, const StringGrid& grid, int col, in
 }  // namespace velmo
 
 void TForm1::compute_attribute_summary() {
-    const velmo::Registry registry = velmo::registry_from_windows();
+    const velmo::Registry registry = velmo::machine_attributes_from_windows();
     const auto machines = ledger_figures(true).machines_played();
     const std::vector<std::uint16_t> masks = registry.masks.value_or(std::vector<std::uint16_t>());
     const auto lines = velmo::summarize_attributes(machines, registry.machines, masks);

@@ -111,31 +111,33 @@ void TForm1::setup_summary_grids() {
     label(9)->setText(QStringLiteral("0"));
 }
 
-void TForm1::compute_monthly() {
+std::vector<velmo::SummaryRow> TForm1::dated_rows() {
+    if (rec_count <= 0) return {};
+    return velmo::ledger_rows(*StringGrid1, ledger_figures().rows(), row_mark, -1);
+}
+
+void TForm1::compute_monthly() { compute_monthly(dated_rows()); }
+
+void TForm1::compute_monthly(std::span<const velmo::SummaryRow> rows) {
     for (int r = 1; r <= kMonthlyTotalRow; ++r)
         for (int c = 1; c <= 5; ++c) StringGrid2->change_cell(c, r, {});
+    monthly_texts_ = {};
     if (rec_count <= 0) {
         // No month to average: the caption loses the figure of a ledger shown before.
         Label4->setText(QString::fromUtf8(u8"月間平均"));
         return;
     }
 
-    const auto rows = velmo::ledger_rows(*StringGrid1, ledger_figures().rows(), row_mark, -1);
     const velmo::MonthlySummary sum = velmo::summarize_months(rows);
     // The TOTAL row's win rate is the weekday table's, written with it.
-    const velmo::MonthlyTexts texts = velmo::monthly_texts(sum, {});
+    monthly_texts_ = velmo::monthly_texts(sum, {});
     for (int r = 1; r <= kMonthlyTotalRow; ++r)
         for (int c = 1; c <= (r == kMonthlyTotalRow ? 4 : 5); ++c)
-            StringGrid2->change_cell(c, r, texts[static_cast<std::size_t>(r - 1)][static_cast<std::size_t>(c - 1)]);
+            StringGrid2->change_cell(c, r, monthly_texts_[static_cast<std::size_t>(r - 1)][static_cast<std::size_t>(c - 1)]);
     Label4->setText(velmo::from_cp932(SJ(u8"月間平均　") + std::to_string(sum.average)));
 }
 
-velmo::MonthlyTexts TForm1::monthly_texts() {
-    if (rec_count <= 0) return {};
-    const auto rows = velmo::ledger_rows(*StringGrid1, ledger_figures().rows(), row_mark, -1);
-    const int year = static_cast<int>(velmo::cell_number(year_text));
-    return velmo::monthly_texts(velmo::summarize_months(rows), velmo::summarize_weekdays(rows, year).total.counts);
-}
+const velmo::MonthlyTexts& TForm1::monthly_texts() const { return monthly_texts_; }
 
 void TForm1::monthcolor(int col, int row, const QRect& rect, velmo::DrawState) {
     QPainter& p = *StringGrid2->canvas();

@@ -13,8 +13,10 @@ void TForm1::refresh_after_load() {
 void TForm1::refresh_summaries() {
     // recompute_totals has run in the loader; the summaries follow in their order.
     // The weekday pass writes the monthly TOTAL win rate, which the monthly pass clears.
-    compute_monthly();
-    compute_weekday();
+    // The monthly and weekday tables read the same rows, read once for both.
+    const std::vector<velmo::SummaryRow> rows = dated_rows();
+    compute_monthly(rows);
+    compute_weekday(rows);
     compute_hall_summary();
     compute_extra_summary();
     // A machine table on screen is not left showing the old figures.

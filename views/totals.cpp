@@ -119,6 +119,11 @@ void TForm1::fit_total_caption() {
     QFont font = StaticText1->font();
     const QString text = StaticText1->text();
     const int width = StaticText1->contentsRect().width();
+    // Measuring the text is what costs: while the text, its room, the font step and the
+    // font are those the last fit left, the fit would give that font again.
+    if (text == fitted_caption_.text && width == fitted_caption_.width && font_step == fitted_caption_.font_step &&
+        font == fitted_caption_.font)
+        return;
     font.setPixelSize(12 + font_step);
     font.setLetterSpacing(QFont::AbsoluteSpacing, 0);
     if (QFontMetrics(font).horizontalAdvance(text) > width) {
@@ -126,4 +131,5 @@ void TForm1::fit_total_caption() {
         font.setPixelSize(velmo::fitting_pixel_height(font, 12 + font_step, text, width));
     }
     StaticText1->setFont(font);
+    fitted_caption_ = FittedCaption{text, width, font_step, StaticText1->font()};
 }

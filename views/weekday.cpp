@@ -25,13 +25,14 @@ void write_line(velmo::StringGrid* grid, int row, const velmo::SummaryLine& line
 
 }  // namespace
 
-void TForm1::compute_weekday() {
+void TForm1::compute_weekday() { compute_weekday(dated_rows()); }
+
+void TForm1::compute_weekday(std::span<const velmo::SummaryRow> rows) {
     if (rec_count <= 0) {
         for (int r = 1; r <= kTotalRow; ++r)
             for (int c = 1; c <= 4; ++c) StringGrid3->change_cell(c, r, {});
         return;
     }
-    const auto rows = velmo::ledger_rows(*StringGrid1, ledger_figures().rows(), row_mark, -1);
     const velmo::WeekdaySummary sum = velmo::summarize_weekdays(rows, static_cast<int>(velmo::cell_number(year_text)));
     for (int d = 0; d < 7; ++d) {
         const velmo::SummaryLine& line = sum.days[static_cast<std::size_t>(d)];
@@ -41,6 +42,7 @@ void TForm1::compute_weekday() {
     write_line(StringGrid3, kTotalRow, sum.total, total_rate);
     // The monthly table's TOTAL row takes the year's win rate over play days.
     StringGrid2->change_cell(5, kMonthlyTotalRow, total_rate);
+    monthly_texts_[kMonthlyTotalRow - 1][4] = total_rate;
 }
 
 void TForm1::weekcolor(int col, int row, const QRect& rect, velmo::DrawState) {

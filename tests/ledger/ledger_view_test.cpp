@@ -8,6 +8,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "bench/ledger_gen.h"
 #include "ledger/ledger_codec.h"
 #include "ledger/ledger_csv.h"
@@ -67,6 +69,18 @@ protected:
         const RecordFigures figures = figures_of(shown.records);
         const auto kept = form1->ledger_figures(true).rows();
         ASSERT_EQ(figures.rows.size(), kept.size());
+        // The month sums and record figures the view gives are those of its records.
+        LedgerView::MonthBalances months{};
+        for (const RowFigures& r : figures.rows)
+            if (r.month >= 1 && r.month <= 12) months[r.month] += r.balance;
+        EXPECT_EQ(form1->ledger_view().month_balances(), months);
+        for (std::size_t i = 0; i < figures.rows.size(); ++i) {
+            const LedgerView::RecordAmounts a = form1->ledger_view().amounts(static_cast<int>(i) + 1);
+            EXPECT_EQ(std::tuple(a.month, a.balance, a.investment),
+                      std::tuple(int{figures.rows[i].month}, std::int64_t{figures.rows[i].balance},
+                                 std::int64_t{figures.rows[i].investment}))
+                << "record " << i + 1;
+        }
         for (std::size_t i = 0; i < kept.size(); ++i) {
             EXPECT_EQ(figures.rows[i].balance, kept[i].balance);
             EXPECT_EQ(figures.rows[i].investment, kept[i].investment);

@@ -40,9 +40,8 @@ std::string usage_text() {
            "そこに、インストールされたプログラムでは $XDG_DATA_HOME/velmorant/\n"
            "（未設定なら ~/.local/share/velmorant/）に置きます。\n"
            "\n"
-           "--export-csv・--export-xlsx・--import-csv・--analyze・--stores では、「-」で始まる引数はオプションで、ファイル名に
-"
-           "なりません。「--」の後の引数はすべてファイル名です。\n"
+           "--export-csv・--export-xlsx・--import-csv・--analyze・--stores では、「-」で始まる引数は\n"
+           "オプションで、ファイル名になりません。「--」の後の引数はすべてファイル名です。\n"
            "\n"
            "終了コード: 0 正常、1 ファイルの誤り（読めない・壊れている・書き出せないなど）、\n"
            "           2 コマンドラインの誤り（不明なオプション、値のない・使えない値のオプション、\n"

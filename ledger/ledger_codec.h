@@ -83,6 +83,11 @@ public:
     // A field of a valid record, in file order; text lies in the decoded bytes
     // (a long text already cut to what is kept).
     virtual void field(int record, std::uint8_t tag, std::string_view text) = 0;
+    // Extension fields of a valid record that follow each other in the file, each
+    // whole, as the file holds them: a 0xFF lead, its tag, a length byte and that
+    // many bytes. By default each goes to field() in file order; a receiver that
+    // keeps them together takes the run at once.
+    virtual void extension_run(int record, std::string_view run);
 };
 
 // As decode_ledger, but the fields go to receiver instead of out.fields.

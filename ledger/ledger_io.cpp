@@ -70,6 +70,23 @@ public:
         }
     }
 
+    // The record's extension fields, gathered as field() gathers them one by one.
+    void extension_run(int record, std::string_view run) override {
+        if (record >= f_.StringGrid5->row_count()) f_.size_for_records(velmo::kMaxRecordNumber);
+        if (record != pending_record_) flush_extensions();
+        pending_record_ = record;
+        for (std::size_t i = 0; i + 3 <= run.size();) {
+            const auto tag = static_cast<std::uint8_t>(run[i + 1]);
+            const std::size_t n = static_cast<std::uint8_t>(run[i + 2]);
+            const std::string_view text = run.substr(i + 3, n);
+            i += 3 + n;
+            if (pending_tags_.test(tag))
+                add_extension(record, tag, text);
+            else
+                append_extension(tag, text);
+        }
+    }
+
     // What the fields alone do not give: a record without machines shows " ",
     // whether the file gave it an empty text or none (a record the file skipped),
     // so that writing it back changes nothing; and the attribute rows, the last
@@ -106,6 +123,10 @@ private:
             pending_size_ = packed.size();
             return;
         }
+        append_extension(tag, text);
+    }
+    // A tag the record has not given yet, at the end of the buffer.
+    void append_extension(std::uint8_t tag, std::string_view text) {
         pending_tags_.set(tag);
         char* out = pending_.data() + pending_size_;
         out[0] = static_cast<char>(tag);

@@ -381,6 +381,7 @@ std::string pack_extensions(const std::vector<ExtensionField>& fields) {
     for (const ExtensionField& f : fields) {
         if (!is_extension_tag(f.tag)) continue;
         const std::string_view text = std::string_view(f.text).substr(0, kExtensionTextMax);
+        out.push_back(static_cast<char>(0xFF));
         out.push_back(static_cast<char>(f.tag));
         out.push_back(static_cast<char>(text.size()));
         out += text;
@@ -391,9 +392,9 @@ std::string pack_extensions(const std::vector<ExtensionField>& fields) {
 std::vector<ExtensionField> unpack_extensions(std::string_view packed) {
     std::vector<ExtensionField> fields;
     Reader in(packed);
-    std::uint8_t tag = 0;
+    std::uint8_t lead = 0, tag = 0;
     std::string_view text;
-    while (in.byte(tag) && in.short_text(text)) set_extension(fields, tag, text);
+    while (in.byte(lead) && lead == 0xFF && in.byte(tag) && in.short_text(text)) set_extension(fields, tag, text);
     return fields;
 }
 
@@ -404,14 +405,15 @@ void set_packed_extension(std::string& packed, std::uint8_t tag, std::string_vie
     // this way, and unpacking and packing again for each would cost a record's
     // fields squared in allocations.
     Reader in(packed);
-    std::uint8_t t = 0;
+    std::uint8_t lead = 0, t = 0;
     std::string_view held;
     bool sound = true;
     while (sound && !in.at_end()) {
-        sound = in.byte(t) && in.short_text(held) && t != tag && is_extension_tag(t);
+        sound = in.byte(lead) && lead == 0xFF && in.byte(t) && in.short_text(held) && t != tag && is_extension_tag(t);
     }
     if (sound) {
         text = text.substr(0, kExtensionTextMax);
+        packed.push_back(static_cast<char>(0xFF));
         packed.push_back(static_cast<char>(tag));
         packed.push_back(static_cast<char>(text.size()));
         packed += text;

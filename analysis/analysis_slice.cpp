@@ -85,6 +85,7 @@ AnalysisLedger analysis_ledger(std::span<const YearRecords> years) {
                 } else {
                     if (const auto minutes = play::visit_minutes(data.time)) r.minutes = *minutes;
                     r.play_data = static_cast<std::uint32_t>(out.play_data.size() - 1);
+                    out.play_sums.push_back(play::play_sums(data));
                 }
             }
             out.records.push_back(r);
@@ -234,19 +235,17 @@ play::RecordPlayData visit_play_data(const AnalysisLedger& ledger, const RecordP
 }
 
 play::PlayFigures slice_play_figures(const AnalysisLedger& ledger, const Slice& slice, const Filter& filter) {
-    std::vector<play::PlayVisit> visits;
-    // Under a machine filter each visit's data is cut to that machine and kept here.
-    std::vector<play::RecordPlayData> cut;
+    std::vector<play::SummedVisit> visits;
+    visits.reserve(slice.visits.size());
+    // Under a machine filter each visit's data is cut to that machine, summed and kept here.
+    std::vector<play::PlaySums> cut;
     if (filter.machine) cut.reserve(slice.visits.size());
     for (std::size_t v = 0; v < slice.visits.size(); ++v) {
         const RecordPlay& r = ledger.records[slice.records[v]];
         if (r.play_data == kNoPlayData) continue;
-        const play::RecordPlayData* data = &ledger.play_data[r.play_data];
-        if (filter.machine) {
-            cut.push_back(visit_play_data(ledger, r, filter));
-            data = &cut.back();
-        }
-        visits.push_back(play::PlayVisit{slice.visits[v].balance, data});
+        const play::PlaySums* sums = &ledger.play_sums[r.play_data];
+        if (filter.machine) sums = &cut.emplace_back(play::play_sums(visit_play_data(ledger, r, filter)));
+        visits.push_back(play::SummedVisit{slice.visits[v].balance, sums});
     }
     return play::play_figures(visits);
 }

@@ -63,6 +63,7 @@ struct AnalysisLedger {
     std::vector<std::string> extras;    // CP932 extra values
     std::vector<int> years;             // the years read, in the order given
     std::vector<play::RecordPlayData> play_data;  // of the records that have any
+    std::vector<play::PlaySums> play_sums;        // play_sums of each of play_data, in step
 };
 
 // The records of one ledger with its year. Its extra values count only when

@@ -34,6 +34,21 @@ public:
         out.assign(v);
         return ok;
     }
+    std::size_t position() const { return pos_; }
+    // The bytes read since an earlier position.
+    std::string_view since(std::size_t from) const { return data_.substr(from, pos_ - from); }
+    // Reads a whole extension field (lead, tag, length and text) when one comes
+    // next; false, with nothing read, for anything else.
+    bool extension_field() {
+        const std::size_t left = data_.size() - pos_;
+        if (left < 3 || static_cast<std::uint8_t>(data_[pos_]) != 0xFF ||
+            !is_extension_tag(static_cast<std::uint8_t>(data_[pos_ + 1])))
+            return false;
+        const std::size_t n = static_cast<std::uint8_t>(data_[pos_ + 2]);
+        if (left - 3 < n) return false;
+        pos_ += 3 + n;
+        return true;
+    }
     bool word(int& w) {
         std::uint8_t hi = 0, lo = 0;
         if (!byte(hi) || !byte(lo)) return false;
@@ -110,6 +125,14 @@ private:
 };
 
 }  // namespace
+
+void LedgerFieldReceiver::extension_run(int record, std::string_view run) {
+    for (std::size_t i = 0; i + 3 <= run.size();) {
+        const std::size_t n = static_cast<std::uint8_t>(run[i + 2]);
+        field(record, static_cast<std::uint8_t>(run[i + 1]), run.substr(i + 3, n));
+        i += 3 + n;
+    }
+}
 
 DecodeResult decode_ledger(std::string_view bytes, DecodedLedger& out) {
     FieldList list(out);
@@ -230,13 +253,19 @@ DecodeResult decode_ledger(std::string_view bytes, DecodedLedger& out, LedgerFie
             if (current > 0) receiver.field(current, tag, text);
             else out.garbled = true;
             break;
-        default:
+        default: {
             // Any other tag carries a short text: a field a later version keeps
             // with the record, kept and written back as it is. One before any
             // record, or cut short by the end of the file, belongs to nothing.
+            // The whole ones that follow it go with it, as one run.
+            const std::size_t first = in.position() - 2;
             ok = in.short_text(text);
-            if (ok && current > 0) receiver.field(current, tag, text);
+            if (!ok) break;
+            while (in.extension_field()) {
+            }
+            if (current > 0) receiver.extension_run(current, in.since(first));
             break;
+        }
         }
         if (!ok) { out.truncated = true; break; }
     }
@@ -352,6 +381,7 @@ std::string pack_extensions(const std::vector<ExtensionField>& fields) {
     for (const ExtensionField& f : fields) {
         if (!is_extension_tag(f.tag)) continue;
         const std::string_view text = std::string_view(f.text).substr(0, kExtensionTextMax);
+        out.push_back(static_cast<char>(0xFF));
         out.push_back(static_cast<char>(f.tag));
         out.push_back(static_cast<char>(text.size()));
         out += text;
@@ -362,9 +392,9 @@ std::string pack_extensions(const std::vector<ExtensionField>& fields) {
 std::vector<ExtensionField> unpack_extensions(std::string_view packed) {
     std::vector<ExtensionField> fields;
     Reader in(packed);
-    std::uint8_t tag = 0;
+    std::uint8_t lead = 0, tag = 0;
     std::string_view text;
-    while (in.byte(tag) && in.short_text(text)) set_extension(fields, tag, text);
+    while (in.byte(lead) && lead == 0xFF && in.byte(tag) && in.short_text(text)) set_extension(fields, tag, text);
     return fields;
 }
 
@@ -375,14 +405,15 @@ void set_packed_extension(std::string& packed, std::uint8_t tag, std::string_vie
     // this way, and unpacking and packing again for each would cost a record's
     // fields squared in allocations.
     Reader in(packed);
-    std::uint8_t t = 0;
+    std::uint8_t lead = 0, t = 0;
     std::string_view held;
     bool sound = true;
     while (sound && !in.at_end()) {
-        sound = in.byte(t) && in.short_text(held) && t != tag && is_extension_tag(t);
+        sound = in.byte(lead) && lead == 0xFF && in.byte(t) && in.short_text(held) && t != tag && is_extension_tag(t);
     }
     if (sound) {
         text = text.substr(0, kExtensionTextMax);
+        packed.push_back(static_cast<char>(0xFF));
         packed.push_back(static_cast<char>(tag));
         packed.push_back(static_cast<char>(text.size()));
         packed += text;

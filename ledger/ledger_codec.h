@@ -83,6 +83,11 @@ public:
     // A field of a valid record, in file order; text lies in the decoded bytes
     // (a long text already cut to what is kept).
     virtual void field(int record, std::uint8_t tag, std::string_view text) = 0;
+    // Extension fields of a valid record that follow each other in the file, each
+    // whole, as the file holds them: a 0xFF lead, its tag, a length byte and that
+    // many bytes. By default each goes to field() in file order; a receiver that
+    // keeps them together takes the run at once.
+    virtual void extension_run(int record, std::string_view run);
 };
 
 // As decode_ledger, but the fields go to receiver instead of out.fields.
@@ -115,8 +120,9 @@ struct LedgerRecord {
 // same tag, in its place, or is added at the end. A tag that is no extension
 // tag is ignored.
 void set_extension(std::vector<ExtensionField>& fields, std::uint8_t tag, std::string_view text);
-// The extension fields as one byte string (a tag byte, a length byte and the
-// text, for each field in order), as the year window keeps them in a cell.
+// The extension fields as one byte string, each field in order framed as the
+// ledger file frames it (0xFF, its tag, a length byte and the text), as the year
+// window keeps them in a cell: a record's run of them in a file is kept as it is.
 std::string pack_extensions(const std::vector<ExtensionField>& fields);
 // The fields of a packed string; a damaged string yields the fields read so far.
 std::vector<ExtensionField> unpack_extensions(std::string_view packed);

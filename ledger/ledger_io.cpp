@@ -70,6 +70,37 @@ public:
         }
     }
 
+    // The record's extension fields, gathered as field() gathers them one by one.
+    void extension_run(int record, std::string_view run) override {
+        if (record >= f_.StringGrid5->row_count()) f_.size_for_records(velmo::kMaxRecordNumber);
+        if (record != pending_record_) flush_extensions();
+        pending_record_ = record;
+        // The run is framed as the cell keeps it: taken whole unless it gives a tag again.
+        std::bitset<256> tags = pending_tags_;
+        bool again = false;
+        for (std::size_t i = 0; i + 3 <= run.size() && !again; i += 3 + static_cast<std::uint8_t>(run[i + 2])) {
+            const auto tag = static_cast<std::uint8_t>(run[i + 1]);
+            again = tags.test(tag);
+            tags.set(tag);
+        }
+        if (!again) {
+            std::copy(run.begin(), run.end(), pending_.begin() + static_cast<std::ptrdiff_t>(pending_size_));
+            pending_size_ += run.size();
+            pending_tags_ = tags;
+            return;
+        }
+        for (std::size_t i = 0; i + 3 <= run.size();) {
+            const auto tag = static_cast<std::uint8_t>(run[i + 1]);
+            const std::size_t n = static_cast<std::uint8_t>(run[i + 2]);
+            const std::string_view text = run.substr(i + 3, n);
+            i += 3 + n;
+            if (pending_tags_.test(tag))
+                add_extension(record, tag, text);
+            else
+                append_extension(tag, text);
+        }
+    }
+
     // What the fields alone do not give: a record without machines shows " ",
     // whether the file gave it an empty text or none (a record the file skipped),
     // so that writing it back changes nothing; and the attribute rows, the last
@@ -106,12 +137,17 @@ private:
             pending_size_ = packed.size();
             return;
         }
+        append_extension(tag, text);
+    }
+    // A tag the record has not given yet, at the end of the buffer.
+    void append_extension(std::uint8_t tag, std::string_view text) {
         pending_tags_.set(tag);
         char* out = pending_.data() + pending_size_;
-        out[0] = static_cast<char>(tag);
-        out[1] = static_cast<char>(text.size());
-        std::copy(text.begin(), text.end(), out + 2);
-        pending_size_ += 2 + text.size();
+        out[0] = static_cast<char>(0xFF);
+        out[1] = static_cast<char>(tag);
+        out[2] = static_cast<char>(text.size());
+        std::copy(text.begin(), text.end(), out + 3);
+        pending_size_ += 3 + text.size();
     }
     void flush_extensions() {
         if (pending_record_ >= 0 && pending_size_ > 0) {
@@ -136,7 +172,7 @@ private:
     TForm1& f_;
     bool extra_ = false;
     int pending_record_ = -1;
-    std::vector<char> pending_ = std::vector<char>(256 * (2 + velmo::kExtensionTextMax));
+    std::vector<char> pending_ = std::vector<char>(256 * (3 + velmo::kExtensionTextMax));
     std::size_t pending_size_ = 0;
     std::bitset<256> pending_tags_;
 };

@@ -61,7 +61,50 @@ std::vector<std::string> machine_faults(const MachineData& m, std::optional<std:
     return faults;
 }
 
+PlaySums play_sums(const RecordPlayData& data) {
+    PlaySums out;
+    out.has_data = !data.time.empty();
+    out.minutes = visit_minutes(data.time);
+    const auto add_cash = [](std::array<PlaySums::Cash, kMachinesPerRecord>& sums, std::uint8_t& count,
+                             std::int32_t price, std::int32_t rate, std::int64_t cash) {
+        for (std::uint8_t i = 0; i < count; ++i)
+            if (sums[i].price == price && sums[i].rate == rate) {
+                sums[i].cash += cash;
+                return;
+            }
+        sums[count++] = PlaySums::Cash{price, rate, cash};
+    };
+    for (const MachineData& m : data.machines) {
+        // An empty entry adds nothing below.
+        if (!out.has_data && !m.empty()) out.has_data = true;
+        const std::int64_t cash = m.cash.value_or(0);
+        // 交換差損: cash buys cash ÷ price pieces, each worth 1000 ÷ rate yen.
+        if (m.cash && m.lending_price > 0 && m.exchange_rate > 0) {
+            out.any_loss = true;
+            add_cash(out.loss, out.loss_count, m.lending_price, m.exchange_rate, cash);
+        }
+        // 持ち玉比率: held pieces among all pieces put in (cash counted in pieces).
+        if (cash > 0 && m.lending_price == 0) continue;
+        if (m.held_in || (m.cash && m.lending_price > 0)) {
+            out.any_pieces = true;
+            out.held += m.held_in.value_or(0);
+            if (cash > 0) add_cash(out.bought, out.bought_count, m.lending_price, 0, cash);
+        }
+    }
+    return out;
+}
+
 PlayFigures play_figures(std::span<const PlayVisit> visits) {
+    std::vector<PlaySums> sums;
+    std::vector<SummedVisit> summed;
+    sums.reserve(visits.size());
+    summed.reserve(visits.size());
+    for (const PlayVisit& v : visits)
+        if (v.data) summed.push_back(SummedVisit{v.balance, &sums.emplace_back(play_sums(*v.data))});
+    return play_figures(summed);
+}
+
+PlayFigures play_figures(std::span<const SummedVisit> visits) {
     PlayFigures out;
     bool any_time = false;
     std::int64_t timed_balance = 0;
@@ -76,39 +119,27 @@ PlayFigures play_figures(std::span<const PlayVisit> visits) {
         __int128 cash;
     };
     std::vector<CashAt> loss_cash, bought_cash;
-    const auto add_cash = [](std::vector<CashAt>& sums, std::int32_t price, std::int32_t rate, std::int64_t cash) {
-        for (CashAt& c : sums)
-            if (c.price == price && c.rate == rate) {
-                c.cash += cash;
+    const auto add_cash = [](std::vector<CashAt>& sums, const PlaySums::Cash& c) {
+        for (CashAt& s : sums)
+            if (s.price == c.price && s.rate == c.rate) {
+                s.cash += c.cash;
                 return;
             }
-        sums.push_back(CashAt{price, rate, cash});
+        sums.push_back(CashAt{c.price, c.rate, c.cash});
     };
-    for (const PlayVisit& v : visits) {
-        if (!v.data) continue;
-        // Whether the record has play data is found on the way: an empty entry adds nothing below.
-        bool has_data = !v.data->time.empty();
-        for (const MachineData& m : v.data->machines) {
-            if (!has_data && !m.empty()) has_data = true;
-            const std::int64_t cash = m.cash.value_or(0);
-            // 交換差損: cash buys cash ÷ price pieces, each worth 1000 ÷ rate yen.
-            if (m.cash && m.lending_price > 0 && m.exchange_rate > 0) {
-                any_loss = true;
-                add_cash(loss_cash, m.lending_price, m.exchange_rate, cash);
-            }
-            // 持ち玉比率: held pieces among all pieces put in (cash counted in pieces).
-            if (cash > 0 && m.lending_price == 0) continue;
-            if (m.held_in || (m.cash && m.lending_price > 0)) {
-                any_pieces = true;
-                held += m.held_in.value_or(0);
-                if (cash > 0) add_cash(bought_cash, m.lending_price, 0, cash);
-            }
-        }
-        if (!has_data) continue;
+    for (const SummedVisit& v : visits) {
+        if (!v.sums) continue;
+        const PlaySums& s = *v.sums;
+        any_loss = any_loss || s.any_loss;
+        any_pieces = any_pieces || s.any_pieces;
+        held += s.held;
+        for (std::uint8_t i = 0; i < s.loss_count; ++i) add_cash(loss_cash, s.loss[i]);
+        for (std::uint8_t i = 0; i < s.bought_count; ++i) add_cash(bought_cash, s.bought[i]);
+        if (!s.has_data) continue;
         ++out.records;
-        if (const auto minutes = visit_minutes(v.data->time)) {
+        if (s.minutes) {
             any_time = true;
-            out.minutes += *minutes;
+            out.minutes += *s.minutes;
             timed_balance += v.balance;
         }
     }

@@ -6,6 +6,7 @@
 // One piece is worth v = 100 ÷ exchange rate yen at exchange. v itself is kept
 // exact (28玉: 3.5714…円); what is rounded is an amount in yen, once, to the
 // yen, halves away from zero. Sums over many entries are exact and rounded once.
+#include <array>
 #include <compare>
 #include <cstdint>
 #include <optional>
@@ -61,6 +62,36 @@ struct PlayFigures {
     std::optional<std::int64_t> held_ratio_tenths;  // 持ち玉比率 in tenths of a percent
 };
 PlayFigures play_figures(std::span<const PlayVisit> visits);
+
+// What one record's play data adds to the play figures, summed once: a slice
+// then adds a few values per record instead of reading its nine machine entries.
+// Cash is summed by the rates it was put in at, in the order the rates first
+// come, up to one sum per machine entry.
+struct PlaySums {
+    struct Cash {
+        std::int32_t price = 0;
+        std::int32_t rate = 0;
+        std::int64_t cash = 0;
+    };
+    bool has_data = false;           // any field of the record set
+    bool any_loss = false;           // an entry with cash and both rates
+    bool any_pieces = false;         // an entry whose pieces put in are known
+    std::optional<int> minutes;      // visit_minutes of its time
+    std::int64_t held = 0;           // 持ち玉投資 of the entries that count in 持ち玉比率
+    std::uint8_t loss_count = 0;     // loss[0, loss_count): cash with both rates
+    std::uint8_t bought_count = 0;   // bought[0, bought_count): cash by lending price (rate 0)
+    std::array<Cash, kMachinesPerRecord> loss;
+    std::array<Cash, kMachinesPerRecord> bought;
+};
+PlaySums play_sums(const RecordPlayData& data);
+
+// A visit as play_figures reads it, with its play data summed beforehand.
+struct SummedVisit {
+    std::int64_t balance = 0;
+    const PlaySums* sums = nullptr;
+};
+// The same figures as play_figures over the same visits.
+PlayFigures play_figures(std::span<const SummedVisit> visits);
 
 // The hall's rates for one kind of machine; 0: not set.
 struct KindRates {

@@ -200,6 +200,9 @@ TEST_F(LaterData, TheYearWindowLoadsTheFieldsTheOtherLoaderReads) {
          {{0x40, "a"}, {0x03, ""}, {0x41, std::string(255, 'x')}}},
         {"a tag given twice", head + field(0x40, "a") + field(0x41, "b") + field(0x40, "c") + tail,
          {{0x40, "c"}, {0x41, "b"}}},
+        {"one of the record's own fields between them: it ends their run",
+         head + field(0x40, "a") + field(kTagHall, "H") + field(0x41, "b") + field(0x40, "c") + tail,
+         {{0x40, "c"}, {0x41, "b"}}},
         {"two runs of the record's fields, another record's between them",
          head + field(0x40, "a") + field(0x41, "b") + bytes({0xFF, 0xFF, 0, 2}) + field(0x44, "e") +
              bytes({0xFF, 0xFF, 0, 1}) + field(0x40, "c") + field(0x43, "d") + tail,
@@ -216,6 +219,7 @@ TEST_F(LaterData, TheYearWindowLoadsTheFieldsTheOtherLoaderReads) {
         ASSERT_EQ(form1->ledger_view().record_count(), 2);
         EXPECT_EQ(form1->ledger_view().record(1).extensions, c.kept);
         EXPECT_EQ(form1->ledger_view().record(2).extensions, c.second_kept);
+        EXPECT_EQ(form1->ledger_view().record(1).hall, held_ledger(decoded).records[0].hall);
     }
 }
 

@@ -264,6 +264,7 @@ TEST_F(ExpectCsv, YearWithoutFiguresWritesTheSameBytesAsBefore) {
         const std::string before = export_csv(c.image);
         use(c.numbers);
         EXPECT_EQ(export_csv(c.image), before) << c.what;
+        EXPECT_EQ(before.find("回転率"), std::string::npos) << c.what;
     }
 }
 
@@ -276,10 +277,15 @@ TEST_F(ExpectCsv, ExportedFiguresAreSkippedWhenTheFileIsReadBack) {
     target.year = "2004";
     // As exported, and with the figures changed by hand (to a word, to other numbers) and a
     // figure on the line of a record without play data: none of it is data.
-    std::string edited = csv;
-    edited.replace(edited.find("3393,-13393"), 11, "abc,1");
-    edited.replace(edited.find(",,,1143,-16143"), 14, ",x,y,9,9");
-    edited.replace(edited.rfind(",,,,"), 4, ",1,2,3,4");
+    const char* const figures[] = {"回転率,ボーダー,仕事量,運", "50.0,37.3,abc,1", ",,,", "x,y,9,9", "1,2,3,4"};
+    std::string edited = "\xEF\xBB\xBF";
+    const std::vector<std::string> lines = lines_of(csv.substr(3));
+    ASSERT_EQ(lines.size(), std::size(figures));
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        std::size_t cut = lines[i].size();
+        for (int k = 0; k < 4; ++k) cut = lines[i].rfind(',', cut - 1);
+        edited += lines[i].substr(0, cut + 1) + figures[i] + "\r\n";
+    }
     for (const std::string* file : {&csv, &edited}) {
         const CsvImport back = read_csv_import(*file, target);
         ASSERT_EQ(back.problems.size(), 0u) << back.problems.front().reason.toStdString();

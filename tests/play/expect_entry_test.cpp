@@ -4,7 +4,10 @@
 // the CSV export's 回転率, ボーダー, 仕事量 and 運, which an import skips.
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTableWidget>
 #include <gtest/gtest.h>
 
@@ -12,13 +15,17 @@
 #include <vector>
 
 #include "framework/cp932.h"
+#include "ledger/ledger_codec.h"
 #include "ledger/ledger_csv.h"
+#include "ledger/registry_file.h"
 #include "ledger/record_build.h"
 #include "ledger/record_fields.h"
 #include "play/expect_text.h"
 #include "play/play_csv.h"
 #include "play/play_dialog.h"
+#include "shell/beyond_hooks.h"
 #include "tests/support/app_fixture.h"
+#include "tests/support/private_program.h"
 #include "tests/support/typing.h"
 
 namespace velmo::testing {
@@ -297,6 +304,59 @@ TEST_F(ExpectCsv, ExportedFiguresAreSkippedWhenTheFileIsReadBack) {
             EXPECT_EQ(back.records[i].extensions, image.records[i].extensions) << i;
         }
     }
+}
+
+// The window's exports use the numbers the player keeps, as they stand at the export.
+TEST_F(ExpectInDialog, WindowExportUsesThePlayersNumbers) {
+    const LedgerImage image = year_with_play();
+    const std::string plain = export_csv(image);
+    EXPECT_EQ(plain.find("回転率"), std::string::npos);
+    form1->player_settings().set(specs());
+    const std::string with = export_csv(image);
+    EXPECT_NE(with.find(",50.0,37.3,3393,-13393\r\n"), std::string::npos);
+    form1->player_settings().set(play::MachineSpecs{});
+    EXPECT_EQ(export_csv(image), plain);
+}
+
+// --export-csv reads the numbers from the user's registry, as the window's export
+// uses the player's settings; without a registry it writes what it always wrote.
+TEST_F(ExpectCsv, CommandLineExportUsesTheNumbersOfTheRegistry) {
+    register_settings_records();
+    PrivateProgram copy;
+    ASSERT_FALSE(copy.path().isEmpty());
+    QTemporaryDir work;
+    const QString ledger = work.filePath(QStringLiteral("vq2004.vqd"));
+    const auto put = [](const QString& path, const std::string& bytes) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    };
+    put(ledger, encode_ledger(year_with_play()));
+    const auto exported = [&] {
+        QProcess p;
+        QProcessEnvironment env = program_environment(work.path());
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(QString::fromLatin1(name));
+        p.setProcessEnvironment(env);
+        p.start(copy.path(), {QStringLiteral("--export-csv"), ledger});
+        EXPECT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+        return p.readAllStandardOutput().toStdString();
+    };
+    DecodedLedger file;
+    ASSERT_EQ(decode_ledger(encode_ledger(year_with_play()), file), DecodeResult::Ok);
+    const LedgerImage image = ledger_image_of(file);
+    play::register_csv_columns();
+    const std::string plain = export_csv(image);
+    EXPECT_EQ(exported(), plain);
+
+    Registry reg;
+    reg.machines = {sj("海"), sj("北斗")};
+    reg.settings.set(specs());
+    put(copy.file(QStringLiteral("velmo.lst")), encode_registry(reg));
+    use(specs());
+    const std::string with = export_csv(image);
+    ASSERT_NE(with, plain);
+    EXPECT_EQ(exported(), with);
 }
 
 }  // namespace

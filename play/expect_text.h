@@ -24,7 +24,6 @@ std::string tenths_text(std::int64_t tenths, bool sign = false);
 // setting with its probability ("設定6（62%）").
 struct ExpectTexts {
     std::string rate, border, gap, value, sigma, setting;
-    bool empty() const { return rate.empty() && border.empty() && value.empty() && setting.empty(); }
 };
 ExpectTexts expect_texts(const EntryExpect& e);
 

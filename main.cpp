@@ -27,6 +27,11 @@ int main(int argc, char** argv) {
     // play data's registry records and CSV columns (the windows register them too).
     velmo::play::register_registry_records();
     velmo::play::register_csv_columns();
+    // The exports' figures (回転率 … 運) use the machine numbers of the user's registry.
+    if (argc >= 2 && (std::strcmp(argv[1], "--export-csv") == 0 || std::strcmp(argv[1], "--export-xlsx") == 0)) {
+        static const velmo::play::MachineSpecs specs = velmo::play::user_machine_specs();
+        velmo::play::register_csv_columns([] { return &specs; });
+    }
     // The CSV export from the command line needs no window, no display and no lock.
     if (argc >= 2 && std::strcmp(argv[1], "--export-csv") == 0) return velmo::export_csv_command(argc - 2, argv + 2);
     // So does the workbook export.

@@ -215,7 +215,7 @@ Cell amount_cell(const QString& text) {
 
 Cell figure_cell(const QString& text) {
     // At most 15 digits: every such number a workbook holds exactly.
-    static const QRegularExpression whole(QStringLiteral("^[0-9]{1,15}$"));
+    static const QRegularExpression whole(QStringLiteral("^-?[0-9]{1,15}$"));
     static const QRegularExpression decimal(QStringLiteral("^[0-9]{1,12}\\.[0-9]{1,2}$"));
     if (whole.match(text).hasMatch()) return Cell::of_count(text.toLongLong());
     if (decimal.match(text).hasMatch()) {

@@ -73,8 +73,8 @@ inline constexpr std::int64_t kExactNumberMax = std::int64_t{1} << 53;
 // holds exactly, else the text itself (empty stays empty).
 Cell amount_cell(const QString& text);
 
-// A cell of the columns added to the CSV lines (play data): a whole number as a
-// number, a decimal (0.5, 5.6) as a number with its decimals, anything else
+// A cell of the columns added to the CSV lines (play data and its figures): a
+// whole number (also below 0, as 仕事量 and 運) as a number, a decimal (0.5, 5.6) as a number with its decimals, anything else
 // (パチンコ, a time 10:00) as text.
 Cell figure_cell(const QString& text);
 

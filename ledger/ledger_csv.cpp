@@ -116,10 +116,19 @@ const CsvColumnGroup* exported_columns(const LedgerImage& image) {
     return group && group->exported && group->cells && group->exported(image) ? group : nullptr;
 }
 
+std::size_t exported_column_count(const LedgerImage& image) {
+    const CsvColumnGroup* group = exported_columns(image);
+    if (!group) return 0;
+    return group->exported_count ? std::min(group->exported_count(image), group->names.size()) : group->names.size();
+}
+
 std::vector<QString> export_header(const LedgerImage& image) {
     std::vector<QString> header;
     for (const char* h : kHeaders) header.push_back(u(h));
-    if (const CsvColumnGroup* more = exported_columns(image)) header.insert(header.end(), more->names.begin(), more->names.end());
+    if (const CsvColumnGroup* more = exported_columns(image)) {
+        const auto count = static_cast<std::ptrdiff_t>(exported_column_count(image));
+        header.insert(header.end(), more->names.begin(), more->names.begin() + count);
+    }
     if (image.extra) header.push_back(from_cp932(image.extra->name));
     return header;
 }
@@ -130,6 +139,13 @@ std::vector<ExportLine> export_lines(const LedgerImage& image) {
     const QString weekdays = u("日月火水木金土");
     const int year = year_text_value(image.year);
     const CsvColumnGroup* more = exported_columns(image);
+    const std::size_t more_count = exported_column_count(image);
+    // The cells of the columns the year writes, as many as its header names.
+    const auto more_cells = [&](const LedgerRecord& rec, int machine) {
+        std::vector<QString> cells = more->cells(rec, machine);
+        cells.resize(more_count);
+        return cells;
+    };
     for (std::size_t j = 0; j < image.records.size(); ++j) {
         const LedgerRecord& rec = image.records[j];
         ExportLine first;
@@ -153,7 +169,7 @@ std::vector<ExportLine> export_lines(const LedgerImage& image) {
         const std::vector<MachineEntry> machines = unpack_machine_detail(rec.detail);
         if (machines.empty()) {
             first.balance = from_cp932(rec.balance);
-            if (more) first.more = more->cells(rec, -1);
+            if (more) first.more = more_cells(rec, -1);
             lines.push_back(std::move(first));
         }
         for (std::size_t i = 0; i < machines.size(); ++i) {
@@ -163,7 +179,7 @@ std::vector<ExportLine> export_lines(const LedgerImage& image) {
             line.investment = from_cp932(m.investment);
             line.payout = from_cp932(m.payout);
             line.balance = line_balance(m.investment, m.payout);
-            if (more) line.more = more->cells(rec, static_cast<int>(i));
+            if (more) line.more = more_cells(rec, static_cast<int>(i));
             lines.push_back(std::move(line));
         }
     }
@@ -176,7 +192,7 @@ std::string export_csv(const LedgerImage& image) {
         std::vector<QString> cells = {QString::number(l.record), formula_safe(l.date),    l.weekday,
                                       formula_safe(l.hall),      formula_safe(l.machine), amount_cell(l.investment),
                                       amount_cell(l.payout),     amount_cell(l.balance),  formula_safe(l.comment)};
-        for (const QString& c : l.more) cells.push_back(formula_safe(c));
+        for (const QString& c : l.more) cells.push_back(amount_cell(c));  // a number (also below 0) stays a number
         if (image.extra) cells.push_back(formula_safe(l.extra));
         out += join_line(cells);
     }

@@ -162,6 +162,10 @@ struct CsvColumnGroup {
     std::vector<QString> names;  // the header names, in the order they are written
     // Whether the export of a year writes the columns.
     std::function<bool(const LedgerImage&)> exported;
+    // How many of them, from the first, the export of a year writes when not
+    // all (columns the last ones of which only some years fill); unset: all.
+    // The import reads every one of names wherever a file has it.
+    std::function<std::size_t(const LedgerImage&)> exported_count;
     // The cells of an export line: of the record's machine entry `machine` (-1
     // for the one line of a record without machine entries).
     std::function<std::vector<QString>(const LedgerRecord&, int machine)> cells;
@@ -179,6 +183,8 @@ void set_csv_columns(std::optional<CsvColumnGroup> group);
 const CsvColumnGroup* csv_columns();
 // The added columns when the export of image writes them, else nullptr.
 const CsvColumnGroup* exported_columns(const LedgerImage& image);
+// How many of the added columns' names the export of image writes (0 when none).
+std::size_t exported_column_count(const LedgerImage& image);
 
 struct CsvImport {
     std::vector<LedgerRecord> records;  // in file order, as the entry dialog builds them

@@ -7,6 +7,7 @@
 #include "framework/cp932.h"
 #include "ledger/ledger_model.h"
 #include "ledger/player_settings.h"
+#include "play/expect_text.h"
 #include "play/play_calc.h"
 #include "play/play_input.h"
 #include "play/play_settings.h"
@@ -51,8 +52,9 @@ public:
             if (!at) at = static_cast<int>(*t.value);
             else if (*at != *t.value) out.reasons.push_back(u("同じ記録の行で") + what + u("が違います"));
         }
+        // The exported figures after the data are computed from it, never read.
         bool any = false;
-        for (std::size_t k = kTimeColumns; k < cells.size(); ++k) any |= !cells[k].trimmed().isEmpty();
+        for (std::size_t k = kTimeColumns; k < kCsvDataColumns && k < cells.size(); ++k) any |= !cells[k].trimmed().isEmpty();
         if (!any) return out;
         if (machine < 0) {
             out.reasons.push_back(u("機種名が記入されていません"));
@@ -157,6 +159,7 @@ private:
 std::vector<QString> csv_column_names() {
     std::vector<QString> names = {u("開始"), u("終了")};
     for (const char* n : field_names()) names.push_back(u(n));
+    for (const QString& n : expect_column_names()) names.push_back(n);
     return names;
 }
 
@@ -194,13 +197,27 @@ std::optional<Kind> read_kind(const QString& cell) {
 
 std::unique_ptr<CsvMoreReader> csv_reader(const CsvImportTarget& target) { return std::make_unique<Reader>(target); }
 
-void register_csv_columns() {
+void register_csv_columns(std::function<const MachineSpecs*()> specs) {
     CsvColumnGroup group;
     group.names = csv_column_names();
     group.investment_from = {field_name(Field::Cash), field_name(Field::HeldIn)};
     group.payout_from = {field_name(Field::EndPieces)};
     group.exported = [](const LedgerImage& image) { return has_play_data(image); };
-    group.cells = [](const LedgerRecord& record, int machine) { return csv_cells(read_play_data(record), machine); };
+    const auto numbers = [specs]() -> const MachineSpecs* { return specs ? specs() : nullptr; };
+    group.exported_count = [numbers](const LedgerImage& image) {
+        const MachineSpecs* s = numbers();
+        return s && has_expect_figures(image, *s) ? kCsvDataColumns + expect_column_names().size() : kCsvDataColumns;
+    };
+    group.cells = [numbers](const LedgerRecord& record, int machine) {
+        std::vector<QString> cells = csv_cells(read_play_data(record), machine);
+        const MachineSpecs* s = numbers();
+        if (!s) {
+            cells.resize(kCsvDataColumns + expect_column_names().size());
+            return cells;
+        }
+        for (QString& c : expect_cells(record, machine, *s)) cells.push_back(std::move(c));
+        return cells;
+    };
     group.reader = [](const CsvImportTarget& target) { return csv_reader(target); };
     set_csv_columns(std::move(group));
 }

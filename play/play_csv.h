@@ -2,22 +2,29 @@
 // Play data in the CSV file and the workbook's 収支一覧: the columns 開始, 終了
 // (the visit's time, on every line of the visit) and the twelve fields of a
 // machine entry (種別 … 出玉, on the entry's line), written between コメント and
-// the extra column when the year has play data, and read from any sheet that
+// the extra column when the year has play data, followed by the figures 回転率,
+// ボーダー, 仕事量 and 運 (play/expect_text.h) when an entry of the year has them
+// by the machine numbers of the player's registry; the figures are computed,
+// never read back: an import skips them. The play data is read from any sheet that
 // has some of them by name, with the leniency of typed input (play_input.h)
 // and the 実戦データ dialog's checks (machine_faults, the store's balance at the
 // record's date).
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
 #include "ledger/ledger_csv.h"
+#include "play/machine_specs.h"
 #include "play/play_data.h"
 
 namespace velmo::play {
 
-// 開始, 終了, then the machine fields' names.
+// 開始, 終了, then the machine fields' names (kCsvDataColumns of them), then the
+// exported figures' names.
 std::vector<QString> csv_column_names();
+inline constexpr std::size_t kCsvDataColumns = 2 + kFieldCount;
 
 // Whether any record of the year has play data.
 bool has_play_data(const LedgerImage& image);
@@ -35,6 +42,8 @@ std::optional<Kind> read_kind(const QString& cell);
 std::unique_ptr<CsvMoreReader> csv_reader(const CsvImportTarget& target);
 
 // Registers the columns with the CSV export and import (ledger/ledger_csv.h).
-void register_csv_columns();
+// specs: the machine numbers the export's figures use, asked at each export
+// (nullptr or unset: none, and no figures).
+void register_csv_columns(std::function<const MachineSpecs*()> specs = {});
 
 }  // namespace velmo::play

@@ -18,6 +18,7 @@
 #include "framework/cp932.h"
 #include "framework/dialogs.h"
 #include "framework/number_edit.h"
+#include "play/expect_text.h"
 #include "play/play_calc.h"
 #include "play/play_entry.h"
 #include "play/play_input.h"
@@ -99,10 +100,19 @@ QString minutes_text(int minutes) {
 PlayDialog::PlayDialog(PlayDialogInput input, QWidget* parent) : QDialog(parent), input_(std::move(input)) {
     setWindowTitle(QStringLiteral("実戦データ"));
     const int rows = static_cast<int>(std::min<std::size_t>(input_.names.size(), kMachinesPerRecord));
-    table = new QTableWidget(rows, kPayoutColumn + 1, this);
+    bool figures = false;
+    for (int r = 0; r < rows; ++r) {
+        const MachineSpec* spec = input_.specs.of(input_.names[static_cast<std::size_t>(r)]);
+        specs_.push_back(spec && spec->has_numbers() ? spec : nullptr);
+        figures |= specs_.back() != nullptr;
+    }
+    table = new QTableWidget(rows, (figures ? kSettingColumn : kPayoutColumn) + 1, this);
     QStringList heads{QStringLiteral("機種名")};
     for (int f = 0; f < kFieldCount; ++f) heads << field_name(static_cast<Field>(f));
     heads << QStringLiteral("投資") << QStringLiteral("回収");
+    if (figures)
+        heads << QStringLiteral("回転率") << QStringLiteral("ボーダー") << QStringLiteral("ボーダー差")
+              << QStringLiteral("仕事量") << QStringLiteral("σ") << QStringLiteral("推定設定");
     table->setHorizontalHeaderLabels(heads);
     table->verticalHeader()->hide();
     table->setSelectionMode(QAbstractItemView::NoSelection);
@@ -122,7 +132,7 @@ PlayDialog::PlayDialog(PlayDialogInput input, QWidget* parent) : QDialog(parent)
             table->setCellWidget(r, 1 + f, box);
             connect(box, &QLineEdit::textChanged, this, &PlayDialog::show_computed);
         }
-        for (int c : {kInvestmentColumn, kPayoutColumn}) {
+        for (int c = kInvestmentColumn; c < table->columnCount(); ++c) {
             auto* item = new QTableWidgetItem;
             item->setFlags(Qt::ItemIsEnabled);
             item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -152,6 +162,16 @@ PlayDialog::PlayDialog(PlayDialogInput input, QWidget* parent) : QDialog(parent)
     for (int c = 2; c <= kPayoutColumn; ++c)
         table->setColumnWidth(c, std::max(c >= kInvestmentColumn ? amount_width : number_width,
                                           metrics.horizontalAdvance(heads[c]) + pad));
+    if (figures) {
+        // Rates of any play a day holds, 仕事量 and σ as large as the amounts, a setting with 100%.
+        const int rate_width = metrics.horizontalAdvance(QStringLiteral("-9,999.9")) + pad;
+        const int yen_width = metrics.horizontalAdvance(QStringLiteral("-99,999,999,999円")) + pad;
+        const int setting_width = metrics.horizontalAdvance(QStringLiteral("設定6（100%）")) + pad;
+        for (int c = kRateColumn; c <= kSettingColumn; ++c) {
+            const int wanted = c <= kGapColumn ? rate_width : c <= kSigmaColumn ? yen_width : setting_width;
+            table->setColumnWidth(c, std::max(wanted, metrics.horizontalAdvance(heads[c]) + pad));
+        }
+    }
 
     start_edit = new NumberEdit(this);
     end_edit = new NumberEdit(this);
@@ -201,6 +221,8 @@ PlayDialog::PlayDialog(PlayDialogInput input, QWidget* parent) : QDialog(parent)
     resize(std::min(width + 24, room), sizeHint().height());
 }
 
+bool PlayDialog::shows_figures() const { return table->columnCount() > kRateColumn; }
+
 QComboBox* PlayDialog::kind_box(int row) const {
     return qobject_cast<QComboBox*>(table->cellWidget(row, kKindColumn));
 }
@@ -226,6 +248,11 @@ void PlayDialog::kind_chosen(int row) {
     if (r.exchange_rate > 0 && rate->text().trimmed().isEmpty()) rate->setText(utf8(rate_text(r.exchange_rate)));
 }
 
+EntryExpect PlayDialog::row_expect(int row, const MachineData& m) const {
+    const MachineSpec* spec = specs_[static_cast<std::size_t>(row)];
+    return spec ? entry_expect(m, spec) : EntryExpect{};
+}
+
 MachineData PlayDialog::typed_row(int row) const {
     MachineData m;
     const int k = kind_box(row)->currentIndex();
@@ -246,6 +273,12 @@ void PlayDialog::show_computed() {
         const ComputedAmounts a = computed_amounts(m);
         table->item(r, kInvestmentColumn)->setText(a.investment ? utf8(grouped(*a.investment)) : QString());
         table->item(r, kPayoutColumn)->setText(a.payout ? utf8(grouped(*a.payout)) : QString());
+        if (!shows_figures()) continue;
+        const ExpectTexts t = expect_texts(row_expect(r, m));
+        const std::pair<int, const std::string*> cells[] = {{kRateColumn, &t.rate},   {kBorderColumn, &t.border},
+                                                            {kGapColumn, &t.gap},     {kValueColumn, &t.value},
+                                                            {kSigmaColumn, &t.sigma}, {kSettingColumn, &t.setting}};
+        for (const auto& [column, text] : cells) table->item(r, column)->setText(utf8(*text));
     }
     const TypedNumber start = read_clock(start_edit->text());
     const TypedNumber end = read_clock(end_edit->text());
@@ -284,6 +317,20 @@ void PlayDialog::accept() {
         return refuse(QString::number(r + 1) + QStringLiteral("機種目（") + table->item(r, kNameColumn)->text() +
                           QStringLiteral("）：") + fault,
                       box);
+    }
+    // Spins of a machine with numbers need the pieces they took (現金投資 + 持ち玉投資 + 出玉 − 終了玉).
+    for (int r = 0; r < table->rowCount(); ++r) {
+        const EntryExpect e = row_expect(r, typed.machines[static_cast<std::size_t>(r)]);
+        if (e.state != ExpectState::NotPlayed) continue;
+        const QString machine = QString::number(r + 1) + QStringLiteral("機種目（") + table->item(r, kNameColumn)->text() +
+                                QStringLiteral("）の");
+        if (e.played_num < 0)
+            return refuse(machine + field_name(Field::EndPieces) +
+                              QStringLiteral("が打ち込んだ玉（現金投資 + 持ち玉投資 + 出玉）より多くなっています"),
+                          edit(r, Field::EndPieces));
+        return refuse(machine + field_name(Field::Spins) +
+                          QStringLiteral("に打ち込んだ玉がありません（現金投資 + 持ち玉投資 + 出玉 − 終了玉 が 0）"),
+                      edit(r, Field::Spins));
     }
     const std::pair<QLineEdit*, const char*> clocks[] = {{start_edit, "開始"}, {end_edit, "終了"}};
     for (const auto& [box, name] : clocks) {

@@ -284,6 +284,13 @@ std::optional<Registry> user_registry() {
 
 }  // namespace
 
+MachineSpecs user_machine_specs() {
+    register_spec_records();
+    const FileRead read = read_input_file(user_file_read_path(QStringLiteral("velmo.lst")));
+    if (read.status != ReadStatus::Ok) return {};
+    return decode_registry(read.bytes).settings.get<MachineSpecs>();
+}
+
 int import_specs_command(int argc, const char* const* args) {
     CommandArgs cl;
     if (const auto mistake = split_command_args(argc, args, {}, cl)) return command_line_mistake(*mistake, kImportUsage);

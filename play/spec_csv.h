@@ -48,4 +48,9 @@ std::string specs_text(const MachineSpecs& specs, const std::vector<std::string>
 int import_specs_command(int argc, const char* const* args);
 int print_specs_command(int argc, const char* const* args);
 
+// The machine numbers of the user's registry as the program reads it (a damaged
+// file gives what it holds before the damage; a missing or unreadable one none),
+// for the command-line exports. Registers the numbers' record codec.
+MachineSpecs user_machine_specs();
+
 }  // namespace velmo::play

@@ -203,6 +203,7 @@ public:
             if (!n.empty()) input.names.push_back(n);
         input.data = play::record_data(time_, rows);
         input.settings = form_.player_settings().get<play::PlaySettings>();
+        input.specs = form_.player_settings().get<play::MachineSpecs>();
         const QDate date = dialog_.calendar_date();
         input.before = visits_before(form_, own_row_, date.month(), date.day());
         auto* dialog = new play::PlayDialog(std::move(input), &dialog_);
@@ -316,6 +317,7 @@ void correct_play_data(TForm1& form) {
     input.names = machine_names(stored.detail);
     input.data = play::read_play_data(stored);
     input.settings = form.player_settings().get<play::PlaySettings>();
+    input.specs = form.player_settings().get<play::MachineSpecs>();
     input.before = visits_before(form, row, date_text_month(stored.date), date_text_day(stored.date));
     auto* dialog = new play::PlayDialog(std::move(input), &form);
     dialog->setObjectName(QStringLiteral("play_dialog"));
@@ -363,8 +365,11 @@ void register_settings_records() {
 void install_beyond_hooks(TForm1& form) {
     // The player's settings kept with the registry, before it is first read.
     register_settings_records();
-    // Play data's columns in the CSV export and import, and the workbook's 収支一覧.
-    play::register_csv_columns();
+    // Play data's columns in the CSV export and import, and the workbook's 収支一覧,
+    // with the figures of the machine numbers the player keeps.
+    play::register_csv_columns([settings = QPointer<PlayerSettings>(&form.player_settings())]() -> const play::MachineSpecs* {
+        return settings ? &settings->get<play::MachineSpecs>() : nullptr;
+    });
     // Hall rates and store balances follow a hall renamed or deleted in the registry dialog.
     form.on_registry_hall_changed = [&form](const std::string& old_name, const std::optional<std::string>& new_name,
                                             const std::vector<std::string>& halls) {

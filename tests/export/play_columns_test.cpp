@@ -89,12 +89,15 @@ TEST(WorkbookPlayColumns, FigureCells) {
         CellKind kind;
     } cases[] = {{"0", CellKind::Count},       {"2500", CellKind::Count},   {"0.5", CellKind::Decimal},
                  {"5.6", CellKind::Decimal},   {"10:00", CellKind::Text},   {"パチンコ", CellKind::Text},
-                 {"", CellKind::Empty},        {"1.234", CellKind::Text},   {"1234567890123456", CellKind::Text}};
+                 {"", CellKind::Empty},        {"1.234", CellKind::Text},   {"1234567890123456", CellKind::Text},
+                 // 仕事量 and 運 below 0 are numbers too; a lone or doubled sign is not.
+                 {"-13393", CellKind::Count},  {"-", CellKind::Text},       {"--1", CellKind::Text}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         EXPECT_EQ(figure_cell(QString::fromUtf8(c.text)).kind, c.kind);
     }
     EXPECT_DOUBLE_EQ(figure_cell(QStringLiteral("5.6")).fraction, 5.6);
+    EXPECT_EQ(figure_cell(QStringLiteral("-13393")).number, -13393);
 }
 
 }  // namespace

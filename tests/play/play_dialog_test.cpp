@@ -20,11 +20,13 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 
 #include "entry/tform3.h"
 #include "framework/string_grid.h"
 #include "ledger/ledger_model.h"
+#include "play/machine_specs.h"
 #include "play/play_calc.h"
 #include "play/play_data.h"
 #include "play/play_dialog.h"
@@ -372,6 +374,47 @@ TEST_F(PlayDialogLayout, FitsAnyFontAndScale) {
     EXPECT_EQ(d.table->verticalScrollBar()->maximum(), 0);
     const QRect screen = d.screen()->availableGeometry();
     EXPECT_LE(d.width(), screen.width());
+}
+
+// With machine numbers the figures' headings and their largest texts fit too.
+TEST_F(PlayDialogLayout, FiguresFitAnyFontAndScale) {
+    play::PlayDialogInput input;
+    input.hall = sj("A");
+    input.names = {sj("海"), sj("北斗")};
+    play::MachineSpec sea;
+    sea.machine = sj("海");
+    sea.kind = Kind::Pachinko;
+    sea.pachinko = {1, play::kMaxMeanPayout, play::kMaxSpread};  // 1/0.1: the largest 仕事量 and σ a day gives
+    play::set_spec(input.specs, sea);
+    play::MachineSpec north;
+    north.machine = sj("北斗");
+    north.kind = Kind::Slot;
+    north.slot[0] = {1000, 3000, 4000, 300, 100};
+    north.slot[5] = {1200, 2500, 2500, 300, 100};
+    play::set_spec(input.specs, north);
+    input.data.machines[0] = {Kind::Pachinko, 400, 280, 99'999'999, std::nullopt, std::nullopt, std::nullopt,
+                              std::nullopt, 99'999, std::nullopt, std::nullopt, std::nullopt};
+    input.data.machines[1] = {Kind::Slot, 2000, 56, 20'000, std::nullopt, std::nullopt, std::nullopt,
+                              std::nullopt, 99'999, 400, 400, std::nullopt};
+    PlayDialog d(input);
+    d.show();
+    ASSERT_TRUE(d.shows_figures());
+    const QFontMetrics m = d.table->fontMetrics();
+    for (int c = PlayDialog::kRateColumn; c <= PlayDialog::kSettingColumn; ++c) {
+        const QString head = d.table->horizontalHeaderItem(c)->text();
+        EXPECT_LT(m.horizontalAdvance(head), d.table->columnWidth(c)) << head.toStdString();
+        for (int r = 0; r < 2; ++r) {
+            EXPECT_LT(m.horizontalAdvance(d.computed_text(r, c)), d.table->columnWidth(c)) << r << " " << c;
+            EXPECT_EQ(d.computed_text(r, c).isEmpty(), r == 0 ? c == PlayDialog::kSettingColumn : c < PlayDialog::kValueColumn)
+                << r << " " << c;
+        }
+    }
+    EXPECT_EQ(d.table->verticalScrollBar()->maximum(), 0);
+    EXPECT_LE(d.width(), d.screen()->availableGeometry().width());
+    if (const char* out = std::getenv("VELMO_SHOT")) {
+        d.table->horizontalScrollBar()->setValue(d.table->horizontalScrollBar()->maximum());
+        d.grab().save(QString::fromUtf8(out));  // a look at the figures, scrolled into view
+    }
 }
 
 }  // namespace

@@ -318,6 +318,8 @@ void correct_play_data(TForm1& form) {
             dialogs().message(amounts_too_large_text());
     });
     dialog->open();
+}
+
 // 機種のスペック: the numbers go into the player's settings, saved with the
 // registry; machines an import added join the registry's list at its end, and
 // the registry is written at once so that the list and the numbers agree.

@@ -51,8 +51,17 @@ protected:
         const int status = command(static_cast<int>(argv.size()), argv.data());
         return {status, ::testing::internal::GetCapturedStdout()};
     }
-    // The lines after the overview's 22.
+    // The lines after the overview's 22: the play figures' 6, then (tail) the expected-value figures.
     static std::vector<std::string> play_lines(const std::string& out) {
+        std::vector<std::string> lines = after_overview(out);
+        if (lines.size() > 6) lines.resize(6);
+        return lines;
+    }
+    static std::vector<std::string> expect_lines(const std::string& out) {
+        std::vector<std::string> lines = after_overview(out);
+        return lines.size() > 6 ? std::vector<std::string>(lines.begin() + 6, lines.end()) : std::vector<std::string>{};
+    }
+    static std::vector<std::string> after_overview(const std::string& out) {
         std::vector<std::string> lines;
         std::size_t start = 0;
         while (start < out.size()) {

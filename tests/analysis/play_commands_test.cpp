@@ -166,6 +166,35 @@ TEST_F(PlayCommands, AnalyzeAppendsTheExpectedValuesAfterThePlayFigures) {
     }
 }
 
+TEST_F(PlayCommands, AnalyzeUnderAMachineFilterCountsThatMachineAlone) {
+    register_settings_records();
+    write_registry(expect_registry());
+    // 3/1's 海物語 and 3/5's ジャグラー played in one visit of two hours.
+    const std::vector<LedgerRecord> records = expect_records();
+    play::RecordPlayData both = play::read_play_data(records[0]);
+    both.machines[1] = play::read_play_data(records[1]).machines[0];
+    LedgerImage image;
+    image.year = "2024";
+    image.records = {with_play(play_record(3, 1, "A", {{"海物語", 10000, 5357}, {"ジャグラー", 20000, 26786}}), both)};
+    const std::string ledger = write_ledger(QStringLiteral("vq2024.vqd"), image).toStdString();
+    const struct {
+        const char* what;
+        std::vector<std::string> options;
+        std::vector<std::string> expected;
+    } table[] = {
+        {"the visit", {}, expect_keys("1", "-1964", "-982", "-2679", "11979", "-0.22", "31.3", "-4.6")},
+        // The two hours are not 海物語's alone: no 期待時給.
+        {"海物語", {"--machine", "海物語"}, expect_keys("1", "-1964", "—", "-2679", "11979", "-0.22", "31.3", "-4.6")},
+        {"ジャグラー", {"--machine", "ジャグラー"}, expect_keys("0", "—", "—", "—", "—", "—", "—", "—")},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.what);
+        std::vector<std::string> args{ledger};
+        args.insert(args.end(), row.options.begin(), row.options.end());
+        EXPECT_EQ(expect_lines(run(analyze_command, args).out), row.expected);
+    }
+}
+
 TEST_F(PlayCommands, AnalyzeWithoutMachineNumbersShowsDashes) {
     register_settings_records();
     const std::string ledger = write_ledger(QStringLiteral("vq2024.vqd"), expect_ledger()).toStdString();

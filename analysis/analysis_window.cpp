@@ -688,6 +688,9 @@ void AnalysisWindow::fill_tables() {
         const bool expect = play && expect_.shown && expect_.tables[t].size() == figures_.tables[t].size();
         if (expect) headers << u("平均回転率") << u("ボーダー差") << u("仕事量") << u("運");
         table->setColumnCount(expect ? int{kExpectColumnCount} : play ? int{kPlayColumnCount} : int{kColumnCount});
+        // Fourteen columns outgrow the window: the names keep their width and the table scrolls.
+        table->horizontalHeader()->setSectionResizeMode(kKeyColumn, expect ? QHeaderView::ResizeToContents
+                                                                           : QHeaderView::Stretch);
         table->setHorizontalHeaderLabels(headers);
         table->setSortingEnabled(false);
         const std::vector<TableRow>& rows = figures_.tables[t];

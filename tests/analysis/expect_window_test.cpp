@@ -3,6 +3,7 @@
 // tables' columns and the 期待値 page, following a correction of the play
 // data, a deletion, and a change of the machine's numbers.
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QTabWidget>
@@ -75,6 +76,8 @@ TEST_F(AnalysisExpectWindowTest, OverviewTablesAndPageFollowCorrectionDeletionAn
     ASSERT_EQ(machines->columnCount(), 14);
     EXPECT_EQ(machines->horizontalHeaderItem(10)->text(), u("平均回転率"));
     EXPECT_EQ(machines->horizontalHeaderItem(13)->text(), u("運"));
+    // The names keep their width; the table scrolls.
+    EXPECT_EQ(machines->horizontalHeader()->sectionResizeMode(0), QHeaderView::ResizeToContents);
     for (int r = 0; r < machines->rowCount(); ++r) {
         const bool numbered = machines->item(r, 0)->text() == u("海物語");
         EXPECT_EQ(expect_cells(machines, r), numbered ? (QStringList{u("38.1"), u("5.6"), u("1,071"), u("-10,714")})
@@ -118,6 +121,7 @@ TEST_F(AnalysisExpectWindowTest, OverviewTablesAndPageFollowCorrectionDeletionAn
     EXPECT_FALSE(page_shown(w));
     EXPECT_FALSE(w->counted_label->isVisibleTo(w));
     EXPECT_EQ(machines->columnCount(), 10);
+    EXPECT_EQ(machines->horizontalHeader()->sectionResizeMode(0), QHeaderView::Stretch);
 }
 
 TEST_F(AnalysisExpectWindowTest, ASliceWithoutNumbersLooksAsBefore) {

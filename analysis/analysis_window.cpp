@@ -21,6 +21,7 @@
 
 #include "analysis/distribution_chart.h"
 #include "analysis/year_files.h"
+#include "play/expect_chart.h"
 #include "budget/budget.h"
 #include "framework/cp932.h"
 #include "framework/draw.h"
@@ -41,6 +42,10 @@ enum Column { kKeyColumn, kFewColumn, kVisitsColumn, kInvestmentColumn, kPayoutC
               kMeanColumn, kColumnCount };
 // The columns a slice with play data adds after the others.
 enum PlayColumn { kHoursColumn = kColumnCount, kHourlyColumn, kPlayColumnCount };
+// And those a slice with machine numbers adds after them.
+enum ExpectColumn { kMeanRateColumn = kPlayColumnCount, kBorderGapColumn, kWorkColumn, kLuckColumn, kExpectColumnCount };
+// An item whose text, not its number, is what a copy of the table takes (a figure in tenths).
+constexpr int kTextCopyRole = Qt::UserRole + 1;
 
 // The play figures the overview shows while the slice has play data, below the budget.
 constexpr PlayFigureId kOverviewPlayRows[] = {PlayFigureId::Hours, PlayFigureId::Hourly, PlayFigureId::ExchangeLoss,
@@ -190,7 +195,8 @@ QString FiguresTable::tsv() const {
             }
             // Amounts as plain numbers, so that a spreadsheet reads them as numbers.
             const bool plain = c >= kVisitsColumn && c != kRateColumn && c != kHoursColumn &&
-                               it->data(Qt::UserRole).isValid() && it->text() != u(kUndefinedText);
+                               !it->data(kTextCopyRole).isValid() && it->data(Qt::UserRole).isValid() &&
+                               it->text() != u(kUndefinedText);
             cells << field(plain ? it->data(Qt::UserRole).toString() : it->text());
         }
         lines << cells.join(QLatin1Char('\t'));
@@ -279,7 +285,25 @@ AnalysisWindow::AnalysisWindow(LedgerView& ledger, const PlayerSettings& setting
     verdict_label->setFont(ui_font(kFontHeight + 2));
     verdict_label->setWordWrap(true);
     overview_grid_->addWidget(verdict_label, left_rows, 0, 1, 5);
-    overview_grid_->setRowStretch(left_rows + 1, 1);
+    // 仕事量, 期待時給 and 運 below the verdict, with the sentence and the count,
+    // while the slice has entries with machine numbers.
+    int expect_row = left_rows + 1;
+    for (const char* name : {"仕事量", "期待時給", "運"}) {
+        QLabel* caption = add_overview_row(expect_row++, 0, u(name));
+        QLabel* value = overview_values_.back().second;
+        caption->hide();
+        value->hide();
+        expect_rows_.emplace_back(caption, value);
+    }
+    luck_label = new QLabel(overview);
+    luck_label->setWordWrap(true);
+    luck_label->hide();
+    overview_grid_->addWidget(luck_label, expect_row++, 0, 1, 5);
+    counted_label = new QLabel(overview);
+    counted_label->setWordWrap(true);
+    counted_label->hide();
+    overview_grid_->addWidget(counted_label, expect_row++, 0, 1, 5);
+    overview_grid_->setRowStretch(expect_row, 1);
     pages->addTab(overview, u("概要"));
 
     // 表
@@ -294,6 +318,11 @@ AnalysisWindow::AnalysisWindow(LedgerView& ledger, const PlayerSettings& setting
     // 分布
     chart = new DistributionChart;
     pages->addTab(chart, u("分布"));
+
+    // 期待値, while the slice has entries with machine numbers.
+    expect_chart = new play::ExpectChart;
+    pages->addTab(expect_chart, u("期待値"));
+    pages->setTabVisible(pages->indexOf(expect_chart), false);
 
     // 貯玉, while the player has a store.
     stores_page = new QWidget;
@@ -324,8 +353,14 @@ AnalysisWindow::AnalysisWindow(LedgerView& ledger, const PlayerSettings& setting
     layout->addWidget(note_label);
 
     connect(&ledger_, &LedgerView::changed, this, &AnalysisWindow::ledger_changed);
-    // The overview's budget line follows the budget; the stores follow the rates and starting balances.
+    // The overview's budget line follows the budget; the stores follow the rates and starting
+    // balances; the expected values follow the machine numbers.
     connect(&settings_, &PlayerSettings::changed, this, [this] {
+        if (read_revision_ && !(settings_.get<play::MachineSpecs>() == specs_)) {
+            read_expect();
+            compute_expect();
+            fill_tables();
+        }
         fill_overview();
         fill_stores();
     });
@@ -386,6 +421,7 @@ void AnalysisWindow::read_records() {
     std::stable_sort(years.begin(), years.end(), [](const YearRecords& a, const YearRecords& b) { return a.year < b.year; });
     data_ = analysis_ledger(years);
     read_revision_ = ledger_.revision();
+    read_expect();
     // The stores of この年 run through the years before it too; 全年 has read them.
     all_years_ = range_box->currentIndex() == 1;
     if (!all_years_) earlier_play(open_year);
@@ -425,10 +461,52 @@ Filter AnalysisWindow::chosen_filter() const {
 void AnalysisWindow::recompute() {
     figures_ = compute_figures(data_, chosen_filter());
     ++computations_;
+    compute_expect();
     fill_overview();
     fill_tables();
     chart->set_data(ChartData{figures_.histogram, figures_.running, figures_.overview.mean});
     fill_stores();
+}
+
+void AnalysisWindow::read_expect() {
+    specs_ = settings_.get<play::MachineSpecs>();
+    ledger_expect_ = ledger_expect(data_, specs_);
+    ++expect_computations_;
+}
+
+void AnalysisWindow::compute_expect() {
+    expect_ = slice_expect(data_, ledger_expect_, figures_, chosen_filter());
+    pages->setTabVisible(pages->indexOf(expect_chart), expect_.shown);
+    play::ExpectChartData chart_data;
+    if (expect_.shown) {
+        chart_data.points = play::expect_points(expect_.entries);
+        chart_data.dates.reserve(chart_data.points.size());
+        for (const play::ExpectPoint& p : chart_data.points) chart_data.dates.push_back(date_text(data_.records[p.record].date));
+        chart_data.figures = expect_.figures;
+    }
+    expect_chart->set_data(std::move(chart_data));
+}
+
+void AnalysisWindow::fill_expect_overview() {
+    const bool shown = expect_.shown;
+    for (const auto& [caption, value] : expect_rows_) {
+        caption->setVisible(shown);
+        value->setVisible(shown);
+    }
+    luck_label->setVisible(shown && expect_.figures.z);
+    counted_label->setVisible(shown);
+    if (!shown) return;
+    const play::ExpectFigures& f = expect_.figures;
+    const auto amount = [&](QLabel* label, const std::optional<std::int64_t>& v, const QString& more = {}) {
+        label->setText(v ? yen(*v) + more : u(kUndefinedText));
+        set_ink(label, v && *v < 0 ? palette::loss_ink() : QColor(Qt::black));
+    };
+    amount(expect_rows_[0].second, f.work);
+    amount(expect_rows_[1].second, f.hourly);
+    amount(expect_rows_[2].second, f.luck,
+           f.z ? u("（偏り z = ") + QString::fromStdString(z_text(*f.z)) + u("）") : QString());
+    if (f.z) luck_label->setText(QString::fromStdString(play::luck_sentence(*f.z)));
+    counted_label->setText(u("仕事量はスペック登録済みの ") + QString::number(f.counted) + u(" 件から"));
 }
 
 const std::vector<play::PlayEntry>& AnalysisWindow::earlier_play(int open_year) {
@@ -561,6 +639,8 @@ void AnalysisWindow::fill_overview() {
                                                                                                  : QColor(Qt::black));
     }
 
+    fill_expect_overview();
+
     QString verdict;
     QColor ink(Qt::black);
     if (!o.verdict) {
@@ -604,7 +684,13 @@ void AnalysisWindow::fill_tables() {
         // Hours and 時給 while the slice has play data.
         const bool play = figures_.play.records > 0;
         if (play) headers << u("時間") << u("時給");
-        table->setColumnCount(play ? int{kPlayColumnCount} : int{kColumnCount});
+        // 平均回転率, ボーダー差, 仕事量 and 運 while the slice has entries with machine numbers.
+        const bool expect = play && expect_.shown && expect_.tables[t].size() == figures_.tables[t].size();
+        if (expect) headers << u("平均回転率") << u("ボーダー差") << u("仕事量") << u("運");
+        table->setColumnCount(expect ? int{kExpectColumnCount} : play ? int{kPlayColumnCount} : int{kColumnCount});
+        // Fourteen columns outgrow the window: the names keep their width and the table scrolls.
+        table->horizontalHeader()->setSectionResizeMode(kKeyColumn, expect ? QHeaderView::ResizeToContents
+                                                                           : QHeaderView::Stretch);
         table->setHorizontalHeaderLabels(headers);
         table->setSortingEnabled(false);
         const std::vector<TableRow>& rows = figures_.tables[t];
@@ -638,6 +724,25 @@ void AnalysisWindow::fill_tables() {
                                hourly ? amount_item(*hourly)
                                       : item(u(kUndefinedText), QVariant::fromValue(std::numeric_limits<qlonglong>::min()),
                                              Qt::AlignRight));
+            }
+            if (expect) {
+                // Sorted by their numbers; a row without the figure first.
+                const play::ExpectFigures& e = expect_.tables[t][i];
+                const QVariant none = QVariant::fromValue(std::numeric_limits<qlonglong>::min());
+                const auto tenths_item = [&](const std::optional<std::int64_t>& v) {
+                    QTableWidgetItem* it = v ? item(tenths_text(*v), QVariant::fromValue(static_cast<qlonglong>(*v)), Qt::AlignRight)
+                                             : item(u(kUndefinedText), none, Qt::AlignRight);
+                    it->setData(kTextCopyRole, true);
+                    if (v && *v < 0) it->setForeground(palette::loss_ink());
+                    return it;
+                };
+                const auto amount = [&](const std::optional<std::int64_t>& v) {
+                    return v ? amount_item(*v) : item(u(kUndefinedText), none, Qt::AlignRight);
+                };
+                table->setItem(row, kMeanRateColumn, tenths_item(e.mean_rate_tenths));
+                table->setItem(row, kBorderGapColumn, tenths_item(e.mean_border_gap_tenths));
+                table->setItem(row, kWorkColumn, amount(e.work));
+                table->setItem(row, kLuckColumn, amount(e.luck));
             }
             if (r.few()) {
                 // Too few visits to mean much: greyed, negative amounts keeping their colour.

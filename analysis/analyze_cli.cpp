@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "analysis/analysis_calc.h"
+#include "analysis/analysis_expect.h"
 #include "analysis/analysis_slice.h"
 #include "analysis/year_files.h"
 #include "framework/cp932.h"
@@ -22,6 +23,7 @@
 #include "play/play_data.h"
 #include "play/play_settings.h"
 #include "play/play_year.h"
+#include "shell/beyond_hooks.h"
 
 namespace velmo {
 
@@ -70,19 +72,21 @@ Ledgers read_ledgers(const std::vector<std::string>& names) {
 }
 
 // The player's registry as the program reads it: the rates and starting
-// balances, and the halls in list order. A missing or unreadable file has none;
+// balances, the machines' numbers, and the halls in list order. A missing or unreadable file has none;
 // a damaged one gives what it holds before the damage, as the program reads it.
 struct UserRegistry {
     play::PlaySettings settings;
+    play::MachineSpecs specs;
     std::vector<std::string> halls;
 };
 UserRegistry read_user_registry() {
-    play::register_registry_records();
+    register_settings_records();
     UserRegistry out;
     const std::optional<std::string> bytes = read_file(user_file_read_path(QStringLiteral("velmo.lst")));
     if (!bytes) return out;
     Registry reg = decode_registry(*bytes);
     out.settings = reg.settings.get<play::PlaySettings>();
+    out.specs = reg.settings.get<play::MachineSpecs>();
     out.halls = std::move(reg.halls);
     return out;
 }
@@ -160,6 +164,12 @@ int analyze_command(int argc, const char* const* args) {
     const play::PlayFigures play = analysis::slice_play_figures(ledger, slice, filter);
     for (const analysis::OverviewFigure& f : analysis::play_figure_table(play, analysis::stores_value(stores)))
         out += std::string(f.name) + "\t" + analysis::figure_text(f) + "\n";
+    // The expected-value figures after the play figures, by the machines' numbers in the registry.
+    analysis::Figures figures;  // the slice alone: --analyze prints no table
+    figures.slice = slice;
+    const analysis::SliceExpect expect =
+        analysis::slice_expect(ledger, analysis::ledger_expect(ledger, registry.specs), figures, filter);
+    for (const auto& [name, text] : analysis::expect_lines(expect.figures)) out += name + "\t" + text + "\n";
     return print(out);
 }
 

@@ -71,7 +71,7 @@ void paint_expect_chart(QPainter& p, const QRect& rect, const ExpectChartData& d
                 u("仕事量はスペック登録済みの ") + QString::number(data.figures.counted) + u(" 件から"), QColor(Qt::black));
 
     const QRectF plot(area.left() + kLabelWidth, area.top() + kLineHeight * 2, area.width() - kLabelWidth - 12,
-                      area.height() - kLineHeight * 5);
+                      area.height() - kLineHeight * 5 - 6);  // room for the three lines under it
     if (plot.width() < 10 || plot.height() < 10) {
         p.restore();
         return;

@@ -146,7 +146,7 @@ TEST_F(AnalyzeCommand, FiguresOfSlicesMatchSumsOfTheRecords) {
         const Sums s = sums(row.keep);
         ASSERT_GT(s.visits, 1);
         std::map<std::string, std::string> got = lines_of(run.out);
-        ASSERT_EQ(got.size(), 28u) << run.out;  // the 22 of the overview, then the play figures
+        ASSERT_EQ(got.size(), 36u) << run.out;  // the 22 of the overview, the 6 play figures, the 8 expected-value ones
         const long long balance = s.payout - s.investment;
         const long long mean_twice = balance * 2 / s.visits;  // halves away from zero
         const long long mean = mean_twice / 2 + mean_twice % 2;
@@ -161,13 +161,15 @@ TEST_F(AnalyzeCommand, FiguresOfSlicesMatchSumsOfTheRecords) {
         for (const auto& [name, value] : expected) EXPECT_EQ(got[name], value) << name;
         EXPECT_TRUE(got["判定"] == "プラス" || got["判定"] == "マイナス" || got["判定"] == "未確定") << got["判定"];
     }
-    // The output starts with the visits and keeps its order: the overview's 22 figures, then the play figures.
+    // The output starts with the visits and keeps its order: the overview's 22 figures, the play
+    // figures, then the expected-value ones.
     const Outcome run = analyze({file(2003)});
     EXPECT_EQ(run.out.substr(0, run.out.find('\t')), "来店数");
     std::size_t line_22 = 0;
     for (int i = 0; i < 21; ++i) line_22 = run.out.find('\n', line_22) + 1;
     EXPECT_EQ(run.out.substr(line_22, 27), "現在のドローダウン");
-    EXPECT_EQ(run.out.substr(run.out.rfind('\n', run.out.size() - 2) + 1), "貯玉評価額\t—\n");
+    EXPECT_NE(run.out.find("貯玉評価額\t—\n期待値記録数\t0\n"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.substr(run.out.rfind('\n', run.out.size() - 2) + 1), "平均ボーダー差\t—\n");
 }
 
 TEST_F(AnalyzeCommand, RefusesWhatItCannotUse) {

@@ -15,6 +15,8 @@
 #include "framework/runtime.h"
 #include "ledger/ledger_codec.h"
 #include "ledger/registry_file.h"
+#include "shell/beyond_hooks.h"
+#include "tests/analysis/expect_ledger.h"
 #include "play/play_settings.h"
 #include "tests/analysis/play_ledger.h"
 
@@ -51,8 +53,17 @@ protected:
         const int status = command(static_cast<int>(argv.size()), argv.data());
         return {status, ::testing::internal::GetCapturedStdout()};
     }
-    // The lines after the overview's 22.
+    // The lines after the overview's 22: the play figures' 6, then (tail) the expected-value figures.
     static std::vector<std::string> play_lines(const std::string& out) {
+        std::vector<std::string> lines = after_overview(out);
+        if (lines.size() > 6) lines.resize(6);
+        return lines;
+    }
+    static std::vector<std::string> expect_lines(const std::string& out) {
+        std::vector<std::string> lines = after_overview(out);
+        return lines.size() > 6 ? std::vector<std::string>(lines.begin() + 6, lines.end()) : std::vector<std::string>{};
+    }
+    static std::vector<std::string> after_overview(const std::string& out) {
         std::vector<std::string> lines;
         std::size_t start = 0;
         while (start < out.size()) {
@@ -114,6 +125,96 @@ TEST_F(PlayCommands, AnalyzeWithoutPlayDataOrRegistryShowsDashes) {
     // Starting balances alone have a value: A's 4円 and 0.5円 stores at 28玉.
     write_registry(hand_play_registry());
     EXPECT_EQ(play_lines(run(analyze_command, {ledger}).out), play_keys("0", "—", "—", "—", "—", "10714"));
+}
+
+std::vector<std::string> expect_keys(const char* counted, const char* work, const char* hourly, const char* luck,
+                                     const char* sd, const char* z, const char* rate, const char* gap) {
+    return {std::string("期待値記録数\t") + counted, std::string("仕事量\t") + work, std::string("期待時給\t") + hourly,
+            std::string("運\t") + luck, std::string("運の標準偏差\t") + sd, std::string("運の偏り\t") + z,
+            std::string("平均回転率\t") + rate, std::string("平均ボーダー差\t") + gap};
+}
+
+// tests/analysis/expect_ledger.h: numbers for 海物語, none for ジャグラー.
+TEST_F(PlayCommands, AnalyzeAppendsTheExpectedValuesAfterThePlayFigures) {
+    register_settings_records();
+    write_registry(expect_registry());
+    const std::string ledger = write_ledger(QStringLiteral("vq2024.vqd"), expect_ledger()).toStdString();
+    const struct {
+        const char* what;
+        std::vector<std::string> options;
+        std::vector<std::string> expected;
+    } table[] = {
+        // ジャグラー's visit counts in the play figures, not in these.
+        {"the year", {}, expect_keys("2", "1071", "-982", "-10714", "15152", "-0.71", "38.1", "5.6")},
+        {"the machine with numbers", {"--machine", "海物語"},
+         expect_keys("2", "1071", "-982", "-10714", "15152", "-0.71", "38.1", "5.6")},
+        // 3/1 alone: σ = 1,500 v √5 = 11,978.94; z = −2,678.71 ÷ 11,978.94; r* = 35.83.
+        {"March", {"--months", "3-3"}, expect_keys("1", "-1964", "-982", "-2679", "11979", "-0.22", "31.3", "-4.6")},
+        // 5/2 alone has no time: no 期待時給. z = −8,035.71 ÷ 9,278.84 = −0.866.
+        {"hall B", {"--hall", "B"}, expect_keys("1", "3036", "—", "-8036", "9279", "-0.87", "60.0", "22.7")},
+        {"the machine without numbers", {"--machine", "ジャグラー"}, expect_keys("0", "—", "—", "—", "—", "—", "—", "—")},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.what);
+        std::vector<std::string> args{ledger};
+        args.insert(args.end(), row.options.begin(), row.options.end());
+        const Outcome r = run(analyze_command, args);
+        ASSERT_EQ(r.status, 0);
+        EXPECT_EQ(expect_lines(r.out), row.expected) << r.out;
+        // The play figures keep their place before them.
+        EXPECT_EQ(play_lines(r.out)[0].substr(0, 16), "実戦記録数\t");
+    }
+}
+
+TEST_F(PlayCommands, AnalyzeUnderAMachineFilterCountsThatMachineAlone) {
+    register_settings_records();
+    write_registry(expect_registry());
+    // 3/1's 海物語 and 3/5's ジャグラー played in one visit of two hours.
+    const std::vector<LedgerRecord> records = expect_records();
+    play::RecordPlayData both = play::read_play_data(records[0]);
+    both.machines[1] = play::read_play_data(records[1]).machines[0];
+    LedgerImage image;
+    image.year = "2024";
+    image.records = {with_play(play_record(3, 1, "A", {{"海物語", 10000, 5357}, {"ジャグラー", 20000, 26786}}), both)};
+    const std::string ledger = write_ledger(QStringLiteral("vq2024.vqd"), image).toStdString();
+    const struct {
+        const char* what;
+        std::vector<std::string> options;
+        std::vector<std::string> expected;
+    } table[] = {
+        {"the visit", {}, expect_keys("1", "-1964", "-982", "-2679", "11979", "-0.22", "31.3", "-4.6")},
+        // The two hours are not 海物語's alone: no 期待時給.
+        {"海物語", {"--machine", "海物語"}, expect_keys("1", "-1964", "—", "-2679", "11979", "-0.22", "31.3", "-4.6")},
+        {"ジャグラー", {"--machine", "ジャグラー"}, expect_keys("0", "—", "—", "—", "—", "—", "—", "—")},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.what);
+        std::vector<std::string> args{ledger};
+        args.insert(args.end(), row.options.begin(), row.options.end());
+        EXPECT_EQ(expect_lines(run(analyze_command, args).out), row.expected);
+    }
+}
+
+TEST_F(PlayCommands, AnalyzeWithoutMachineNumbersShowsDashes) {
+    register_settings_records();
+    const std::string ledger = write_ledger(QStringLiteral("vq2024.vqd"), expect_ledger()).toStdString();
+    const auto none = expect_keys("0", "—", "—", "—", "—", "—", "—", "—");
+    // No registry; a registry without numbers; numbers for a machine the ledger does not hold.
+    EXPECT_EQ(expect_lines(run(analyze_command, {ledger}).out), none);
+    write_registry(hand_play_registry());
+    EXPECT_EQ(expect_lines(run(analyze_command, {ledger}).out), none);
+    Registry other = expect_registry();
+    play::MachineSpecs specs = expect_specs();
+    specs.machines[0].machine = cp932_literal("北斗");
+    other.settings.set(specs);
+    write_registry(other);
+    EXPECT_EQ(expect_lines(run(analyze_command, {ledger}).out), none);
+    // A ledger without play data, with the numbers there: nothing to weigh.
+    write_registry(expect_registry());
+    LedgerImage plain;
+    plain.year = "2024";
+    plain.records = {play_record(3, 1, "A", {{"海物語", 1000, 0}})};
+    EXPECT_EQ(expect_lines(run(analyze_command, {write_ledger(QStringLiteral("vq2023.vqd"), plain).toStdString()}).out), none);
 }
 
 TEST_F(PlayCommands, StoresInRegistryOrderThenKindThenPrice) {

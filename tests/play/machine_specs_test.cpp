@@ -272,6 +272,17 @@ TEST(ExpectChartPaint, BandsAroundTheWorkLine) {
     }
     EXPECT_GT(tinted, 60);
     EXPECT_NE(image.pixelColor(static_cast<int>(plot_left * 2) - 1, 200 * 2), QColor(Qt::white));  // the axis
+    // Under the plot three lines of text, each at least two pixels apart from the next: the
+    // dates, the totals, the count.
+    int lines = 0;
+    int white_rows = 4;
+    for (int y = 370 * 2; y < 420 * 2; ++y) {  // under the plot
+        bool ink = false;
+        for (int x = static_cast<int>(plot_left + 2) * 2; x < 300 * 2 && !ink; ++x) ink = image.pixelColor(x, y) != QColor(Qt::white);
+        if (ink && white_rows >= 4) ++lines;
+        white_rows = ink ? 0 : white_rows + 1;
+    }
+    EXPECT_EQ(lines, 3);
     // Nothing to draw: a sentence, no axis.
     QImage empty(400, 200, QImage::Format_RGB32);
     {

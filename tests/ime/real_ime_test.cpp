@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QListWidget>
@@ -19,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 
 #include "framework/cp932.h"
 #include "framework/string_grid.h"
@@ -35,6 +37,7 @@ namespace velmo::testing {
 namespace {
 
 constexpr int kWaitMs = 15000;
+constexpr int kBoxGiveUpMs = 30000;
 constexpr int kMaxCandidates = 150;
 
 // Every input method event the windows receive, by receiver.
@@ -166,15 +169,34 @@ protected:
     }
 
     // Answers the next modal box once it has the keyboard.
+    // A box whose answer did not reach it (the keys went to a window that had not
+    // yet taken the keyboard) is answered again; one still open after kBoxGiveUpMs
+    // is closed here and the case fails, rather than waiting in its event loop for ever.
     void when_box_shown(std::function<void(QWidget*)> answer) {
         auto* timer = new QTimer(&owner);  // ends with the case, answered or not
         timer->setInterval(50);
-        QObject::connect(timer, &QTimer::timeout, timer, [timer, answer] {
+        auto answered = std::make_shared<QElapsedTimer>();
+        auto first = std::make_shared<QElapsedTimer>();
+        QObject::connect(timer, &QTimer::timeout, timer, [timer, answer, answered, first] {
             QWidget* shown = QApplication::activeModalWidget();
-            if (!shown || !shown->isVisible()) return;
-            timer->stop();
-            timer->deleteLater();
+            if (!shown || !shown->isVisible()) {
+                if (answered->isValid()) {
+                    timer->stop();
+                    timer->deleteLater();
+                }
+                return;
+            }
+            if (!first->isValid()) first->start();
+            if (first->elapsed() > kBoxGiveUpMs) {
+                ADD_FAILURE() << "the box was not closed by its answer: " << shown->metaObject()->className();
+                timer->stop();
+                timer->deleteLater();
+                shown->close();
+                return;
+            }
+            if (answered->isValid() && answered->elapsed() < 2000) return;
             (void)QTest::qWaitForWindowActive(shown);  // the answer's keys go to the window that has the keyboard
+            answered->start();
             answer(shown);
         });
         timer->start();

@@ -93,8 +93,8 @@ std::string time_text(int minutes) {
 
 std::string encode_machine(const MachineData& m) {
     std::array<std::string, kFieldCount> f;
-    if (m.kind == Kind::Pachinko) f[0] = "P";
-    if (m.kind == Kind::Slot) f[0] = "S";
+    if (m.kind == Kind::Pachinko) f[0].push_back('P');
+    if (m.kind == Kind::Slot) f[0].push_back('S');
     if (m.lending_price > 0) f[1] = price_text(m.lending_price);
     if (m.exchange_rate > 0) f[2] = rate_text(m.exchange_rate);
     const std::array<const std::optional<std::int64_t>*, 9> counts = {
@@ -196,13 +196,19 @@ template <typename Value, typename Decode>
 void put_field(std::vector<ExtensionField>& extensions, std::uint8_t tag, const Value& value, const std::string& text,
                Decode decode) {
     auto at = std::find_if(extensions.begin(), extensions.end(), [&](const ExtensionField& e) { return e.tag == tag; });
-    const auto held = at != extensions.end() ? decode(at->text) : std::nullopt;
-    if (value.empty()) {
-        if (held && !held->empty()) extensions.erase(at);
+    if (at == extensions.end()) {
+        if (!value.empty()) set_extension(extensions, tag, text);
         return;
     }
-    if (held && *held == value) return;
-    set_extension(extensions, tag, text);
+    if (const auto held = decode(at->text)) {
+        if (value.empty()) {
+            if (!held->empty()) extensions.erase(at);
+        } else if (!(*held == value)) {
+            set_extension(extensions, tag, text);
+        }
+        return;
+    }
+    if (!value.empty()) set_extension(extensions, tag, text);
 }
 
 }  // namespace

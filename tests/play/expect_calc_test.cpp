@@ -102,7 +102,13 @@ TEST(ExpectCalc, SessionsWithoutSpins) {
 
 TEST(ExpectCalc, WhatAnEntryNeeds) {
     const MachineSpec spec = pachinko(2000, 1500);
-    MachineData m = ball(400, 280, 1000, 0, 50);
+    const MachineData m = ball(400, 280, 1000, 0, 50);
+    MachineData slot = m, no_spins = m, no_rate = m, no_price = m, no_kind = m;
+    slot.kind = Kind::Slot;
+    no_spins.spins.reset();
+    no_rate.exchange_rate = 0;
+    no_price.lending_price = 0;
+    no_kind.kind = Kind::None;
     struct Case {
         const char* what;
         MachineData data;
@@ -110,12 +116,11 @@ TEST(ExpectCalc, WhatAnEntryNeeds) {
         ExpectState want;
     } cases[] = {
         {"no numbers", m, nullptr, ExpectState::NoNumbers},
-        {"numbers of a slot machine", [&] { auto d = m; d.kind = Kind::Slot; return d; }(), &spec, ExpectState::NoNumbers},
-        {"no spins", [&] { auto d = m; d.spins.reset(); return d; }(), &spec, ExpectState::Incomplete},
-        {"no exchange rate", [&] { auto d = m; d.exchange_rate = 0; return d; }(), &spec, ExpectState::Incomplete},
-        {"cash without a lending price", [&] { auto d = m; d.lending_price = 0; return d; }(), &spec,
-         ExpectState::Incomplete},
-        {"no kind: the machine's", [&] { auto d = m; d.kind = Kind::None; return d; }(), &spec, ExpectState::Ready},
+        {"numbers of a slot machine", slot, &spec, ExpectState::NoNumbers},
+        {"no spins", no_spins, &spec, ExpectState::Incomplete},
+        {"no exchange rate", no_rate, &spec, ExpectState::Incomplete},
+        {"cash without a lending price", no_price, &spec, ExpectState::Incomplete},
+        {"no kind: the machine's", no_kind, &spec, ExpectState::Ready},
     };
     for (const Case& c : cases) EXPECT_EQ(entry_expect(c.data, c.spec).state, c.want) << c.what;
 }

@@ -14,7 +14,7 @@
 #include "ledger/csv_cli.h"
 #include "play/play_csv.h"
 #include "play/play_settings.h"
-#include "play/spec_csv.h"
+#include "play/numbers_csv.h"
 #include "recovery/recovery_keeper.h"
 #include "shell/beyond_hooks.h"
 #include "shell/command_line.h"
@@ -29,8 +29,8 @@ int main(int argc, char** argv) {
     velmo::play::register_csv_columns();
     // The exports' figures (回転率 … 運) use the machine numbers of the user's registry.
     if (argc >= 2 && (std::strcmp(argv[1], "--export-csv") == 0 || std::strcmp(argv[1], "--export-xlsx") == 0)) {
-        static const velmo::play::MachineSpecs specs = velmo::play::user_machine_specs();
-        velmo::play::register_csv_columns([] { return &specs; });
+        static const velmo::play::MachineNumberTable all_numbers = velmo::play::user_machine_numbers();
+        velmo::play::register_csv_columns([] { return &all_numbers; });
     }
     // The CSV export from the command line needs no window, no display and no lock.
     if (argc >= 2 && std::strcmp(argv[1], "--export-csv") == 0) return velmo::export_csv_command(argc - 2, argv + 2);
@@ -46,8 +46,8 @@ int main(int argc, char** argv) {
     // under the program's own lock.
     if (argc >= 2 && (std::strcmp(argv[1], "--specs") == 0 || std::strcmp(argv[1], "--import-specs") == 0)) {
         velmo::register_settings_records();
-        return std::strcmp(argv[1], "--specs") == 0 ? velmo::play::print_specs_command(argc - 2, argv + 2)
-                                                  : velmo::play::import_specs_command(argc - 2, argv + 2);
+        return std::strcmp(argv[1], "--specs") == 0 ? velmo::play::print_numbers_command(argc - 2, argv + 2)
+                                                  : velmo::play::import_numbers_command(argc - 2, argv + 2);
     }
     // --help, --version, and an option the program does not know.
     if (const auto status = velmo::run_option(argc - 1, argv + 1)) return *status;

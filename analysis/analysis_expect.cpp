@@ -6,23 +6,23 @@
 
 namespace velmo::analysis {
 
-LedgerExpect ledger_expect(const AnalysisLedger& ledger, const play::MachineSpecs& specs) {
+LedgerExpect ledger_expect(const AnalysisLedger& ledger, const play::MachineNumberTable& all_numbers) {
     LedgerExpect out;
     out.entries.resize(ledger.plays.size());
-    if (specs.machines.empty() || ledger.play_data.empty()) return out;
+    if (all_numbers.machines.empty() || ledger.play_data.empty()) return out;
     // Each machine's numbers made ready once; none for a machine without them.
-    std::vector<std::optional<play::PreparedSpec>> prepared(ledger.machines.size());
+    std::vector<std::optional<play::PreparedNumbers>> prepared(ledger.machines.size());
     for (std::size_t m = 0; m < ledger.machines.size(); ++m)
-        if (const play::MachineSpec* spec = specs.of(ledger.machines[m])) prepared[m] = play::prepare_spec(*spec);
+        if (const play::MachineNumbers* numbers = all_numbers.of(ledger.machines[m])) prepared[m] = play::prepare_numbers(*numbers);
     for (const RecordPlay& r : ledger.records) {
         if (r.play_data == kNoPlayData) continue;
         const play::RecordPlayData& data = ledger.play_data[r.play_data];
         for (std::uint32_t i = 0; i < r.play_count && i < data.machines.size(); ++i) {
             const std::uint32_t p = r.first_play + i;
             const play::MachineData& m = data.machines[i];
-            const std::optional<play::PreparedSpec>& spec = prepared[ledger.plays[p].machine];
-            if (m.empty() || !spec) continue;
-            out.entries[p] = play::entry_expect(m, &*spec);
+            const std::optional<play::PreparedNumbers>& numbers = prepared[ledger.plays[p].machine];
+            if (m.empty() || !numbers) continue;
+            out.entries[p] = play::entry_expect(m, &*numbers);
         }
     }
     return out;

@@ -12,7 +12,7 @@
 
 #include "analysis/analysis_slice.h"
 #include "play/expect_calc.h"
-#include "play/machine_specs.h"
+#include "play/machine_numbers.h"
 
 namespace velmo::analysis {
 
@@ -20,7 +20,7 @@ namespace velmo::analysis {
 struct LedgerExpect {
     std::vector<play::EntryExpect> entries;  // one per AnalysisLedger::plays; NoNumbers without play data or numbers
 };
-LedgerExpect ledger_expect(const AnalysisLedger& ledger, const play::MachineSpecs& specs);
+LedgerExpect ledger_expect(const AnalysisLedger& ledger, const play::MachineNumberTable& all_numbers);
 
 // The expected-value figures of a slice.
 struct SliceExpect {

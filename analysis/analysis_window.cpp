@@ -356,7 +356,7 @@ AnalysisWindow::AnalysisWindow(LedgerView& ledger, const PlayerSettings& setting
     // The overview's budget line follows the budget; the stores follow the rates and starting
     // balances; the expected values follow the machine numbers.
     connect(&settings_, &PlayerSettings::changed, this, [this] {
-        if (read_revision_ && !(settings_.get<play::MachineSpecs>() == specs_)) {
+        if (read_revision_ && !(settings_.get<play::MachineNumberTable>() == all_numbers_)) {
             read_expect();
             compute_expect();
             fill_tables();
@@ -469,8 +469,8 @@ void AnalysisWindow::recompute() {
 }
 
 void AnalysisWindow::read_expect() {
-    specs_ = settings_.get<play::MachineSpecs>();
-    ledger_expect_ = ledger_expect(data_, specs_);
+    all_numbers_ = settings_.get<play::MachineNumberTable>();
+    ledger_expect_ = ledger_expect(data_, all_numbers_);
     ++expect_computations_;
 }
 

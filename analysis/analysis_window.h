@@ -130,7 +130,7 @@ private:
     std::vector<std::pair<QLabel*, QLabel*>> play_rows_;
     // The expected-value rows of the overview (caption, value), shown while the slice has entries with numbers.
     std::vector<std::pair<QLabel*, QLabel*>> expect_rows_;
-    play::MachineSpecs specs_;  // the numbers ledger_expect_ was taken with
+    play::MachineNumberTable all_numbers_;  // the numbers ledger_expect_ was taken with
     LedgerExpect ledger_expect_;
     SliceExpect expect_;
     int expect_computations_ = 0;

@@ -76,7 +76,7 @@ Ledgers read_ledgers(const std::vector<std::string>& names) {
 // a damaged one gives what it holds before the damage, as the program reads it.
 struct UserRegistry {
     play::PlaySettings settings;
-    play::MachineSpecs specs;
+    play::MachineNumberTable all_numbers;
     std::vector<std::string> halls;
 };
 UserRegistry read_user_registry() {
@@ -86,7 +86,7 @@ UserRegistry read_user_registry() {
     if (!bytes) return out;
     Registry reg = decode_registry(*bytes);
     out.settings = reg.settings.get<play::PlaySettings>();
-    out.specs = reg.settings.get<play::MachineSpecs>();
+    out.all_numbers = reg.settings.get<play::MachineNumberTable>();
     out.halls = std::move(reg.halls);
     return out;
 }
@@ -168,7 +168,7 @@ int analyze_command(int argc, const char* const* args) {
     analysis::Figures figures;  // the slice alone: --analyze prints no table
     figures.slice = slice;
     const analysis::SliceExpect expect =
-        analysis::slice_expect(ledger, analysis::ledger_expect(ledger, registry.specs), figures, filter);
+        analysis::slice_expect(ledger, analysis::ledger_expect(ledger, registry.all_numbers), figures, filter);
     for (const auto& [name, text] : analysis::expect_lines(expect.figures)) out += name + "\t" + text + "\n";
     return print(out);
 }

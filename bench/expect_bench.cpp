@@ -19,8 +19,8 @@ using namespace velmo::play;
 // Play data for every machine entry of the generated years: a third of the
 // machines slots (settings 1, 2, 4, 5, 6 with numbers), the rest pachinko.
 struct Year {
-    std::vector<MachineSpec> specs;
-    std::vector<PreparedSpec> prepared;
+    std::vector<MachineNumbers> all_numbers;
+    std::vector<PreparedNumbers> prepared;
     std::vector<MachineData> data;
     std::vector<std::uint32_t> machine, record;
     std::vector<std::int64_t> balance;
@@ -31,7 +31,7 @@ std::unique_ptr<Year> make_years(int years) {
     auto y = std::make_unique<Year>();
     const velmo::bench::LedgerShape shape;
     for (int k = 0; k < shape.machine_kinds; ++k) {
-        MachineSpec s;
+        MachineNumbers s;
         s.machine = "M" + std::to_string(k);
         if (k % 3 == 2) {
             s.kind = Kind::Slot;
@@ -41,9 +41,9 @@ std::unique_ptr<Year> make_years(int years) {
             s.kind = Kind::Pachinko;
             s.pachinko = {1995 + 300 * k, 1300 + 20 * k, 20};
         }
-        y->specs.push_back(s);
+        y->all_numbers.push_back(s);
     }
-    for (const MachineSpec& s : y->specs) y->prepared.push_back(prepare_spec(s));
+    for (const MachineNumbers& s : y->all_numbers) y->prepared.push_back(prepare_numbers(s));
     unsigned seed = shape.seed;
     const auto next = [&](unsigned n) {
         seed = seed * 1103515245u + 12345u;
@@ -55,7 +55,7 @@ std::unique_ptr<Year> make_years(int years) {
         for (int i = 0; i < shape.machines; ++i) {
             const auto k = next(static_cast<unsigned>(shape.machine_kinds));
             MachineData m;
-            m.kind = y->specs[k].kind;
+            m.kind = y->all_numbers[k].kind;
             if (m.kind == Kind::Slot) {
                 m.lending_price = 2000;
                 m.exchange_rate = 56;
@@ -111,7 +111,7 @@ void BM_ExpectYearEntries(benchmark::State& state) {
     auto y = make_years(1);
     if (state.range(0) == 1)
         for (std::size_t i = 0; i < y->data.size(); ++i)
-            if (y->specs[y->machine[i]].kind == Kind::Slot) y->data[i].spins.reset();
+            if (y->all_numbers[y->machine[i]].kind == Kind::Slot) y->data[i].spins.reset();
     for (auto _ : state) benchmark::DoNotOptimize(entries_of(*y));
 }
 BENCHMARK(BM_ExpectYearEntries)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);

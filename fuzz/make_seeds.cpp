@@ -11,7 +11,7 @@
 #include "ledger/record_fields.h"
 #include "budget/budget.h"
 #include "ledger/registry_file.h"
-#include "play/machine_specs.h"
+#include "play/machine_numbers.h"
 #include "play/play_settings.h"
 #include "records/records_codec.h"
 
@@ -136,16 +136,16 @@ void registry_seeds() {
                                           {{{reg.halls[1], play::Kind::Pachinko, 100}, 12000}}});
     put("registry", "play_settings", encode_registry(rated));
     // Machine numbers: a pachinko machine and two settings of a slot machine.
-    play::register_spec_records();
-    Registry specced = reg;
-    play::MachineSpecs specs;
-    play::MachineSpec ball{reg.machines[0], play::Kind::Pachinko, {3197, 1380, 20}, {}};
-    play::MachineSpec slot{reg.machines[2], play::Kind::Slot, {}, {}};
+    play::register_numbers_records();
+    Registry numbered = reg;
+    play::MachineNumberTable all_numbers;
+    play::MachineNumbers ball{reg.machines[0], play::Kind::Pachinko, {3197, 1380, 20}, {}};
+    play::MachineNumbers slot{reg.machines[2], play::Kind::Slot, {}, {}};
     slot.slot[0] = {970, 2871, 4369, 252, 96};
     slot.slot[5] = {1100, 2400, 2400, 252, 96};
-    specs.machines = {ball, slot};
-    specced.settings.set(specs);
-    put("registry", "machine_specs", encode_registry(specced));
+    all_numbers.machines = {ball, slot};
+    numbered.settings.set(all_numbers);
+    put("registry", "machine_numbers", encode_registry(numbered));
     Registry longest;
     longest.halls = {std::string(kRegistryRecordMax, 'h')};
     put("registry", "longest_name", encode_registry(longest));

@@ -16,7 +16,7 @@
 #include "ledger/registry_file.h"
 #include "play/play_csv.h"
 #include "play/play_data.h"
-#include "play/machine_specs.h"
+#include "play/machine_numbers.h"
 #include "play/play_settings.h"
 #include "records/records_codec.h"
 
@@ -176,7 +176,7 @@ std::string check_registry(std::string_view bytes) {
     // The budget's, the hall rates' and the store balances' records are read as the program reads them.
     // So are the machine numbers' records.
     static const bool registered =
-        (budget::register_registry_record(), play::register_registry_records(), play::register_spec_records(), true);
+        (budget::register_registry_record(), play::register_registry_records(), play::register_numbers_records(), true);
     (void)registered;
     const Registry read = decode_registry(bytes);
     const std::string first = encode_registry(read);
@@ -237,18 +237,18 @@ std::string check_registry(std::string_view bytes) {
     const auto record = [&](std::uint8_t type, const std::string& data) {
         expected += std::string(1, static_cast<char>(type)) + std::string(1, static_cast<char>(data.size())) + data;
     };
-    const play::MachineSpecs& specs = read.settings.get<play::MachineSpecs>();
-    for (const play::MachineSpec& m : specs.machines)
+    const play::MachineNumberTable& all_numbers = read.settings.get<play::MachineNumberTable>();
+    for (const play::MachineNumbers& m : all_numbers.machines)
         if (m.kind == play::Kind::Pachinko && m.has_numbers())
-            record(play::kPachinkoSpecType, play::encode_pachinko_record(m.machine, m.pachinko));
-    for (const play::MachineSpec& m : specs.machines) {
+            record(play::kPachinkoNumbersType, play::encode_pachinko_record(m.machine, m.pachinko));
+    for (const play::MachineNumbers& m : all_numbers.machines) {
         if (m.kind != play::Kind::Slot) continue;
         for (int s = 0; s < play::kSlotSettings; ++s) {
             const play::SlotSetting& n = m.slot[static_cast<std::size_t>(s)];
             if (n.empty()) continue;
             if (n.payout_ratio < 0 || n.bb_odds < 0 || n.bb_odds > play::kMaxOdds || n.rb_odds > play::kMaxOdds)
                 return "slot numbers out of range were read";
-            record(play::kSlotSpecType, play::encode_slot_record(m.machine, s + 1, n));
+            record(play::kSlotNumbersType, play::encode_slot_record(m.machine, s + 1, n));
         }
     }
     for (const RegistryRecord& r : read.unread) expected += std::string(1, static_cast<char>(r.type)) +

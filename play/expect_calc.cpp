@@ -121,8 +121,8 @@ EntryExpect pachinko_expect(const MachineData& m, const PachinkoNumbers& p) {
     return e;
 }
 
-EntryExpect slot_expect(const MachineData& m, const PreparedSpec& prepared, std::optional<int> chosen) {
-    const MachineSpec& spec = *prepared.spec;
+EntryExpect slot_expect(const MachineData& m, const PreparedNumbers& prepared, std::optional<int> chosen) {
+    const MachineNumbers& numbers = *prepared.numbers;
     EntryExpect e;
     e.kind = Kind::Slot;
     const std::int64_t cash = m.cash.value_or(0);
@@ -157,7 +157,7 @@ EntryExpect slot_expect(const MachineData& m, const PreparedSpec& prepared, std:
         }
         for (double& w : weight) w /= total;
     } else if (chosen && *chosen >= 1 && *chosen <= kSlotSettings &&
-               spec.slot[static_cast<std::size_t>(*chosen - 1)].payout_ratio > 0) {
+               numbers.slot[static_cast<std::size_t>(*chosen - 1)].payout_ratio > 0) {
         weight[static_cast<std::size_t>(*chosen - 1)] = 1;
     } else {
         e.state = ExpectState::NoNumbers;
@@ -185,7 +185,7 @@ EntryExpect slot_expect(const MachineData& m, const PreparedSpec& prepared, std:
     for (int s = 0; s < kSlotSettings; ++s) {
         const auto i = static_cast<std::size_t>(s);
         if (weight[i] == 0) continue;
-        const SlotSetting& set = spec.slot[i];
+        const SlotSetting& set = numbers.slot[i];
         if (weight[i] == 1) {
             // One setting alone: its E is a fraction and stays exact.
             e.exact = true;
@@ -207,13 +207,13 @@ EntryExpect slot_expect(const MachineData& m, const PreparedSpec& prepared, std:
 
 }  // namespace
 
-PreparedSpec prepare_spec(const MachineSpec& spec) {
-    PreparedSpec p;
-    p.spec = &spec;
-    if (spec.kind != Kind::Slot) return p;
+PreparedNumbers prepare_numbers(const MachineNumbers& numbers) {
+    PreparedNumbers p;
+    p.numbers = &numbers;
+    if (numbers.kind != Kind::Slot) return p;
     for (int s = 0; s < kSlotSettings; ++s) {
         const auto i = static_cast<std::size_t>(s);
-        const SlotSetting& set = spec.slot[i];
+        const SlotSetting& set = numbers.slot[i];
         if (set.payout_ratio <= 0 || set.bb_odds <= 0 || set.rb_odds <= 0) continue;
         p.candidate[i] = true;
         ++p.candidates;
@@ -252,18 +252,18 @@ std::optional<std::int64_t> EntryExpect::border_gap_tenths() const {
 
 long double EntryExpect::sigma() const { return std::sqrt(variance); }
 
-EntryExpect entry_expect(const MachineData& m, const PreparedSpec* spec, std::optional<int> chosen_setting) {
-    if (!spec || !spec->spec || !spec->spec->has_numbers()) return {};
-    const MachineSpec& numbers = *spec->spec;
+EntryExpect entry_expect(const MachineData& m, const PreparedNumbers* prepared, std::optional<int> chosen_setting) {
+    if (!prepared || !prepared->numbers || !prepared->numbers->has_numbers()) return {};
+    const MachineNumbers& numbers = *prepared->numbers;
     // The entry's kind, where it has one, must be the machine's.
     const Kind kind = m.kind == Kind::None ? numbers.kind : m.kind;
     if (kind != numbers.kind) return {};
-    return kind == Kind::Pachinko ? pachinko_expect(m, numbers.pachinko) : slot_expect(m, *spec, chosen_setting);
+    return kind == Kind::Pachinko ? pachinko_expect(m, numbers.pachinko) : slot_expect(m, *prepared, chosen_setting);
 }
 
-EntryExpect entry_expect(const MachineData& m, const MachineSpec* spec, std::optional<int> chosen_setting) {
-    if (!spec) return {};
-    const PreparedSpec prepared = prepare_spec(*spec);
+EntryExpect entry_expect(const MachineData& m, const MachineNumbers* numbers, std::optional<int> chosen_setting) {
+    if (!numbers) return {};
+    const PreparedNumbers prepared = prepare_numbers(*numbers);
     return entry_expect(m, &prepared, chosen_setting);
 }
 

@@ -21,22 +21,22 @@
 #include <vector>
 
 #include "play/exact_sum.h"
-#include "play/machine_specs.h"
+#include "play/machine_numbers.h"
 #include "play/play_data.h"
 
 namespace velmo::play {
 
 // A machine's numbers made ready for many entries (the logarithms of the slot
 // probabilities taken once).
-struct PreparedSpec {
-    const MachineSpec* spec = nullptr;
+struct PreparedNumbers {
+    const MachineNumbers* numbers = nullptr;
     // Per setting: whether it takes part in the posterior (機械割 and both
     // probabilities given), ln p_BB, p_BB, ln p_RB, p_RB.
     std::array<bool, kSlotSettings> candidate{};
     std::array<double, kSlotSettings> ln_bb{}, bb{}, ln_rb{}, rb{};
     int candidates = 0;
 };
-PreparedSpec prepare_spec(const MachineSpec& spec);
+PreparedNumbers prepare_numbers(const MachineNumbers& numbers);
 
 enum class ExpectState {
     NoNumbers,   // no machine numbers of the entry's kind
@@ -78,11 +78,11 @@ struct EntryExpect {
     std::optional<std::int64_t> border_gap_tenths() const;
 };
 
-// The figures of one machine entry. spec: the machine's numbers, nullptr when
+// The figures of one machine entry. numbers: the machine's numbers, nullptr when
 // it has none. chosen_setting (1..6): the setting the player believes in, used
 // when no setting can be weighed by its counts.
-EntryExpect entry_expect(const MachineData& m, const PreparedSpec* spec, std::optional<int> chosen_setting = {});
-EntryExpect entry_expect(const MachineData& m, const MachineSpec* spec, std::optional<int> chosen_setting = {});
+EntryExpect entry_expect(const MachineData& m, const PreparedNumbers* numbers, std::optional<int> chosen_setting = {});
+EntryExpect entry_expect(const MachineData& m, const MachineNumbers* numbers, std::optional<int> chosen_setting = {});
 
 // 運 of one entry: its 実収支 − E, rounded once (a ready entry).
 std::int64_t luck_yen(const EntryExpect& e, std::int64_t balance);

@@ -38,28 +38,28 @@ std::vector<QString> expect_column_names() { return {u("回転率"), u("ボー�
 namespace {
 
 // The figures of a record's machine entry; not ready without numbers or data.
-EntryExpect record_expect(const LedgerRecord& record, int machine, const MachineSpecs& specs,
+EntryExpect record_expect(const LedgerRecord& record, int machine, const MachineNumberTable& all_numbers,
                           std::optional<std::int64_t>* balance = nullptr) {
     const std::vector<MachineEntry> machines = unpack_machine_detail(record.detail);
     if (machine < 0 || static_cast<std::size_t>(machine) >= machines.size() || machine >= kMachinesPerRecord) return {};
-    const MachineSpec* spec = specs.of(machines[static_cast<std::size_t>(machine)].name);
-    if (!spec) return {};
+    const MachineNumbers* numbers = all_numbers.of(machines[static_cast<std::size_t>(machine)].name);
+    if (!numbers) return {};
     const RecordPlayData data = read_play_data(record);
     if (balance) {
         const auto investment = parse_number(machines[static_cast<std::size_t>(machine)].investment);
         const auto payout = parse_number(machines[static_cast<std::size_t>(machine)].payout);
         if (investment && payout) *balance = *payout - *investment;
     }
-    return entry_expect(data.machines[static_cast<std::size_t>(machine)], spec);
+    return entry_expect(data.machines[static_cast<std::size_t>(machine)], numbers);
 }
 
 }  // namespace
 
-std::vector<QString> expect_cells(const LedgerRecord& record, int machine, const MachineSpecs& specs) {
+std::vector<QString> expect_cells(const LedgerRecord& record, int machine, const MachineNumberTable& all_numbers) {
     std::vector<QString> cells(4);
-    if (specs.machines.empty() || record.extensions.empty()) return cells;
+    if (all_numbers.machines.empty() || record.extensions.empty()) return cells;
     std::optional<std::int64_t> balance;
-    const EntryExpect e = record_expect(record, machine, specs, &balance);
+    const EntryExpect e = record_expect(record, machine, all_numbers, &balance);
     if (!e.ready()) return cells;
     if (e.kind == Kind::Pachinko) {
         if (const auto r = e.rate_tenths()) cells[0] = QString::fromStdString(tenths_text(*r));
@@ -70,13 +70,13 @@ std::vector<QString> expect_cells(const LedgerRecord& record, int machine, const
     return cells;
 }
 
-bool has_expect_figures(const LedgerImage& image, const MachineSpecs& specs) {
-    if (specs.machines.empty()) return false;
+bool has_expect_figures(const LedgerImage& image, const MachineNumberTable& all_numbers) {
+    if (all_numbers.machines.empty()) return false;
     for (const LedgerRecord& r : image.records) {
         if (r.extensions.empty()) continue;
         const std::size_t count = unpack_machine_detail(r.detail).size();
         for (std::size_t i = 0; i < count && i < kMachinesPerRecord; ++i)
-            if (record_expect(r, static_cast<int>(i), specs).ready()) return true;
+            if (record_expect(r, static_cast<int>(i), all_numbers).ready()) return true;
     }
     return false;
 }

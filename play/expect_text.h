@@ -10,7 +10,7 @@
 
 #include "ledger/ledger_codec.h"
 #include "play/expect_calc.h"
-#include "play/machine_specs.h"
+#include "play/machine_numbers.h"
 #include "play/play_data.h"
 
 namespace velmo::play {
@@ -33,9 +33,9 @@ std::vector<QString> expect_column_names();
 // The exported figures of machine entry `machine` of a record (-1: none): 回転率
 // and ボーダー to one decimal, 仕事量 and 運 (実収支 − 仕事量) in whole yen, each
 // empty where the entry gives none.
-std::vector<QString> expect_cells(const LedgerRecord& record, int machine, const MachineSpecs& specs);
+std::vector<QString> expect_cells(const LedgerRecord& record, int machine, const MachineNumberTable& all_numbers);
 
 // Whether any machine entry of the year has figures to export.
-bool has_expect_figures(const LedgerImage& image, const MachineSpecs& specs);
+bool has_expect_figures(const LedgerImage& image, const MachineNumberTable& all_numbers);
 
 }  // namespace velmo::play

@@ -197,20 +197,20 @@ std::optional<Kind> read_kind(const QString& cell) {
 
 std::unique_ptr<CsvMoreReader> csv_reader(const CsvImportTarget& target) { return std::make_unique<Reader>(target); }
 
-void register_csv_columns(std::function<const MachineSpecs*()> specs) {
+void register_csv_columns(std::function<const MachineNumberTable*()> all_numbers) {
     CsvColumnGroup group;
     group.names = csv_column_names();
     group.investment_from = {field_name(Field::Cash), field_name(Field::HeldIn)};
     group.payout_from = {field_name(Field::EndPieces)};
     group.exported = [](const LedgerImage& image) { return has_play_data(image); };
-    const auto numbers = [specs]() -> const MachineSpecs* { return specs ? specs() : nullptr; };
+    const auto numbers = [all_numbers]() -> const MachineNumberTable* { return all_numbers ? all_numbers() : nullptr; };
     group.exported_count = [numbers](const LedgerImage& image) {
-        const MachineSpecs* s = numbers();
+        const MachineNumberTable* s = numbers();
         return s && has_expect_figures(image, *s) ? kCsvDataColumns + expect_column_names().size() : kCsvDataColumns;
     };
     group.cells = [numbers](const LedgerRecord& record, int machine) {
         std::vector<QString> cells = csv_cells(read_play_data(record), machine);
-        const MachineSpecs* s = numbers();
+        const MachineNumberTable* s = numbers();
         if (!s) {
             cells.resize(kCsvDataColumns + expect_column_names().size());
             return cells;

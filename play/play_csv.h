@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "ledger/ledger_csv.h"
-#include "play/machine_specs.h"
+#include "play/machine_numbers.h"
 #include "play/play_data.h"
 
 namespace velmo::play {
@@ -42,8 +42,8 @@ std::optional<Kind> read_kind(const QString& cell);
 std::unique_ptr<CsvMoreReader> csv_reader(const CsvImportTarget& target);
 
 // Registers the columns with the CSV export and import (ledger/ledger_csv.h).
-// specs: the machine numbers the export's figures use, asked at each export
+// all_numbers: the machine numbers the export's figures use, asked at each export
 // (nullptr or unset: none, and no figures).
-void register_csv_columns(std::function<const MachineSpecs*()> specs = {});
+void register_csv_columns(std::function<const MachineNumberTable*()> all_numbers = {});
 
 }  // namespace velmo::play

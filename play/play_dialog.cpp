@@ -102,9 +102,9 @@ PlayDialog::PlayDialog(PlayDialogInput input, QWidget* parent) : QDialog(parent)
     const int rows = static_cast<int>(std::min<std::size_t>(input_.names.size(), kMachinesPerRecord));
     bool figures = false;
     for (int r = 0; r < rows; ++r) {
-        const MachineSpec* spec = input_.specs.of(input_.names[static_cast<std::size_t>(r)]);
-        specs_.push_back(spec && spec->has_numbers() ? spec : nullptr);
-        figures |= specs_.back() != nullptr;
+        const MachineNumbers* numbers = input_.all_numbers.of(input_.names[static_cast<std::size_t>(r)]);
+        all_numbers_.push_back(numbers && numbers->has_numbers() ? numbers : nullptr);
+        figures |= all_numbers_.back() != nullptr;
     }
     table = new QTableWidget(rows, (figures ? kSettingColumn : kPayoutColumn) + 1, this);
     QStringList heads{QStringLiteral("機種名")};
@@ -249,8 +249,8 @@ void PlayDialog::kind_chosen(int row) {
 }
 
 EntryExpect PlayDialog::row_expect(int row, const MachineData& m) const {
-    const MachineSpec* spec = specs_[static_cast<std::size_t>(row)];
-    return spec ? entry_expect(m, spec) : EntryExpect{};
+    const MachineNumbers* numbers = all_numbers_[static_cast<std::size_t>(row)];
+    return numbers ? entry_expect(m, numbers) : EntryExpect{};
 }
 
 MachineData PlayDialog::typed_row(int row) const {

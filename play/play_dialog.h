@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "play/expect_calc.h"
-#include "play/machine_specs.h"
+#include "play/machine_numbers.h"
 #include "play/play_data.h"
 #include "play/play_settings.h"
 #include "play/play_year.h"
@@ -33,7 +33,7 @@ struct PlayDialogInput {
     RecordPlayData data;             // what the record holds now
     PlaySettings settings;           // the halls' rates and starting balances
     std::vector<PlayEntry> before;   // the visits before this one, for the store's balance
-    MachineSpecs specs;              // the machines' numbers (機種のスペック)
+    MachineNumberTable all_numbers;              // the machines' numbers (機種のスペック)
 };
 
 class PlayDialog : public QDialog {
@@ -81,7 +81,7 @@ private:
     void fill_row(int row, const MachineData& m);
 
     PlayDialogInput input_;
-    std::vector<const MachineSpec*> specs_;  // per row, nullptr without numbers
+    std::vector<const MachineNumbers*> all_numbers_;  // per row, nullptr without numbers
     RecordPlayData value_;
 };
 

@@ -31,11 +31,11 @@
 #include "play/play_dialog.h"
 #include "play/play_entry.h"
 #include "play/play_record.h"
-#include "play/machine_specs.h"
+#include "play/machine_numbers.h"
 #include "play/play_settings.h"
 #include "play/play_year.h"
 #include "play/rates_dialog.h"
-#include "play/specs_dialog.h"
+#include "play/numbers_dialog.h"
 #include "recovery/recovery_keeper.h"
 #include "shell/tform1.h"
 
@@ -203,7 +203,7 @@ public:
             if (!n.empty()) input.names.push_back(n);
         input.data = play::record_data(time_, rows);
         input.settings = form_.player_settings().get<play::PlaySettings>();
-        input.specs = form_.player_settings().get<play::MachineSpecs>();
+        input.all_numbers = form_.player_settings().get<play::MachineNumberTable>();
         const QDate date = dialog_.calendar_date();
         input.before = visits_before(form_, own_row_, date.month(), date.day());
         auto* dialog = new play::PlayDialog(std::move(input), &dialog_);
@@ -317,7 +317,7 @@ void correct_play_data(TForm1& form) {
     input.names = machine_names(stored.detail);
     input.data = play::read_play_data(stored);
     input.settings = form.player_settings().get<play::PlaySettings>();
-    input.specs = form.player_settings().get<play::MachineSpecs>();
+    input.all_numbers = form.player_settings().get<play::MachineNumberTable>();
     input.before = visits_before(form, row, date_text_month(stored.date), date_text_day(stored.date));
     auto* dialog = new play::PlayDialog(std::move(input), &form);
     dialog->setObjectName(QStringLiteral("play_dialog"));
@@ -338,8 +338,8 @@ void correct_play_data(TForm1& form) {
 // 機種のスペック: the numbers go into the player's settings, saved with the
 // registry; machines an import added join the registry's list at its end, and
 // the registry is written at once so that the list and the numbers agree.
-void set_machine_specs(PlayerSettings& settings, QWidget* parent) {
-    play::SpecsDialog dialog(settings.get<play::MachineSpecs>(), registry_from_windows().machines, parent);
+void set_machine_numbers(PlayerSettings& settings, QWidget* parent) {
+    play::NumbersDialog dialog(settings.get<play::MachineNumberTable>(), registry_from_windows().machines, parent);
     if (dialog.exec() != QDialog::Accepted) return;
     if (dialog.added_machines().empty()) {
         settings.set(dialog.value());
@@ -359,7 +359,7 @@ void set_machine_specs(PlayerSettings& settings, QWidget* parent) {
 void register_settings_records() {
     budget::register_registry_record();
     play::register_registry_records();
-    play::register_spec_records();
+    play::register_numbers_records();
 }
 
 void install_beyond_hooks(TForm1& form) {
@@ -367,8 +367,8 @@ void install_beyond_hooks(TForm1& form) {
     register_settings_records();
     // Play data's columns in the CSV export and import, and the workbook's 収支一覧,
     // with the figures of the machine numbers the player keeps.
-    play::register_csv_columns([settings = QPointer<PlayerSettings>(&form.player_settings())]() -> const play::MachineSpecs* {
-        return settings ? &settings->get<play::MachineSpecs>() : nullptr;
+    play::register_csv_columns([settings = QPointer<PlayerSettings>(&form.player_settings())]() -> const play::MachineNumberTable* {
+        return settings ? &settings->get<play::MachineNumberTable>() : nullptr;
     });
     // Hall rates and store balances follow a hall renamed or deleted in the registry dialog.
     form.on_registry_hall_changed = [&form](const std::string& old_name, const std::optional<std::string>& new_name,
@@ -380,9 +380,9 @@ void install_beyond_hooks(TForm1& form) {
     // Machine numbers follow a machine renamed or deleted there.
     form.on_registry_machine_changed = [&form](const std::string& old_name, const std::optional<std::string>& new_name,
                                                const std::vector<std::string>& machines) {
-        play::MachineSpecs specs = form.player_settings().get<play::MachineSpecs>();
-        play::follow_machine(specs, old_name, new_name, machines);
-        form.player_settings().set(specs);
+        play::MachineNumberTable all_numbers = form.player_settings().get<play::MachineNumberTable>();
+        play::follow_machine(all_numbers, old_name, new_name, machines);
+        form.player_settings().set(all_numbers);
     };
     form.chart_overlays.push_back(budget::line_overlay(form.player_settings()));
     // The recovery copy of unsaved records, and its offer when a ledger opens.
@@ -416,9 +416,9 @@ void install_beyond_hooks(TForm1& form) {
         play_data->setEnabled(selected_record(form) != 0);
     });
     form.on_entry_dialog_built = [&form](TForm2& dialog) { new EntryPlayData(form, dialog); };
-    QAction* specs = form.N1->addAction(u("機種のスペック..."));
-    specs->setObjectName(QStringLiteral("machine_specs_action"));
-    QObject::connect(specs, &QAction::triggered, &form, [&form] { set_machine_specs(form.player_settings(), &form); });
+    QAction* numbers_action = form.N1->addAction(u("機種のスペック..."));
+    numbers_action->setObjectName(QStringLiteral("machine_numbers_action"));
+    QObject::connect(numbers_action, &QAction::triggered, &form, [&form] { set_machine_numbers(form.player_settings(), &form); });
     QAction* analysis = form.N1->addAction(u("分析..."));
     analysis->setObjectName(QStringLiteral("analysis_action"));
     QObject::connect(analysis, &QAction::triggered, &form, [&form, window = QPointer<analysis::AnalysisWindow>()]() mutable {

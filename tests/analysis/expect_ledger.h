@@ -19,7 +19,7 @@
 
 #include "ledger/ledger_codec.h"
 #include "ledger/registry_file.h"
-#include "play/machine_specs.h"
+#include "play/machine_numbers.h"
 #include "tests/analysis/play_ledger.h"
 
 namespace velmo::testing {
@@ -60,20 +60,20 @@ inline LedgerImage expect_ledger() {
 }
 
 // 海物語's numbers; mean_payout 1,500 unless given.
-inline play::MachineSpecs expect_specs(std::int32_t mean_payout = 1500) {
-    play::MachineSpecs specs;
-    play::MachineSpec spec;
-    spec.machine = cp932_literal("海物語");
-    spec.kind = play::Kind::Pachinko;
-    spec.pachinko = {2000, mean_payout, 20};
-    play::set_spec(specs, spec);
-    return specs;
+inline play::MachineNumberTable expect_numbers(std::int32_t mean_payout = 1500) {
+    play::MachineNumberTable all_numbers;
+    play::MachineNumbers numbers;
+    numbers.machine = cp932_literal("海物語");
+    numbers.kind = play::Kind::Pachinko;
+    numbers.pachinko = {2000, mean_payout, 20};
+    play::set_numbers(all_numbers, numbers);
+    return all_numbers;
 }
 
 inline Registry expect_registry() {
     Registry reg;
     reg.halls = {"A", "B"};
-    reg.settings.set(expect_specs());
+    reg.settings.set(expect_numbers());
     return reg;
 }
 

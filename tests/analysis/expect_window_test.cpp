@@ -111,13 +111,13 @@ TEST_F(AnalysisExpectWindowTest, OverviewTablesAndPageFollowCorrectionDeletionAn
 
     // 海物語's numbers changed to 3,000 balls a hit: E = 600 × 15 v − 5,000 = 27,142.86.
     const int before_numbers = w->expect_computations();
-    form1->player_settings().set(expect_specs(3000));
+    form1->player_settings().set(expect_numbers(3000));
     EXPECT_EQ(w->overview_text(u("仕事量")), u("27,143"));
     EXPECT_EQ(w->expect_computations(), before_numbers + 1);
     EXPECT_NEAR(static_cast<double>(w->expect_chart->data().points[0].work), 27142.86, 0.01);
 
     // Numbers taken away: the window shows what it shows without them.
-    form1->player_settings().set(play::MachineSpecs{});
+    form1->player_settings().set(play::MachineNumberTable{});
     EXPECT_FALSE(page_shown(w));
     EXPECT_FALSE(w->counted_label->isVisibleTo(w));
     EXPECT_EQ(machines->columnCount(), 10);

@@ -204,9 +204,9 @@ TEST_F(PlayCommands, AnalyzeWithoutMachineNumbersShowsDashes) {
     write_registry(hand_play_registry());
     EXPECT_EQ(expect_lines(run(analyze_command, {ledger}).out), none);
     Registry other = expect_registry();
-    play::MachineSpecs specs = expect_specs();
-    specs.machines[0].machine = cp932_literal("北斗");
-    other.settings.set(specs);
+    play::MachineNumberTable all_numbers = expect_numbers();
+    all_numbers.machines[0].machine = cp932_literal("北斗");
+    other.settings.set(all_numbers);
     write_registry(other);
     EXPECT_EQ(expect_lines(run(analyze_command, {ledger}).out), none);
     // A ledger without play data, with the numbers there: nothing to weigh.

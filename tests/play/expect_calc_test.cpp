@@ -9,8 +9,8 @@
 namespace velmo::play {
 namespace {
 
-MachineSpec pachinko(std::int32_t odds, std::int32_t mean, std::int32_t spread = kDefaultSpread) {
-    MachineSpec s;
+MachineNumbers pachinko(std::int32_t odds, std::int32_t mean, std::int32_t spread = kDefaultSpread) {
+    MachineNumbers s;
     s.machine = "P";
     s.kind = Kind::Pachinko;
     s.pachinko = {odds, mean, spread};
@@ -30,7 +30,7 @@ MachineData ball(std::int32_t price, std::int32_t rate, std::int64_t cash, std::
 
 TEST(ExpectCalc, BorderOfTheWorkedChecks) {
     // x = 200, M = 1,500, 2,500 balls played at 4円.
-    const MachineSpec spec = pachinko(2000, 1500);
+    const MachineNumbers numbers = pachinko(2000, 1500);
     struct Case {
         const char* what;
         std::int32_t rate;
@@ -43,7 +43,7 @@ TEST(ExpectCalc, BorderOfTheWorkedChecks) {
         {"held only: 250 x ÷ M whatever the rate", 280, 0, 2500, 333},
     };
     for (const Case& c : cases) {
-        const EntryExpect e = entry_expect(ball(400, c.rate, c.cash, c.held, 500), &spec);
+        const EntryExpect e = entry_expect(ball(400, c.rate, c.cash, c.held, 500), &numbers);
         ASSERT_TRUE(e.ready()) << c.what;
         EXPECT_EQ(e.border_tenths(), c.border_tenths) << c.what;
         EXPECT_EQ(e.rate_tenths(), 500) << c.what;  // 500 spins on 2,500 balls
@@ -53,8 +53,8 @@ TEST(ExpectCalc, BorderOfTheWorkedChecks) {
 
 TEST(ExpectCalc, WorkPerSpinOfTheWorkedCheck) {
     // x = 105.5, M = 1,380, 28玉, held balls only, r = 20.5: 205 spins on 2,500 balls.
-    const MachineSpec spec = pachinko(1055, 1380);
-    const EntryExpect e = entry_expect(ball(0, 280, 0, 2500, 205), &spec);
+    const MachineNumbers numbers = pachinko(1055, 1380);
+    const EntryExpect e = entry_expect(ball(0, 280, 0, 2500, 205), &numbers);
     ASSERT_TRUE(e.ready());
     EXPECT_EQ(e.rate_tenths(), 205);
     EXPECT_EQ(std::llround(e.yen() / 205 * 100), 316);  // +3.16円 a spin
@@ -68,10 +68,10 @@ TEST(ExpectCalc, WorkPerSpinOfTheWorkedCheck) {
 
 TEST(ExpectCalc, CashBeyondWhatWasPlayedCountsAsBought) {
     // 1,000 balls bought (4,000円), 200 left at the end: 800 played, all bought.
-    const MachineSpec spec = pachinko(2000, 1500);
+    const MachineNumbers numbers = pachinko(2000, 1500);
     MachineData m = ball(400, 280, 4000, 0, 100);
     m.end_pieces = 200;
-    const EntryExpect e = entry_expect(m, &spec);
+    const EntryExpect e = entry_expect(m, &numbers);
     ASSERT_TRUE(e.ready());
     // E = 100 × 1500 ÷ 200 × 100/28 − 800 × 4 = 2678.57 − 3200
     EXPECT_EQ(e.value_yen(), -521);
@@ -80,28 +80,28 @@ TEST(ExpectCalc, CashBeyondWhatWasPlayedCountsAsBought) {
 }
 
 TEST(ExpectCalc, SessionsWithoutSpins) {
-    const MachineSpec spec = pachinko(2000, 1500);
+    const MachineNumbers numbers = pachinko(2000, 1500);
     // Nothing played: E = 0, no 回転率.
-    const EntryExpect idle = entry_expect(ball(400, 280, 0, 0, 0), &spec);
+    const EntryExpect idle = entry_expect(ball(400, 280, 0, 0, 0), &numbers);
     ASSERT_TRUE(idle.ready());
     EXPECT_EQ(idle.value_yen(), 0);
     EXPECT_EQ(idle.sigma(), 0);
     EXPECT_FALSE(idle.rate_tenths());
     // 1,000円 played without a spin: the cost alone.
-    const EntryExpect lost = entry_expect(ball(400, 280, 1000, 0, 0), &spec);
+    const EntryExpect lost = entry_expect(ball(400, 280, 1000, 0, 0), &numbers);
     ASSERT_TRUE(lost.ready());
     EXPECT_EQ(lost.value_yen(), -1000);
     EXPECT_EQ(lost.rate_tenths(), 0);
     // Spins without pieces played are refused.
     MachineData none = ball(400, 280, 0, 0, 30);
-    EXPECT_EQ(entry_expect(none, &spec).state, ExpectState::NotPlayed);
+    EXPECT_EQ(entry_expect(none, &numbers).state, ExpectState::NotPlayed);
     none.end_pieces = 10;
     none.spins = 0;
-    EXPECT_EQ(entry_expect(none, &spec).state, ExpectState::NotPlayed);
+    EXPECT_EQ(entry_expect(none, &numbers).state, ExpectState::NotPlayed);
 }
 
 TEST(ExpectCalc, WhatAnEntryNeeds) {
-    const MachineSpec spec = pachinko(2000, 1500);
+    const MachineNumbers numbers = pachinko(2000, 1500);
     const MachineData m = ball(400, 280, 1000, 0, 50);
     MachineData slot = m, no_spins = m, no_rate = m, no_price = m, no_kind = m;
     slot.kind = Kind::Slot;
@@ -112,21 +112,21 @@ TEST(ExpectCalc, WhatAnEntryNeeds) {
     struct Case {
         const char* what;
         MachineData data;
-        const MachineSpec* spec;
+        const MachineNumbers* numbers;
         ExpectState want;
     } cases[] = {
         {"no numbers", m, nullptr, ExpectState::NoNumbers},
-        {"numbers of a slot machine", slot, &spec, ExpectState::NoNumbers},
-        {"no spins", no_spins, &spec, ExpectState::Incomplete},
-        {"no exchange rate", no_rate, &spec, ExpectState::Incomplete},
-        {"cash without a lending price", no_price, &spec, ExpectState::Incomplete},
-        {"no kind: the machine's", no_kind, &spec, ExpectState::Ready},
+        {"numbers of a slot machine", slot, &numbers, ExpectState::NoNumbers},
+        {"no spins", no_spins, &numbers, ExpectState::Incomplete},
+        {"no exchange rate", no_rate, &numbers, ExpectState::Incomplete},
+        {"cash without a lending price", no_price, &numbers, ExpectState::Incomplete},
+        {"no kind: the machine's", no_kind, &numbers, ExpectState::Ready},
     };
-    for (const Case& c : cases) EXPECT_EQ(entry_expect(c.data, c.spec).state, c.want) << c.what;
+    for (const Case& c : cases) EXPECT_EQ(entry_expect(c.data, c.numbers).state, c.want) << c.what;
 }
 
-MachineSpec two_settings() {
-    MachineSpec s;
+MachineNumbers two_settings() {
+    MachineNumbers s;
     s.machine = "S";
     s.kind = Kind::Slot;
     s.slot[0] = {970, 3000, 4000, 300, 100};   // 設定1: 97.0%, BB 1/300, RB 1/400
@@ -148,11 +148,11 @@ MachineData medals(std::int64_t games, std::optional<std::int64_t> bb, std::opti
 }
 
 TEST(ExpectCalc, SlotPosteriorWorkedByHand) {
-    const MachineSpec spec = two_settings();
+    const MachineNumbers numbers = two_settings();
     // 3,000 games, 12 BB, 10 RB. ln L1 − ln L6 = 12 ln(250/300) + 3000 (1/250 − 1/300)
     //   + 10 ln(300/400) + 3000 (1/300 − 1/400) = −2.18786 + 2 − 2.87682 + 2.5 = −0.56468,
     // P(1) = 1 ÷ (1 + e^0.56468) = 0.36247, P(6) = 0.63753.
-    const EntryExpect e = entry_expect(medals(3000, 12, 10), &spec);
+    const EntryExpect e = entry_expect(medals(3000, 12, 10), &numbers);
     ASSERT_TRUE(e.ready());
     EXPECT_NEAR(e.posterior[0], 0.36247, 1e-5);
     EXPECT_NEAR(e.posterior[5], 0.63753, 1e-5);
@@ -171,17 +171,17 @@ TEST(ExpectCalc, SlotPosteriorWorkedByHand) {
 }
 
 TEST(ExpectCalc, SlotWithoutCountsOrWeighableSettings) {
-    MachineSpec spec = two_settings();
+    MachineNumbers numbers = two_settings();
     // Counts not kept: both settings as likely as before.
-    const EntryExpect even = entry_expect(medals(3000, std::nullopt, std::nullopt), &spec);
+    const EntryExpect even = entry_expect(medals(3000, std::nullopt, std::nullopt), &numbers);
     EXPECT_NEAR(even.posterior[0], 0.5, 1e-12);
     EXPECT_NEAR(even.posterior[5], 0.5, 1e-12);
     // No setting with probabilities: the chosen one alone, exactly; none chosen, no E.
-    spec.slot[0] = {970, 0, 0, 0, 0};
-    spec.slot[5] = {};
-    EXPECT_EQ(entry_expect(medals(3000, 12, 10), &spec).state, ExpectState::NoNumbers);
-    EXPECT_EQ(entry_expect(medals(3000, 12, 10), &spec, 2).state, ExpectState::NoNumbers);  // 設定2 has no 機械割
-    const EntryExpect chosen = entry_expect(medals(3000, 12, 10), &spec, 1);
+    numbers.slot[0] = {970, 0, 0, 0, 0};
+    numbers.slot[5] = {};
+    EXPECT_EQ(entry_expect(medals(3000, 12, 10), &numbers).state, ExpectState::NoNumbers);
+    EXPECT_EQ(entry_expect(medals(3000, 12, 10), &numbers, 2).state, ExpectState::NoNumbers);  // 設定2 has no 機械割
+    const EntryExpect chosen = entry_expect(medals(3000, 12, 10), &numbers, 1);
     ASSERT_TRUE(chosen.ready());
     EXPECT_TRUE(chosen.exact);
     EXPECT_EQ(chosen.likely_setting, 1);
@@ -190,10 +190,10 @@ TEST(ExpectCalc, SlotWithoutCountsOrWeighableSettings) {
 }
 
 TEST(ExpectCalc, SliceMixesEntriesWithAndWithoutNumbers) {
-    const MachineSpec spec = pachinko(1055, 1380);
-    const EntryExpect a = entry_expect(ball(0, 280, 0, 2500, 205), &spec);       // E 648.27, r 20.5
-    const EntryExpect b = entry_expect(ball(400, 280, 10000, 0, 500), &spec);   // U 2500, r 50
-    const EntryExpect none = entry_expect(ball(400, 280, 10000, 0, 500), static_cast<const MachineSpec*>(nullptr));
+    const MachineNumbers numbers = pachinko(1055, 1380);
+    const EntryExpect a = entry_expect(ball(0, 280, 0, 2500, 205), &numbers);       // E 648.27, r 20.5
+    const EntryExpect b = entry_expect(ball(400, 280, 10000, 0, 500), &numbers);   // U 2500, r 50
+    const EntryExpect none = entry_expect(ball(400, 280, 10000, 0, 500), static_cast<const MachineNumbers*>(nullptr));
     const std::vector<ExpectEntry> entries = {
         {&a, 3000, 0}, {&none, -50000, 0}, {&b, -2000, 1}, {&none, 70000, 2}};
     const std::vector<std::optional<int>> minutes = {90, std::nullopt, 600};
@@ -224,12 +224,12 @@ TEST(ExpectCalc, SliceMixesEntriesWithAndWithoutNumbers) {
 TEST(ExpectCalc, SumsBeyondThirtyTwoBitsStayExact) {
     // Each entry E = 99,999,999 × 1500 ÷ 200 × 100/25 − 4 × U, U = 99,999,999 × 250 ÷ 50 (r = 50):
     // 2,999,999,970 − 1,999,999,980 = 999,999,990 exactly; five of them pass 2³².
-    const MachineSpec spec = pachinko(2000, 1500);
+    const MachineNumbers numbers = pachinko(2000, 1500);
     MachineData m = ball(400, 250, 0, 499'999'995, 99'999'999);
     m.lending_price = 0;
     m.held_in.reset();
     m.paid = 499'999'995;
-    const EntryExpect e = entry_expect(m, &spec);
+    const EntryExpect e = entry_expect(m, &numbers);
     ASSERT_TRUE(e.ready());
     // Held and paid balls are worth v = 4円 at 等価: cost = U × 4.
     EXPECT_EQ(e.value_yen(), 99'999'999LL * 30 - 499'999'995LL * 4);
@@ -243,8 +243,8 @@ TEST(ExpectCalc, SumsBeyondThirtyTwoBitsStayExact) {
 TEST(ExpectCalc, HalvesRoundOnceAwayFromZero) {
     // 1/1.0, two balls a hit, at 40玉 (v = 2.5): one spin on one held ball,
     // E = 2 × 2.5 − 2.5 = 2.5, which alone rounds to 3.
-    const MachineSpec spec = pachinko(10, 2);
-    const EntryExpect e = entry_expect(ball(0, 400, 0, 1, 1), &spec);
+    const MachineNumbers numbers = pachinko(10, 2);
+    const EntryExpect e = entry_expect(ball(0, 400, 0, 1, 1), &numbers);
     ASSERT_TRUE(e.ready());
     EXPECT_EQ(e.yen(), 2.5L);
     EXPECT_EQ(e.value_yen(), 3);
@@ -276,8 +276,8 @@ TEST(ExpectCalc, LuckSentence) {
 }
 
 TEST(ExpectCalc, RunningPointsOnePerRecordWithAnE) {
-    const MachineSpec spec = pachinko(2000, 1500);
-    const EntryExpect a = entry_expect(ball(400, 250, 1000, 0, 0), &spec);  // E = −1000
+    const MachineNumbers numbers = pachinko(2000, 1500);
+    const EntryExpect a = entry_expect(ball(400, 250, 1000, 0, 0), &numbers);  // E = −1000
     const EntryExpect none;
     const std::vector<ExpectEntry> entries = {{&a, 500, 0}, {&a, -500, 0}, {&none, 9999, 1}, {&a, 0, 2}};
     const auto points = expect_points(entries);

@@ -36,8 +36,8 @@ using play::Kind;
 using play::PlayDialog;
 
 // x = 200, M = 1,500 (荒さ 2.0).
-play::MachineSpec pachinko_spec(const char* name) {
-    play::MachineSpec s;
+play::MachineNumbers pachinko_numbers(const char* name) {
+    play::MachineNumbers s;
     s.machine = sj(name);
     s.kind = Kind::Pachinko;
     s.pachinko = {2000, 1500, play::kDefaultSpread};
@@ -45,8 +45,8 @@ play::MachineSpec pachinko_spec(const char* name) {
 }
 
 // 設定1: 97.0%, BB 1/300, RB 1/400; 設定6: 112.0%, BB and RB 1/250; 300 and 100 medals.
-play::MachineSpec slot_spec(const char* name) {
-    play::MachineSpec s;
+play::MachineNumbers slot_numbers(const char* name) {
+    play::MachineNumbers s;
     s.machine = sj(name);
     s.kind = Kind::Slot;
     s.slot[0] = {970, 3000, 4000, 300, 100};
@@ -54,21 +54,21 @@ play::MachineSpec slot_spec(const char* name) {
     return s;
 }
 
-play::MachineSpecs specs() {
-    play::MachineSpecs out;
-    play::set_spec(out, pachinko_spec("海"));
-    play::set_spec(out, slot_spec("北斗"));
+play::MachineNumberTable all_numbers() {
+    play::MachineNumberTable out;
+    play::set_numbers(out, pachinko_numbers("海"));
+    play::set_numbers(out, slot_numbers("北斗"));
     return out;
 }
 
 class ExpectInDialog : public AppFixture {
 protected:
     // A dialog of three rows: 海 and 北斗 with numbers, 花 without.
-    std::unique_ptr<PlayDialog> open(play::MachineSpecs numbers = specs()) {
+    std::unique_ptr<PlayDialog> open(play::MachineNumberTable numbers = all_numbers()) {
         play::PlayDialogInput input;
         input.hall = sj("A");
         input.names = {sj("海"), sj("北斗"), sj("花")};
-        input.specs = std::move(numbers);
+        input.all_numbers = std::move(numbers);
         auto d = std::make_unique<PlayDialog>(std::move(input));
         d->show();
         return d;
@@ -122,12 +122,12 @@ TEST_F(ExpectInDialog, FiguresFollowTheTypingOfEachRow) {
 }
 
 TEST_F(ExpectInDialog, DialogWithoutNumbersHasNoFigureColumns) {
-    auto d = open(play::MachineSpecs{});
+    auto d = open(play::MachineNumberTable{});
     EXPECT_FALSE(d->shows_figures());
     EXPECT_EQ(d->table->columnCount(), PlayDialog::kPayoutColumn + 1);
     // Numbers of another machine only change nothing either.
-    play::MachineSpecs other;
-    play::set_spec(other, pachinko_spec("別"));
+    play::MachineNumberTable other;
+    play::set_numbers(other, pachinko_numbers("別"));
     EXPECT_EQ(open(other)->table->columnCount(), PlayDialog::kPayoutColumn + 1);
 }
 
@@ -208,11 +208,11 @@ LedgerImage year_with_play() {
 class ExpectCsv : public ::testing::Test {
 protected:
     void TearDown() override { play::register_csv_columns(); }  // the program's columns for every later test
-    void use(const play::MachineSpecs& numbers) {
+    void use(const play::MachineNumberTable& numbers) {
         numbers_ = numbers;
         play::register_csv_columns([this] { return &numbers_; });
     }
-    play::MachineSpecs numbers_;
+    play::MachineNumberTable numbers_;
 };
 
 std::vector<std::string> lines_of(const std::string& csv) {
@@ -228,7 +228,7 @@ std::vector<std::string> lines_of(const std::string& csv) {
 TEST_F(ExpectCsv, YearWithFiguresGainsTheirColumnsAfterThePlayData) {
     play::register_csv_columns();
     const std::vector<std::string> plain = lines_of(export_csv(year_with_play()));
-    use(specs());
+    use(all_numbers());
     const std::vector<std::string> with = lines_of(export_csv(year_with_play()));
     // Each line as without numbers, with 回転率, ボーダー, 仕事量 and 運 (実収支 − 仕事量) after 出玉.
     const char* const added[] = {
@@ -253,18 +253,18 @@ TEST_F(ExpectCsv, YearWithoutFiguresWritesTheSameBytesAsBefore) {
         for (play::MachineData& m : d.machines) m.exchange_rate = 0;
         play::write_play_data(r.extensions, d);
     }
-    play::MachineSpecs other;
-    play::set_spec(other, pachinko_spec("別"));
+    play::MachineNumberTable other;
+    play::set_numbers(other, pachinko_numbers("別"));
     const LedgerImage with_play = year_with_play();
     const struct {
         const char* what;
         const LedgerImage& image;
-        play::MachineSpecs numbers;
+        play::MachineNumberTable numbers;
     } cases[] = {
         {"no numbers at all", with_play, {}},
         {"numbers of other machines", with_play, other},
-        {"no play data", without_play, specs()},
-        {"play data without rates", incomplete, specs()},
+        {"no play data", without_play, all_numbers()},
+        {"play data without rates", incomplete, all_numbers()},
     };
     for (const auto& c : cases) {
         play::register_csv_columns();
@@ -276,7 +276,7 @@ TEST_F(ExpectCsv, YearWithoutFiguresWritesTheSameBytesAsBefore) {
 }
 
 TEST_F(ExpectCsv, ExportedFiguresAreSkippedWhenTheFileIsReadBack) {
-    use(specs());
+    use(all_numbers());
     const LedgerImage image = year_with_play();
     std::string csv = export_csv(image);
     ASSERT_NE(csv.find("3393,-13393"), std::string::npos);
@@ -311,10 +311,10 @@ TEST_F(ExpectInDialog, WindowExportUsesThePlayersNumbers) {
     const LedgerImage image = year_with_play();
     const std::string plain = export_csv(image);
     EXPECT_EQ(plain.find("回転率"), std::string::npos);
-    form1->player_settings().set(specs());
+    form1->player_settings().set(all_numbers());
     const std::string with = export_csv(image);
     EXPECT_NE(with.find(",50.0,37.3,3393,-13393\r\n"), std::string::npos);
-    form1->player_settings().set(play::MachineSpecs{});
+    form1->player_settings().set(play::MachineNumberTable{});
     EXPECT_EQ(export_csv(image), plain);
 }
 
@@ -351,9 +351,9 @@ TEST_F(ExpectCsv, CommandLineExportUsesTheNumbersOfTheRegistry) {
 
     Registry reg;
     reg.machines = {sj("海"), sj("北斗")};
-    reg.settings.set(specs());
+    reg.settings.set(all_numbers());
     put(copy.file(QStringLiteral("velmo.lst")), encode_registry(reg));
-    use(specs());
+    use(all_numbers());
     const std::string with = export_csv(image);
     ASSERT_NE(with, plain);
     EXPECT_EQ(exported(), with);

@@ -26,7 +26,7 @@
 #include "entry/tform3.h"
 #include "framework/string_grid.h"
 #include "ledger/ledger_model.h"
-#include "play/machine_specs.h"
+#include "play/machine_numbers.h"
 #include "play/play_calc.h"
 #include "play/play_data.h"
 #include "play/play_dialog.h"
@@ -381,17 +381,17 @@ TEST_F(PlayDialogLayout, FiguresFitAnyFontAndScale) {
     play::PlayDialogInput input;
     input.hall = sj("A");
     input.names = {sj("海"), sj("北斗")};
-    play::MachineSpec sea;
+    play::MachineNumbers sea;
     sea.machine = sj("海");
     sea.kind = Kind::Pachinko;
     sea.pachinko = {1, play::kMaxMeanPayout, play::kMaxSpread};  // 1/0.1: the largest 仕事量 and σ a day gives
-    play::set_spec(input.specs, sea);
-    play::MachineSpec north;
+    play::set_numbers(input.all_numbers, sea);
+    play::MachineNumbers north;
     north.machine = sj("北斗");
     north.kind = Kind::Slot;
     north.slot[0] = {1000, 3000, 4000, 300, 100};
     north.slot[5] = {1200, 2500, 2500, 300, 100};
-    play::set_spec(input.specs, north);
+    play::set_numbers(input.all_numbers, north);
     input.data.machines[0] = {Kind::Pachinko, 400, 280, 99'999'999, std::nullopt, std::nullopt, std::nullopt,
                               std::nullopt, 99'999, std::nullopt, std::nullopt, std::nullopt};
     input.data.machines[1] = {Kind::Slot, 2000, 56, 20'000, std::nullopt, std::nullopt, std::nullopt,

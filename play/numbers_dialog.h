@@ -2,13 +2,13 @@
 // The dialog "機種のスペック": for each machine of the registry its numbers —
 // パチンコ: 大当たり確率 1/x, 平均出玉, 荒さ; スロット: per 設定 1–6 機械割, BB and
 // RB probabilities and the net medals of a BB and an RB — and an import of
-// them from a CSV file (play/spec_csv.h).
+// them from a CSV file (play/numbers_csv.h).
 #include <QDialog>
 
 #include <string>
 #include <vector>
 
-#include "play/machine_specs.h"
+#include "play/machine_numbers.h"
 
 class QComboBox;
 class QLineEdit;
@@ -18,14 +18,14 @@ class QTableWidget;
 
 namespace velmo::play {
 
-class SpecsDialog : public QDialog {
+class NumbersDialog : public QDialog {
     Q_OBJECT
 public:
     // machines: the registry's machines in list order, CP932.
-    SpecsDialog(const MachineSpecs& current, std::vector<std::string> machines, QWidget* parent = nullptr);
+    NumbersDialog(const MachineNumberTable& current, std::vector<std::string> machines, QWidget* parent = nullptr);
 
     // What was typed and imported; valid once the dialog was accepted.
-    const MachineSpecs& value() const { return value_; }
+    const MachineNumberTable& value() const { return value_; }
     // Machines an import added that the registry does not list, in order.
     const std::vector<std::string>& added_machines() const { return added_; }
     // OK: takes the boxes of the machine shown, or names the box that is wrong
@@ -50,7 +50,7 @@ private:
     void show_kind();
 
     std::vector<std::string> machines_;
-    MachineSpecs value_;
+    MachineNumberTable value_;
     std::vector<std::string> added_;
     int shown_ = -1;
 };

@@ -18,39 +18,39 @@
 #include <vector>
 
 #include "ledger/ledger_csv.h"
-#include "play/machine_specs.h"
+#include "play/machine_numbers.h"
 
 namespace velmo::play {
 
 // The columns in the order the import names them and --specs prints them (UTF-8).
-const std::vector<const char*>& spec_columns();
+const std::vector<const char*>& numbers_columns();
 
-struct SpecImport {
-    std::vector<MachineSpec> machines;  // in the order of their first line in the file
+struct NumbersImport {
+    std::vector<MachineNumbers> machines;  // in the order of their first line in the file
     std::vector<CsvProblem> problems;   // the first ones, in line order; nothing is imported when any
     std::size_t problem_count = 0;
 };
-SpecImport read_spec_csv(std::string_view bytes);
+NumbersImport read_numbers_csv(std::string_view bytes);
 
 // Takes an import into the numbers and the registry's machine list: a machine
 // of the file gets the numbers the file gives it (its old ones go); machines
 // the list lacks are added at its end. Returns the names added.
-std::vector<std::string> apply_spec_import(const SpecImport& import, MachineSpecs& specs,
+std::vector<std::string> apply_numbers_import(const NumbersImport& import, MachineNumberTable& all_numbers,
                                            std::vector<std::string>& machines);
 
 // The lines --specs prints (UTF-8, tab-separated, the header line first): the
 // machines in the registry's order, then those it does not list.
-std::string specs_text(const MachineSpecs& specs, const std::vector<std::string>& machines);
+std::string numbers_text(const MachineNumberTable& all_numbers, const std::vector<std::string>& machines);
 
 // The two modes; args: the arguments after the option. Exit status 0; 1 after
 // messages on standard error; 2 for a mistake in the command line.
 // The registry's record codecs must be registered first.
-int import_specs_command(int argc, const char* const* args);
-int print_specs_command(int argc, const char* const* args);
+int import_numbers_command(int argc, const char* const* args);
+int print_numbers_command(int argc, const char* const* args);
 
 // The machine numbers of the user's registry as the program reads it (a damaged
 // file gives what it holds before the damage; a missing or unreadable one none),
 // for the command-line exports. Registers the numbers' record codec.
-MachineSpecs user_machine_specs();
+MachineNumberTable user_machine_numbers();
 
 }  // namespace velmo::play

@@ -19,9 +19,9 @@
 #include "framework/instance_lock.h"
 #include "ledger/registry_file.h"
 #include "play/expect_chart.h"
-#include "play/machine_specs.h"
-#include "play/spec_csv.h"
-#include "play/specs_dialog.h"
+#include "play/machine_numbers.h"
+#include "play/numbers_csv.h"
+#include "play/numbers_dialog.h"
 #include "entry/tform3.h"
 #include "tests/support/app_fixture.h"
 #include <functional>
@@ -32,19 +32,19 @@ namespace velmo::testing {
 namespace {
 
 using play::Kind;
-using play::MachineSpec;
-using play::MachineSpecs;
+using play::MachineNumbers;
+using play::MachineNumberTable;
 
-MachineSpec pachinko(const std::string& name, std::int32_t odds, std::int32_t mean) {
-    MachineSpec s;
+MachineNumbers pachinko(const std::string& name, std::int32_t odds, std::int32_t mean) {
+    MachineNumbers s;
     s.machine = name;
     s.kind = Kind::Pachinko;
     s.pachinko = {odds, mean, 20};
     return s;
 }
 
-MachineSpec slot(const std::string& name) {
-    MachineSpec s;
+MachineNumbers slot(const std::string& name) {
+    MachineNumbers s;
     s.machine = name;
     s.kind = Kind::Slot;
     s.slot[0] = {970, 2871, 4369, 252, 96};
@@ -52,15 +52,15 @@ MachineSpec slot(const std::string& name) {
     return s;
 }
 
-TEST(MachineSpecRecords, WrittenBeforeTheEndByteOnlyWhenSet) {
+TEST(MachineNumberRecords, WrittenBeforeTheEndByteOnlyWhenSet) {
     register_settings_records();
     Registry reg;
     reg.machines = {"A", "B"};
     const std::string without = encode_registry(reg);
     EXPECT_EQ(encode_registry(decode_registry(without)), without);
-    MachineSpecs specs;
-    specs.machines = {pachinko("A", 3197, 1380), slot("B")};
-    reg.settings.set(specs);
+    MachineNumberTable all_numbers;
+    all_numbers.machines = {pachinko("A", 3197, 1380), slot("B")};
+    reg.settings.set(all_numbers);
     const std::string with = encode_registry(reg);
     // 43 L "A" 00000C7D 00000564 0014; 44 L "B" 01 03CA 000B37 001111 00FC 0060; 44 ... 06 ...
     const std::string p = std::string("\x43\x0C\x01" "A\x00\x00\x0C\x7D\x00\x00\x05\x64\x00\x14", 14);
@@ -69,7 +69,7 @@ TEST(MachineSpecRecords, WrittenBeforeTheEndByteOnlyWhenSet) {
     EXPECT_EQ(with.substr(without.size() - 1, p.size() + s1.size()), p + s1);
     const Registry back = decode_registry(with);
     EXPECT_FALSE(back.damaged);
-    EXPECT_EQ(back.settings.get<MachineSpecs>(), specs);
+    EXPECT_EQ(back.settings.get<MachineNumberTable>(), all_numbers);
     EXPECT_EQ(encode_registry(back), with);
     // Records this version does not read stay as they are: no mean payout, setting 7, cut short.
     for (const std::string& bad : {std::string("\x43\x0C\x01" "A\x00\x00\x0C\x7D\x00\x00\x00\x00\x00\x14", 14),
@@ -77,18 +77,18 @@ TEST(MachineSpecRecords, WrittenBeforeTheEndByteOnlyWhenSet) {
                                    std::string("\x44\x03\x01" "BC", 5)}) {
         const std::string file = without.substr(0, without.size() - 1) + bad + "\xFF";
         const Registry kept = decode_registry(file);
-        EXPECT_EQ(kept.settings.get<MachineSpecs>(), MachineSpecs{});
+        EXPECT_EQ(kept.settings.get<MachineNumberTable>(), MachineNumberTable{});
         EXPECT_EQ(encode_registry(kept), file);
     }
     // The longest name keeps a record within the 54 bytes every reader holds.
     const std::string longest(play::kMaxMachineName, 'x');
     play::SlotSetting most{play::kMaxPayoutRatio, play::kMaxOdds, play::kMaxOdds, play::kMaxMedals, play::kMaxMedals};
     EXPECT_LE(play::encode_slot_record(longest, 6, most).size(), kRegistryRecordMax);
-    EXPECT_EQ(play::decode_spec_record(play::kSlotSpecType, play::encode_slot_record(longest, 6, most))->slot[5], most);
+    EXPECT_EQ(play::decode_numbers_record(play::kSlotNumbersType, play::encode_slot_record(longest, 6, most))->slot[5], most);
 }
 
-TEST(MachineSpecRecords, FollowTheMachinesOfTheRegistry) {
-    const MachineSpecs base{{pachinko("A", 3197, 1380), slot("B")}};
+TEST(MachineNumberRecords, FollowTheMachinesOfTheRegistry) {
+    const MachineNumberTable base{{pachinko("A", 3197, 1380), slot("B")}};
     struct Case {
         const char* what;
         const char* old_name;
@@ -103,25 +103,25 @@ TEST(MachineSpecRecords, FollowTheMachinesOfTheRegistry) {
         {"renamed while listed twice: a copy", "A", "C", {"A", "C", "B"}, {"A", "B", "C"}},
     };
     for (const Case& c : cases) {
-        MachineSpecs s = base;
+        MachineNumberTable s = base;
         play::follow_machine(s, c.old_name, c.new_name, c.listed);
         std::vector<std::string> names;
-        for (const MachineSpec& m : s.machines) names.push_back(m.machine);
+        for (const MachineNumbers& m : s.machines) names.push_back(m.machine);
         EXPECT_EQ(names, c.want) << c.what;
     }
-    MachineSpecs onto = base;
+    MachineNumberTable onto = base;
     play::follow_machine(onto, "A", std::string("B"), std::vector<std::string>{"B", "B"});
     EXPECT_EQ(onto.of("B")->kind, Kind::Pachinko) << "the new name's numbers are replaced";
 }
 
-TEST(SpecCsv, ReadsWhatPlayersCopy) {
+TEST(NumbersCsv, ReadsWhatPlayersCopy) {
     const std::string csv =
         "\xEF\xBB\xBF" "種別,機種,大当たり確率,平均出玉,荒さ,設定,機械割,BB確率,RB確率,BB枚数,RB枚数,備考\r\n"
         "パチンコ,海A,1/319.7,\"1,380\",,,,,,,,甘\r\n"
         "パチンコ,ミドルB,１／１９９．８,１５００玉,3.5,,,,,,,\r\n"
         "スロット,ジャグ,,,,1,97.0%,1/287.4,1/455.1,252,96,\r\n"
         "スロット,ジャグ,,,,6,110.0,255.0,255.0,252,96,\r\n";
-    const play::SpecImport in = play::read_spec_csv(csv);
+    const play::NumbersImport in = play::read_numbers_csv(csv);
     ASSERT_EQ(in.problem_count, 0u) << in.problems.front().reason.toStdString();
     ASSERT_EQ(in.machines.size(), 3u);
     EXPECT_EQ(in.machines[0].pachinko, (play::PachinkoNumbers{3197, 1380, 20}));
@@ -129,17 +129,17 @@ TEST(SpecCsv, ReadsWhatPlayersCopy) {
     EXPECT_EQ(in.machines[2].slot[0], (play::SlotSetting{970, 2874, 4551, 252, 96}));
     EXPECT_EQ(in.machines[2].slot[5], (play::SlotSetting{1100, 2550, 2550, 252, 96}));
     // Into the registry: the numbers replace a machine's old ones, new machines at the end.
-    MachineSpecs specs{{slot("海A")}};
+    MachineNumberTable all_numbers{{slot("海A")}};
     std::vector<std::string> machines = {"ジャグ"};
-    for (MachineSpec& m : specs.machines) m.machine = *to_cp932(QString::fromUtf8(m.machine.c_str()));
+    for (MachineNumbers& m : all_numbers.machines) m.machine = *to_cp932(QString::fromUtf8(m.machine.c_str()));
     machines[0] = *to_cp932(QStringLiteral("ジャグ"));
-    const auto added = play::apply_spec_import(in, specs, machines);
+    const auto added = play::apply_numbers_import(in, all_numbers, machines);
     EXPECT_EQ(added.size(), 2u);
     ASSERT_EQ(machines.size(), 3u);
     EXPECT_EQ(machines[1], *to_cp932(QStringLiteral("海A")));
-    EXPECT_EQ(specs.of(machines[1])->kind, Kind::Pachinko);
+    EXPECT_EQ(all_numbers.of(machines[1])->kind, Kind::Pachinko);
     // --specs prints them in the registry's order, in the import's columns.
-    const std::string text = play::specs_text(specs, machines);
+    const std::string text = play::numbers_text(all_numbers, machines);
     EXPECT_EQ(text,
               "機種\t種別\t大当たり確率\t平均出玉\t荒さ\t設定\t機械割\tBB確率\tRB確率\tBB枚数\tRB枚数\n"
               "ジャグ\tスロット\t\t\t\t1\t97.0\t1/287.4\t1/455.1\t252\t96\n"
@@ -148,7 +148,7 @@ TEST(SpecCsv, ReadsWhatPlayersCopy) {
               "ミドルB\tパチンコ\t1/199.8\t1500\t3.5\t\t\t\t\t\t\n");
 }
 
-TEST(SpecCsv, RefusesAFaultyFileWhole) {
+TEST(NumbersCsv, RefusesAFaultyFileWhole) {
     const std::string head = "機種,種別,大当たり確率,平均出玉,設定,機械割\n";
     struct Case {
         const char* what;
@@ -165,7 +165,7 @@ TEST(SpecCsv, RefusesAFaultyFileWhole) {
         {"no machine", head, "機種の行がありません"},
     };
     for (const Case& c : cases) {
-        const play::SpecImport in = play::read_spec_csv(c.csv);
+        const play::NumbersImport in = play::read_numbers_csv(c.csv);
         ASSERT_FALSE(in.problems.empty()) << c.what;
         EXPECT_TRUE(in.machines.empty()) << c.what;
         EXPECT_EQ(in.problems.front().reason.toStdString(), c.reason) << c.what;
@@ -182,7 +182,7 @@ QString run(const PrivateProgram& copy, const QTemporaryDir& work, const QString
     return QString::fromUtf8(p.readAllStandardError());
 }
 
-TEST(SpecCommands, ImportUnderTheLockAndPrint) {
+TEST(NumbersCommands, ImportUnderTheLockAndPrint) {
     register_settings_records();  // to read back what the program wrote
     PrivateProgram copy;
     ASSERT_FALSE(copy.path().isEmpty());
@@ -197,7 +197,7 @@ TEST(SpecCommands, ImportUnderTheLockAndPrint) {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(before.data(), static_cast<qint64>(before.size()));
     }
-    const QString csv = work.filePath(QStringLiteral("specs.csv"));
+    const QString csv = work.filePath(QStringLiteral("all_numbers.csv"));
     auto write_csv = [&](const std::string& text) {
         QFile f(csv);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -228,7 +228,7 @@ TEST(SpecCommands, ImportUnderTheLockAndPrint) {
     ASSERT_EQ(after.machines.size(), 2u);
     EXPECT_EQ(after.machines[1], *to_cp932(QStringLiteral("新台")));
     EXPECT_EQ(after.masks, (std::vector<std::uint16_t>{5, 0}));
-    EXPECT_EQ(after.settings.get<MachineSpecs>().machines.size(), 2u);
+    EXPECT_EQ(after.settings.get<MachineNumberTable>().machines.size(), 2u);
     QString out;
     EXPECT_EQ(run(copy, work, {QStringLiteral("--specs")}, status, &out), QString());
     EXPECT_EQ(status, 0);
@@ -301,7 +301,7 @@ TEST(ExpectChartPaint, BandsAroundTheWorkLine) {
 namespace velmo::testing {
 namespace {
 
-class MachineSpecsUse : public AppFixture {
+class MachineNumbersUse : public AppFixture {
 protected:
     void SetUp() override {
         AppFixture::SetUp();
@@ -313,24 +313,24 @@ protected:
             form3->Button1Click();
         }
     }
-    const MachineSpecs& specs() const { return form1->player_settings().get<MachineSpecs>(); }
+    const MachineNumberTable& all_numbers() const { return form1->player_settings().get<MachineNumberTable>(); }
     static std::string name(const char* utf8) { return *to_cp932(u(utf8)); }
     // Opens 機種のスペック from the menu, lets fill use it and presses OK; a
     // refused box leaves the dialog open, and it is then cancelled.
-    void set_specs(std::function<void(play::SpecsDialog&)> fill) {
+    void set_all_numbers(std::function<void(play::NumbersDialog&)> fill) {
         QTimer::singleShot(0, form1.get(), [=, this] {
-            auto* dialog = qobject_cast<play::SpecsDialog*>(QApplication::activeModalWidget());
+            auto* dialog = qobject_cast<play::NumbersDialog*>(QApplication::activeModalWidget());
             ASSERT_NE(dialog, nullptr);
             fill(*dialog);
             dialog->accept();
             if (dialog->isVisible()) dialog->reject();
         });
-        form1->findChild<QAction*>(QStringLiteral("machine_specs_action"))->trigger();
+        form1->findChild<QAction*>(QStringLiteral("machine_numbers_action"))->trigger();
     }
 };
 
-TEST_F(MachineSpecsUse, TypedImportedRenamedDeletedAndKept) {
-    set_specs([](play::SpecsDialog& d) {
+TEST_F(MachineNumbersUse, TypedImportedRenamedDeletedAndKept) {
+    set_all_numbers([](play::NumbersDialog& d) {
         ASSERT_EQ(d.machine_list->count(), 2);  // 海A, ジャグ as the registry lists them
         d.kind_box->setCurrentIndex(1);
         d.odds_edit->setText(u("１／３１９．７"));
@@ -343,23 +343,23 @@ TEST_F(MachineSpecsUse, TypedImportedRenamedDeletedAndKept) {
         if (!qEnvironmentVariableIsEmpty("VELMO_DIALOG_PNG")) d.grab().save(qEnvironmentVariable("VELMO_DIALOG_PNG"));
     });
     EXPECT_TRUE(dialogs.texts().empty());
-    ASSERT_NE(specs().of(name("海A")), nullptr);
-    EXPECT_EQ(specs().of(name("海A"))->pachinko, (play::PachinkoNumbers{3197, 1380, 20}));
-    EXPECT_EQ(specs().of(name("ジャグ"))->slot[5], (play::SlotSetting{1100, 2550, 2550, 0, 0}));
+    ASSERT_NE(all_numbers().of(name("海A")), nullptr);
+    EXPECT_EQ(all_numbers().of(name("海A"))->pachinko, (play::PachinkoNumbers{3197, 1380, 20}));
+    EXPECT_EQ(all_numbers().of(name("ジャグ"))->slot[5], (play::SlotSetting{1100, 2550, 2550, 0, 0}));
 
     // A probability without its payout is refused, naming the machine; nothing changes.
-    const MachineSpecs before = specs();
-    set_specs([](play::SpecsDialog& d) { d.mean_edit->setText(QStringLiteral("abc")); });
+    const MachineNumberTable before = all_numbers();
+    set_all_numbers([](play::NumbersDialog& d) { d.mean_edit->setText(QStringLiteral("abc")); });
     ASSERT_EQ(dialogs.texts().size(), 1u);
     EXPECT_EQ(dialogs.texts()[0], u("海Aの平均出玉が正しくありません"));
     dialogs.shown.clear();
-    EXPECT_EQ(specs(), before);
+    EXPECT_EQ(all_numbers(), before);
 
     // A CSV import: the numbers of a machine replaced, a new machine at the end of the registry.
-    write_bytes(QStringLiteral("specs.csv"), "機種,種別,大当たり確率,平均出玉\n海A,パチンコ,99.9,1000\n新台,パチンコ,199.8,1500\n");
-    dialogs.files.push_back(path(QStringLiteral("specs.csv")));
-    set_specs([](play::SpecsDialog& d) { d.import_csv(); });
-    EXPECT_EQ(specs().of(name("海A"))->pachinko.odds, 999);
+    write_bytes(QStringLiteral("all_numbers.csv"), "機種,種別,大当たり確率,平均出玉\n海A,パチンコ,99.9,1000\n新台,パチンコ,199.8,1500\n");
+    dialogs.files.push_back(path(QStringLiteral("all_numbers.csv")));
+    set_all_numbers([](play::NumbersDialog& d) { d.import_csv(); });
+    EXPECT_EQ(all_numbers().of(name("海A"))->pachinko.odds, 999);
     ASSERT_EQ(form3->ListBox2->count(), 3);
     EXPECT_EQ(form3->ListBox2->item(2)->text(), u("新台"));
     EXPECT_EQ(form1->attr_mask.size(), 3u);
@@ -368,20 +368,20 @@ TEST_F(MachineSpecsUse, TypedImportedRenamedDeletedAndKept) {
     form3->ListBox2->setCurrentRow(0);
     form3->Edit2->setText(u("海B"));
     form3->Button2Click();
-    EXPECT_EQ(specs().of(name("海A")), nullptr);
-    ASSERT_NE(specs().of(name("海B")), nullptr);
-    EXPECT_EQ(specs().of(name("海B"))->pachinko.odds, 999);
+    EXPECT_EQ(all_numbers().of(name("海A")), nullptr);
+    ASSERT_NE(all_numbers().of(name("海B")), nullptr);
+    EXPECT_EQ(all_numbers().of(name("海B"))->pachinko.odds, 999);
     // Deleted: they go with it.
     form3->ListBox2->setCurrentRow(1);
     form3->Button3Click();
-    EXPECT_EQ(specs().of(name("ジャグ")), nullptr);
+    EXPECT_EQ(all_numbers().of(name("ジャグ")), nullptr);
 
     // Kept in velmo.lst and read back on the next start.
     ASSERT_TRUE(save_registry_file());
-    const MachineSpecs kept = specs();
+    const MachineNumberTable kept = all_numbers();
     form1->player_settings().load({}, {});
     read_registry();
-    EXPECT_EQ(specs(), kept);
+    EXPECT_EQ(all_numbers(), kept);
     EXPECT_EQ(kept.machines.size(), 2u);
 }
 

@@ -1,4 +1,4 @@
-#include "play/machine_specs.h"
+#include "play/machine_numbers.h"
 
 #include <algorithm>
 
@@ -46,43 +46,43 @@ bool slot_valid(const SlotSetting& s) {
 
 }  // namespace
 
-bool MachineSpec::has_numbers() const {
+bool MachineNumbers::has_numbers() const {
     if (kind == Kind::Pachinko) return pachinko_valid(pachinko);
     if (kind == Kind::Slot) return std::any_of(slot.begin(), slot.end(), [](const SlotSetting& s) { return slot_valid(s); });
     return false;
 }
 
-const MachineSpec* MachineSpecs::of(std::string_view machine) const {
-    for (const MachineSpec& m : machines)
+const MachineNumbers* MachineNumberTable::of(std::string_view machine) const {
+    for (const MachineNumbers& m : machines)
         if (m.machine == machine) return &m;
     return nullptr;
 }
 
-void set_spec(MachineSpecs& specs, MachineSpec spec) {
-    auto it = std::find_if(specs.machines.begin(), specs.machines.end(),
-                           [&](const MachineSpec& m) { return m.machine == spec.machine; });
-    if (!spec.has_numbers()) {
-        if (it != specs.machines.end()) specs.machines.erase(it);
-    } else if (it != specs.machines.end()) {
-        *it = std::move(spec);
+void set_numbers(MachineNumberTable& all_numbers, MachineNumbers numbers) {
+    auto it = std::find_if(all_numbers.machines.begin(), all_numbers.machines.end(),
+                           [&](const MachineNumbers& m) { return m.machine == numbers.machine; });
+    if (!numbers.has_numbers()) {
+        if (it != all_numbers.machines.end()) all_numbers.machines.erase(it);
+    } else if (it != all_numbers.machines.end()) {
+        *it = std::move(numbers);
     } else {
-        specs.machines.push_back(std::move(spec));
+        all_numbers.machines.push_back(std::move(numbers));
     }
 }
 
-void follow_machine(MachineSpecs& specs, const std::string& old_name, const std::optional<std::string>& new_name,
+void follow_machine(MachineNumberTable& all_numbers, const std::string& old_name, const std::optional<std::string>& new_name,
                     std::span<const std::string> listed) {
     if (new_name && *new_name == old_name) return;
     const bool old_stays = std::find(listed.begin(), listed.end(), old_name) != listed.end();
     if (new_name) {
-        if (const MachineSpec* s = specs.of(old_name)) {
-            MachineSpec moved = *s;
+        if (const MachineNumbers* s = all_numbers.of(old_name)) {
+            MachineNumbers moved = *s;
             moved.machine = *new_name;
-            set_spec(specs, std::move(moved));
+            set_numbers(all_numbers, std::move(moved));
         }
     }
     if (old_stays) return;
-    std::erase_if(specs.machines, [&](const MachineSpec& m) { return m.machine == old_name; });
+    std::erase_if(all_numbers.machines, [&](const MachineNumbers& m) { return m.machine == old_name; });
 }
 
 std::string encode_pachinko_record(const std::string& machine, const PachinkoNumbers& numbers) {
@@ -106,35 +106,35 @@ std::string encode_slot_record(const std::string& machine, int setting, const Sl
     return out;
 }
 
-std::optional<MachineSpec> decode_spec_record(std::uint8_t type, std::string_view data) {
+std::optional<MachineNumbers> decode_numbers_record(std::uint8_t type, std::string_view data) {
     const auto name = take_name(data);
     if (!name) return std::nullopt;
-    MachineSpec spec;
-    spec.machine = name->first;
+    MachineNumbers numbers;
+    numbers.machine = name->first;
     const std::size_t at = name->second;
-    if (type == kPachinkoSpecType) {
+    if (type == kPachinkoNumbersType) {
         if (data.size() != at + 10) return std::nullopt;
-        spec.kind = Kind::Pachinko;
-        spec.pachinko = {get(data, at, 4), get(data, at + 4, 4), get(data, at + 8, 2)};
-        if (!pachinko_valid(spec.pachinko)) return std::nullopt;
-        return spec;
+        numbers.kind = Kind::Pachinko;
+        numbers.pachinko = {get(data, at, 4), get(data, at + 4, 4), get(data, at + 8, 2)};
+        if (!pachinko_valid(numbers.pachinko)) return std::nullopt;
+        return numbers;
     }
-    if (type != kSlotSpecType || data.size() != at + 13) return std::nullopt;
+    if (type != kSlotNumbersType || data.size() != at + 13) return std::nullopt;
     const int setting = static_cast<std::uint8_t>(data[at]);
     if (setting < 1 || setting > kSlotSettings) return std::nullopt;
-    spec.kind = Kind::Slot;
-    SlotSetting& s = spec.slot[static_cast<std::size_t>(setting - 1)];
+    numbers.kind = Kind::Slot;
+    SlotSetting& s = numbers.slot[static_cast<std::size_t>(setting - 1)];
     s = {get(data, at + 1, 2), get(data, at + 3, 3), get(data, at + 6, 3), get(data, at + 9, 2), get(data, at + 11, 2)};
     if (!slot_valid(s)) return std::nullopt;
-    return spec;
+    return numbers;
 }
 
-void register_spec_records() {
+void register_numbers_records() {
     RegistryRecordCodec pachinko;
-    pachinko.type = kPachinkoSpecType;
+    pachinko.type = kPachinkoNumbersType;
     pachinko.encode = [](const SettingsParts& parts) {
         std::vector<std::string> out;
-        for (const MachineSpec& m : parts.get<MachineSpecs>().machines)
+        for (const MachineNumbers& m : parts.get<MachineNumberTable>().machines)
             if (m.kind == Kind::Pachinko && m.has_numbers() && !m.machine.empty())
                 out.push_back(encode_pachinko_record(m.machine, m.pachinko));
         return out;
@@ -142,19 +142,19 @@ void register_spec_records() {
     // A pachinko record sets the machine's numbers; one of a machine kept as a
     // slot machine replaces its settings.
     pachinko.decode = [](std::string_view data, SettingsParts& parts) {
-        auto spec = decode_spec_record(kPachinkoSpecType, data);
-        if (!spec) return false;
-        MachineSpecs specs = parts.get<MachineSpecs>();
-        set_spec(specs, std::move(*spec));
-        parts.set(specs);
+        auto numbers = decode_numbers_record(kPachinkoNumbersType, data);
+        if (!numbers) return false;
+        MachineNumberTable all_numbers = parts.get<MachineNumberTable>();
+        set_numbers(all_numbers, std::move(*numbers));
+        parts.set(all_numbers);
         return true;
     };
     register_registry_codec(std::move(pachinko));
     RegistryRecordCodec slot;
-    slot.type = kSlotSpecType;
+    slot.type = kSlotNumbersType;
     slot.encode = [](const SettingsParts& parts) {
         std::vector<std::string> out;
-        for (const MachineSpec& m : parts.get<MachineSpecs>().machines) {
+        for (const MachineNumbers& m : parts.get<MachineNumberTable>().machines) {
             if (m.kind != Kind::Slot || m.machine.empty()) continue;
             for (int s = 0; s < kSlotSettings; ++s)
                 if (slot_valid(m.slot[static_cast<std::size_t>(s)]))
@@ -164,16 +164,16 @@ void register_spec_records() {
     };
     // A slot record adds its setting to the machine's (a later one of the same setting replaces it).
     slot.decode = [](std::string_view data, SettingsParts& parts) {
-        const auto spec = decode_spec_record(kSlotSpecType, data);
-        if (!spec) return false;
-        MachineSpecs specs = parts.get<MachineSpecs>();
-        const MachineSpec* had = specs.of(spec->machine);
-        MachineSpec merged = had && had->kind == Kind::Slot ? *had : MachineSpec{spec->machine, Kind::Slot, {}, {}};
+        const auto numbers = decode_numbers_record(kSlotNumbersType, data);
+        if (!numbers) return false;
+        MachineNumberTable all_numbers = parts.get<MachineNumberTable>();
+        const MachineNumbers* had = all_numbers.of(numbers->machine);
+        MachineNumbers merged = had && had->kind == Kind::Slot ? *had : MachineNumbers{numbers->machine, Kind::Slot, {}, {}};
         for (int s = 0; s < kSlotSettings; ++s)
-            if (!spec->slot[static_cast<std::size_t>(s)].empty())
-                merged.slot[static_cast<std::size_t>(s)] = spec->slot[static_cast<std::size_t>(s)];
-        set_spec(specs, std::move(merged));
-        parts.set(specs);
+            if (!numbers->slot[static_cast<std::size_t>(s)].empty())
+                merged.slot[static_cast<std::size_t>(s)] = numbers->slot[static_cast<std::size_t>(s)];
+        set_numbers(all_numbers, std::move(merged));
+        parts.set(all_numbers);
         return true;
     };
     register_registry_codec(std::move(slot));

@@ -1,4 +1,4 @@
-#include "play/specs_dialog.h"
+#include "play/numbers_dialog.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -18,7 +18,7 @@
 #include "framework/number_edit.h"
 #include "framework/runtime.h"
 #include "play/play_input.h"
-#include "play/spec_csv.h"
+#include "play/numbers_csv.h"
 
 namespace velmo::play {
 
@@ -50,7 +50,7 @@ const char* const kSlotColumns[] = {"機械割（%）", "BB確率（1/x）", "RB
 
 }  // namespace
 
-SpecsDialog::SpecsDialog(const MachineSpecs& current, std::vector<std::string> machines, QWidget* parent)
+NumbersDialog::NumbersDialog(const MachineNumberTable& current, std::vector<std::string> machines, QWidget* parent)
     : QDialog(parent), machines_(std::move(machines)), value_(current) {
     setWindowTitle(QStringLiteral("機種のスペック"));
     machine_list = new QListWidget(this);
@@ -83,11 +83,11 @@ SpecsDialog::SpecsDialog(const MachineSpecs& current, std::vector<std::string> m
     row->addLayout(right, 3);
 
     import_button = new QPushButton(QStringLiteral("CSVから取り込み..."), this);
-    connect(import_button, &QPushButton::clicked, this, &SpecsDialog::import_csv);
+    connect(import_button, &QPushButton::clicked, this, &NumbersDialog::import_csv);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
     buttons->addButton(import_button, QDialogButtonBox::ActionRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &SpecsDialog::accept);
+    connect(buttons, &QDialogButtonBox::accepted, this, &NumbersDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* column = new QVBoxLayout(this);
     column->addWidget(new QLabel(QStringLiteral("登録した機種ごとの数値（空欄は設定なし）。仕事量・ボーダーの計算に使います"), this));
@@ -112,30 +112,30 @@ SpecsDialog::SpecsDialog(const MachineSpecs& current, std::vector<std::string> m
     resize(std::max(sizeHint().width(), 880), std::max(sizeHint().height(), 460));
 }
 
-QLineEdit* SpecsDialog::slot_edit(int setting_row, int column) const {
+QLineEdit* NumbersDialog::slot_edit(int setting_row, int column) const {
     return qobject_cast<QLineEdit*>(slot_table->cellWidget(setting_row, column));
 }
 
-void SpecsDialog::show_kind() {
+void NumbersDialog::show_kind() {
     const int kind = kind_box->currentIndex();
     for (QWidget* w : {static_cast<QWidget*>(odds_edit), static_cast<QWidget*>(mean_edit), static_cast<QWidget*>(spread_edit)})
         w->setEnabled(kind == 1);
     slot_table->setEnabled(kind == 2);
 }
 
-void SpecsDialog::show_machine(int row) {
+void NumbersDialog::show_machine(int row) {
     shown_ = row;
-    const MachineSpec* s = row >= 0 ? value_.of(machines_[static_cast<std::size_t>(row)]) : nullptr;
-    const MachineSpec none;
-    const MachineSpec& spec = s ? *s : none;
-    kind_box->setCurrentIndex(spec.kind == Kind::Pachinko ? 1 : spec.kind == Kind::Slot ? 2 : 0);
-    const bool p = spec.kind == Kind::Pachinko;
-    odds_edit->setText(p ? tenths(spec.pachinko.odds) : QString());
-    mean_edit->setText(p ? whole(spec.pachinko.mean_payout) : QString());
-    spread_edit->setText(p ? tenths(spec.pachinko.spread) : QString());
+    const MachineNumbers* s = row >= 0 ? value_.of(machines_[static_cast<std::size_t>(row)]) : nullptr;
+    const MachineNumbers none;
+    const MachineNumbers& numbers = s ? *s : none;
+    kind_box->setCurrentIndex(numbers.kind == Kind::Pachinko ? 1 : numbers.kind == Kind::Slot ? 2 : 0);
+    const bool p = numbers.kind == Kind::Pachinko;
+    odds_edit->setText(p ? tenths(numbers.pachinko.odds) : QString());
+    mean_edit->setText(p ? whole(numbers.pachinko.mean_payout) : QString());
+    spread_edit->setText(p ? tenths(numbers.pachinko.spread) : QString());
     for (int r = 0; r < kSlotSettings; ++r) {
-        const SlotSetting& n = spec.slot[static_cast<std::size_t>(r)];
-        const bool on = spec.kind == Kind::Slot;
+        const SlotSetting& n = numbers.slot[static_cast<std::size_t>(r)];
+        const bool on = numbers.kind == Kind::Slot;
         slot_edit(r, 0)->setText(on ? tenths(n.payout_ratio) : QString());
         slot_edit(r, 1)->setText(on ? tenths(n.bb_odds) : QString());
         slot_edit(r, 2)->setText(on ? tenths(n.rb_odds) : QString());
@@ -145,7 +145,7 @@ void SpecsDialog::show_machine(int row) {
     show_kind();
 }
 
-bool SpecsDialog::take_shown() {
+bool NumbersDialog::take_shown() {
     if (shown_ < 0 || static_cast<std::size_t>(shown_) >= machines_.size()) return true;
     const std::string& name = machines_[static_cast<std::size_t>(shown_)];
     const QString label = from_cp932(name);
@@ -155,12 +155,12 @@ bool SpecsDialog::take_shown() {
         edit->selectAll();
         return false;
     };
-    MachineSpec spec;
-    spec.machine = name;
+    MachineNumbers numbers;
+    numbers.machine = name;
     const int kind = kind_box->currentIndex();
     bool ok = true;
     if (kind == 1) {
-        spec.kind = Kind::Pachinko;
+        numbers.kind = Kind::Pachinko;
         const auto odds = typed(odds_edit, 1, kMaxOdds, ok);
         if (!ok) return refuse(odds_edit, "大当たり確率");
         const auto mean = typed(mean_edit, 0, kMaxMeanPayout, ok);
@@ -169,9 +169,9 @@ bool SpecsDialog::take_shown() {
         if (!ok) return refuse(spread_edit, "荒さ");
         if (odds.has_value() != mean.has_value())
             return refuse(odds ? mean_edit : odds_edit, odds ? "平均出玉" : "大当たり確率");
-        spec.pachinko = {odds.value_or(0), mean.value_or(0), spread.value_or(kDefaultSpread)};
+        numbers.pachinko = {odds.value_or(0), mean.value_or(0), spread.value_or(kDefaultSpread)};
     } else if (kind == 2) {
-        spec.kind = Kind::Slot;
+        numbers.kind = Kind::Slot;
         const std::pair<int, std::int32_t> limits[] = {{1, kMaxPayoutRatio}, {1, kMaxOdds}, {1, kMaxOdds}, {0, kMaxMedals}, {0, kMaxMedals}};
         for (int r = 0; r < kSlotSettings; ++r) {
             std::array<std::int32_t, 5> v{};
@@ -184,19 +184,19 @@ bool SpecsDialog::take_shown() {
                     return refuse(slot_edit(r, c), what.constData());
                 }
             }
-            spec.slot[static_cast<std::size_t>(r)] = {v[0], v[1], v[2], v[3], v[4]};
+            numbers.slot[static_cast<std::size_t>(r)] = {v[0], v[1], v[2], v[3], v[4]};
         }
     }
-    set_spec(value_, spec);  // a machine without numbers goes
+    set_numbers(value_, numbers);  // a machine without numbers goes
     return true;
 }
 
-void SpecsDialog::accept() {
+void NumbersDialog::accept() {
     if (!take_shown()) return;
     QDialog::accept();
 }
 
-void SpecsDialog::import_csv() {
+void NumbersDialog::import_csv() {
     if (!take_shown()) return;
     const auto file = dialogs().open_file(QStringLiteral("CSVファイル (*.csv);;すべてのファイル (*)"));
     if (!file) return;
@@ -205,13 +205,13 @@ void SpecsDialog::import_csv() {
         dialogs().message(QStringLiteral("ファイルを読めません: ") + *file);
         return;
     }
-    const SpecImport import = read_spec_csv(read.bytes);
+    const NumbersImport import = read_numbers_csv(read.bytes);
     if (import.problem_count > 0) {
         dialogs().message(QStringLiteral("スペックは取り込んでいません。\n") +
                           csv_problems_message(import.problems, import.problem_count));
         return;
     }
-    const auto added = apply_spec_import(import, value_, machines_);
+    const auto added = apply_numbers_import(import, value_, machines_);
     for (const std::string& m : added) {
         machine_list->addItem(from_cp932(m));
         added_.push_back(m);

@@ -3,9 +3,9 @@
 // its hit probability 1/x, the net balls of a hit and a spread factor; for a
 // slot machine, per 設定 1–6, its payout ratio, the BB and RB probabilities and
 // the net medals of one BB and one RB. They are the player's settings' part of
-// type MachineSpecs (ledger/player_settings.h), kept with the name registry:
-// one record per pachinko machine (type kPachinkoSpecType) and one per slot
-// machine and setting (type kSlotSpecType), each written only when set, each at
+// type MachineNumberTable (ledger/player_settings.h), kept with the name registry:
+// one record per pachinko machine (type kPachinkoNumbersType) and one per slot
+// machine and setting (type kSlotNumbersType), each written only when set, each at
 // most 54 bytes as every reader holds them.
 #include <array>
 #include <cstdint>
@@ -19,8 +19,8 @@
 
 namespace velmo::play {
 
-inline constexpr std::uint8_t kPachinkoSpecType = 0x43;
-inline constexpr std::uint8_t kSlotSpecType = 0x44;
+inline constexpr std::uint8_t kPachinkoNumbersType = 0x43;
+inline constexpr std::uint8_t kSlotNumbersType = 0x44;
 inline constexpr std::size_t kMaxMachineName = 40;  // the registry dialog's limit
 inline constexpr int kSlotSettings = 6;
 
@@ -49,35 +49,35 @@ struct SlotSetting {
     bool operator==(const SlotSetting&) const = default;
 };
 
-struct MachineSpec {
+struct MachineNumbers {
     std::string machine;  // CP932
     Kind kind = Kind::None;
     PachinkoNumbers pachinko;                       // when kind is Pachinko
     std::array<SlotSetting, kSlotSettings> slot{};  // when kind is Slot: 設定 1..6
-    // Whether it holds any number of its kind (a spec without one is not kept).
+    // Whether it holds any number of its kind (a numbers without one is not kept).
     bool has_numbers() const;
-    bool operator==(const MachineSpec&) const = default;
+    bool operator==(const MachineNumbers&) const = default;
 };
 
-struct MachineSpecs {
-    std::vector<MachineSpec> machines;  // in the order they were set
-    const MachineSpec* of(std::string_view machine) const;
-    bool operator==(const MachineSpecs&) const = default;
+struct MachineNumberTable {
+    std::vector<MachineNumbers> machines;  // in the order they were set
+    const MachineNumbers* of(std::string_view machine) const;
+    bool operator==(const MachineNumberTable&) const = default;
 };
 
-// Sets a machine's numbers: a spec without numbers takes the machine out.
-void set_spec(MachineSpecs& specs, MachineSpec spec);
+// Sets a machine's numbers: a numbers without numbers takes the machine out.
+void set_numbers(MachineNumberTable& all_numbers, MachineNumbers numbers);
 
 // Follows the registry dialog: a machine renamed takes its numbers to its new
 // name (they replace what the new name had); a machine deleted (new_name
 // nullopt) takes them with it. While another row of the registry still lists
 // the old name (`listed`: the names it lists now), they stay with that row,
 // and a renamed one gets a copy.
-void follow_machine(MachineSpecs& specs, const std::string& old_name, const std::optional<std::string>& new_name,
+void follow_machine(MachineNumberTable& all_numbers, const std::string& old_name, const std::optional<std::string>& new_name,
                     std::span<const std::string> listed);
 
 // Registers the two records' codecs; before the registry is first read.
-void register_spec_records();
+void register_numbers_records();
 
 // A pachinko record: a length byte and the machine's name (CP932, at most 40
 // bytes), then x in tenths (4 bytes, big-endian), M (4 bytes) and k in tenths (2 bytes).
@@ -85,8 +85,8 @@ std::string encode_pachinko_record(const std::string& machine, const PachinkoNum
 // A slot record: the name as above, the setting (1 byte, 1..6), 機械割 (2 bytes),
 // BB and RB odds (3 bytes each), BB and RB medals (2 bytes each).
 std::string encode_slot_record(const std::string& machine, int setting, const SlotSetting& numbers);
-// The spec a record holds (one setting filled for a slot record); nullopt for
+// The numbers a record holds (one setting filled for a slot record); nullopt for
 // data this version does not read.
-std::optional<MachineSpec> decode_spec_record(std::uint8_t type, std::string_view data);
+std::optional<MachineNumbers> decode_numbers_record(std::uint8_t type, std::string_view data);
 
 }  // namespace velmo::play

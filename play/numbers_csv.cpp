@@ -1,4 +1,4 @@
-#include "play/spec_csv.h"
+#include "play/numbers_csv.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -59,14 +59,14 @@ std::string count_text(std::int32_t v) { return v > 0 ? std::to_string(v) : std:
 
 }  // namespace
 
-const std::vector<const char*>& spec_columns() {
+const std::vector<const char*>& numbers_columns() {
     static const std::vector<const char*> columns = {"機種", "種別", "大当たり確率", "平均出玉", "荒さ", "設定",
                                                      "機械割", "BB確率", "RB確率", "BB枚数", "RB枚数"};
     return columns;
 }
 
-SpecImport read_spec_csv(std::string_view bytes) {
-    SpecImport result;
+NumbersImport read_numbers_csv(std::string_view bytes) {
+    NumbersImport result;
     auto problem = [&](int line, const QString& reason) {
         ++result.problem_count;
         if (result.problems.size() < static_cast<std::size_t>(kMaxListedProblems)) result.problems.push_back({line, reason});
@@ -90,7 +90,7 @@ SpecImport read_spec_csv(std::string_view bytes) {
     for (std::size_t h = 0; h < head.fields.size(); ++h) {
         const QString name = head.fields[h].normalized(QString::NormalizationForm_KC).trimmed();
         for (int c = 0; c < kColumns; ++c) {
-            if (name != u(spec_columns()[static_cast<std::size_t>(c)]) && !(c == kMachine && name == u("機種名")))
+            if (name != u(numbers_columns()[static_cast<std::size_t>(c)]) && !(c == kMachine && name == u("機種名")))
                 continue;
             if (col[static_cast<std::size_t>(c)] >= 0)
                 problem(head.number, u("列「") + name + u("」が2つ以上あります"));
@@ -99,7 +99,7 @@ SpecImport read_spec_csv(std::string_view bytes) {
     }
     for (int c : {kMachine, kKind})
         if (col[static_cast<std::size_t>(c)] < 0)
-            problem(head.number, u("列「") + u(spec_columns()[static_cast<std::size_t>(c)]) + u("」がありません"));
+            problem(head.number, u("列「") + u(numbers_columns()[static_cast<std::size_t>(c)]) + u("」がありません"));
     if (result.problem_count > 0) return result;
 
     std::map<std::string, std::size_t> index;  // machine → its place in result.machines
@@ -140,23 +140,23 @@ SpecImport read_spec_csv(std::string_view bytes) {
             problem(line, line_problem("種別", "はパチンコかスロットにしてください"));
             continue;
         }
-        MachineSpec spec;
-        spec.machine = *machine;
-        spec.kind = kind;
+        MachineNumbers numbers;
+        numbers.machine = *machine;
+        numbers.kind = kind;
         bool ok = true;
         // A number cell: empty gives 0 unless it is required; else within 1..max.
         auto number = [&](Column c, int decimals, std::int32_t max, bool required, std::int32_t& out) {
             const QString text = cell(c);
             if (text.isEmpty()) {
                 if (required) {
-                    problem(line, line_problem(spec_columns()[static_cast<std::size_t>(c)], "が空です"));
+                    problem(line, line_problem(numbers_columns()[static_cast<std::size_t>(c)], "が空です"));
                     ok = false;
                 }
                 return;
             }
             const auto v = c == kOdds || c == kBb || c == kRb ? read_odds(text) : read_decimal(plain_number(text), decimals, max);
             if (!v || *v > max) {
-                problem(line, line_problem(spec_columns()[static_cast<std::size_t>(c)], "の値が読めないか、範囲を超えています"));
+                problem(line, line_problem(numbers_columns()[static_cast<std::size_t>(c)], "の値が読めないか、範囲を超えています"));
                 ok = false;
                 return;
             }
@@ -164,46 +164,46 @@ SpecImport read_spec_csv(std::string_view bytes) {
         };
         int setting = 0;
         if (kind == Kind::Pachinko) {
-            number(kOdds, 1, kMaxOdds, true, spec.pachinko.odds);
-            number(kMean, 0, kMaxMeanPayout, true, spec.pachinko.mean_payout);
-            number(kSpread, 1, kMaxSpread, false, spec.pachinko.spread);
+            number(kOdds, 1, kMaxOdds, true, numbers.pachinko.odds);
+            number(kMean, 0, kMaxMeanPayout, true, numbers.pachinko.mean_payout);
+            number(kSpread, 1, kMaxSpread, false, numbers.pachinko.spread);
         } else {
             std::int32_t s = 0;
             number(kSetting, 0, kSlotSettings, true, s);
             setting = s;
-            SlotSetting numbers;
-            number(kRatio, 1, kMaxPayoutRatio, false, numbers.payout_ratio);
-            number(kBb, 1, kMaxOdds, false, numbers.bb_odds);
-            number(kRb, 1, kMaxOdds, false, numbers.rb_odds);
-            number(kBbMedals, 0, kMaxMedals, false, numbers.bb_medals);
-            number(kRbMedals, 0, kMaxMedals, false, numbers.rb_medals);
-            if (ok && numbers.empty()) {
+            SlotSetting setting_numbers;
+            number(kRatio, 1, kMaxPayoutRatio, false, setting_numbers.payout_ratio);
+            number(kBb, 1, kMaxOdds, false, setting_numbers.bb_odds);
+            number(kRb, 1, kMaxOdds, false, setting_numbers.rb_odds);
+            number(kBbMedals, 0, kMaxMedals, false, setting_numbers.bb_medals);
+            number(kRbMedals, 0, kMaxMedals, false, setting_numbers.rb_medals);
+            if (ok && setting_numbers.empty()) {
                 problem(line, u("設定 ") + QString::number(setting) + u(" の数値がありません"));
                 ok = false;
             }
-            if (ok) spec.slot[static_cast<std::size_t>(setting - 1)] = numbers;
+            if (ok) numbers.slot[static_cast<std::size_t>(setting - 1)] = setting_numbers;
         }
         if (!ok) continue;
         // One line per pachinko machine, one per slot machine and setting.
-        const auto found = index.find(spec.machine);
+        const auto found = index.find(numbers.machine);
         if (found == index.end()) {
-            index.emplace(spec.machine, result.machines.size());
-            first_line.emplace(spec.machine, line);
-            if (kind == Kind::Slot) setting_line.emplace(std::make_pair(spec.machine, setting), line);
-            result.machines.push_back(std::move(spec));
+            index.emplace(numbers.machine, result.machines.size());
+            first_line.emplace(numbers.machine, line);
+            if (kind == Kind::Slot) setting_line.emplace(std::make_pair(numbers.machine, setting), line);
+            result.machines.push_back(std::move(numbers));
             continue;
         }
-        MachineSpec& had = result.machines[found->second];
-        const QString earlier = QString::number(first_line[spec.machine]);
+        MachineNumbers& had = result.machines[found->second];
+        const QString earlier = QString::number(first_line[numbers.machine]);
         if (had.kind != kind) {
             problem(line, u("機種「") + name + u("」の種別が ") + earlier + u(" 行目と違います"));
         } else if (kind == Kind::Pachinko) {
             problem(line, u("機種「") + name + u("」は ") + earlier + u(" 行目にもあります"));
-        } else if (!setting_line.emplace(std::make_pair(spec.machine, setting), line).second) {
+        } else if (!setting_line.emplace(std::make_pair(numbers.machine, setting), line).second) {
             problem(line, u("機種「") + name + u("」の設定 ") + QString::number(setting) + u(" は ") +
-                              QString::number(setting_line[std::make_pair(spec.machine, setting)]) + u(" 行目にもあります"));
+                              QString::number(setting_line[std::make_pair(numbers.machine, setting)]) + u(" 行目にもあります"));
         } else {
-            had.slot[static_cast<std::size_t>(setting - 1)] = spec.slot[static_cast<std::size_t>(setting - 1)];
+            had.slot[static_cast<std::size_t>(setting - 1)] = numbers.slot[static_cast<std::size_t>(setting - 1)];
         }
     }
     if (result.problem_count == 0 && result.machines.empty()) problem(0, u("機種の行がありません"));
@@ -211,12 +211,12 @@ SpecImport read_spec_csv(std::string_view bytes) {
     return result;
 }
 
-std::vector<std::string> apply_spec_import(const SpecImport& import, MachineSpecs& specs,
+std::vector<std::string> apply_numbers_import(const NumbersImport& import, MachineNumberTable& all_numbers,
                                            std::vector<std::string>& machines) {
     std::vector<std::string> added;
-    for (const MachineSpec& m : import.machines) {
-        std::erase_if(specs.machines, [&](const MachineSpec& s) { return s.machine == m.machine; });
-        set_spec(specs, m);
+    for (const MachineNumbers& m : import.machines) {
+        std::erase_if(all_numbers.machines, [&](const MachineNumbers& s) { return s.machine == m.machine; });
+        set_numbers(all_numbers, m);
         if (std::find(machines.begin(), machines.end(), m.machine) == machines.end()) {
             machines.push_back(m.machine);
             added.push_back(m.machine);
@@ -225,24 +225,24 @@ std::vector<std::string> apply_spec_import(const SpecImport& import, MachineSpec
     return added;
 }
 
-std::string specs_text(const MachineSpecs& specs, const std::vector<std::string>& machines) {
+std::string numbers_text(const MachineNumberTable& all_numbers, const std::vector<std::string>& machines) {
     std::string out;
-    for (std::size_t c = 0; c < spec_columns().size(); ++c) out += (c ? "\t" : "") + std::string(spec_columns()[c]);
+    for (std::size_t c = 0; c < numbers_columns().size(); ++c) out += (c ? "\t" : "") + std::string(numbers_columns()[c]);
     out += "\n";
-    std::vector<const MachineSpec*> order;
+    std::vector<const MachineNumbers*> order;
     for (const std::string& name : machines)
-        if (const MachineSpec* s = specs.of(name); s && std::find(order.begin(), order.end(), s) == order.end())
+        if (const MachineNumbers* s = all_numbers.of(name); s && std::find(order.begin(), order.end(), s) == order.end())
             order.push_back(s);
-    for (const MachineSpec& s : specs.machines)
+    for (const MachineNumbers& s : all_numbers.machines)
         if (std::find(order.begin(), order.end(), &s) == order.end()) order.push_back(&s);
-    auto line = [&](const MachineSpec& s, std::vector<std::string> numbers) {
+    auto line = [&](const MachineNumbers& s, std::vector<std::string> numbers) {
         // A name is printed as the terminal reads it; a tab or line break in it would
         // break the columns, and the registry dialog never lets one in.
         out += from_cp932(s.machine).toStdString() + "\t" + kind_text(s.kind).toStdString();
         for (const std::string& n : numbers) out += "\t" + n;
         out += "\n";
     };
-    for (const MachineSpec* s : order) {
+    for (const MachineNumbers* s : order) {
         if (s->kind == Kind::Pachinko) {
             line(*s, {odds_text(s->pachinko.odds), count_text(s->pachinko.mean_payout), tenths_text(s->pachinko.spread), "",
                       "", "", "", "", ""});
@@ -284,14 +284,14 @@ std::optional<Registry> user_registry() {
 
 }  // namespace
 
-MachineSpecs user_machine_specs() {
-    register_spec_records();
+MachineNumberTable user_machine_numbers() {
+    register_numbers_records();
     const FileRead read = read_input_file(user_file_read_path(QStringLiteral("velmo.lst")));
     if (read.status != ReadStatus::Ok) return {};
-    return decode_registry(read.bytes).settings.get<MachineSpecs>();
+    return decode_registry(read.bytes).settings.get<MachineNumberTable>();
 }
 
-int import_specs_command(int argc, const char* const* args) {
+int import_numbers_command(int argc, const char* const* args) {
     CommandArgs cl;
     if (const auto mistake = split_command_args(argc, args, {}, cl)) return command_line_mistake(*mistake, kImportUsage);
     if (cl.files.size() != 1)
@@ -308,7 +308,7 @@ int import_specs_command(int argc, const char* const* args) {
     const FileRead csv = read_input_file(file);
     if (csv.status != ReadStatus::Ok)
         return command_failure(QString(u("ファイルを読めません: ") + file).toStdString());
-    const SpecImport import = read_spec_csv(csv.bytes);
+    const NumbersImport import = read_numbers_csv(csv.bytes);
     if (import.problem_count > 0) {
         for (const CsvProblem& p : import.problems)
             std::fprintf(stderr, "velmorant: %s\n",
@@ -320,12 +320,12 @@ int import_specs_command(int argc, const char* const* args) {
     }
     std::optional<Registry> reg = user_registry();
     if (!reg) return 1;
-    MachineSpecs specs = reg->settings.get<MachineSpecs>();
+    MachineNumberTable all_numbers = reg->settings.get<MachineNumberTable>();
     const std::size_t before = reg->machines.size();
-    const auto added = apply_spec_import(import, specs, reg->machines);
+    const auto added = apply_numbers_import(import, all_numbers, reg->machines);
     // New machines have no attributes.
     if (reg->masks && !added.empty()) reg->masks->resize(before + added.size(), 0);
-    reg->settings.set(specs);
+    reg->settings.set(all_numbers);
     const QString path = user_file_write_path(QStringLiteral("velmo.lst"), true);
     const SaveResult saved = write_file_atomic(path, encode_registry(*reg));
     if (!saved) return command_failure(save_failure_message(path, saved).replace(QLatin1Char('\n'), QString()).toStdString());
@@ -336,13 +336,13 @@ int import_specs_command(int argc, const char* const* args) {
     return 0;
 }
 
-int print_specs_command(int argc, const char* const* args) {
+int print_numbers_command(int argc, const char* const* args) {
     CommandArgs cl;
     if (const auto mistake = split_command_args(argc, args, {}, cl)) return command_line_mistake(*mistake, kPrintUsage);
     if (!cl.files.empty()) return command_line_mistake("引数は要りません", kPrintUsage);
     const std::optional<Registry> reg = user_registry();
     if (!reg) return 1;
-    const std::string text = specs_text(reg->settings.get<MachineSpecs>(), reg->machines);
+    const std::string text = numbers_text(reg->settings.get<MachineNumberTable>(), reg->machines);
     std::fwrite(text.data(), 1, text.size(), stdout);
     return 0;
 }

@@ -266,6 +266,19 @@ bool readable_as(std::string_view body, CsvEncoding encoding) {
 
 }  // namespace
 
+CsvOpened open_csv(std::string_view bytes) {
+    CsvOpened out;
+    std::string_view body;
+    CsvEncoding encoding = CsvEncoding::Utf8;
+    if (!csv_encoding(bytes, body, encoding)) {
+        out.problem = u("文字コードを判別できません（UTF-8 か Shift_JIS で保存したファイルを選んでください）");
+        return out;
+    }
+    out.lines.emplace(body, encoding);
+    if (!out.lines->next(out.head)) out.problem = u("ファイルが空です");
+    return out;
+}
+
 bool csv_encoding(std::string_view bytes, std::string_view& body, CsvEncoding& encoding) {
     const bool bom = bytes.substr(0, kBom.size()) == kBom;
     body = bom ? bytes.substr(kBom.size()) : bytes;
@@ -521,18 +534,13 @@ CsvImport read_csv_import(std::string_view bytes, const CsvImportTarget& target)
         if (result.problems.size() >= 8 * static_cast<std::size_t>(kMaxListedProblems)) keep_first();
     };
 
-    std::string_view body;
-    CsvEncoding encoding = CsvEncoding::Utf8;
-    if (!csv_encoding(bytes, body, encoding)) {
-        problem(0, u("文字コードを判別できません（UTF-8 か Shift_JIS で保存したファイルを選んでください）"));
+    CsvOpened file = open_csv(bytes);
+    if (!file.problem.isEmpty()) {
+        problem(0, file.problem);
         return result;
     }
-    CsvLineReader reader(body, encoding);
-    CsvRow head;
-    if (!reader.next(head)) {
-        problem(0, u("ファイルが空です"));
-        return result;
-    }
+    CsvLineReader& reader = *file.lines;
+    const CsvRow& head = file.head;
 
     // Header: the columns found by their names.
     std::vector<QString> names;

@@ -111,6 +111,16 @@ private:
     int number_ = 0;
 };
 
+// A CSV file opened for reading: its lines after the header, and the header
+// (its first line). An empty problem when it opened; otherwise why not (an
+// encoding it is not in, or no line at all), for line 0 of the file.
+struct CsvOpened {
+    QString problem;
+    std::optional<CsvLineReader> lines;
+    CsvRow head;
+};
+CsvOpened open_csv(std::string_view bytes);
+
 class SettingsParts;
 
 // The open ledger an import goes into.

@@ -71,18 +71,13 @@ NumbersImport read_numbers_csv(std::string_view bytes) {
         ++result.problem_count;
         if (result.problems.size() < static_cast<std::size_t>(kMaxListedProblems)) result.problems.push_back({line, reason});
     };
-    std::string_view body;
-    CsvEncoding encoding = CsvEncoding::Utf8;
-    if (!csv_encoding(bytes, body, encoding)) {
-        problem(0, u("文字コードを判別できません（UTF-8 か Shift_JIS で保存したファイルを選んでください）"));
+    CsvOpened file = open_csv(bytes);
+    if (!file.problem.isEmpty()) {
+        problem(0, file.problem);
         return result;
     }
-    CsvLineReader reader(body, encoding);
-    CsvRow head;
-    if (!reader.next(head)) {
-        problem(0, u("ファイルが空です"));
-        return result;
-    }
+    CsvLineReader& reader = *file.lines;
+    const CsvRow& head = file.head;
     // The header: each column by its name, anywhere; names it does not know are left out.
     std::array<int, kColumns> col;
     col.fill(-1);

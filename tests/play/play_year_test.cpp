@@ -42,6 +42,7 @@ TEST(PlayYears, StoresCountEarlierYearsOnly) {
     const QDir dir(tmp.path());
     write_year(dir, "vq2024.vqd", {visit("2024/03/01", "A", 0, 3000), visit("2024/03/02", "A", 0, 0)});
     write_year(dir, "vq2025.vqd", {visit("2025/01/05", "A", 1000, 0), visit("2025/02/01", "B", 0, 700)});
+    write_year(dir, "vq2026.vqd", {visit("2026/01/05", "A", 0, 88888)});  // the open year itself
     write_year(dir, "vq2027.vqd", {visit("2027/01/05", "A", 0, 99999)});
     {
         QFile damaged(dir.filePath(QStringLiteral("vq2023.vqd")));
